@@ -1,0 +1,138 @@
+#include "model/TextConversion.h"
+
+#include <cstring>
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string Latin1ToUtf8(const void* bytes, size_t count) {
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    std::string out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        AppendUtf8(out, p[i]);
+    return out;
+}
+
+std::string Latin1CStringToUtf8(const void* bytes, size_t count) {
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    const void* zero = count ? std::memchr(p, 0, count) : nullptr;
+    size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - p) : count;
+    return Latin1ToUtf8(p, length);
+}
+
+std::string BoundedLatin1Text(const void* bytes, size_t count, size_t maxChars) {
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    const void* zero = count ? std::memchr(p, 0, count) : nullptr;
+    size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - p) : count;
+    if (length > maxChars)
+        return std::string();
+    return Latin1ToUtf8(p, length);
+}
+
+std::string SanitizeUtf8(const void* bytes, size_t count) {
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    std::string out;
+    out.reserve(count);
+    size_t i = 0;
+    while (i < count) {
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        size_t need = 0;
+        uint32_t cp = 0;
+        uint32_t min = 0;
+        if ((b & 0xE0) == 0xC0) {
+            need = 1, cp = b & 0x1F, min = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            need = 2, cp = b & 0x0F, min = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            need = 3, cp = b & 0x07, min = 0x10000;
+        } else {
+            AppendUtf8(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        size_t j = 1;
+        for (; j <= need && i + j < count && (p[i + j] & 0xC0) == 0x80; ++j) {
+            cp = (cp << 6) | (p[i + j] & 0x3F);
+        }
+        if (j <= need || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            // A malformed sequence: one replacement character for the bytes examined.
+            AppendUtf8(out, 0xFFFD);
+            i += j;
+            continue;
+        }
+        AppendUtf8(out, cp);
+        i += need + 1;
+    }
+    return out;
+}
+
+std::string Utf16BEToUtf8(const void* bytes, size_t unitCount) {
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    std::string out;
+    out.reserve(unitCount);
+    for (size_t i = 0; i < unitCount; ++i) {
+        uint32_t unit = (uint32_t{p[2 * i]} << 8) | p[2 * i + 1];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < unitCount) {
+            uint32_t low = (uint32_t{p[2 * i + 2]} << 8) | p[2 * i + 3];
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        AppendUtf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? 0xFFFD : unit);
+    }
+    return out;
+}
+
+std::string Utf8ToSingleByte(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        auto b = static_cast<uint8_t>(text[i]);
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+        } else if ((b & 0xE0) == 0xC0 && i + 1 < text.size()) {
+            uint32_t cp = ((b & 0x1Fu) << 6) | (static_cast<uint8_t>(text[i + 1]) & 0x3Fu);
+            out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+            i += 2;
+        } else {
+            size_t len = (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
+            out.push_back('?');
+            i += len;
+        }
+    }
+    return out;
+}
+
+size_t Utf8Length(std::string_view text) {
+    size_t n = 0;
+    for (char c : text) {
+        if ((static_cast<uint8_t>(c) & 0xC0) != 0x80)
+            ++n;
+    }
+    return n;
+}

@@ -1,0 +1,317 @@
+#include "parsing/ISOFileFormatParser.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <new>
+
+#include "model/BoxCatalogue.h"
+#include "model/TextConversion.h"
+#include "parsing/ISOBoxParsingHandler.h"
+
+namespace {
+bool IsDriverContainer(int32_t id) {
+    switch (id) {
+        case 2:   // moov
+        case 4:   // trak
+        case 6:   // tref
+        case 9:   // edts
+        case 11:  // mdia
+        case 14:  // minf
+        case 19:  // dinf
+        case 23:  // stbl
+        case 40:  // mvex
+        case 44:  // moof
+        case 46:  // traf
+        case 49:  // mfra
+        case 55:  // udta
+            return true;
+        default:
+            return false;
+    }
+}
+
+// remaining - size where both can be anywhere in their ranges. Sizes are never 0, so once the
+// bytes left in a container go negative they never come back to 0: any negative value will do.
+int64_t BytesLeftAfter(int64_t remaining, uint64_t size) {
+    if (remaining < 0 || size > static_cast<uint64_t>(remaining))
+        return -1;
+    return remaining - static_cast<int64_t>(size);
+}
+}  // namespace
+
+struct CISOFileFormatParser::ParseState {
+    int32_t result = ParseOk;
+    int64_t boxStart = 0;
+    uint32_t headerBytes = 0;
+    uint64_t size = 0;
+    int32_t depth = 0;
+    int64_t remaining = 0;
+    std::vector<int64_t> boxStack;
+    BoxParseResult parse;
+    std::vector<BoxEntry> entries;
+    int32_t errors = 0;
+    int32_t warnings = 0;
+    // The record of a box in parent-entry mode: it joins the record list once its entries are
+    // read, and is freed with the state on any other path.
+    std::unique_ptr<ISOFileFormat::Box> pendingParent;
+    int32_t parentDepth = 0;
+};
+
+CISOFileFormatParser::CISOFileFormatParser(IParserCallbackProcessor* callbackProcessor,
+                                           ILogWriter* logWriter)
+    : m_callback(callbackProcessor), m_log(logWriter) {
+    AddHandler(std::make_unique<CISOBoxParsingHandler>());
+}
+
+CISOFileFormatParser::~CISOFileFormatParser() {
+    m_handlers.clear();
+    m_records.clear();
+    Close();
+}
+
+void CISOFileFormatParser::AddHandler(std::unique_ptr<IBoxParsingHandler> handler) {
+    handler->SetReader(this);
+    m_handlers.push_back(std::move(handler));
+}
+
+void CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4], int32_t& id) {
+    uint32_t size32 = ReadUInt32();
+    s.headerBytes += 4;
+    ReadBytes(type, 4);
+    s.headerBytes += 4;
+    s.size = size32;
+    if (size32 == 1) {
+        s.size = ReadUInt64();
+        s.headerBytes += 8;
+    }
+    if (s.size == 0)
+        s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
+    id = FindBoxId(type);
+}
+
+// Ends parent-entry mode: the parent joins the record list with the entries it holds.
+void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
+    if (s.pendingParent)
+        m_records.push_back(std::move(s.pendingParent));
+    s.parse.parent = nullptr;
+    s.parse.forcedId = -1;
+}
+
+void CISOFileFormatParser::ParseBoxes(ParseState& s) {
+    BoxParseResult& r = s.parse;
+    for (;;) {
+        r.record.reset();
+        r.descend = 0;
+        s.headerBytes = 0;
+        s.boxStart = GetPosition();
+        if (m_log)
+            m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
+
+        uint8_t type[4] = {};
+        int32_t id = BoxId::Unknown;
+        ReadBoxHeader(s, type, id);
+
+        // Entries are the parent's direct children; a box back at the parent's level or above
+        // means the parent held fewer entries than it announced.
+        if (r.parent && s.depth <= s.parentDepth)
+            FinishEntryMode(s);
+        const bool isEntry = r.parent != nullptr && s.depth == s.parentDepth + 1;
+        if (isEntry && r.forcedId != -1)
+            id = r.forcedId;
+
+        bool handled = false;
+        for (auto it = m_handlers.rbegin(); it != m_handlers.rend() && !handled; ++it) {
+            handled = (*it)->ParseBox(type, id, s.size, s.headerBytes, r) == 1;
+        }
+        if (!handled || !r.record) {
+            r.record = std::make_unique<ISOFileFormat::Box>(id, s.size);
+            if (id == BoxId::Empty && m_log) {
+                m_log->PrintError(
+                    "skipped an abnormal empty box : %lld byte(s)\r\nthis should be corrected or "
+                    "may cause problems to other applications.\r\nyou can fix this problem by "
+                    "changing the box into 'SKIP' box.",
+                    static_cast<long long>(s.size));
+            }
+            if (IsDriverContainer(id)) {
+                r.descend = 1;
+            } else {
+                r.descend = 0;
+                if (s.size > s.headerBytes) {
+                    uint64_t skip = s.size - s.headerBytes;
+                    const int64_t room = std::numeric_limits<int64_t>::max() - GetPosition();
+                    Skip(skip > static_cast<uint64_t>(room) ? room : static_cast<int64_t>(skip));
+                }
+            }
+        }
+
+        ISOFileFormat::Box* record = r.record.get();
+        BoxEntry entry;
+        entry.record = record;
+        entry.depth = s.depth;
+        entry.offset = s.boxStart;
+        entry.container = (r.descend == 1 && r.parent == nullptr) ? 1 : 0;
+
+        if (type[0] != 0 && m_log) {
+            // The name is the type up to its first zero byte, each byte one Latin-1 character.
+            m_log->Print(", box name : %s\r\n", Latin1CStringToUtf8(type, 4).c_str());
+        }
+        std::copy(type, type + 4, record->type);
+        s.entries.push_back(entry);
+        m_callback->OnBoxParsed(record);
+
+        // Ownership of the record.
+        if (r.parent == record) {
+            // Its handler has just switched parent-entry mode on.
+            if (s.pendingParent)
+                m_records.push_back(std::move(s.pendingParent));
+            s.pendingParent = std::move(r.record);
+            s.parentDepth = s.depth;
+            r.entriesSeen = 0;
+            if (r.expectedEntries == 0)
+                FinishEntryMode(s);
+        } else if (isEntry) {
+            if (!r.parent->AdoptEntry(r.entriesSeen, r.record)) {
+                m_records.push_back(std::move(r.record));
+            }
+            r.entriesSeen += 1;
+            if (r.entriesSeen >= r.expectedEntries)
+                FinishEntryMode(s);
+        } else {
+            m_records.push_back(std::move(r.record));
+        }
+
+        const int64_t processed = GetPosition() - s.boxStart;
+        if (r.descend == 1 && s.size > s.headerBytes) {
+            if (processed != static_cast<int64_t>(s.headerBytes))
+                throw ParseSizeMismatch;
+            if (s.depth > 0)
+                s.boxStack.push_back(BytesLeftAfter(s.remaining, s.size));
+            s.depth += 1;
+            s.remaining = static_cast<int64_t>(
+                std::min<uint64_t>(s.size - s.headerBytes,
+                                   static_cast<uint64_t>(std::numeric_limits<int64_t>::max())));
+            continue;
+        }
+
+        if (s.size < static_cast<uint64_t>(processed)) {
+            if (m_log) {
+                m_log->PrintError(
+                    "the processed length of the box is greater than the length specified in the "
+                    "size field of box.\r\nthe size filed may have a wrong value.\r\n\r\nspecified "
+                    "box size : %lld bytes, processed box size : %lld",
+                    static_cast<long long>(s.size), static_cast<long long>(processed));
+            }
+            throw ParseSizeMismatch;
+        }
+        if (static_cast<uint64_t>(processed) < s.size) {
+            const uint64_t passed = s.size - static_cast<uint64_t>(processed);
+            const int64_t room = std::numeric_limits<int64_t>::max() - GetPosition();
+            Skip(passed > static_cast<uint64_t>(room) ? room : static_cast<int64_t>(passed));
+            if (m_log) {
+                m_log->PrintWarning(
+                    "the processed length of the box is less than the length specified in the "
+                    "size field of box.\r\nthe box may be the unsupported or partially supported "
+                    "one by the current version of 'Orvex'.\r\nthe left length will be passed by "
+                    "the automatic offset correction feature.\r\npassed length : %lld bytes.",
+                    static_cast<long long>(passed));
+            }
+        }
+        if (s.depth > 0) {
+            s.remaining = BytesLeftAfter(s.remaining, s.size);
+            // Close every container this box was the last child of.
+            while (s.remaining == 0) {
+                s.depth -= 1;
+                if (s.boxStack.empty())
+                    break;
+                s.remaining = s.boxStack.back();
+                s.boxStack.pop_back();
+            }
+        }
+    }
+}
+
+int32_t CISOFileFormatParser::Parse() {
+    if (m_callback == nullptr)
+        return ParseNoCallback;
+
+    ParseState s;
+    if (m_log)
+        m_log->SetCounters(&s.errors, &s.warnings);
+    try {
+        Rewind();
+        m_callback->OnParseBegin();
+        if (m_log)
+            m_log->PrintText("\r\n---------- started parsing ----------\r\n");
+        ParseBoxes(s);
+    } catch (const CFileReaderException& e) {
+        if (e.GetCode() == CFileReaderException::ReaderEndOfFile) {
+            if (s.remaining == 0 && s.boxStack.empty()) {
+                // The normal end: the file ended between top-level boxes.
+                try {
+                    FinishEntryMode(s);
+                    m_callback->OnBoxList(m_records.size(), m_records);
+                    for (const BoxEntry& entry : s.entries)
+                        m_callback->OnBoxEntry(&entry);
+                    m_callback->OnParseEnd();
+                } catch (const std::bad_alloc&) {
+                    s.result = ParseOutOfMemory;
+                    if (m_log)
+                        m_log->PrintError("memory allocation failed");
+                } catch (...) {
+                    s.result = ParseUnknownError;
+                    if (m_log)
+                        m_log->PrintError("unknown error. contact the author");
+                }
+            } else {
+                s.result = ParseCorrupted;
+            }
+        } else if (e.GetCode() == CFileReaderException::ReaderNotOpen) {
+            s.result = ParseNotOpen;
+        } else {
+            Close();
+            s.result = ParseReadFailure;
+            if (m_log)
+                m_log->PrintError("error occured in file reading");
+        }
+    } catch (ParseExceptionCode) {
+        s.result = ParseCorrupted;
+        if (m_log)
+            m_log->PrintError("error occured in parsing");
+    } catch (const std::bad_alloc&) {
+        s.result = ParseOutOfMemory;
+        if (m_log)
+            m_log->PrintError("memory allocation failed");
+    } catch (...) {
+        s.result = ParseUnknownError;
+        if (m_log)
+            m_log->PrintError("unknown error. contact the author");
+    }
+
+    if (m_log) {
+        m_log->Print("\r\n\r\n---------- parsing done (warnings : %d, errors : %d) ----------\r\n",
+                     m_log->GetWarningCount(), m_log->GetErrorCount());
+        // The counters live in this call; nothing may count into them after it returns.
+        m_log->SetCounters(nullptr, nullptr);
+    }
+    s.pendingParent.reset();
+    m_records.clear();
+    return s.result;
+}
+
+const char* GetParseResultMessage(int32_t result) {
+    switch (result) {
+        case ParseNotOpen:
+            return "file was not opened.";
+        case ParseReadFailure:
+            return "failed to read from the file.";
+        case ParseCorrupted:
+            return "error occured in parsing. check if the file is corrupted.";
+        case ParseOutOfMemory:
+            return "failed due to lack of memory.";
+        case ParseUnknownError:
+            return "Unknown error. please contact the author.";
+        default:
+            return "";
+    }
+}

@@ -1,0 +1,8 @@
+#include "parsing/ParserInterfaces.h"
+
+#include "model/FileReader.h"
+
+void CBoxParsingHandlerImpl::ReadVersionAndFlags(uint8_t& version, uint8_t flags[3]) {
+    version = m_reader->ReadUInt8();
+    m_reader->ReadBytes(flags, 3);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/Box.h"
+
+class CFileReader;
+
+// The kind of a track's handler, from its 'hdlr' box.
+enum HandlerKind : int32_t {
+    HandlerKindOther = 0,
+    HandlerKindVideo = 1,
+    HandlerKindSound = 2,
+    HandlerKindHint = 3,
+    HandlerKindText = 4
+};
+
+// Shared by the driver and the handlers for a whole parse; fields persist from box to box.
+struct BoxParseResult {
+    // Out: the record made for the current box (ownership goes to the driver). Cleared before
+    // each box.
+    std::unique_ptr<ISOFileFormat::Box> record;
+    // Out: 1 when the box's payload is a sequence of child boxes the driver parses next.
+    int32_t descend = 0;
+    // Parent-entry mode: the record of a box whose entries follow it as boxes ('stsd', 'dref').
+    // Not owning. A handler switches the mode on by pointing this at the record it just made.
+    ISOFileFormat::Box* parent = nullptr;
+    uint32_t expectedEntries = 0;
+    uint32_t entriesSeen = 0;
+    // -1, or the id the parent's entries get in place of their looked-up id.
+    int32_t forcedId = -1;
+    // sample_count of the last 'stsz' (read by 'stdp' and 'sdtp').
+    uint32_t sampleCount = 0;
+    // HandlerKind of the last 'hdlr'; reset by each 'tkhd'; read by 'stsd'.
+    int32_t handlerKind = HandlerKindOther;
+};
+
+// What the document receives for each box, in file order.
+struct BoxEntry {
+    ISOFileFormat::Box* record = nullptr;  // owned by the parser (or by its parent record)
+    int32_t depth = 0;
+    int64_t offset = 0;
+    int32_t container = 0;  // 1 when the payload was parsed as child boxes outside entry mode
+};
+
+// Implemented by the document; the driver ignores the results.
+class IParserCallbackProcessor {
+public:
+    virtual ~IParserCallbackProcessor() = default;
+    virtual int32_t OnParseBegin() = 0;
+    virtual int32_t OnBoxParsed(ISOFileFormat::Box* record) = 0;
+    virtual int32_t OnBoxList(size_t count,
+                              const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) = 0;
+    virtual int32_t OnBoxEntry(const BoxEntry* entry) = 0;
+    virtual int32_t OnParseEnd() = 0;
+};
+
+class IBoxParsingHandler {
+public:
+    virtual ~IBoxParsingHandler() = default;
+    // Parses the box when `id` is one of this handler's ids and returns 1; returns 0 at once,
+    // without reading, for any other id. `headerBytes` grows by what the handler wants counted
+    // as header: a handler that sets descend must have consumed exactly that much.
+    virtual int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size,
+                             uint32_t& headerBytes, BoxParseResult& result) = 0;
+    virtual CFileReader* GetReader() const = 0;
+    virtual CFileReader* SetReader(CFileReader* reader) = 0;
+    virtual void ReadVersionAndFlags(uint8_t& version, uint8_t flags[3]) = 0;
+};
+
+class CBoxParsingHandlerImpl : public IBoxParsingHandler {
+public:
+    CFileReader* GetReader() const override { return m_reader; }
+    CFileReader* SetReader(CFileReader* reader) override { return m_reader = reader; }
+    void ReadVersionAndFlags(uint8_t& version, uint8_t flags[3]) override;
+
+protected:
+    CFileReader& Reader() const { return *m_reader; }
+
+private:
+    CFileReader* m_reader = nullptr;
+};

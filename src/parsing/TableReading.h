@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "model/FileReader.h"
+
+// Bounds for tables whose length comes from the file. A count is never trusted alone: tables
+// reserve at most what the rest of the box and of the file can hold, and grow only as entries
+// are actually read, so a hostile count costs no more memory than the file's bytes.
+
+// The file position one past the box, for a handler called right after the header was read
+// (`headerBytes` consumed so far). Saturates for sizes beyond the 64-bit position range.
+int64_t BoxEndPosition(const CFileReader& reader, uint64_t size, uint32_t headerBytes);
+
+// Bytes that remain both in the box and in the file from the current position (0 when none).
+uint64_t BytesLeftInBox(const CFileReader& reader, int64_t boxEnd);
+
+// Throws std::bad_alloc when count × entrySize does not fit in 32 bits (the parse then ends as
+// for exhausted memory); otherwise returns how many entries to reserve: the count, capped by
+// the entries that `bytesLeft` can hold.
+size_t TableReserveCount(uint64_t count, uint64_t entrySize, uint64_t bytesLeft);
+
+template <typename T>
+void ReserveTable(std::vector<T>& table, uint64_t count, uint64_t entrySize, uint64_t bytesLeft) {
+    table.clear();
+    table.reserve(TableReserveCount(count, entrySize, bytesLeft));
+}

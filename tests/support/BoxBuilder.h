@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Builds box bytes for tests: big-endian integers, four-character codes, and nested boxes
+// whose size fields are filled in when they are closed. Sizes can be forced to wrong values.
+class BoxBuilder {
+public:
+    BoxBuilder& U8(uint8_t v);
+    BoxBuilder& U16(uint16_t v);
+    BoxBuilder& U24(uint32_t v);
+    BoxBuilder& U32(uint32_t v);
+    BoxBuilder& U64(uint64_t v);
+    BoxBuilder& FourCC(std::string_view code);  // exactly four bytes, padded with zeros
+    BoxBuilder& Bytes(const std::vector<uint8_t>& bytes);
+    BoxBuilder& Bytes(std::initializer_list<uint8_t> bytes);
+    BoxBuilder& Text(std::string_view text, bool zeroTerminated = false);
+    BoxBuilder& Zeros(size_t count);
+    BoxBuilder& Append(const BoxBuilder& other);
+
+    // Opens a box; its 32-bit size is written by Close(). With `largeSize` the size field is 1
+    // and a 64-bit size follows.
+    BoxBuilder& Open(std::string_view type, bool largeSize = false);
+    // Opens a full box: header, version, 24-bit flags.
+    BoxBuilder& OpenFull(std::string_view type, uint8_t version, uint32_t flags);
+    // Closes the innermost open box, writing its real size, or `forcedSize` when given.
+    BoxBuilder& Close();
+    BoxBuilder& CloseWithSize(uint64_t forcedSize);
+
+    // A whole leaf box with the given payload.
+    BoxBuilder& Leaf(std::string_view type, const std::vector<uint8_t>& payload = {});
+
+    const std::vector<uint8_t>& Data() const { return m_data; }
+    size_t Size() const { return m_data.size(); }
+
+    // Writes the bytes to a new file in the test temporary directory; returns its path.
+    std::string WriteTempFile(const std::string& name) const;
+
+private:
+    struct OpenBox {
+        size_t start;
+        bool large;
+    };
+    std::vector<uint8_t> m_data;
+    std::vector<OpenBox> m_open;
+};
+
+// A path in a fresh per-test temporary directory.
+std::string TempPath(const std::string& name);
