@@ -56,12 +56,9 @@ public:
 // Why a path cannot be opened as a media file, for the user.
 std::string DescribeOpenFailure(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
-        return "is a directory";
-    if (!S_ISREG(st.st_mode))
-        return "is not a regular file";
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (!S_ISREG(st.st_mode)) return "is not a regular file";
     return "cannot be read";
 }
 }  // namespace

@@ -154,8 +154,7 @@ const std::unordered_map<std::string, int32_t>& LookupTable() {
     static const std::unordered_map<std::string, int32_t> table = [] {
         std::unordered_map<std::string, int32_t> t;
         for (const auto& e : kCatalogue) {
-            if (e.type[0] != '\0')
-                t.emplace(Lowered(e.type), e.id);
+            if (e.type[0] != '\0') t.emplace(Lowered(e.type), e.id);
         }
         return t;
     }();
@@ -164,8 +163,7 @@ const std::unordered_map<std::string, int32_t>& LookupTable() {
 }  // namespace
 
 int32_t FindBoxId(std::string_view typeText) {
-    if (typeText.empty())
-        return 0;
+    if (typeText.empty()) return 0;
     auto it = LookupTable().find(Lowered(typeText));
     return it == LookupTable().end() ? BoxId::Unknown : it->second;
 }
@@ -178,8 +176,7 @@ int32_t FindBoxId(const uint8_t type[4]) {
 }
 
 const BoxCatalogueEntry* GetBoxCatalogueEntry(int32_t id) {
-    if (id < 0 || id >= kBoxCatalogueSize)
-        return nullptr;
+    if (id < 0 || id >= kBoxCatalogueSize) return nullptr;
     return &kCatalogue[id];
 }
 

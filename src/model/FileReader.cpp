@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+#include <limits>
 
 #include "model/TextConversion.h"
 
@@ -20,12 +22,10 @@ ssize_t ReadFully(int fd, uint8_t* destination, size_t count, int64_t offset) {
     while (done < count) {
         ssize_t got = ::pread(fd, destination + done, count - done, offset + done);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return -1;
         }
-        if (got == 0)
-            break;
+        if (got == 0) break;
         done += static_cast<size_t>(got);
     }
     return static_cast<ssize_t>(done);
@@ -39,12 +39,10 @@ CFileReader::~CFileReader() {
 }
 
 int CFileReader::Open(const char* fileName) {
-    if (fileName == nullptr)
-        return 0;
+    if (fileName == nullptr) return 0;
     // O_NONBLOCK keeps open() itself from waiting for a writer on a FIFO; it is refused below.
     int fd = ::open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
+    if (fd < 0) return 0;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -62,8 +60,7 @@ int CFileReader::Open(const char* fileName) {
 }
 
 void CFileReader::Close() {
-    if (m_fd < 0)
-        return;
+    if (m_fd < 0) return;
     ::close(m_fd);
     m_fd = -1;
     m_fileSize = 0;
@@ -75,8 +72,7 @@ void CFileReader::Close() {
 }
 
 void CFileReader::RequireOpen() const {
-    if (m_fd < 0)
-        throw CFileReaderException(CFileReaderException::ReaderNotOpen);
+    if (m_fd < 0) throw CFileReaderException(CFileReaderException::ReaderNotOpen);
 }
 
 void CFileReader::Rewind() {
@@ -101,8 +97,7 @@ size_t CFileReader::Refill() {
     m_bufferStart = position;
     m_bufferPos = 0;
     m_bufferLength = 0;
-    if (position < 0)
-        return 0;
+    if (position < 0 || position >= m_fileSize) return 0;
     ssize_t got = ReadFully(m_fd, m_buffer.data(), m_buffer.size(), position);
     if (got < 0) {
         m_lastReadFailed = true;
@@ -114,8 +109,7 @@ size_t CFileReader::Refill() {
 }
 
 void CFileReader::ThrowShortRead() const {
-    if (m_lastReadFailed)
-        throw CFileReaderException(CFileReaderException::ReaderReadFailure);
+    if (m_lastReadFailed) throw CFileReaderException(CFileReaderException::ReaderReadFailure);
     throw CFileReaderException(CFileReaderException::ReaderEndOfFile);
 }
 
@@ -138,8 +132,7 @@ uint32_t CFileReader::ReadBytes(void* destination, uint32_t count) {
 
 uint8_t CFileReader::ReadUInt8() {
     RequireOpen();
-    if (m_bufferPos >= m_bufferLength && Refill() == 0)
-        ThrowShortRead();
+    if (m_bufferPos >= m_bufferLength && Refill() == 0) ThrowShortRead();
     return m_buffer[m_bufferPos++];
 }
 
@@ -162,9 +155,12 @@ uint64_t CFileReader::ReadUInt64() {
 
 int CFileReader::Skip(int64_t count) {
     RequireOpen();
-    int64_t target = GetPosition() + count;
-    if (target < 0)
-        return -1;
+    const int64_t position = GetPosition();
+    // Saturates rather than overflows: a skip that far is past any end of file anyway.
+    int64_t target = (count > 0 && count > std::numeric_limits<int64_t>::max() - position)
+                         ? std::numeric_limits<int64_t>::max()
+                         : position + count;
+    if (target < 0) return -1;
     if (target >= m_bufferStart && target <= m_bufferStart + static_cast<int64_t>(m_bufferLength)) {
         m_bufferPos = static_cast<size_t>(target - m_bufferStart);
     } else {
@@ -179,17 +175,14 @@ void CFileReader::ReadCString(std::string& destination) {
     std::string bytes;
     for (;;) {
         uint8_t c = ReadUInt8();
-        if (c == 0)
-            break;
-        if (bytes.size() < kMaxCStringBytes)
-            bytes.push_back(static_cast<char>(c));
+        if (c == 0) break;
+        if (bytes.size() < kMaxCStringBytes) bytes.push_back(static_cast<char>(c));
     }
     destination = Latin1ToUtf8(bytes.data(), bytes.size());
 }
 
 int CFileReader::CopyRange(int64_t offset, uint64_t size, const char* outputFileName) {
-    if (m_fd < 0 || outputFileName == nullptr || offset < 0)
-        return 0;
+    if (m_fd < 0 || outputFileName == nullptr || offset < 0) return 0;
     if (size > static_cast<uint64_t>(m_fileSize) ||
         static_cast<uint64_t>(offset) > static_cast<uint64_t>(m_fileSize) - size) {
         return 0;
@@ -202,8 +195,7 @@ int CFileReader::CopyRange(int64_t offset, uint64_t size, const char* outputFile
         return 0;
     }
     int out = ::open(outputFileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0)
-        return 0;
+    if (out < 0) return 0;
     std::vector<uint8_t> chunk(std::min<uint64_t>(size, 1 << 20));
     uint64_t done = 0;
     bool ok = true;
@@ -217,8 +209,7 @@ int CFileReader::CopyRange(int64_t offset, uint64_t size, const char* outputFile
         size_t written = 0;
         while (written < want) {
             ssize_t w = ::write(out, chunk.data() + written, want - written);
-            if (w < 0 && errno == EINTR)
-                continue;
+            if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
                 ok = false;
                 break;
@@ -227,8 +218,7 @@ int CFileReader::CopyRange(int64_t offset, uint64_t size, const char* outputFile
         }
         done += want;
     }
-    if (::close(out) != 0)
-        ok = false;
+    if (::close(out) != 0) ok = false;
     if (!ok) {
         std::remove(outputFileName);
         return 0;

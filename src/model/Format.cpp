@@ -9,10 +9,8 @@ std::string StrFormatV(const char* format, va_list args) {
     va_copy(copy, args);
     int needed = std::vsnprintf(small, sizeof small, format, copy);
     va_end(copy);
-    if (needed < 0)
-        return std::string();
-    if (static_cast<size_t>(needed) < sizeof small)
-        return std::string(small, needed);
+    if (needed < 0) return std::string();
+    if (static_cast<size_t>(needed) < sizeof small) return std::string(small, needed);
     std::string out(static_cast<size_t>(needed) + 1, '\0');
     std::vsnprintf(out.data(), out.size(), format, args);
     out.resize(static_cast<size_t>(needed));

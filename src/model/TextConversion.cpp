@@ -40,8 +40,7 @@ std::string BoundedLatin1Text(const void* bytes, size_t count, size_t maxChars) 
     const auto* p = static_cast<const uint8_t*>(bytes);
     const void* zero = count ? std::memchr(p, 0, count) : nullptr;
     size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - p) : count;
-    if (length > maxChars)
-        return std::string();
+    if (length > maxChars) return std::string();
     return Latin1ToUtf8(p, length);
 }
 
@@ -131,8 +130,7 @@ std::string Utf8ToSingleByte(std::string_view text) {
 size_t Utf8Length(std::string_view text) {
     size_t n = 0;
     for (char c : text) {
-        if ((static_cast<uint8_t>(c) & 0xC0) != 0x80)
-            ++n;
+        if ((static_cast<uint8_t>(c) & 0xC0) != 0x80) ++n;
     }
     return n;
 }

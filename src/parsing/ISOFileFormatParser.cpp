@@ -34,8 +34,7 @@ bool IsDriverContainer(int32_t id) {
 // remaining - size where both can be anywhere in their ranges. Sizes are never 0, so once the
 // bytes left in a container go negative they never come back to 0: any negative value will do.
 int64_t BytesLeftAfter(int64_t remaining, uint64_t size) {
-    if (remaining < 0 || size > static_cast<uint64_t>(remaining))
-        return -1;
+    if (remaining < 0 || size > static_cast<uint64_t>(remaining)) return -1;
     return remaining - static_cast<int64_t>(size);
 }
 }  // namespace
@@ -85,15 +84,13 @@ void CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4], int32_t
         s.size = ReadUInt64();
         s.headerBytes += 8;
     }
-    if (s.size == 0)
-        s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
+    if (s.size == 0) s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
     id = FindBoxId(type);
 }
 
 // Ends parent-entry mode: the parent joins the record list with the entries it holds.
 void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
-    if (s.pendingParent)
-        m_records.push_back(std::move(s.pendingParent));
+    if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
     s.parse.parent = nullptr;
     s.parse.forcedId = -1;
 }
@@ -105,8 +102,7 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
         r.descend = 0;
         s.headerBytes = 0;
         s.boxStart = GetPosition();
-        if (m_log)
-            m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
+        if (m_log) m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
 
         uint8_t type[4] = {};
         int32_t id = BoxId::Unknown;
@@ -114,11 +110,9 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
 
         // Entries are the parent's direct children; a box back at the parent's level or above
         // means the parent held fewer entries than it announced.
-        if (r.parent && s.depth <= s.parentDepth)
-            FinishEntryMode(s);
+        if (r.parent && s.depth <= s.parentDepth) FinishEntryMode(s);
         const bool isEntry = r.parent != nullptr && s.depth == s.parentDepth + 1;
-        if (isEntry && r.forcedId != -1)
-            id = r.forcedId;
+        if (isEntry && r.forcedId != -1) id = r.forcedId;
 
         bool handled = false;
         for (auto it = m_handlers.rbegin(); it != m_handlers.rend() && !handled; ++it) {
@@ -128,10 +122,10 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
             r.record = std::make_unique<ISOFileFormat::Box>(id, s.size);
             if (id == BoxId::Empty && m_log) {
                 m_log->PrintError(
-                    "skipped an abnormal empty box : %lld byte(s)\r\nthis should be corrected or "
+                    "skipped an abnormal empty box : %llu byte(s)\r\nthis should be corrected or "
                     "may cause problems to other applications.\r\nyou can fix this problem by "
                     "changing the box into 'SKIP' box.",
-                    static_cast<long long>(s.size));
+                    static_cast<unsigned long long>(s.size));
             }
             if (IsDriverContainer(id)) {
                 r.descend = 1;
@@ -163,30 +157,25 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
         // Ownership of the record.
         if (r.parent == record) {
             // Its handler has just switched parent-entry mode on.
-            if (s.pendingParent)
-                m_records.push_back(std::move(s.pendingParent));
+            if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
             s.pendingParent = std::move(r.record);
             s.parentDepth = s.depth;
             r.entriesSeen = 0;
-            if (r.expectedEntries == 0)
-                FinishEntryMode(s);
+            if (r.expectedEntries == 0) FinishEntryMode(s);
         } else if (isEntry) {
             if (!r.parent->AdoptEntry(r.entriesSeen, r.record)) {
                 m_records.push_back(std::move(r.record));
             }
             r.entriesSeen += 1;
-            if (r.entriesSeen >= r.expectedEntries)
-                FinishEntryMode(s);
+            if (r.entriesSeen >= r.expectedEntries) FinishEntryMode(s);
         } else {
             m_records.push_back(std::move(r.record));
         }
 
         const int64_t processed = GetPosition() - s.boxStart;
         if (r.descend == 1 && s.size > s.headerBytes) {
-            if (processed != static_cast<int64_t>(s.headerBytes))
-                throw ParseSizeMismatch;
-            if (s.depth > 0)
-                s.boxStack.push_back(BytesLeftAfter(s.remaining, s.size));
+            if (processed != static_cast<int64_t>(s.headerBytes)) throw ParseSizeMismatch;
+            if (s.depth > 0) s.boxStack.push_back(BytesLeftAfter(s.remaining, s.size));
             s.depth += 1;
             s.remaining = static_cast<int64_t>(
                 std::min<uint64_t>(s.size - s.headerBytes,
@@ -199,8 +188,8 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
                 m_log->PrintError(
                     "the processed length of the box is greater than the length specified in the "
                     "size field of box.\r\nthe size filed may have a wrong value.\r\n\r\nspecified "
-                    "box size : %lld bytes, processed box size : %lld",
-                    static_cast<long long>(s.size), static_cast<long long>(processed));
+                    "box size : %llu bytes, processed box size : %lld",
+                    static_cast<unsigned long long>(s.size), static_cast<long long>(processed));
             }
             throw ParseSizeMismatch;
         }
@@ -213,8 +202,8 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
                     "the processed length of the box is less than the length specified in the "
                     "size field of box.\r\nthe box may be the unsupported or partially supported "
                     "one by the current version of 'Orvex'.\r\nthe left length will be passed by "
-                    "the automatic offset correction feature.\r\npassed length : %lld bytes.",
-                    static_cast<long long>(passed));
+                    "the automatic offset correction feature.\r\npassed length : %llu bytes.",
+                    static_cast<unsigned long long>(passed));
             }
         }
         if (s.depth > 0) {
@@ -222,8 +211,7 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
             // Close every container this box was the last child of.
             while (s.remaining == 0) {
                 s.depth -= 1;
-                if (s.boxStack.empty())
-                    break;
+                if (s.boxStack.empty()) break;
                 s.remaining = s.boxStack.back();
                 s.boxStack.pop_back();
             }
@@ -232,17 +220,14 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
 }
 
 int32_t CISOFileFormatParser::Parse() {
-    if (m_callback == nullptr)
-        return ParseNoCallback;
+    if (m_callback == nullptr) return ParseNoCallback;
 
     ParseState s;
-    if (m_log)
-        m_log->SetCounters(&s.errors, &s.warnings);
+    if (m_log) m_log->SetCounters(&s.errors, &s.warnings);
     try {
         Rewind();
         m_callback->OnParseBegin();
-        if (m_log)
-            m_log->PrintText("\r\n---------- started parsing ----------\r\n");
+        if (m_log) m_log->PrintText("\r\n---------- started parsing ----------\r\n");
         ParseBoxes(s);
     } catch (const CFileReaderException& e) {
         if (e.GetCode() == CFileReaderException::ReaderEndOfFile) {
@@ -256,12 +241,10 @@ int32_t CISOFileFormatParser::Parse() {
                     m_callback->OnParseEnd();
                 } catch (const std::bad_alloc&) {
                     s.result = ParseOutOfMemory;
-                    if (m_log)
-                        m_log->PrintError("memory allocation failed");
+                    if (m_log) m_log->PrintError("memory allocation failed");
                 } catch (...) {
                     s.result = ParseUnknownError;
-                    if (m_log)
-                        m_log->PrintError("unknown error. contact the author");
+                    if (m_log) m_log->PrintError("unknown error. contact the author");
                 }
             } else {
                 s.result = ParseCorrupted;
@@ -271,21 +254,17 @@ int32_t CISOFileFormatParser::Parse() {
         } else {
             Close();
             s.result = ParseReadFailure;
-            if (m_log)
-                m_log->PrintError("error occured in file reading");
+            if (m_log) m_log->PrintError("error occured in file reading");
         }
     } catch (ParseExceptionCode) {
         s.result = ParseCorrupted;
-        if (m_log)
-            m_log->PrintError("error occured in parsing");
+        if (m_log) m_log->PrintError("error occured in parsing");
     } catch (const std::bad_alloc&) {
         s.result = ParseOutOfMemory;
-        if (m_log)
-            m_log->PrintError("memory allocation failed");
+        if (m_log) m_log->PrintError("memory allocation failed");
     } catch (...) {
         s.result = ParseUnknownError;
-        if (m_log)
-            m_log->PrintError("unknown error. contact the author");
+        if (m_log) m_log->PrintError("unknown error. contact the author");
     }
 
     if (m_log) {

@@ -47,8 +47,7 @@ int CLogWriterBase::PrintErrorText(std::string_view text) {
     PrintText("\r\n\r\nERROR :\r\n");
     PrintText(text);
     PrintText("\r\n\r\n");
-    if (m_errorCounter)
-        ++*m_errorCounter;
+    if (m_errorCounter) ++*m_errorCounter;
     return 0;
 }
 
@@ -56,8 +55,7 @@ int CLogWriterBase::PrintWarningText(std::string_view text) {
     PrintText("\r\n\r\nWARNING :\r\n");
     PrintText(text);
     PrintText("\r\n\r\n");
-    if (m_warningCounter)
-        ++*m_warningCounter;
+    if (m_warningCounter) ++*m_warningCounter;
     return 0;
 }
 
@@ -73,8 +71,7 @@ int CStringLogWriter::Clear() {
 
 int CStringLogWriter::SaveToFile(const std::string& fileName) {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return 0;
+    if (!out) return 0;
     // The log's own line breaks stay as they are, so every line keeps the break that ended it.
     std::string bytes = Utf8ToSingleByte(m_text);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

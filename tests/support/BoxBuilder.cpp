@@ -47,8 +47,7 @@ BoxBuilder& BoxBuilder::Bytes(std::initializer_list<uint8_t> bytes) {
 BoxBuilder& BoxBuilder::Text(std::string_view text, bool zeroTerminated) {
     for (char c : text)
         U8(static_cast<uint8_t>(c));
-    if (zeroTerminated)
-        U8(0);
+    if (zeroTerminated) U8(0);
     return *this;
 }
 
@@ -64,8 +63,7 @@ BoxBuilder& BoxBuilder::Append(const BoxBuilder& other) {
 BoxBuilder& BoxBuilder::Open(std::string_view type, bool largeSize) {
     m_open.push_back({m_data.size(), largeSize});
     U32(largeSize ? 1 : 0).FourCC(type);
-    if (largeSize)
-        U64(0);
+    if (largeSize) U64(0);
     return *this;
 }
 
@@ -74,14 +72,12 @@ BoxBuilder& BoxBuilder::OpenFull(std::string_view type, uint8_t version, uint32_
 }
 
 BoxBuilder& BoxBuilder::Close() {
-    if (m_open.empty())
-        throw std::logic_error("BoxBuilder::Close without Open");
+    if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
     return CloseWithSize(m_data.size() - m_open.back().start);
 }
 
 BoxBuilder& BoxBuilder::CloseWithSize(uint64_t size) {
-    if (m_open.empty())
-        throw std::logic_error("BoxBuilder::Close without Open");
+    if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
     OpenBox box = m_open.back();
     m_open.pop_back();
     auto put = [this](size_t at, uint64_t value, int bytes) {
@@ -104,11 +100,9 @@ BoxBuilder& BoxBuilder::Leaf(std::string_view type, const std::vector<uint8_t>& 
 std::string TempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string leaf = "orvex_" + std::to_string(::getpid());
-    if (info)
-        leaf += std::string("_") + info->test_suite_name() + "_" + info->name();
+    if (info) leaf += std::string("_") + info->test_suite_name() + "_" + info->name();
     for (char& c : leaf) {
-        if (c == '/')
-            c = '_';
+        if (c == '/') c = '_';
     }
     std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / leaf;
     std::filesystem::create_directories(dir);
