@@ -27,37 +27,43 @@ inline std::string_view TextBeforeZero(const std::string& text) {
 
 // 'auth', 'titl', 'dscp', 'perf', 'gnre': a language and one UTF-8 or UTF-16 text.
 struct AuthorBox : FullBox {
-    explicit AuthorBox(uint64_t size) : FullBox(90, size) {}
+    static constexpr int32_t kId = 90;
+    explicit AuthorBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string author;
 };
 
 struct TitleBox : FullBox {
-    explicit TitleBox(uint64_t size) : FullBox(91, size) {}
+    static constexpr int32_t kId = 91;
+    explicit TitleBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string title;
 };
 
 struct DescriptionBox : FullBox {
-    explicit DescriptionBox(uint64_t size) : FullBox(92, size) {}
+    static constexpr int32_t kId = 92;
+    explicit DescriptionBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string description;
 };
 
 struct PerformerBox : FullBox {
-    explicit PerformerBox(uint64_t size) : FullBox(93, size) {}
+    static constexpr int32_t kId = 93;
+    explicit PerformerBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string performer;
 };
 
 struct GenreBox : FullBox {
-    explicit GenreBox(uint64_t size) : FullBox(94, size) {}
+    static constexpr int32_t kId = 94;
+    explicit GenreBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string genre;
 };
 
 struct RatingBox : FullBox {
-    explicit RatingBox(uint64_t size) : FullBox(95, size) {}
+    static constexpr int32_t kId = 95;
+    explicit RatingBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t RatingEntity[4] = {};    // four-character code, file order
     uint8_t RatingCriteria[4] = {};  // four-character code, file order
     uint8_t language[3] = {};
@@ -65,7 +71,8 @@ struct RatingBox : FullBox {
 };
 
 struct ClassificationBox : FullBox {
-    explicit ClassificationBox(uint64_t size) : FullBox(96, size) {}
+    static constexpr int32_t kId = 96;
+    explicit ClassificationBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t ClassificationEntity[4] = {};
     uint16_t ClassificationTable = 0;
     uint8_t language[3] = {};
@@ -73,7 +80,8 @@ struct ClassificationBox : FullBox {
 };
 
 struct KeywordsBox : FullBox {
-    explicit KeywordsBox(uint64_t size) : FullBox(97, size) {}
+    static constexpr int32_t kId = 97;
+    explicit KeywordsBox(uint64_t size) : FullBox(kId, size) {}
     struct KeywordEntry {
         uint8_t KeywordSize = 0;
         std::string KeywordInfo;  // single-byte text, at most 200 characters
@@ -84,7 +92,8 @@ struct KeywordsBox : FullBox {
 };
 
 struct LocationInformationBox : FullBox {
-    explicit LocationInformationBox(uint64_t size) : FullBox(98, size) {}
+    static constexpr int32_t kId = 98;
+    explicit LocationInformationBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string Name;
     uint8_t Role = 0;
@@ -96,20 +105,23 @@ struct LocationInformationBox : FullBox {
 };
 
 struct AlbumBox : FullBox {
-    explicit AlbumBox(uint64_t size) : FullBox(99, size) {}
+    static constexpr int32_t kId = 99;
+    explicit AlbumBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string AlbumTitle;
     uint8_t TrackNumber = 0;
 };
 
 struct RecordingYearBox : FullBox {
-    explicit RecordingYearBox(uint64_t size) : FullBox(100, size) {}
+    static constexpr int32_t kId = 100;
+    explicit RecordingYearBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t RecordingYear = 0;
 };
 
 // 'ftab' of a timed-text sample entry.
 struct FontTableBox : Box {
-    explicit FontTableBox(uint64_t size) : Box(66, size) {}
+    static constexpr int32_t kId = 66;
+    explicit FontTableBox(uint64_t size) : Box(kId, size) {}
     struct FontRecord {
         uint16_t font_ID = 0;
         uint8_t font_name_length = 0;
@@ -122,7 +134,8 @@ struct FontTableBox : Box {
 // 'esds': the ES_Descriptor of ISO/IEC 14496-1 with its decoder configuration, and the audio
 // (ISO/IEC 14496-3 AudioSpecificConfig) or visual (object sequence) decoder specific info.
 struct ESDescriptorBox : FullBox {
-    explicit ESDescriptorBox(uint64_t size) : FullBox(103, size) {}
+    static constexpr int32_t kId = 103;
+    explicit ESDescriptorBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t ES_ID = 0;
     uint8_t streamDependenceFlag = 0;
     uint8_t URL_Flag = 0;
@@ -155,7 +168,8 @@ struct ESDescriptorBox : FullBox {
 };
 
 struct AVCConfigurationBox : Box {
-    explicit AVCConfigurationBox(uint64_t size) : Box(113, size) {}
+    static constexpr int32_t kId = 113;
+    explicit AVCConfigurationBox(uint64_t size) : Box(kId, size) {}
     struct ParameterSet {
         uint16_t length = 0;
         std::vector<uint8_t> nalUnit;
@@ -173,7 +187,8 @@ struct AVCConfigurationBox : Box {
 
 // 'btrt' (ISO/IEC 14496-12 / 14496-14).
 struct MPEG4BitRateBox : Box {
-    explicit MPEG4BitRateBox(uint64_t size) : Box(114, size) {}
+    static constexpr int32_t kId = 114;
+    explicit MPEG4BitRateBox(uint64_t size) : Box(kId, size) {}
     uint32_t bufferSizeDB = 0;
     uint32_t maxBitrate = 0;
     uint32_t avgBitrate = 0;
@@ -181,13 +196,15 @@ struct MPEG4BitRateBox : Box {
 
 // 'bitr' of an H.263 entry (TS 26.244).
 struct BitrateBox : Box {
-    explicit BitrateBox(uint64_t size) : Box(109, size) {}
+    static constexpr int32_t kId = 109;
+    explicit BitrateBox(uint64_t size) : Box(kId, size) {}
     uint32_t avgBitrate = 0;
     uint32_t maxBitrate = 0;
 };
 
 struct AMRSpecificBox : Box {
-    explicit AMRSpecificBox(uint64_t size) : Box(107, size) {}
+    static constexpr int32_t kId = 107;
+    explicit AMRSpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
     uint16_t mode_set = 0;
@@ -196,7 +213,8 @@ struct AMRSpecificBox : Box {
 };
 
 struct H263SpecificBox : Box {
-    explicit H263SpecificBox(uint64_t size) : Box(108, size) {}
+    static constexpr int32_t kId = 108;
+    explicit H263SpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
     uint8_t H263_Level = 0;
@@ -204,13 +222,15 @@ struct H263SpecificBox : Box {
 };
 
 struct AMRWPSpecificBox : Box {
-    explicit AMRWPSpecificBox(uint64_t size) : Box(111, size) {}
+    static constexpr int32_t kId = 111;
+    explicit AMRWPSpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
 };
 
 struct TrackSelectionBox : FullBox {
-    explicit TrackSelectionBox(uint64_t size) : FullBox(70, size) {}
+    static constexpr int32_t kId = 70;
+    explicit TrackSelectionBox(uint64_t size) : FullBox(kId, size) {}
     int32_t SwitchGroup = 0;
     // One four-character code per attribute, file order; the count is the vector's size.
     std::vector<std::array<uint8_t, 4>> AttributeList;
@@ -218,18 +238,21 @@ struct TrackSelectionBox : FullBox {
 
 // 'hnti': a container of 'rtp ' and 'sdp '.
 struct MovieHinttInformation : Box {
-    explicit MovieHinttInformation(uint64_t size) : Box(72, size) {}
+    static constexpr int32_t kId = 72;
+    explicit MovieHinttInformation(uint64_t size) : Box(kId, size) {}
 };
 
 // 'sdp ': the track's SDP text. Not terminated: its length is the vector's size.
 struct RTPTrackSDPHintInformation : Box {
-    explicit RTPTrackSDPHintInformation(uint64_t size) : Box(73, size) {}
+    static constexpr int32_t kId = 73;
+    explicit RTPTrackSDPHintInformation(uint64_t size) : Box(kId, size) {}
     std::vector<uint8_t> sdptext;
 };
 
 // 'rtp ': the movie's description text. Not terminated: its length is the vector's size.
 struct RTPMovieHintInformation : Box {
-    explicit RTPMovieHintInformation(uint64_t size) : Box(71, size) {}
+    static constexpr int32_t kId = 71;
+    explicit RTPMovieHintInformation(uint64_t size) : Box(kId, size) {}
     uint8_t descriptionformat[4] = {};  // file order
     std::vector<uint8_t> sdptext;
 };

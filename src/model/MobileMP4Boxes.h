@@ -10,12 +10,14 @@
 namespace ISOFileFormat {
 
 struct DoCoMoDRMBox : Box {
-    explicit DoCoMoDRMBox(uint64_t size) : Box(67, size) {}
+    static constexpr int32_t kId = 67;
+    explicit DoCoMoDRMBox(uint64_t size) : Box(kId, size) {}
     uint16_t distiribution_right = 0;  // bit 0 set: re-distribution not allowed
 };
 
 struct DoCoMoChapterBox : FullBox {
-    explicit DoCoMoChapterBox(uint64_t size) : FullBox(68, size) {}
+    static constexpr int32_t kId = 68;
+    explicit DoCoMoChapterBox(uint64_t size) : FullBox(kId, size) {}
     struct ChapterEntry {
         uint32_t start_time = 0;
         uint32_t length = 0;

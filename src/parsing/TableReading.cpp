@@ -21,3 +21,34 @@ size_t TableReserveCount(uint64_t count, uint64_t entrySize, uint64_t bytesLeft)
     if (count > std::numeric_limits<uint32_t>::max() / entrySize) throw std::bad_alloc();
     return static_cast<size_t>(std::min(count, bytesLeft / entrySize));
 }
+
+void PassFieldBytes(CFileReader& reader, uint64_t count) {
+    const int64_t left = reader.GetFileSize() - reader.GetPosition();
+    if (left < 0 || count > static_cast<uint64_t>(left))
+        throw CFileReaderException(CFileReaderException::ReaderEndOfFile);
+    reader.Skip(static_cast<int64_t>(count));
+}
+
+bool ReadBoxBytes(CFileReader& reader, int64_t boxEnd, uint64_t count,
+                  std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    if (count > BytesLeftInBox(reader, boxEnd)) {
+        PassFieldBytes(reader, count);
+        return false;
+    }
+    // Bounded by the box and the file above; read in slices since a read takes 32-bit counts.
+    bytes.resize(static_cast<size_t>(count));
+    constexpr uint64_t kSlice = uint64_t{1} << 30;
+    for (uint64_t done = 0; done < count;) {
+        const auto n = static_cast<uint32_t>(std::min(count - done, kSlice));
+        reader.ReadBytes(bytes.data() + done, n);
+        done += n;
+    }
+    return true;
+}
+
+bool BoxHoldsEntry(CFileReader& reader, int64_t boxEnd, uint64_t entryBytes) {
+    if (BytesLeftInBox(reader, boxEnd) >= entryBytes) return true;
+    PassFieldBytes(reader, entryBytes);
+    return false;
+}

@@ -27,3 +27,18 @@ void ReserveTable(std::vector<T>& table, uint64_t count, uint64_t entrySize, uin
     table.clear();
     table.reserve(TableReserveCount(count, entrySize, bytesLeft));
 }
+
+// Passes `count` bytes of a field as reading them would, without reading: throws
+// CFileReaderException (end of file) when the file does not hold them.
+void PassFieldBytes(CFileReader& reader, uint64_t count);
+
+// Reads a byte field of `count` bytes whose length came from the file. When the rest of the box
+// holds it, `bytes` receives it and the result is true. Otherwise nothing is allocated: the
+// field is passed with PassFieldBytes, so the parse ends as a read beyond the box ends it, and
+// the result is false (the caller stops reading the box; `bytes` is left empty).
+bool ReadBoxBytes(CFileReader& reader, int64_t boxEnd, uint64_t count, std::vector<uint8_t>& bytes);
+
+// Before each entry of a table whose count came from the file: true when the rest of the box
+// holds the entry's `entryBytes` fixed bytes. Otherwise the entry is passed with PassFieldBytes
+// and the result is false: the caller stops reading the table.
+bool BoxHoldsEntry(CFileReader& reader, int64_t boxEnd, uint64_t entryBytes);
