@@ -1,0 +1,170 @@
+#include "presentation/ISOViewBox.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "model/Box.h"
+#include "model/BoxCatalogue.h"
+#include "model/NumberText.h"
+#include "model/TextConversion.h"
+
+CISOViewBox::CISOViewBox(const ISOFileFormat::Box* box, int32_t depth, uint64_t fileOffset)
+    : m_fileOffset(fileOffset), m_depth(depth), m_isBox(box != nullptr) {
+    if (box) {
+        m_boxSize = box->size;
+        BuildStandardLayers(*box);
+    }
+}
+
+CISOViewBox::~CISOViewBox() = default;
+
+void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
+    const BoxCatalogueEntry* entry = GetBoxCatalogueEntry(box.id);
+
+    auto shortName = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
+    if (entry && entry->type && entry->type[0] != '\0') {
+        shortName->SetText(entry->type);
+    } else {
+        // A type the catalogue cannot name (or names with an empty text, like the generic hint
+        // sample entry) is shown as its own bytes.
+        shortName->SetText("'" + Latin1CStringToUtf8(box.type, sizeof box.type) + "'");
+    }
+    shortName->SetTextColour(Rgb(232, 230, 185));
+    m_shortTypeNameLayer = AddLayer(std::move(shortName));
+
+    auto longName = std::make_unique<CISOViewBoxLayer>(LayerKind::LongName);
+    const char* longText = entry ? entry->longName : GetBoxLongName(BoxId::Unknown);
+    longName->SetText(longText ? longText : "");
+    longName->SetBackColour(Rgb(182, 178, 91));
+    longName->SetTextColour(Rgb(0, 0, 0));
+    m_longTypeNameLayer = AddLayer(std::move(longName));
+
+    if (entry && entry->description && entry->description[0] != '\0') {
+        auto description = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
+        description->SetText(entry->description);
+        AddLayer(std::move(description));
+    }
+
+    auto header = std::make_unique<CISOViewBoxItemLayer>(LayerKind::Header);
+    header->SetVisible(false);
+    m_headerLayer = AddLayer(std::move(header));
+
+    auto contents = std::make_unique<CISOViewBoxItemLayer>(LayerKind::Contents);
+    contents->SetVisible(false);
+    m_contentsLayer = AddLayer(std::move(contents));
+}
+
+void CISOViewBox::AppendText(CTextSink& out, bool indented) const {
+    const int32_t indent = indented ? m_depth : 0;
+    for (const auto& layer : m_layers) {
+        if (!layer->IsVisible()) continue;
+        out.Append('\n');
+        layer->AppendText(out, indent);
+    }
+}
+
+std::string CISOViewBox::GetText(bool indented) const {
+    CTextSink sink;
+    AppendText(sink, indented);
+    return sink.TakeText();
+}
+
+void CISOViewBox::Measure(IDrawingSurface& surface) {
+    int32_t width = 0;
+    int64_t height = 0;
+    for (const auto& layer : m_layers) {
+        if (!layer->IsVisible()) continue;
+        layer->Measure(surface);
+        width = std::max(width, layer->GetWidth());
+        height += layer->GetHeight();
+    }
+    for (const auto& layer : m_layers) {
+        if (layer->IsVisible()) layer->SetWidth(width);
+    }
+    m_width = width;
+    m_height = static_cast<int32_t>(std::min<int64_t>(height, std::numeric_limits<int32_t>::max()));
+    m_needsMeasure = false;
+}
+
+void CISOViewBox::Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) {
+    if (m_needsMeasure) Measure(surface);
+    int64_t top = y;
+    for (const auto& layer : m_layers) {
+        if (!layer->IsVisible()) continue;
+        // Nothing below the visible area can show; a node taller than a pixel coordinate can
+        // reach stops here instead of wrapping around.
+        if (top > clip.bottom || top > std::numeric_limits<int32_t>::max()) break;
+        layer->Draw(surface, x, static_cast<int32_t>(top), clip);
+        top += layer->GetHeight();
+    }
+}
+
+Extent CISOViewBox::GetSize(IDrawingSurface& surface) {
+    if (m_needsMeasure) Measure(surface);
+    return Extent{m_width, m_height};
+}
+
+void CISOViewBox::SetContainer(bool container) {
+    m_container = container;
+    if (container && m_summaryReplaced) m_summary.append(kContainerSuffix);
+}
+
+std::string CISOViewBox::GetSummaryText() const {
+    if (m_summaryReplaced) return m_summary;
+    std::string summary;
+    if (m_isBox) {
+        summary = "Box Size : ";
+        NumberText::AppendUnsigned(summary, m_boxSize);
+        summary += " bytes";
+    } else {
+        summary = kNotABoxSummary;
+    }
+    if (m_container) summary.append(kContainerSuffix);
+    return summary;
+}
+
+void CISOViewBox::SetSummaryText(std::string text) {
+    m_summary = std::move(text);
+    m_summaryReplaced = true;
+}
+
+void CISOViewBox::AddVersionFlags(const ISOFileFormat::FullBox& box) {
+    if (!m_headerLayer) return;
+    m_headerLayer->AddNumber("version", box.version);
+    m_headerLayer->BeginItem()
+        .Text("flags")
+        .Value()
+        .Hex(box.flags[0], 2)
+        .Hex(box.flags[1], 2)
+        .Hex(box.flags[2], 2)
+        .Char('h');
+    m_headerLayer->SetVisible(true);
+    m_needsMeasure = true;
+}
+
+void CISOViewBox::SetTitleColours(Colour text, Colour back) {
+    if (!m_shortTypeNameLayer) return;
+    m_shortTypeNameLayer->SetTextColour(text);
+    m_shortTypeNameLayer->SetBackColour(back);
+}
+
+void CISOViewBox::AddHeading(std::string_view text) {
+    if (m_contentsLayer) {
+        m_contentsLayer->AddHeading(text);
+        m_needsMeasure = true;
+    }
+}
+
+void CISOViewBox::AddItem(std::string_view label, std::string_view value) {
+    if (m_contentsLayer) {
+        m_contentsLayer->AddItem(label, value);
+        m_needsMeasure = true;
+    }
+}
+
+void CISOViewBox::AddNumber(std::string_view label, int64_t value) {
+    if (m_contentsLayer) {
+        m_contentsLayer->AddNumber(label, value, true);
+        m_needsMeasure = true;
+    }
+}

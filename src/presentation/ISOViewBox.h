@@ -1,0 +1,129 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "presentation/DrawingSurface.h"
+#include "presentation/ISOViewBoxLayer.h"
+#include "presentation/TextSink.h"
+#include "presentation/ViewBoxHandler.h"
+
+namespace ISOFileFormat {
+struct Box;
+struct FullBox;
+}  // namespace ISOFileFormat
+
+// One node of the displayed tree: a box (or a section of our own) drawn as a stack of layers
+// of equal width. The tree is not linked: the document keeps every node in one list in file
+// order with its depth, and a node's children are the nodes after it with a greater depth.
+class CISOViewBox {
+public:
+    // With a record, builds the standard layers (short type name, long type name, description
+    // when the catalogue has one, hidden header and contents layers) and the summary
+    // "Box Size : %llu bytes". With none, the summary is "Not an Actual Box" and there are no
+    // layers: the owner adds its own.
+    CISOViewBox(const ISOFileFormat::Box* box, int32_t depth, uint64_t fileOffset);
+    virtual ~CISOViewBox();
+    CISOViewBox(const CISOViewBox&) = delete;
+    CISOViewBox& operator=(const CISOViewBox&) = delete;
+
+    // The plain-text form: "\n" and the layer's text form for each visible layer; with
+    // `indented`, every line starts with one tab per depth level.
+    std::string GetText(bool indented) const;
+    void AppendText(CTextSink& out, bool indented) const;
+
+    // Measures every visible layer; the node is as wide as its widest layer and as tall as
+    // its layers together, and every visible layer is widened to the node's width.
+    void Measure(IDrawingSurface& surface);
+    // Draws the visible layers from (x, y) downwards, measuring first when needed. `clip` is
+    // the visible area in the same coordinates.
+    void Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip);
+    // Width and height, measuring first when needed.
+    Extent GetSize(IDrawingSurface& surface);
+    bool NeedsMeasure() const { return m_needsMeasure; }
+    // After a change of a layer's text or items, the next GetSize or Draw measures again.
+    void InvalidateMeasure() { m_needsMeasure = true; }
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+
+    // Stores the flag; a container gets ", Container" appended to its summary.
+    void SetContainer(bool container);
+    bool IsContainer() const { return m_container; }
+
+    // Header layer items "version" (number) and "flags" ("%02X%02X%02Xh"); shows the layer.
+    void AddVersionFlags(const ISOFileFormat::FullBox& box);
+
+    // The tooltip text.
+    std::string GetSummaryText() const;
+    void SetSummaryText(std::string text);
+
+    int32_t GetDepth() const { return m_depth; }
+    int32_t GetChildCount() const { return m_childCount; }
+    void IncrementChildCount() { ++m_childCount; }
+    bool IsExpanded() const { return m_expanded; }
+    void SetExpanded(bool expanded) { m_expanded = expanded; }
+
+    // The box's byte range in the file (0 and 0 for sections that are not boxes, unless their
+    // owner sets them).
+    uint64_t GetBoxSize() const { return m_boxSize; }
+    void SetBoxSize(uint64_t size) { m_boxSize = size; }
+    uint64_t GetFileOffset() const { return m_fileOffset; }
+    void SetFileOffset(uint64_t offset) { m_fileOffset = offset; }
+
+    // Layers in drawing and text order; the node owns them.
+    const std::vector<std::unique_ptr<CISOViewBoxLayer>>& GetLayers() const { return m_layers; }
+    template <class Layer>
+    Layer* AddLayer(std::unique_ptr<Layer> layer) {
+        Layer* raw = layer.get();
+        m_layers.push_back(std::move(layer));
+        m_needsMeasure = true;
+        return raw;
+    }
+
+    // The layers with a role of their own (null when the node has none). Nodes built without a
+    // box name theirs after adding them.
+    CISOViewBoxLayer* GetShortTypeNameLayer() const { return m_shortTypeNameLayer; }
+    CISOViewBoxLayer* GetLongTypeNameLayer() const { return m_longTypeNameLayer; }
+    CISOViewBoxItemLayer* GetHeaderLayer() const { return m_headerLayer; }
+    CISOViewBoxItemLayer* GetContentsLayer() const { return m_contentsLayer; }
+    void SetShortTypeNameLayer(CISOViewBoxLayer* layer) { m_shortTypeNameLayer = layer; }
+    void SetLongTypeNameLayer(CISOViewBoxLayer* layer) { m_longTypeNameLayer = layer; }
+    void SetHeaderLayer(CISOViewBoxItemLayer* layer) { m_headerLayer = layer; }
+    void SetContentsLayer(CISOViewBoxItemLayer* layer) { m_contentsLayer = layer; }
+
+    // For sections that are not boxes: colours of the short type name layer, and items of the
+    // contents layer (AddNumber in decimal only). No effect while the layer is missing.
+    void SetTitleColours(Colour text, Colour back);
+    void AddHeading(std::string_view text);
+    void AddItem(std::string_view label, std::string_view value);
+    void AddNumber(std::string_view label, int64_t value);
+
+    static constexpr std::string_view kNotABoxSummary = "Not an Actual Box";
+    static constexpr std::string_view kContainerSuffix = ", Container";
+
+private:
+    void BuildStandardLayers(const ISOFileFormat::Box& box);
+
+    std::vector<std::unique_ptr<CISOViewBoxLayer>> m_layers;
+    // Empty while the summary is the one derived from the box size (most nodes never need the
+    // text, so it is made only when asked for).
+    std::string m_summary;
+    uint64_t m_boxSize = 0;
+    uint64_t m_fileOffset;
+    CISOViewBoxLayer* m_shortTypeNameLayer = nullptr;
+    CISOViewBoxLayer* m_longTypeNameLayer = nullptr;
+    CISOViewBoxItemLayer* m_headerLayer = nullptr;
+    CISOViewBoxItemLayer* m_contentsLayer = nullptr;
+    int32_t m_depth;
+    int32_t m_childCount = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    bool m_expanded = true;
+    bool m_container = false;
+    bool m_needsMeasure = true;
+    bool m_isBox;
+    bool m_summaryReplaced = false;
+};

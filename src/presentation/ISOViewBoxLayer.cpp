@@ -1,0 +1,326 @@
+#include "presentation/ISOViewBoxLayer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+
+#include "model/NumberText.h"
+
+namespace {
+
+int32_t Saturate(int64_t value) {
+    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+// Height of one line of text in the given font.
+int32_t TextLineHeight(IDrawingSurface& surface, const FontSpec* font) {
+    return surface.MeasureText(font, std::string_view(), false).height;
+}
+
+// Item texts are stored with 32-bit lengths; a longer text (which no sane box holds) is cut at
+// a character boundary rather than wrapping the length.
+constexpr size_t kMaxItemText = std::numeric_limits<uint32_t>::max();
+
+size_t CutAtCharBoundary(const std::string& chars, size_t start, size_t length) {
+    if (length <= kMaxItemText) return length;
+    size_t cut = kMaxItemText;
+    while (cut > 0 && (static_cast<unsigned char>(chars[start + cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CISOViewBoxLayer
+
+CISOViewBoxLayer::CISOViewBoxLayer(int32_t kind) : m_kind(kind) {}
+
+CISOViewBoxLayer::~CISOViewBoxLayer() = default;
+
+void CISOViewBoxLayer::AppendText(CTextSink& out, int32_t indent) const {
+    out.AppendTabs(indent);
+    out.Append("| + ");
+    out.Append(m_text);
+    out.LineDone();
+}
+
+std::string CISOViewBoxLayer::GetText(int32_t indent) const {
+    CTextSink sink;
+    AppendText(sink, indent);
+    return sink.TakeText();
+}
+
+void CISOViewBoxLayer::Measure(IDrawingSurface& surface) {
+    const Extent extent = surface.MeasureText(m_font.get(), m_text, false);
+    SetSizeFromContent(extent.width, extent.height);
+}
+
+void CISOViewBoxLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) {
+    (void)clip;
+    DrawFrame(surface, x, y);
+    surface.DrawText(m_font.get(), m_text, Rect{x, y, x + m_width, y + m_height}, m_textColour,
+                     TextAlign::Centre, false);
+}
+
+void CISOViewBoxLayer::SetFont(std::string faceName, int32_t sizeTenths, bool bold, bool italic) {
+    m_font = std::make_unique<FontSpec>(FontSpec{std::move(faceName), sizeTenths, bold, italic});
+}
+
+void CISOViewBoxLayer::SetSizeFromContent(int32_t contentWidth, int32_t contentHeight) {
+    m_width = Saturate(int64_t{contentWidth} + m_margins.left + m_margins.right + 2 * m_frameWidth);
+    m_height =
+        Saturate(int64_t{contentHeight} + m_margins.top + m_margins.bottom + 2 * m_frameWidth);
+}
+
+void CISOViewBoxLayer::DrawFrame(IDrawingSurface& surface, int32_t x, int32_t y) const {
+    // The outline is drawn this much larger so that stacked layers share their borders.
+    const Rect frame{x, y, Saturate(int64_t{x} + m_width + kOutlinePenWidth),
+                     Saturate(int64_t{y} + m_height + kOutlinePenWidth)};
+    surface.DrawRectangle(frame, m_backColour, m_frameColour, kOutlinePenWidth);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CISOViewBoxItemLayer
+
+CISOViewBoxItemLayer::CISOViewBoxItemLayer(int32_t kind) : CISOViewBoxLayer(kind) {
+    SetTextColour(Rgb(255, 255, 255));
+    SetBackColour(Rgb(0, 54, 81));
+}
+
+CISOViewBoxItemLayer::~CISOViewBoxItemLayer() = default;
+
+std::string_view CISOViewBoxItemLayer::GetLabel(size_t index) const {
+    const Item& item = m_items[index];
+    return std::string_view(m_chars.data() + item.start, item.labelLength);
+}
+
+std::string_view CISOViewBoxItemLayer::GetValue(size_t index) const {
+    const Item& item = m_items[index];
+    return std::string_view(m_chars.data() + item.start + item.labelLength, item.valueLength);
+}
+
+void CISOViewBoxItemLayer::Reserve(size_t items, size_t textBytes) {
+    m_items.reserve(m_items.size() + items);
+    m_chars.reserve(m_chars.size() + textBytes);
+}
+
+void CISOViewBoxItemLayer::CommitItem(size_t start, size_t valueStart) {
+    if (m_chars.size() == valueStart) m_chars.append(kEmptyValueText);
+    size_t labelLength = valueStart - start;
+    const size_t keptLabel = CutAtCharBoundary(m_chars, start, labelLength);
+    if (keptLabel != labelLength) {
+        m_chars.erase(start + keptLabel, labelLength - keptLabel);
+        valueStart = start + keptLabel;
+        labelLength = keptLabel;
+    }
+    const size_t valueLength = CutAtCharBoundary(m_chars, valueStart, m_chars.size() - valueStart);
+    m_chars.resize(valueStart + valueLength);
+    m_items.push_back(Item{static_cast<uint64_t>(start), static_cast<uint32_t>(labelLength),
+                           static_cast<uint32_t>(valueLength)});
+}
+
+void CISOViewBoxItemLayer::AddItem(std::string_view label, std::string_view value) {
+    assert(!m_writerOpen);
+    const size_t start = m_chars.size();
+    m_chars.append(label);
+    const size_t valueStart = m_chars.size();
+    m_chars.append(value);
+    CommitItem(start, valueStart);
+}
+
+void CISOViewBoxItemLayer::AddHeading(std::string_view text) {
+    assert(!m_writerOpen);
+    const size_t start = m_chars.size();
+    m_chars.append(text);
+    // A heading keeps an empty text: it is a blank band, not an empty field.
+    m_items.push_back(Item{static_cast<uint64_t>(start), 0,
+                           static_cast<uint32_t>(CutAtCharBoundary(m_chars, start, text.size()))});
+    m_chars.resize(start + m_items.back().valueLength);
+}
+
+CISOViewBoxItemLayer::ItemWriter::ItemWriter(CISOViewBoxItemLayer& layer)
+    : m_layer(layer), m_start(layer.m_chars.size()), m_valueStart(std::string::npos) {
+    assert(!layer.m_writerOpen);
+    layer.m_writerOpen = true;
+}
+
+CISOViewBoxItemLayer::ItemWriter::~ItemWriter() {
+    if (m_valueStart == std::string::npos) m_valueStart = m_layer.m_chars.size();
+    m_layer.CommitItem(m_start, m_valueStart);
+    m_layer.m_writerOpen = false;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Text(std::string_view text) {
+    m_layer.m_chars.append(text);
+    return *this;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Char(char c) {
+    m_layer.m_chars.push_back(c);
+    return *this;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Signed(int64_t value) {
+    NumberText::AppendSigned(m_layer.m_chars, value);
+    return *this;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Unsigned(uint64_t value,
+                                                                             int minDigits) {
+    NumberText::AppendUnsigned(m_layer.m_chars, value, minDigits);
+    return *this;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Hex(uint64_t value,
+                                                                        int minDigits) {
+    NumberText::AppendHex(m_layer.m_chars, value, minDigits);
+    return *this;
+}
+
+CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Value() {
+    if (m_valueStart == std::string::npos) m_valueStart = m_layer.m_chars.size();
+    return *this;
+}
+
+void CISOViewBoxItemLayer::AppendText(CTextSink& out, int32_t indent) const {
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        if (i != 0) out.Append('\n');
+        out.AppendTabs(indent);
+        out.Append(i == 0 ? "| + " : "|   ");
+        out.Append(GetLabel(i));
+        out.Append(" : ");
+        out.Append(GetValue(i));
+        out.LineDone();
+    }
+}
+
+void CISOViewBoxItemLayer::Measure(IDrawingSurface& surface) {
+    const FontSpec* font = GetFont();
+    // Tabs are measured expanded, as they are drawn, so that a value never overruns its column.
+    int32_t labelWidth = 0;
+    int32_t valueWidth = 0;
+    int64_t contentHeight = 0;
+    m_lineHeight = kSpaceAboveLine + kSpaceBelowLine + TextLineHeight(surface, font);
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const std::string_view label = GetLabel(i);
+        if (!label.empty())
+            labelWidth = std::max(labelWidth, surface.MeasureText(font, label, true).width);
+        else if (i != 0)
+            contentHeight += 2 * kHeadingExtra;
+        valueWidth = std::max(valueWidth, surface.MeasureText(font, GetValue(i), true).width);
+        contentHeight += m_lineHeight;
+    }
+    m_labelColumnWidth = labelWidth;
+    m_valueColumnWidth = valueWidth;
+    const int64_t contentWidth =
+        int64_t{labelWidth} + valueWidth + 2 * (kGapBeforeColumn + kGapAfterColumn);
+    SetSizeFromContent(Saturate(contentWidth), Saturate(contentHeight));
+}
+
+Colour CISOViewBoxItemLayer::MixWithShade(Colour colour, Colour shade) {
+    // shade * (1 - 150/255) + colour * 150/255, truncated; exact in integers.
+    auto mix = [](uint8_t c, uint8_t s) {
+        return static_cast<uint8_t>((unsigned{s} * 105 + unsigned{c} * 150) / 255);
+    };
+    return Colour{mix(colour.r, shade.r), mix(colour.g, shade.g), mix(colour.b, shade.b)};
+}
+
+void CISOViewBoxItemLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) {
+    DrawFrame(surface, x, y);
+    const FontSpec* font = GetFont();
+    const LayerMargins& margins = GetMargins();
+    const int32_t width = GetWidth();
+    const int32_t labelLeft = Saturate(int64_t{x} + margins.left + kGapBeforeColumn);
+    const int32_t labelRight = Saturate(int64_t{labelLeft} + m_labelColumnWidth);
+    const int32_t columnRight = Saturate(int64_t{labelRight} + kGapAfterColumn);
+    const int32_t valueLeft = Saturate(int64_t{columnRight} + kGapBeforeColumn);
+    const int32_t valueRight = Saturate(int64_t{x} + width - margins.right);
+    const int32_t innerRight = Saturate(int64_t{x} + width + 1);
+
+    surface.FillRect(Rect{x + 1, y + 1, columnRight, Saturate(int64_t{y} + GetHeight() + 1)},
+                     m_labelColumnColour);
+
+    const Colour labelShade = MixWithShade(m_labelColumnColour, m_shadeColour);
+    const Colour backShade = MixWithShade(GetBackColour(), m_shadeColour);
+    // Lines are laid out in 64 bits: a list of millions of entries is taller than a pixel
+    // coordinate can hold, and only the lines inside the clip rectangle are drawn.
+    int64_t top = int64_t{y} + margins.top;
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const bool heading = m_items[i].labelLength == 0;
+        const int32_t extra = (heading && i != 0) ? kHeadingExtra : 0;
+        const int64_t lineTop = top + extra;
+        const int64_t lineBottom = lineTop + m_lineHeight + extra;
+        top = lineBottom;
+        if (lineBottom < clip.top) continue;
+        if (lineTop > clip.bottom) break;
+        const int32_t t = static_cast<int32_t>(lineTop);
+        const int32_t b = static_cast<int32_t>(lineBottom);
+        if (heading) {
+            surface.FillRect(Rect{x + 1, t, columnRight, b}, labelShade);
+            surface.FillRect(Rect{columnRight, t, innerRight, b}, backShade);
+            surface.DrawText(font, GetValue(i), Rect{x, t, Saturate(int64_t{x} + width), b},
+                             GetTextColour(), TextAlign::Centre, true);
+        } else {
+            surface.DrawText(font, GetLabel(i), Rect{labelLeft, t, labelRight, b}, GetTextColour(),
+                             TextAlign::Left, true);
+            surface.DrawText(font, GetValue(i), Rect{valueLeft, t, valueRight, b}, GetTextColour(),
+                             TextAlign::Left, true);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// CISOViewBoxMultiLineLayer
+
+CISOViewBoxMultiLineLayer::CISOViewBoxMultiLineLayer(int32_t kind) : CISOViewBoxLayer(kind) {}
+
+CISOViewBoxMultiLineLayer::~CISOViewBoxMultiLineLayer() = default;
+
+void CISOViewBoxMultiLineLayer::AddLine(std::string text, Colour colour) {
+    m_lines.push_back(Line{std::move(text), colour});
+}
+
+void CISOViewBoxMultiLineLayer::AddLine(std::string text) {
+    AddLine(std::move(text), GetTextColour());
+}
+
+void CISOViewBoxMultiLineLayer::AppendText(CTextSink& out, int32_t indent) const {
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        if (i != 0) out.Append('\n');
+        out.AppendTabs(indent);
+        out.Append("| + ");
+        out.Append(m_lines[i].text);
+        out.LineDone();
+    }
+}
+
+void CISOViewBoxMultiLineLayer::Measure(IDrawingSurface& surface) {
+    const FontSpec* font = GetFont();
+    m_lineHeight = kSpaceAboveLine + kSpaceBelowLine + TextLineHeight(surface, font);
+    m_widestLine = 0;
+    for (const Line& line : m_lines)
+        m_widestLine = std::max(m_widestLine, surface.MeasureText(font, line.text, false).width);
+    const int64_t contentHeight = int64_t{m_lineHeight} * static_cast<int64_t>(m_lines.size());
+    SetSizeFromContent(Saturate(int64_t{kLeftGap} + kRightGap + m_widestLine),
+                       Saturate(contentHeight));
+}
+
+void CISOViewBoxMultiLineLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y,
+                                     const Rect& clip) {
+    (void)clip;
+    DrawFrame(surface, x, y);
+    const FontSpec* font = GetFont();
+    const LayerMargins& margins = GetMargins();
+    const int32_t left = Saturate(int64_t{x} + margins.left);
+    const int32_t right = Saturate(int64_t{x} + GetWidth() - margins.right);
+    int64_t top = int64_t{y} + margins.top;
+    for (const Line& line : m_lines) {
+        const int64_t bottom = top + m_lineHeight;
+        surface.DrawText(font, line.text, Rect{left, Saturate(top), right, Saturate(bottom)},
+                         line.colour, TextAlign::Left, false);
+        top = bottom;
+    }
+}
