@@ -1,10 +1,82 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "parsing/ParserInterfaces.h"
 
-// Parses the boxes of the ISO base media file format (ISO/IEC 14496-12).
+// Parses the boxes of the ISO base media file format (ISO/IEC 14496-12) into the records of
+// model/ISOBoxes.h, and keeps the items of BoxParseResult that later boxes depend on: the
+// track's handler kind ('hdlr' sets it, 'tkhd' resets it, 'stsd' reads it), the sample count
+// ('stsz' sets it, 'stdp' and 'sdtp' read it) and parent-entry mode ('dref', 'stsd').
+//
+// Tables are reserved from what the rest of the box and of the file can hold, never from a
+// count alone, and grow only as entries are read. A count that cannot be a table at all (its
+// size beyond 32 bits) throws std::bad_alloc; a count that exceeds its box makes the reads run
+// past the box, which the driver reports.
+//
+// Entries ('url ', 'urn ', the sample entries 60 to 64) are parsed the same way whether or not
+// a parent is waiting for them: the driver hands them to the parent's AdoptEntry in
+// parent-entry mode, and otherwise lists them as ordinary leaf records.
 class CISOBoxParsingHandler : public CBoxParsingHandlerImpl {
 public:
     int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
                      BoxParseResult& result) override;
+
+private:
+    // What every per-box operation works from.
+    struct Context {
+        int32_t id;             // the catalogue id (or the forced one)
+        uint64_t size;          // the box's size, header included
+        uint32_t& headerBytes;  // bytes counted as header so far
+        BoxParseResult& result;
+        int64_t boxEnd;  // file position one past the box
+    };
+
+    void ParseFileType(const Context& c);
+    void ParseMovieHeader(const Context& c);
+    void ParseTrackHeader(const Context& c);
+    void ParseMediaHeader(const Context& c);
+    void ParseHandlerReference(const Context& c);
+    void ParseVideoMediaHeader(const Context& c);
+    void ParseSoundMediaHeader(const Context& c);
+    void ParseHintMediaHeader(const Context& c);
+    void ParseTrackReferenceType(const Context& c);
+    void ParseDataReference(const Context& c);
+    void ParseDataEntryUrn(const Context& c);
+    void ParseDataEntryUrl(const Context& c);
+    void ParseTimeToSample(const Context& c);
+    void ParseCompositionOffset(const Context& c);
+    void ParseSampleDescription(const Context& c);
+    void ParseAudioSampleEntry(const Context& c);
+    void ParseVisualSampleEntry(const Context& c);
+    void ParseHintSampleEntry(const Context& c);
+    void ParseUnknownSampleEntry(const Context& c);
+    void ParseCopyRight(const Context& c);
+    void ParseSampleSize(const Context& c);
+    void ParseCompactSampleSize(const Context& c);
+    void ParseSampleToChunk(const Context& c);
+    void ParseChunkOffset(const Context& c);
+    void ParseChunkLargeOffset(const Context& c);
+    void ParseSyncSample(const Context& c);
+    void ParseShadowSyncSample(const Context& c);
+    void ParseDegradationPriority(const Context& c);
+    void ParseSampleDependencyType(const Context& c);
+    void ParseSampleToGroup(const Context& c);
+    void ParseEditList(const Context& c);
+    void ParseMovieExtendsHeader(const Context& c);
+    void ParseTrackExtends(const Context& c);
+    void ParseMovieFragmentHeader(const Context& c);
+    void ParseTrackFragmentHeader(const Context& c);
+    void ParseTrackRun(const Context& c);
+    void ParseTrackFragmentRandomAccess(const Context& c);
+    void ParseMovieFragmentRandomAccessOffset(const Context& c);
+    void ParseUuid(const Context& c);
+
+    // Reads `length` bytes of which the first `capacity` at most go to `buffer`; the rest are
+    // passed. Returns the number of bytes kept.
+    size_t ReadKeptBytes(uint64_t length, uint8_t* buffer, size_t capacity);
+    // Passes `count` bytes the way reading them would: running past the end of the file throws
+    // the reader's end-of-file exception.
+    void PassBytes(uint64_t count);
 };
