@@ -1,0 +1,201 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace ISOFileFormat {
+struct Box;
+struct SampleToChunkBox;
+struct SampleSizeBox;
+struct ChunkOffsetBox;
+struct SyncSampleBox;
+}  // namespace ISOFileFormat
+
+// Presence bits of VideoCodecInfo::mask and AudioCodecInfo::mask. Name, width and height of
+// the video carry no bit: they are known whenever there is a video track.
+namespace CodecInfoBit {
+constexpr uint32_t Vendor = 0x0002;
+constexpr uint32_t DecoderVersion = 0x0004;
+constexpr uint32_t Profile = 0x0010;  // video only
+constexpr uint32_t Level = 0x0020;    // video only
+constexpr uint32_t MaxBitrate = 0x0040;
+constexpr uint32_t AverageBitrate = 0x0080;
+constexpr uint32_t DecoderBufferSize = 0x0100;
+constexpr uint32_t SampleRate = 0x1000;        // audio only
+constexpr uint32_t SampleSize = 0x4000;        // audio only
+constexpr uint32_t ChannelCount = 0x8000;      // audio only
+constexpr uint32_t FramesPerSample = 0x10000;  // audio only
+}  // namespace CodecInfoBit
+
+// Codec facts of the video stream. With several video tracks these are the values of the boxes
+// seen last, and the mask is the union of every track's bits.
+struct VideoCodecInfo {
+    uint32_t mask = 0;
+    std::string name;    // "MPEG-4", "H.263", "H.264"; empty when no sample entry was seen
+    std::string vendor;  // at most 4 characters, UTF-8
+    uint8_t decoderVersion = 0;
+    uint8_t profile = 0;
+    uint8_t level = 0;
+    uint32_t maxBitrate = 0;
+    uint32_t averageBitrate = 0;
+    uint32_t decoderBufferSize = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+};
+
+// Codec facts of the audio stream; same rules as VideoCodecInfo.
+struct AudioCodecInfo {
+    uint32_t mask = 0;
+    std::string name;    // "AAC", "AMR", "AMR WideBand", "AMR WideBand+"
+    std::string vendor;  // at most 4 characters, UTF-8
+    uint8_t decoderVersion = 0;
+    uint32_t maxBitrate = 0;
+    uint32_t averageBitrate = 0;
+    uint32_t decoderBufferSize = 0;
+    uint32_t sampleRate = 0;  // whole hertz
+    uint16_t sampleSize = 0;
+    uint16_t channelCount = 0;
+    uint16_t framesPerSample = 0;
+};
+
+// One sample of a chunk: its byte range in the file and whether it is a random access point.
+struct SampleInfo {
+    uint64_t offset = 0;
+    uint32_t size = 0;
+    bool randomAccessPoint = false;
+};
+
+// One chunk of a track. Its samples are a range of the track table's sample list.
+struct ChunkInfo {
+    uint64_t offset = 0;  // from 'stco'
+    // Sum of the sizes of its samples that 'stsz' describes; 0 without 'stsz'. A chunk of
+    // 2^32 - 1 samples of 2^32 - 1 bytes each needs the 64 bits.
+    uint64_t size = 0;
+    uint32_t sampleCount = 0;        // as 'stsc' declares it
+    uint32_t sizedSampleCount = 0;   // of those, the samples 'stsz' gives a size
+    uint32_t listedSampleCount = 0;  // of those, the samples with a SampleInfo (sample limit)
+    uint32_t firstSample = 0;        // index of its first SampleInfo in the table's samples
+    uint32_t biggestSampleSize = 0;
+};
+
+// The chunks of one track, built from its 'stsc', 'stco', 'stsz' and 'stss'.
+struct TrackChunkTable {
+    std::vector<ChunkInfo> chunks;    // one per 'stco' entry read, in table order
+    std::vector<SampleInfo> samples;  // the listed samples of every chunk, chunk after chunk
+    uint64_t firstChunkOffset = 0;    // the first 'stco' entry; 0 when the table has no chunk
+    int32_t handlerKind = 0;          // HandlerKind of the track
+    uint64_t biggestChunkSize = 0;
+
+    // The listed samples of `chunk`, one of this table's chunks.
+    std::span<const SampleInfo> SamplesOf(const ChunkInfo& chunk) const {
+        return std::span<const SampleInfo>(samples).subspan(chunk.firstSample,
+                                                            chunk.listedSampleCount);
+    }
+};
+
+// "Video", "Sound", "Hint", "Timed Text" for the handler kinds 1 to 4; "Unknown" otherwise.
+std::string_view GetTrackKindName(int32_t handlerKind);
+
+// Gathers, while a file is parsed, what the quick information, the media data view and the
+// conformance tests need to know about the tracks: the track counts by handler kind, the
+// codec facts of the video and audio streams, and per track a table of its chunks and samples
+// with the biggest chunk of each kind.
+//
+// The document owns one per parse: it makes a fresh one when a parse begins and drops it after
+// a successful parse.
+//   - OnBoxParsed: NoteBox for 'trak', 'hdlr', 'stsc', 'stsz', 'stco', 'stss' (ids 4, 13, 27,
+//     28, 30, 32); NoteCodecBox for the sample entries and codec boxes (ids 101 to 114).
+//   - OnBoxEntry: GetTrackTypeName for the long name of a 'trak' node.
+//   - OnBoxList: FinishTrack once (the last track), then only reads.
+// The collector keeps pointers to the noted records until FinishTrack has used them, so the
+// records must outlive that call (they do: the driver deletes them when Parse returns). The
+// 'trak' records that key the track kinds are only compared, never followed.
+//
+// Tables are bounded by what the records actually hold, never by the counts they declare: no
+// sample is walked past what 'stsz' declares and holds, and a chunk's size is computed, not
+// summed, when 'stsz' gives one size for all. SampleInfo records are kept for at most
+// kMaxListedSamples samples per file (in track order); chunks stay exact beyond that.
+// 'co64' and 'stz2' are not noted: a track whose offsets come in 'co64' gets no table, one
+// whose sizes come in 'stz2' gets chunks without samples.
+class CTrackInfoCollector {
+public:
+    // The most samples of one file that get a SampleInfo record (and so a line in the media
+    // data view). 4 million samples take 64 MB here, and as many view lines several times more.
+    static constexpr uint32_t kMaxListedSamples = 4'000'000;
+
+    explicit CTrackInfoCollector(uint32_t maxListedSamples = kMaxListedSamples);
+    ~CTrackInfoCollector();
+    CTrackInfoCollector(const CTrackInfoCollector&) = delete;
+    CTrackInfoCollector& operator=(const CTrackInfoCollector&) = delete;
+
+    // Track structure boxes, by catalogue id; other ids are ignored.
+    void NoteBox(int32_t id, const ISOFileFormat::Box* record);
+    // Sample entries and codec configuration boxes (ids 101 to 114); others are ignored.
+    void NoteCodecBox(const ISOFileFormat::Box* record);
+    // Builds the chunk table of the current track from the tables noted since the last 'trak'
+    // (none without 'stsc' or 'stco') and forgets those tables.
+    void FinishTrack();
+
+    // GetTrackKindName of the kind noted for this 'trak' record; "Unknown" when none was.
+    std::string_view GetTrackTypeName(const ISOFileFormat::Box* trak) const;
+
+    int32_t GetVideoTrackCount() const { return m_videoTrackCount; }
+    int32_t GetSoundTrackCount() const { return m_soundTrackCount; }
+    int32_t GetTextTrackCount() const { return m_textTrackCount; }
+    int32_t GetHintTrackCount() const { return m_hintTrackCount; }
+    int32_t GetOtherTrackCount() const { return m_otherTrackCount; }
+    // The sum of the five counts.
+    int64_t GetTotalTrackCount() const;
+
+    // Largest chunk over the tracks of each kind, in bytes; 0 when there is none.
+    uint64_t GetBiggestVideoChunk() const { return m_biggestVideoChunk; }
+    uint64_t GetBiggestSoundChunk() const { return m_biggestSoundChunk; }
+    uint64_t GetBiggestTextChunk() const { return m_biggestTextChunk; }
+
+    const VideoCodecInfo& GetVideoInfo() const { return m_video; }
+    const AudioCodecInfo& GetAudioInfo() const { return m_audio; }
+
+    // One table per finished track that had 'stsc' and 'stco', in track order.
+    const std::vector<TrackChunkTable>& GetChunkTables() const { return m_tables; }
+
+    // Samples that 'stsz' describes but that got no SampleInfo because of the sample limit,
+    // over the whole file, and where the first of them lies: the chunk `unlistedChunkIndex` of
+    // the table `unlistedTableIndex`. The indices mean nothing while the count is 0.
+    uint64_t GetUnlistedSampleCount() const { return m_unlistedSamples; }
+    size_t GetUnlistedTableIndex() const { return m_unlistedTable; }
+    size_t GetUnlistedChunkIndex() const { return m_unlistedChunk; }
+    uint32_t GetMaxListedSamples() const { return m_maxListedSamples; }
+
+private:
+    void ClearTableReferences();
+    void BuildSamples(TrackChunkTable& table);
+
+    const ISOFileFormat::SampleToChunkBox* m_sampleToChunk = nullptr;
+    const ISOFileFormat::SampleSizeBox* m_sampleSize = nullptr;
+    const ISOFileFormat::ChunkOffsetBox* m_chunkOffset = nullptr;
+    const ISOFileFormat::SyncSampleBox* m_syncSample = nullptr;
+    const ISOFileFormat::Box* m_currentTrack = nullptr;
+    std::unordered_map<const ISOFileFormat::Box*, int32_t> m_trackKinds;
+    std::vector<TrackChunkTable> m_tables;
+    VideoCodecInfo m_video;
+    AudioCodecInfo m_audio;
+    uint64_t m_biggestVideoChunk = 0;
+    uint64_t m_biggestSoundChunk = 0;
+    uint64_t m_biggestTextChunk = 0;
+    uint64_t m_unlistedSamples = 0;
+    size_t m_unlistedTable = 0;
+    size_t m_unlistedChunk = 0;
+    uint32_t m_listedSamples = 0;
+    uint32_t m_maxListedSamples;
+    int32_t m_currentHandlerKind = 0;
+    int32_t m_textTrackCount = 0;
+    int32_t m_hintTrackCount = 0;
+    int32_t m_videoTrackCount = 0;
+    int32_t m_soundTrackCount = 0;
+    int32_t m_otherTrackCount = 0;
+};
