@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "presentation/ISOViewBox.h"
+
+// A node of one titled line, built without a box: the "Quick Information" title and the track,
+// chunk and sample lines under an 'mdat' node. Its byte range is that of the chunk or sample
+// it stands for (0 and 0 for the title).
+class CLineViewBox : public CISOViewBox {
+public:
+    CLineViewBox(int32_t depth, uint64_t fileOffset, uint64_t size);
+    ~CLineViewBox() override;
+
+    // Replaces the line's text ("Empty" until then).
+    void SetTitle(std::string title);
+
+    static constexpr const char* kInitialTitle = "Empty";
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "presentation/DrawingSurface.h"
+#include "presentation/ISOViewBox.h"
+
+class CTrackInfoCollector;
+
+// The "Quick Information" section at the top of the tree. OnBoxList of the document calls
+// BuildQuickInformation after FinishTrack on the collector; it appends the "Quick Information"
+// title (depth 0, two children) and the "General Information" node (depth 1), each measured on
+// `surface`. The document appends the conformance node right after them.
+//
+// The title starts expanded when `autoExpand` is set and `noExpandQI` is not ("AutoExpand" and
+// "NoExpandQI" of the settings, read by the document). The general information node stays
+// expanded: it has no children.
+void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
+                           bool autoExpand, bool noExpandQI,
+                           std::vector<std::unique_ptr<CISOViewBox>>& displayList);
+
+// The items of the "General Information" node: track counts, video and audio codec facts (each
+// shown when its presence bit is set) and the biggest chunk of each kind of track.
+void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collector);
