@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "model/TextConversion.h"
+#include "parsing/3GPPBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/LogWriter.h"
+#include "parsing/MobileMP4BoxParsingHandler.h"
 
 namespace {
 constexpr int kExitUsage = 64;
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
     CStringLogWriter log;
     CTraceOnly trace;
     CISOFileFormatParser parser(&trace, &log);
+    parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
+    parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
     if (!parser.Open(mediaPath.c_str())) {
         std::fprintf(stderr, "orvex-dump: cannot open '%s': %s\n", mediaPath.c_str(),
                      DescribeOpenFailure(mediaPath).c_str());
