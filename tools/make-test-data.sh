@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Makes the small real media files under tests/data and, beside each, the box tree that
+# AtomicParsley prints for it (<file>.atomicparsley.txt). The trees of the third-party files in
+# ../shared/conformance/mp4parse-rust go to tests/data/conformance/. The tests compare our parse
+# trace with these trees, so they need neither ffmpeg nor AtomicParsley at run time.
+#
+# Needs Debian 12's ffmpeg, sox (with libsox-fmt-all for AMR-NB), atomicparsley and perl.
+# Every option that would make the output depend on the run (time stamps, encoder version
+# strings, thread scheduling) is switched off, so a rerun with the same packages gives the same
+# bytes.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+data="$root/tests/data"
+conformance="$root/../shared/conformance/mp4parse-rust"
+
+for tool in ffmpeg sox AtomicParsley perl; do
+    command -v "$tool" >/dev/null || {
+        echo "make-test-data: '$tool' is missing (apt-get install ffmpeg sox libsox-fmt-all atomicparsley)" >&2
+        exit 1
+    }
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$data"
+
+ff=(ffmpeg -hide_banner -loglevel error -nostdin -y)
+# No creation times, no encoder tag, no metadata copied from the synthetic inputs.
+exact=(-fflags +bitexact -flags:v +bitexact -flags:a +bitexact -map_metadata -1 -threads 1)
+video=(-f lavfi -i "testsrc2=size=96x64:rate=10:duration=1")
+tone=(-f lavfi -i "sine=frequency=440:sample_rate=16000:duration=1")
+h264=(-c:v libx264 -preset veryslow -crf 36 -pix_fmt yuv420p -g 5)
+aac=(-c:a aac -b:a 16k -ac 1)
+
+# H.264 video and AAC audio, the everyday MP4.
+"${ff[@]}" "${video[@]}" "${tone[@]}" "${h264[@]}" "${aac[@]}" "${exact[@]}" \
+    "$data/h264_aac.mp4"
+
+# MPEG-4 Part 2 visual ('mp4v' with its 'esds') and AAC.
+"${ff[@]}" "${video[@]}" "${tone[@]}" -c:v mpeg4 -q:v 12 -g 5 "${aac[@]}" "${exact[@]}" \
+    "$data/mpeg4_aac.mp4"
+
+# Fragmented: an empty 'moov' with 'mvex', one 'moof'+'mdat' pair per key frame, 'mfra' at the end.
+"${ff[@]}" "${video[@]}" "${tone[@]}" "${h264[@]}" "${aac[@]}" "${exact[@]}" \
+    -movflags frag_keyframe+empty_moov+default_base_moof "$data/fragmented.mp4"
+
+# RTP hint tracks: 'tref'/'hint', 'hmhd', 'rtp ' sample entries, 'udta'/'hnti'/'sdp '.
+"${ff[@]}" "${video[@]}" "${tone[@]}" "${h264[@]}" "${aac[@]}" "${exact[@]}" \
+    -movflags +rtphint "$data/rtp_hinted.mp4"
+
+# 3GP: H.263 ('s263'/'d263') and AMR-NB ('samr'/'damr'), with 3GPP asset boxes in 'udta'. No
+# album: ffmpeg writes 'albm' without its optional track number, and our parser always reads one.
+# ffmpeg has no AMR encoder here; sox encodes AMR-NB (opencore) and ffmpeg copies the frames.
+sox -R -D -n -r 8000 -c 1 -b 16 "$work/tone.wav" synth 1 sine 440 vol 0.5
+sox -R -D "$work/tone.wav" -t amr-nb -C 7 "$work/tone.amr"
+"${ff[@]}" -f lavfi -i "testsrc2=size=128x96:rate=10:duration=1" -i "$work/tone.amr" \
+    -c:v h263 -q:v 12 -g 5 -c:a copy "${exact[@]}" \
+    -metadata title="Orvex test" -metadata artist="Orvex" -metadata author="Orvex authors" \
+    -metadata genre="Test" -metadata comment="H.263 and AMR-NB" \
+    -metadata copyright="none" -metadata date="2024" \
+    -f 3gp "$data/h263_amr.3gp"
+
+# 3GPP timed text: H.264 video and a 'tx3g' track with its 'ftab'. ffmpeg labels the track's
+# handler 'sbtl'; 3GPP TS 26.245 says 'text', so the four bytes are changed after muxing (same
+# length, nothing else moves).
+printf '1\n00:00:00,000 --> 00:00:00,500\nHello\n\n2\n00:00:00,500 --> 00:00:01,000\nOrvex\n' \
+    >"$work/subtitles.srt"
+"${ff[@]}" "${video[@]}" -i "$work/subtitles.srt" "${h264[@]}" -c:s mov_text "${exact[@]}" \
+    -f 3gp "$data/timed_text.3gp"
+perl -0777 -pi -e 's/hdlr(\0{8})sbtl/hdlr${1}text/ or die "no sbtl handler\n"' "$data/timed_text.3gp"
+
+# A 'co64' table: ffmpeg writes one only when a chunk offset passes 4 GiB, which no small file
+# does, so there is no such file here; crafted boxes in the unit tests cover it.
+
+# AtomicParsley refuses some major brands ('iso5' among them) before it lists anything. Such a
+# file is listed from a copy whose major brand reads 'isom': only those four bytes differ, so
+# every offset and type in the tree is the file's own.
+ap_tree() {
+    local file="$1" out="$2" copy
+    if AtomicParsley "$file" -T >"$out" 2>&1 && grep -q '^.*Atom ' "$out"; then
+        return 0
+    fi
+    if grep -q 'unsupported MPEG-4 file brand' "$out"; then
+        copy="$work/brand-$(basename "$file")"
+        cp "$file" "$copy"
+        chmod u+w "$copy"
+        printf 'isom' | dd of="$copy" bs=1 seek=8 conv=notrunc status=none
+        if AtomicParsley "$copy" -T >"$out" 2>&1 && grep -q 'Atom ' "$out"; then
+            return 0
+        fi
+    fi
+    echo "make-test-data: AtomicParsley lists no tree for $(basename "$file"); no tree kept" >&2
+    rm -f "$out"
+}
+
+for media in "$data"/*.mp4 "$data"/*.3gp; do
+    ap_tree "$media" "$media.atomicparsley.txt"
+done
+
+if [ -d "$conformance" ]; then
+    mkdir -p "$data/conformance"
+    for media in "$conformance"/*; do
+        case "$media" in *.txt) continue ;; esac
+        ap_tree "$media" "$data/conformance/$(basename "$media").atomicparsley.txt"
+    done
+fi
+
+ls -l "$data"
