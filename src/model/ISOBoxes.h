@@ -150,10 +150,8 @@ namespace detail {
 template <typename Entry>
 bool AdoptEntryInto(std::vector<std::unique_ptr<Entry>>& table, uint32_t index,
                     std::unique_ptr<Box>& entry) {
-    if (dynamic_cast<Entry*>(entry.get()) == nullptr)
-        return false;
-    if (index >= table.size())
-        table.resize(size_t{index} + 1);
+    if (dynamic_cast<Entry*>(entry.get()) == nullptr) return false;
+    if (index >= table.size()) table.resize(size_t{index} + 1);
     table[index].reset(static_cast<Entry*>(entry.release()));
     return true;
 }
