@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/DocumentView.h"
+#include "document/Settings.h"
+#include "parsing/ISOFileFormatParser.h"
+#include "presentation/ISOViewBox.h"
+#include "presentation/ValueFormatContext.h"
+#include "presentation/ViewBoxHandler.h"
+
+class CTrackInfoCollector;
+
+// The document of the one media file shown: owns the parse driver with its handlers, the view
+// box handlers and the display list, every node of the tree in display order with its depth.
+// It builds the tree inside the driver's callbacks, while the box records are alive.
+class COrvexDoc : public IParserCallbackProcessor {
+public:
+    using ViewBoxList = std::vector<std::unique_ptr<CISOViewBox>>;
+
+    COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings);
+    ~COrvexDoc() override;
+    COrvexDoc(const COrvexDoc&) = delete;
+    COrvexDoc& operator=(const COrvexDoc&) = delete;
+
+    int OpenDocument(const std::string& path);
+    bool IsFileOpen() const { return m_parser.IsOpen(); }
+    const std::string& GetFilePath() const { return m_parser.GetFileName(); }
+    // One whole parse; the driver's result code. A parse that does not end normally leaves no
+    // node behind.
+    int32_t Parse();
+    bool IsParsed() const { return m_parsed; }
+    void CloseDocument();
+    // Drops the track facts of a previous parse, so that the next one starts afresh.
+    void DiscardCollector();
+
+    // The pixel size of the displayed part of the tree: collapsed subtrees are left out.
+    void ComputeExtent();
+    int32_t GetExtentWidth() const { return m_extentWidth; }
+    int32_t GetExtentHeight() const { return m_extentHeight; }
+
+    const ViewBoxList& GetViewBoxes() const { return m_viewBoxes; }
+    // The reader of the open file, for copying a box's bytes out.
+    CFileReader& GetReader() { return m_parser; }
+
+    // Parse driver callbacks.
+    int32_t OnParseBegin() override;
+    int32_t OnBoxParsed(ISOFileFormat::Box* record) override;
+    int32_t OnBoxList(size_t count,
+                      const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) override;
+    int32_t OnBoxEntry(const BoxEntry* entry) override;
+    int32_t OnParseEnd() override;
+
+private:
+    IDocumentView& m_view;
+    const ISettingsStore& m_settings;
+    ILogWriter* m_log;
+    bool m_autoExpand = false;
+    CValueFormatContext m_formatContext;
+    std::vector<std::unique_ptr<IViewBoxHandler>> m_viewBoxHandlers;
+    std::vector<CISOViewBox*> m_parentStack;
+    int32_t m_lastDepth = 0;
+    CISOViewBox* m_currentParent = nullptr;
+    CISOViewBox* m_lastBuilt = nullptr;
+    bool m_parsed = false;
+    ViewBoxList m_viewBoxes;
+    std::unique_ptr<CTrackInfoCollector> m_collector;
+    int32_t m_extentWidth = 0;
+    int32_t m_extentHeight = 0;
+    // Declared last so that it is destroyed first: nothing it calls back outlives it.
+    CISOFileFormatParser m_parser;
+};

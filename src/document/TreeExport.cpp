@@ -1,0 +1,50 @@
+#include "document/TreeExport.h"
+
+#include "model/TextConversion.h"
+
+namespace {
+constexpr size_t kDrainThreshold = 1 << 20;
+}
+
+void WriteTreeText(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
+                   std::string_view parsedFileName, bool indented, CTextSink& sink) {
+    sink.Append("Parsed File Name : ");
+    sink.Append(parsedFileName);
+    sink.Append('\n');
+    sink.LineDone();
+    for (const auto& node : nodes) {
+        node->AppendText(sink, indented);
+        sink.Append('\n');
+        sink.LineDone();
+    }
+    sink.Flush();
+}
+
+CSingleByteFileSink::CSingleByteFileSink(std::FILE* file)
+    : CTextSink(kDrainThreshold), m_file(file) {}
+
+void CSingleByteFileSink::Drain(std::string& text) {
+    m_bytes.clear();
+    m_bytes.reserve(text.size() + text.size() / 16);
+    std::string single = Utf8ToSingleByte(text);
+    for (char c : single) {
+        if (c == '\n') m_bytes.push_back('\r');
+        m_bytes.push_back(c);
+    }
+    if (!m_bytes.empty() &&
+        std::fwrite(m_bytes.data(), 1, m_bytes.size(), m_file) != m_bytes.size()) {
+        m_ok = false;
+    }
+    text.clear();
+}
+
+bool ExportTreeToFile(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
+                      std::string_view parsedFileName, bool indented, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    CSingleByteFileSink sink(file);
+    WriteTreeText(nodes, parsedFileName, indented, sink);
+    bool ok = sink.Ok();
+    if (std::fclose(file) != 0) ok = false;
+    return ok;
+}
