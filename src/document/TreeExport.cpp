@@ -25,12 +25,7 @@ CSingleByteFileSink::CSingleByteFileSink(std::FILE* file)
 
 void CSingleByteFileSink::Drain(std::string& text) {
     m_bytes.clear();
-    m_bytes.reserve(text.size() + text.size() / 16);
-    std::string single = Utf8ToSingleByte(text);
-    for (char c : single) {
-        if (c == '\n') m_bytes.push_back('\r');
-        m_bytes.push_back(c);
-    }
+    AppendSingleByte(text, m_bytes, true);
     if (!m_bytes.empty() &&
         std::fwrite(m_bytes.data(), 1, m_bytes.size(), m_file) != m_bytes.size()) {
         m_ok = false;

@@ -107,14 +107,28 @@ std::string Utf16BEToUtf8(const void* bytes, size_t unitCount) {
 
 std::string Utf8ToSingleByte(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
+    AppendSingleByte(text, out, false);
+    return out;
+}
+
+void AppendSingleByte(std::string_view text, std::string& out, bool crlf) {
+    out.reserve(out.size() + text.size() + (crlf ? text.size() / 32 : 0));
     size_t i = 0;
-    while (i < text.size()) {
+    const size_t n = text.size();
+    while (i < n) {
+        // Runs of plain ASCII, by far the most of any export, go across in one append.
+        size_t run = i;
+        while (run < n && static_cast<uint8_t>(text[run]) < 0x80 && (!crlf || text[run] != '\n')) {
+            ++run;
+        }
+        out.append(text.data() + i, run - i);
+        i = run;
+        if (i >= n) break;
         auto b = static_cast<uint8_t>(text[i]);
-        if (b < 0x80) {
-            out.push_back(static_cast<char>(b));
+        if (b == '\n') {
+            out.append("\r\n", 2);
             ++i;
-        } else if ((b & 0xE0) == 0xC0 && i + 1 < text.size()) {
+        } else if ((b & 0xE0) == 0xC0 && i + 1 < n) {
             uint32_t cp = ((b & 0x1Fu) << 6) | (static_cast<uint8_t>(text[i + 1]) & 0x3Fu);
             out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
             i += 2;
@@ -124,7 +138,6 @@ std::string Utf8ToSingleByte(std::string_view text) {
             i += len;
         }
     }
-    return out;
 }
 
 size_t Utf8Length(std::string_view text) {

@@ -30,6 +30,8 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 // UTF-8 to single-byte text: characters 0-255 become one byte each, every other character '?'.
 // This is the encoding of exported text files and saved logs.
 std::string Utf8ToSingleByte(std::string_view text);
+// The same, appended to `out`; with `crlf` every "\n" is written as CR LF (text-mode files).
+void AppendSingleByte(std::string_view text, std::string& out, bool crlf);
 
 // Number of characters (code points) in a valid UTF-8 text.
 size_t Utf8Length(std::string_view text);

@@ -51,3 +51,10 @@ TEST(Format, FormatsLongTextsAndNeverInterpretsArguments) {
     EXPECT_EQ(StrFormat("[%s]", big.c_str()).size(), 1002u);
     EXPECT_EQ(StrFormat("%s", "%s%n%d"), "%s%n%d");
 }
+
+TEST(TextConversion, TextModeLinesAreCrLf) {
+    std::string out = "keep:";
+    AppendSingleByte("a\nb\xC3\xA9\n\n\xE2\x80\x98", out, true);
+    EXPECT_EQ(out, "keep:a\r\nb\xE9\r\n\r\n?");
+    EXPECT_EQ(Utf8ToSingleByte("x\ny"), "x\ny");  // only text-mode output turns breaks into CR LF
+}
