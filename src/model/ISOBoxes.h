@@ -374,7 +374,9 @@ struct TrackFragmentHeaderBox : FullBox {
     uint32_t default_sample_flags = 0;  // big-endian u32 as read (not a flags word)
 };
 
-// 'trun'; a field whose flag is clear was not in the box and stays 0.
+// 'trun'; a field whose flag is clear was not in the box and stays 0. When no per-sample field
+// is present (flags 0x100 to 0x800 all clear) the samples hold nothing and `entries` stays
+// empty: sample_count alone says how many there are, and each is all "Not Available".
 struct TrackRunBox : FullBox {
     static constexpr int32_t kId = 48;
     static constexpr uint32_t kDataOffsetPresent = 0x000001;
