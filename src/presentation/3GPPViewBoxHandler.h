@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+#include "presentation/ViewBoxHandler.h"
+
+// Shows what the 3GPP parsing handler decodes: the recognised MP4, AMR and H.263 sample entries,
+// the timed-text and hint sample entries, the elementary stream descriptor with its audio or
+// visual decoder specific info, the AVC configuration, the AMR and H.263 specific boxes, the
+// MPEG-4 bitrate box, the 3GPP asset boxes, the track selection box and the RTP/SDP hint texts.
+//
+// The generic sample entries and 'uuid' are the ISO handler's. A box whose catalogue id is one
+// of ours but whose record is not the one our parser makes (a sample entry type met outside a
+// sample description, which the driver keeps as a bare box) is declined, so that its node shows
+// no contents rather than fields that were never read.
+class C3GPPViewBoxHandler : public IViewBoxHandler {
+public:
+    int32_t FillViewBox(const ISOFileFormat::Box& box, CISOViewBox& viewBox,
+                        int32_t& fullBox) override;
+};
