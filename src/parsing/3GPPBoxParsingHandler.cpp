@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/3GPPBoxes.h"
+#include "model/BoxCatalogue.h"
 #include "model/FileReader.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
@@ -165,100 +166,50 @@ std::string ConvertAssetText(const uint8_t* bytes, size_t count) {
 
 int32_t C3GPPBoxParsingHandler::ParseBox(const uint8_t type[4], int32_t id, uint64_t size,
                                          uint32_t& headerBytes, BoxParseResult& result) {
-    using Operation = void (C3GPPBoxParsingHandler::*)(const Context&);
-    Operation operation = nullptr;
-    switch (id) {
-        case 60:
-            operation = &C3GPPBoxParsingHandler::ParseAudioSampleEntry;
-            break;
-        case 61:
-            operation = &C3GPPBoxParsingHandler::ParseVisualSampleEntry;
-            break;
-        case 62:
-            operation = &C3GPPBoxParsingHandler::ParseHintSampleEntry;
-            break;
-        case 63:
-            operation = &C3GPPBoxParsingHandler::ParseTextSampleEntry;
-            break;
-        case 64:
-            operation = &C3GPPBoxParsingHandler::ParseUnknownSampleEntry;
-            break;
-        case 66:
-            operation = &C3GPPBoxParsingHandler::ParseFontTableBox;
-            break;
-        case 70:
-            operation = &C3GPPBoxParsingHandler::ParseTrackSelectionBox;
-            break;
-        case 71:
-            operation = &C3GPPBoxParsingHandler::ParseRTPMovieHintInformation;
-            break;
-        case 72:
-            operation = &C3GPPBoxParsingHandler::ParseMovieHintInformation;
-            break;
-        case 73:
-            operation = &C3GPPBoxParsingHandler::ParseRTPTrackSDPHintInformation;
-            break;
-        case 90:
-            operation = &C3GPPBoxParsingHandler::ParseAuthorBox;
-            break;
-        case 91:
-            operation = &C3GPPBoxParsingHandler::ParseTitleBox;
-            break;
-        case 92:
-            operation = &C3GPPBoxParsingHandler::ParseDescriptionBox;
-            break;
-        case 93:
-            operation = &C3GPPBoxParsingHandler::ParsePerformerBox;
-            break;
-        case 94:
-            operation = &C3GPPBoxParsingHandler::ParseGenreBox;
-            break;
-        case 95:
-            operation = &C3GPPBoxParsingHandler::ParseRatingBox;
-            break;
-        case 96:
-            operation = &C3GPPBoxParsingHandler::ParseClassificationBox;
-            break;
-        case 97:
-            operation = &C3GPPBoxParsingHandler::ParseKeywordsBox;
-            break;
-        case 98:
-            operation = &C3GPPBoxParsingHandler::ParseLocationInformationBox;
-            break;
-        case 99:
-            operation = &C3GPPBoxParsingHandler::ParseAlbumBox;
-            break;
-        case 100:
-            operation = &C3GPPBoxParsingHandler::ParseRecordingYearBox;
-            break;
-        case 103:
-            operation = &C3GPPBoxParsingHandler::ParseESDescriptorBox;
-            break;
-        case 107:
-            operation = &C3GPPBoxParsingHandler::ParseAMRSpecificBox;
-            break;
-        case 108:
-            operation = &C3GPPBoxParsingHandler::ParseH263SpecificBox;
-            break;
-        case 109:
-            operation = &C3GPPBoxParsingHandler::ParseBitrateBox;
-            break;
-        case 111:
-            operation = &C3GPPBoxParsingHandler::ParseAMRWPSpecificBox;
-            break;
-        case 113:
-            operation = &C3GPPBoxParsingHandler::ParseAVCConfigurationBox;
-            break;
-        case 114:
-            operation = &C3GPPBoxParsingHandler::ParseMPEG4BitRateBox;
-            break;
-        default:
-            return 0;
+    using H = C3GPPBoxParsingHandler;
+    struct Operation {
+        int32_t id;
+        void (H::*parse)(const Context&);
+    };
+    static constexpr Operation kOperations[] = {
+        {BoxId::AudioSampleEntry, &H::ParseAudioSampleEntry},
+        {BoxId::VisualSampleEntry, &H::ParseVisualSampleEntry},
+        {BoxId::HintSampleEntry, &H::ParseHintSampleEntry},
+        {BoxId::TextSampleEntry, &H::ParseTextSampleEntry},
+        {BoxId::UnknownSampleEntry, &H::ParseUnknownSampleEntry},
+        {FontTableBox::kId, &H::ParseFontTableBox},
+        {TrackSelectionBox::kId, &H::ParseTrackSelectionBox},
+        {RTPMovieHintInformation::kId, &H::ParseRTPMovieHintInformation},
+        {MovieHinttInformation::kId, &H::ParseMovieHintInformation},
+        {RTPTrackSDPHintInformation::kId, &H::ParseRTPTrackSDPHintInformation},
+        {AuthorBox::kId, &H::ParseAuthorBox},
+        {TitleBox::kId, &H::ParseTitleBox},
+        {DescriptionBox::kId, &H::ParseDescriptionBox},
+        {PerformerBox::kId, &H::ParsePerformerBox},
+        {GenreBox::kId, &H::ParseGenreBox},
+        {RatingBox::kId, &H::ParseRatingBox},
+        {ClassificationBox::kId, &H::ParseClassificationBox},
+        {KeywordsBox::kId, &H::ParseKeywordsBox},
+        {LocationInformationBox::kId, &H::ParseLocationInformationBox},
+        {AlbumBox::kId, &H::ParseAlbumBox},
+        {RecordingYearBox::kId, &H::ParseRecordingYearBox},
+        {ESDescriptorBox::kId, &H::ParseESDescriptorBox},
+        {AMRSpecificBox::kId, &H::ParseAMRSpecificBox},
+        {H263SpecificBox::kId, &H::ParseH263SpecificBox},
+        {BitrateBox::kId, &H::ParseBitrateBox},
+        {AMRWPSpecificBox::kId, &H::ParseAMRWPSpecificBox},
+        {AVCConfigurationBox::kId, &H::ParseAVCConfigurationBox},
+        {MPEG4BitRateBox::kId, &H::ParseMPEG4BitRateBox},
+    };
+    for (const Operation& operation : kOperations) {
+        if (operation.id != id) continue;
+        const Context c{type, size, headerBytes, result,
+                        BoxEndPosition(Reader(), size, headerBytes)};
+        result.descend = 0;
+        (this->*operation.parse)(c);
+        return 1;
     }
-    const Context c{type, size, headerBytes, result, BoxEndPosition(Reader(), size, headerBytes)};
-    result.descend = 0;
-    (this->*operation)(c);
-    return 1;
+    return 0;
 }
 
 // ---- Asset boxes ----
@@ -522,7 +473,7 @@ void C3GPPBoxParsingHandler::ParseUnknownSampleEntry(const Context& c) {
     // A track of another kind may still hold entries of a known type.
     if (VisualEntryId(c.type) != 0) return ParseVisualSampleEntry(c);
     if (AudioEntryId(c.type) != 0) return ParseAudioSampleEntry(c);
-    auto record = std::make_unique<SampleEntry>(64, c.size);
+    auto record = std::make_unique<SampleEntry>(BoxId::UnknownSampleEntry, c.size);
     CFileReader& r = Reader();
     r.Skip(6);  // reserved
     record->data_reference_index = r.ReadUInt16();
