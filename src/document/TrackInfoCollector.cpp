@@ -94,6 +94,12 @@ CTrackInfoCollector::CTrackInfoCollector(uint32_t maxListedSamples)
 
 CTrackInfoCollector::~CTrackInfoCollector() = default;
 
+void CTrackInfoCollector::LimitToFileSize(uint64_t fileSize) {
+    const uint64_t limit =
+        std::max<uint64_t>(std::min<uint64_t>(m_maxListedSamples, fileSize), m_listedSamples);
+    m_maxListedSamples = static_cast<uint32_t>(limit);
+}
+
 int64_t CTrackInfoCollector::GetTotalTrackCount() const {
     return int64_t{m_textTrackCount} + m_hintTrackCount + m_videoTrackCount + m_soundTrackCount +
            m_otherTrackCount;

@@ -119,19 +119,26 @@ std::string_view GetTrackKindName(int32_t handlerKind);
 // Tables are bounded by what the records actually hold, never by the counts they declare: no
 // sample is walked past what 'stsz' declares and holds, and a chunk's size is computed, not
 // summed, when 'stsz' gives one size for all. SampleInfo records are kept for at most
-// kMaxListedSamples samples per file (in track order); chunks stay exact beyond that.
+// kMaxListedSamples samples per file, and no more than the file has bytes (in track order);
+// chunks stay exact beyond that.
 // 'co64' and 'stz2' are not noted: a track whose offsets come in 'co64' gets no table, one
 // whose sizes come in 'stz2' gets chunks without samples.
 class CTrackInfoCollector {
 public:
     // The most samples of one file that get a SampleInfo record (and so a line in the media
-    // data view). 4 million samples take 64 MB here, and as many view lines several times more.
+    // data view). 4 million samples take 64 MB here and about 1.5 GB as view lines.
     static constexpr uint32_t kMaxListedSamples = 4'000'000;
 
     explicit CTrackInfoCollector(uint32_t maxListedSamples = kMaxListedSamples);
     ~CTrackInfoCollector();
     CTrackInfoCollector(const CTrackInfoCollector&) = delete;
     CTrackInfoCollector& operator=(const CTrackInfoCollector&) = delete;
+
+    // Also bounds the sample records by the file: no more than the file has bytes, since every
+    // sample of a real file takes at least one byte of it (or four of 'stsz'). A few bytes of
+    // 'stsz' can otherwise declare billions of samples, and their records and view lines would
+    // take gigabytes. The document calls it when the parse begins, with the open file's size.
+    void LimitToFileSize(uint64_t fileSize);
 
     // Track structure boxes, by catalogue id; other ids are ignored.
     void NoteBox(int32_t id, const ISOFileFormat::Box* record);
@@ -163,7 +170,8 @@ public:
     // One table per finished track that had 'stsc' and 'stco', in track order.
     const std::vector<TrackChunkTable>& GetChunkTables() const { return m_tables; }
 
-    // Samples that 'stsz' describes but that got no SampleInfo because of the sample limit,
+    // Samples that 'stsz' describes but that got no SampleInfo because of the sample limit
+    // (kMaxListedSamples or the file size, whichever is smaller),
     // over the whole file, and where the first of them lies: the chunk `unlistedChunkIndex` of
     // the table `unlistedTableIndex`. The indices mean nothing while the count is 0.
     uint64_t GetUnlistedSampleCount() const { return m_unlistedSamples; }
