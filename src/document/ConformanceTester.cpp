@@ -1,0 +1,442 @@
+#include "document/ConformanceTester.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "document/TrackInfoCollector.h"
+#include "model/ISOBoxes.h"
+
+namespace {
+
+struct BrandEntry {
+    int32_t id;
+    std::string_view brand;  // four ASCII characters
+    std::string_view description;
+};
+
+// Rows 20 to 22 repeat the brands of rows 4, 5 and 7: a lookup always finds the earlier row,
+// and these are reached only through the minor version of a major brand.
+constexpr std::array<BrandEntry, kBrandTableSize> kBrands{{
+    {0, "xxxx", "Unknown Brand Type"},
+    {1, "isom", "ISO Base Media File"},
+    {2, "iso2", "amended version of the ISO Base Media File"},
+    {3, "avc1", "ISO Base Media File with AVC extension"},
+    {4, "3gp4", "3GP Release 4"},
+    {5, "3gp5", "3GP Release 5"},
+    {6, "3gg6", "3GP General profile"},
+    {7, "3gp6", "3GP Basic profile"},
+    {8, "3gs6", "3GP Streaming-server profile"},
+    {9, "3gr6", "3GP Progressive-download profile"},
+    {10, "3ge6", "3GP Extended-presentation profile"},
+    {11, "3g2a", "3GPP2 Release 0"},
+    {12, "3g2b", "3GPP2 Release A"},
+    {13, "kddi", "KDDI company extension"},
+    {14, "mp41", "version 1 of ISO/IEC 14496-1:2001"},
+    {15, "mp42", "ISO/IEC 14496-14"},
+    {16, "msnv", "Sonys private brand, used by SonyPSP"},
+    {17, "qt  ", "Apple Quick Time"},
+    {18, "mjp2", "Motion JPEG 2000"},
+    {19, "mmp4", "Mobile MP4 for NTT DoCoMo Progressive Download"},
+    {20, "3gp4", "3GP Release 4 for NTT DoCoMo Download (No Text Track)"},
+    {21, "3gp5", "3GP Release 5 for NTT DoCoMo Download (with Text Track)"},
+    {22, "3gp6", "3GP Basic profile with H.264 for NTT DoCoMo Download"},
+}};
+
+// Texts shown after "Test : ". Several rows are stated for completeness of the brands' rule
+// sets but have no test in any sequence yet.
+constexpr std::array<std::string_view, kRuleTableSize> kRules{{
+    /* 0 */ "The mandatory boxes must exist.",
+    /* 1 */ "The file type box 'ftyp' shall occur before any variable-length box.",
+    /* 2 */
+    "It is strongly recommended that all header boxes be placed first in their container.",
+    /* 3 */ "Any Movie Fragment Boxes shall be in sequence order.",
+    /* 4 */
+    "It is recommended that the boxes within the Sample Table Box be in the following order: "
+    "Sample Description, Time to Sample, Sample to Chunk, Sample Size, Chunk Offset.",
+    /* 5 */
+    "It is strongly recommended that the Track Reference Box and Edit List (if any) should "
+    "precede the Media Box.",
+    /* 6 */
+    "It is strongly recommended that the Handler Reference Box should precede the Media "
+    "Information.",
+    /* 7 */
+    "It is strongly recommended that the Data Information Box should precede the Sample Table "
+    "Box",
+    /* 8 */
+    "It is recommended that user Data Boxes be placed last in their container, which is either "
+    "the Movie Box or Track Box.",
+    /* 9 */
+    "It is recommended that the Movie Fragment Random Access Box, if present, be last in the "
+    "file.",
+    /* 10 */
+    "It is recommended that the progressive download information box be placed as early as "
+    "possible in files, for maximum utility.",
+    /* 11 */ "Release 4 of 3GPP does not define the timed text.",
+    /* 12 */
+    "compact sample sizes ('stz2') shall not be used for tracks containing H.263, MPEG-4 video, "
+    "AMR, AMR-WB, AAC or Timed text.",
+    /* 13 */
+    "there shall be no references to external media outside the file, i.e. a file shall be "
+    "self-contained.",
+    /* 14 */
+    "The maximum number of tracks shall be one for video, one for audio and one for text.",
+    /* 15 */
+    "the maximum number of sample entries shall be one per track for video and audio (but "
+    "unrestricted for text).",
+    /* 16 */
+    "In order to maintain backward compatibility with Release 4 and Release 5, it is not "
+    "recommended to use movie fragments in 3GP files for MMS.",
+    /* 17 */ "RTP hint tracks shall be included for all media tracks.",
+    // Typographic quotes around moov (U+2018, U+2019), straight ones around ftyp.
+    /* 18 */
+    "the \xE2\x80\x98moov\xE2\x80\x99 box shall be placed right after the 'ftyp' box in the "
+    "beginning of the file.",
+    /* 19 */ "All of the media data of tracks should be contained in one MDAT.",
+    /* 20 */ "The maximum track number for each track (Audio, Video, Text) is one.",
+    /* 21 */
+    "The number of the Sample Description Atom of Audio and Video is one.and 24 for Text at "
+    "maximum.",
+    /* 22 */ "FTYP should be the first ATOM for Mobile MP4.",
+    /* 23 */ "The minor-version of the major-brand 'mmp4' is '1'.",
+    /* 24 */ "The maximum chunk size for video is 20 kbytes, and 80 kbytes for MPEG-4 QVGA.",
+    /* 25 */
+    "The maximum chunk size for audio is 2 kbytes for AMR, and  5 kbytes for MPEG-4 AAC, "
+    "HE_AAC, and EAAC+.",
+    /* 26 */ "The maximum chunk size for text is 4 kbytes.",
+}};
+
+// Catalogue ids of the boxes the patterns look for.
+constexpr int32_t kFtyp = 1;
+constexpr int32_t kMoov = 2;
+constexpr int32_t kMvhd = 3;
+constexpr int32_t kTrak = 4;
+constexpr int32_t kTkhd = 5;
+constexpr int32_t kTref = 6;
+constexpr int32_t kEdts = 9;
+constexpr int32_t kMdia = 11;
+constexpr int32_t kMdhd = 12;
+constexpr int32_t kHdlr = 13;
+constexpr int32_t kMinf = 14;
+constexpr int32_t kDinf = 19;
+constexpr int32_t kStbl = 23;
+constexpr int32_t kStsd = 24;
+constexpr int32_t kStts = 25;
+constexpr int32_t kStsc = 27;
+constexpr int32_t kStsz = 28;
+constexpr int32_t kStz2 = 29;
+constexpr int32_t kStco = 30;
+
+// The rules tested for each brand, in order.
+constexpr int32_t kIsoRules[] = {1, 2, 4, 5, 6, 7};
+constexpr int32_t kRelease4Rules[] = {11};
+constexpr int32_t kRelease4DownloadRules[] = {11, 20, 22};
+constexpr int32_t kRelease5DownloadRules[] = {20, 22};
+constexpr int32_t kBasicProfileRules[] = {12};
+constexpr int32_t kBasicProfileDownloadRules[] = {12, 20, 22};
+constexpr int32_t kProgressiveDownloadRules[] = {18};
+constexpr int32_t kMobileMP4Rules[] = {20, 22, 23, 24, 25, 26};
+
+std::span<const int32_t> RulesOf(int32_t brand) {
+    switch (brand) {
+        case BrandRow::Isom:
+        case BrandRow::Avc1:
+            return kIsoRules;
+        case BrandRow::Release4:
+            return kRelease4Rules;
+        case BrandRow::Release4Download:
+            return kRelease4DownloadRules;
+        case BrandRow::Release5Download:
+            return kRelease5DownloadRules;
+        case BrandRow::BasicProfile:
+            return kBasicProfileRules;
+        case BrandRow::BasicProfileDownload:
+            return kBasicProfileDownloadRules;
+        case BrandRow::ProgressiveDownload:
+            return kProgressiveDownloadRules;
+        case BrandRow::MobileMP4:
+            return kMobileMP4Rules;
+        default:
+            return {};
+    }
+}
+
+// Chunk limits are in kilobytes of 1024 bytes, compared with the collector's 64-bit sizes: a
+// chunk of 4 GiB and more is over any limit, whatever its low 32 bits say.
+constexpr uint64_t kKilobyte = 1024;
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameBrand(const uint8_t* a, const uint8_t* b) {
+    for (int i = 0; i < 4; ++i) {
+        if (AsciiLower(static_cast<char>(a[i])) != AsciiLower(static_cast<char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+const BrandEntry& BrandEntryOf(int32_t brand) {
+    if (brand < 0 || brand >= kBrandTableSize) return kBrands[BrandRow::Unknown];
+    return kBrands[static_cast<size_t>(brand)];
+}
+
+}  // namespace
+
+CConformanceTester::CConformanceTester(
+    const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records,
+    const CTrackInfoCollector& collector)
+    : m_records(records), m_collector(collector) {
+    m_ruleResults.fill(kNotRun);
+    const ISOFileFormat::FileTypeBox* ftyp = nullptr;
+    for (const auto& record : records) {
+        if (record && record->id == kFtyp) {
+            // Only the first 'ftyp' counts, even when its record carries no brands.
+            ftyp = dynamic_cast<const ISOFileFormat::FileTypeBox*>(record.get());
+            break;
+        }
+    }
+    if (!ftyp) return;
+
+    m_majorBrand = std::max(FindBrand(ftyp->major_brand), BrandRow::Unknown);
+    m_minorVersion = ftyp->minor_version;
+
+    m_compatibleBrands.reserve(ftyp->compatible_brands.size());
+    for (size_t i = 0; i < ftyp->compatible_brands.size(); ++i) {
+        const uint8_t* brand = ftyp->compatible_brands[i].data();
+        if (i == 0 && SameBrand(brand, ftyp->major_brand)) continue;
+        const int32_t row = FindBrand(brand);
+        if (row >= 0) m_compatibleBrands.push_back(row);
+    }
+
+    if (m_majorBrand == BrandRow::Release5 && m_minorVersion == 0x100)
+        m_majorBrand = BrandRow::Release5Download;
+    else if (m_majorBrand == BrandRow::Release4 && m_minorVersion == 0x300)
+        m_majorBrand = BrandRow::Release4Download;
+    else if (m_majorBrand == BrandRow::BasicProfile && m_minorVersion == 0x400)
+        m_majorBrand = BrandRow::BasicProfileDownload;
+}
+
+int32_t CConformanceTester::FindBrand(const uint8_t brand[4]) {
+    for (const BrandEntry& entry : kBrands) {
+        if (SameBrand(reinterpret_cast<const uint8_t*>(entry.brand.data()), brand)) return entry.id;
+    }
+    return -1;
+}
+
+std::string CConformanceTester::GetBrandText(int32_t brand) {
+    return std::string(BrandEntryOf(brand).brand);
+}
+
+std::string_view CConformanceTester::GetBrandDescription(int32_t brand) {
+    return BrandEntryOf(brand).description;
+}
+
+std::string_view CConformanceTester::GetRuleText(int32_t rule) {
+    if (rule < 0 || rule >= kRuleTableSize) return {};
+    return kRules[static_cast<size_t>(rule)];
+}
+
+void CConformanceTester::AddPattern(PatternKind kind, std::span<const int32_t> ids) {
+    m_patterns.push_back(Pattern{kind, std::vector<int32_t>(ids.begin(), ids.end())});
+}
+
+int32_t CConformanceTester::IdAt(size_t index) const {
+    const auto& record = m_records[index];
+    return record ? record->id : -1;
+}
+
+int64_t CConformanceTester::MatchAdjacent(const std::vector<int32_t>& ids) const {
+    const size_t n = ids.size();
+    const size_t count = m_records.size();
+    if (n == 0) return 0;
+    int64_t runs = 0;
+    size_t i = 0;
+    while (i < count) {
+        size_t matched = 0;
+        while (matched < n && i + matched < count && IdAt(i + matched) == ids[matched])
+            ++matched;
+        if (matched == n) {
+            ++runs;
+            i += n;
+        } else {
+            // A run can start at any record after the failed start, the mismatching one
+            // included.
+            ++i;
+        }
+    }
+    return runs;
+}
+
+int64_t CConformanceTester::MatchOrdered(const std::vector<int32_t>& ids) const {
+    const size_t n = ids.size();
+    if (n == 0) return 0;
+    int64_t sequences = 0;
+    size_t awaited = 0;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        const int32_t id = IdAt(i);
+        if (id == ids[awaited]) {
+            if (++awaited == n) {
+                ++sequences;
+                awaited = 0;
+            }
+        } else if (std::find(ids.begin() + static_cast<std::ptrdiff_t>(awaited) + 1, ids.end(),
+                             id) != ids.end()) {
+            // A later id of the pattern came before the one awaited: the order is broken.
+            break;
+        }
+    }
+    return sequences;
+}
+
+void CConformanceTester::MatchPatterns() {
+    m_results.assign(m_patterns.size(), 0);
+    for (size_t i = 0; i < m_patterns.size(); ++i) {
+        const Pattern& pattern = m_patterns[i];
+        switch (pattern.kind) {
+            case PatternKind::AdjacentSequence:
+                m_results[i] = MatchAdjacent(pattern.ids);
+                break;
+            case PatternKind::OrderedSequence:
+                m_results[i] = MatchOrdered(pattern.ids);
+                break;
+            case PatternKind::FirstBox:
+                m_results[i] =
+                    (!pattern.ids.empty() && !m_records.empty() && IdAt(0) == pattern.ids.front())
+                        ? 1
+                        : 0;
+                break;
+        }
+    }
+    m_patterns.clear();
+}
+
+int64_t CConformanceTester::GetResult(size_t index) const {
+    return index < m_results.size() ? m_results[index] : 0;
+}
+
+int64_t CConformanceTester::MatchOne(PatternKind kind, std::span<const int32_t> ids) {
+    AddPattern(kind, ids);
+    MatchPatterns();
+    return GetResult(0);
+}
+
+int32_t CConformanceTester::RunNextTest(int32_t brand, int32_t& rule, int32_t& result) {
+    const std::span<const int32_t> rules = RulesOf(brand);
+    if (rules.empty()) return -2;
+    if (m_step < 1 || static_cast<size_t>(m_step) > rules.size()) {
+        m_step = 1;
+        return -1;
+    }
+    rule = rules[static_cast<size_t>(m_step) - 1];
+    result = RunTest(rule);
+    ++m_step;
+    return 0;
+}
+
+int32_t CConformanceTester::RunTest(int32_t rule) {
+    // A rule's outcome depends on the file only, not on the brand it is tested for, so each is
+    // matched once however many brands (or repeats of one brand) ask for it.
+    if (rule < 0 || rule >= kRuleTableSize) return 0;
+    int8_t& cached = m_ruleResults[static_cast<size_t>(rule)];
+    if (cached == kNotRun) cached = static_cast<int8_t>(EvaluateRule(rule));
+    return cached;
+}
+
+int32_t CConformanceTester::EvaluateRule(int32_t rule) {
+    const CTrackInfoCollector& c = m_collector;
+    switch (rule) {
+        case 1: {
+            constexpr int32_t moov[] = {kMoov};
+            return MatchOne(PatternKind::FirstBox, moov) == 0;
+        }
+        case 2: {
+            constexpr int32_t movieHeader[] = {kMoov, kMvhd};
+            constexpr int32_t trackHeader[] = {kTrak, kTkhd};
+            constexpr int32_t mediaHeader[] = {kMdia, kMdhd};
+            AddPattern(PatternKind::AdjacentSequence, movieHeader);
+            AddPattern(PatternKind::AdjacentSequence, trackHeader);
+            AddPattern(PatternKind::AdjacentSequence, mediaHeader);
+            MatchPatterns();
+            const int64_t tracks = c.GetTotalTrackCount();
+            return GetResult(0) == 1 && GetResult(1) == tracks && GetResult(2) == tracks;
+        }
+        case 4: {
+            constexpr int32_t sampleSize[] = {kStsz};
+            constexpr int32_t fullTable[] = {kStsd, kStts, kStsc, kStsz, kStco};
+            constexpr int32_t tableWithoutSizes[] = {kStsd, kStts, kStsc, kStco};
+            const int64_t sizeTables = MatchOne(PatternKind::OrderedSequence, sampleSize);
+            if (sizeTables > 0)
+                return MatchOne(PatternKind::AdjacentSequence, fullTable) == sizeTables;
+            return MatchOne(PatternKind::AdjacentSequence, tableWithoutSizes) > 0;
+        }
+        case 5: {
+            constexpr int32_t edit[] = {kEdts};
+            constexpr int32_t reference[] = {kTref};
+            constexpr int32_t editBeforeMedia[] = {kEdts, kMdia};
+            constexpr int32_t referenceBeforeMedia[] = {kTref, kMdia};
+            AddPattern(PatternKind::OrderedSequence, edit);
+            AddPattern(PatternKind::OrderedSequence, reference);
+            MatchPatterns();
+            const bool hasEdits = GetResult(0) > 0;
+            const bool hasReferences = GetResult(1) > 0;
+            if (!hasEdits && !hasReferences) return 1;
+            if (hasEdits) AddPattern(PatternKind::OrderedSequence, editBeforeMedia);
+            if (hasReferences) AddPattern(PatternKind::OrderedSequence, referenceBeforeMedia);
+            const size_t patterns = m_patterns.size();
+            MatchPatterns();
+            for (size_t i = 0; i < patterns; ++i) {
+                if (GetResult(i) <= 0) return 0;
+            }
+            return 1;
+        }
+        case 6: {
+            constexpr int32_t handlerBeforeInformation[] = {kHdlr, kMinf};
+            return MatchOne(PatternKind::OrderedSequence, handlerBeforeInformation) > 0;
+        }
+        case 7: {
+            constexpr int32_t dataInformationBeforeTable[] = {kDinf, kStbl};
+            return MatchOne(PatternKind::OrderedSequence, dataInformationBeforeTable) > 0;
+        }
+        case 11:
+            return c.GetTextTrackCount() == 0;
+        case 12: {
+            constexpr int32_t compactSizes[] = {kStz2};
+            if (MatchOne(PatternKind::OrderedSequence, compactSizes) == 0) return 1;
+            const std::string& video = c.GetVideoInfo().name;
+            const std::string& audio = c.GetAudioInfo().name;
+            return video != "H.263" && video != "MPEG-4" && audio != "AMR" &&
+                   audio != "AMR WideBand" && audio != "AAC" && c.GetTextTrackCount() == 0;
+        }
+        case 18: {
+            constexpr int32_t movieAfterType[] = {kFtyp, kMoov};
+            return MatchOne(PatternKind::AdjacentSequence, movieAfterType) == 1;
+        }
+        case 20:
+            return c.GetSoundTrackCount() <= 1 && c.GetVideoTrackCount() <= 1 &&
+                   c.GetTextTrackCount() <= 1;
+        case 22: {
+            constexpr int32_t fileType[] = {kFtyp};
+            return MatchOne(PatternKind::FirstBox, fileType) == 1;
+        }
+        case 23:
+            return m_majorBrand != BrandRow::MobileMP4 || m_minorVersion == 1;
+        case 24: {
+            if (c.GetVideoTrackCount() == 0) return 1;
+            const VideoCodecInfo& video = c.GetVideoInfo();
+            const bool qvgaMpeg4 =
+                video.name == "MPEG-4" && video.width == 320 && video.height == 240;
+            return c.GetBiggestVideoChunk() <= (qvgaMpeg4 ? 80 : 20) * kKilobyte;
+        }
+        case 25: {
+            if (c.GetSoundTrackCount() == 0) return 1;
+            const bool amr = c.GetAudioInfo().name == "AMR";
+            return c.GetBiggestSoundChunk() <= (amr ? 2 : 5) * kKilobyte;
+        }
+        case 26:
+            return c.GetTextTrackCount() == 0 || c.GetBiggestTextChunk() <= 4 * kKilobyte;
+        default:
+            return 0;
+    }
+}
