@@ -205,12 +205,13 @@ TEST(MediaDataView, TrackWithoutSampleSizes) {
               }));
 }
 
-// Where the sample limit is reached, the chunk ends with one line counting every sample of the
-// file left without a line; later chunks and tracks have no sample lines, their chunk lines are
-// exact.
+// Where the sample limit is reached (here at the end of a chunk), the next chunk with samples
+// gets one line counting every sample of the file left without a line; later chunks and
+// tracks have no sample lines, their chunk lines are exact. The limit falling inside a chunk is
+// the huge file's case below.
 TEST(MediaDataView, SampleLinesStopAtTheLimit) {
     Records records;
-    CTrackInfoCollector collector(3);
+    CTrackInfoCollector collector(4);
     TrackSpec track;
     track.stsc = {{{1, 2}}};
     track.stco = std::vector<uint32_t>{100, 200, 300};
@@ -223,26 +224,28 @@ TEST(MediaDataView, SampleLinesStopAtTheLimit) {
     collector.FinishTrack();
 
     const MdatView view(collector, 0, 1000);
-    EXPECT_EQ(view.Lines(),
-              (std::vector<std::string>{
-                  "1 100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes / Not an "
-                  "Actual Box",
-                  "2 100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes "
-                  "/ Not an Actual Box",
-                  "3 100 1 0 sample #1 size 1 bytes / Random Access Point",
-                  "3 101 2 0 sample #2 size 2 bytes / Random Access Point",
-                  "2 200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes "
-                  "/ Not an Actual Box",
-                  "3 200 3 0 sample #1 size 3 bytes / Random Access Point",
-                  "3 203 0 0 5 more samples not listed / Not an Actual Box",
-                  "2 300 11 0 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 bytes "
-                  "/ Not an Actual Box",
-                  "1 400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes / Not an "
-                  "Actual Box",
-                  "2 400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 bytes "
-                  "/ Not an Actual Box",
-              }));
-    EXPECT_EQ(BackOf(*view.list[7]), kPlainBack);
+    const std::string plain = " / Not an Actual Box";
+    const std::string rap = " / Random Access Point";
+    EXPECT_EQ(
+        view.Lines(),
+        (std::vector<std::string>{
+            "1 100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes" + plain,
+            "2 100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes" + plain,
+            "3 100 1 0 sample #1 size 1 bytes" + rap,
+            "3 101 2 0 sample #2 size 2 bytes" + rap,
+            "2 200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes" + plain,
+            "3 200 3 0 sample #1 size 3 bytes" + rap,
+            "3 203 4 0 sample #2 size 4 bytes" + rap,
+            "2 300 11 1 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 "
+            "bytes" +
+                plain,
+            "3 300 0 0 4 more samples not listed" + plain,
+            "1 400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes" + plain,
+            "2 400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 "
+            "bytes" +
+                plain,
+        }));
+    EXPECT_EQ(BackOf(*view.list[9]), kPlainBack);
 }
 
 // A few hundred bytes declaring four billion samples of one size in chunks of 2^32 - 1, read

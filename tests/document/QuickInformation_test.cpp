@@ -61,25 +61,8 @@ TEST(QuickInformation, SectionNodesAndTheirExpansion) {
         EXPECT_FALSE(general.NeedsMeasure());
         EXPECT_EQ(general.GetBoxSize(), 0u);
         EXPECT_EQ(general.GetFileOffset(), 0u);
+        EXPECT_EQ(general.GetShortTypeNameLayer()->GetBackColour(), Rgb(79, 104, 77));
     }
-
-    // The layers of the general information node.
-    CGeneralViewBox general(1);
-    ASSERT_EQ(general.GetLayers().size(), 2u);
-    const CISOViewBoxLayer& name = *general.GetShortTypeNameLayer();
-    EXPECT_EQ(name.Text(), "General Information");
-    EXPECT_EQ(name.GetKind(), LayerKind::Title);
-    EXPECT_EQ(name.GetBackColour(), Rgb(79, 104, 77));
-    EXPECT_EQ(name.GetTextColour(), Rgb(255, 255, 255));
-    const CISOViewBoxItemLayer& items = *general.GetContentsLayer();
-    EXPECT_EQ(general.GetLayers()[1].get(), &items);
-    EXPECT_EQ(items.GetKind(), LayerKind::Contents);
-    EXPECT_TRUE(items.IsVisible());
-    EXPECT_EQ(items.GetLabelColumnColour(), Rgb(192, 192, 192));
-    EXPECT_EQ(items.GetBackColour(), Rgb(255, 255, 255));
-    EXPECT_EQ(items.GetTextColour(), Rgb(0, 0, 0));
-    EXPECT_EQ(items.GetShadeColour(), Rgb(138, 138, 138));
-    EXPECT_EQ(general.GetSummaryText(), "Not an Actual Box");
 }
 
 TEST(QuickInformation, NoVideoTrack) {
