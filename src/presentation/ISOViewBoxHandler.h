@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "presentation/ViewBoxHandler.h"
+
+class CValueFormatContext;
+
+// Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
+// track and media headers, handler, data references, sample descriptions and the sample
+// entries no codec-aware handler claimed, the sample tables, the movie fragment boxes and
+// 'uuid'. The document asks it first; every other box (containers included) is left to the
+// handlers after it.
+//
+// Table entries are listed in full. Their counts are kept apart from their tables in the
+// records, so a list shows the entries a record actually holds, never more than its count.
+class CISOViewBoxHandler : public IViewBoxHandler {
+public:
+    // `context` carries the last timescale from one box to the next within a parse: a track
+    // header's duration is shown in it. The document owns the context and resets it per parse.
+    explicit CISOViewBoxHandler(CValueFormatContext& context);
+
+    int32_t FillViewBox(const ISOFileFormat::Box& box, CISOViewBox& viewBox,
+                        int32_t& fullBox) override;
+
+    // A track run whose samples carry no field of their own costs the file no byte per sample,
+    // so its sample_count alone could ask for billions of lines. Such a run lists at most one
+    // sample per byte of the box; a heading "<n> more samples not listed" (n, then this text)
+    // then says how many samples got no line.
+    static constexpr std::string_view kUnlistedSamplesText = " more samples not listed";
+
+private:
+    CValueFormatContext& m_context;
+};
