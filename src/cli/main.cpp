@@ -1,21 +1,20 @@
 // orvex-dump: the headless twin of the viewer. Parses one media file and prints the tree
-// of boxes as the viewer's whole-tree text export writes it.
+// of boxes exactly as the viewer's whole-tree text export writes it.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <memory>
 #include <string>
-#include <vector>
 
+#include "document/DocumentView.h"
+#include "document/OrvexDoc.h"
+#include "document/ParseControl.h"
+#include "document/Settings.h"
+#include "document/TreeExport.h"
 #include "model/TextConversion.h"
-#include "parsing/3GPPBoxParsingHandler.h"
-#include "parsing/ISOFileFormatParser.h"
 #include "parsing/LogWriter.h"
-#include "parsing/MobileMP4BoxParsingHandler.h"
+#include "presentation/FixedMetricSurface.h"
 
 namespace {
 constexpr int kExitUsage = 64;
@@ -34,25 +33,30 @@ void PrintUsage(std::FILE* to) {
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n"
         "\n"
-        "The text starts with \"Parsed File Name : MEDIA_FILE\"; lines end with CR LF and each\n"
-        "character is one byte. This version writes that first line only: the tree of boxes\n"
-        "follows once the presentation is in place.\n"
+        "The text starts with \"Parsed File Name : MEDIA_FILE\", then every node of the tree,\n"
+        "displayed or not; lines end with CR LF and each character is one byte. Settings are\n"
+        "not read: the defaults apply. Nothing is written when the parse fails.\n"
         "\n"
         "Exit status: 0 when the file parsed completely; 1 to 6 the parse result (its message\n"
-        "on standard error); 66 when the file cannot be opened; 64 for a usage error.\n",
+        "on standard error); 66 when the file cannot be opened or the output cannot be\n"
+        "written; 64 for a usage error.\n",
         to);
 }
 
-// A callback processor that keeps nothing: the parse is run for its log and result.
-class CTraceOnly : public IParserCallbackProcessor {
+// The document's window, without a window: nodes are measured with fixed metrics, scrolling
+// is moot and messages go to standard error.
+class CConsoleView : public IDocumentView {
 public:
-    int32_t OnParseBegin() override { return 0; }
-    int32_t OnBoxParsed(ISOFileFormat::Box*) override { return 0; }
-    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<ISOFileFormat::Box>>&) override {
-        return 0;
+    IDrawingSurface& GetMeasureSurface() override { return m_surface; }
+    void ScrollToOrigin() override {}
+    void SetScrollSize(int32_t, int32_t) override {}
+    void Invalidate() override {}
+    void ShowWarning(const std::string&, const std::string& text) override {
+        std::fprintf(stderr, "orvex-dump: %s\n", text.c_str());
     }
-    int32_t OnBoxEntry(const BoxEntry*) override { return 0; }
-    int32_t OnParseEnd() override { return 0; }
+
+private:
+    CFixedMetricSurface m_surface;
 };
 
 // Why a path cannot be opened as a media file, for the user.
@@ -84,7 +88,7 @@ int main(int argc, char** argv) {
             indent = true;
         } else if ((arg == "--output" || arg == "--log") && i + 1 < argc) {
             (arg == "--output" ? outputPath : logPath) = argv[++i];
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+        } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "orvex-dump: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
             return kExitUsage;
@@ -99,19 +103,18 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kExitUsage;
     }
-    (void)indent;
 
     CStringLogWriter log;
-    CTraceOnly trace;
-    CISOFileFormatParser parser(&trace, &log);
-    parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
-    parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
-    if (!parser.Open(mediaPath.c_str())) {
+    CConsoleView view;
+    CMemorySettingsStore settings;  // empty: every default
+    COrvexDoc document(view, &log, settings);
+    CParseControl control(document, view, settings);
+    if (!control.OpenFile(mediaPath)) {
         std::fprintf(stderr, "orvex-dump: cannot open '%s': %s\n", mediaPath.c_str(),
                      DescribeOpenFailure(mediaPath).c_str());
         return kExitCannotOpen;
     }
-    int32_t result = parser.Parse();
+    const int32_t result = document.IsParsed() ? 0 : control.StartParsing();
 
     if (!logPath.empty()) {
         if (logPath == "-") {
@@ -121,21 +124,20 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvex-dump: cannot write the log to '%s'\n", logPath.c_str());
         }
     }
+    if (result != 0) return result;
 
-    std::string text = Utf8ToSingleByte("Parsed File Name : " + mediaPath) + "\r\n";
+    bool written = false;
     if (outputPath.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        CSingleByteFileSink sink(stdout);
+        WriteTreeText(document.GetViewBoxes(), mediaPath, indent, sink);
+        written = sink.Ok() && std::fflush(stdout) == 0;
     } else {
-        std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size()))) {
-            std::fprintf(stderr, "orvex-dump: cannot write '%s'\n", outputPath.c_str());
-            return kExitCannotOpen;
-        }
+        written = ExportTreeToFile(document.GetViewBoxes(), mediaPath, indent, outputPath);
     }
-
-    if (result != ParseOk) {
-        std::fprintf(stderr, "orvex-dump: %s\n", GetParseResultMessage(result));
-        return result;
+    if (!written) {
+        std::fprintf(stderr, "orvex-dump: cannot write '%s'\n",
+                     outputPath.empty() ? "standard output" : outputPath.c_str());
+        return kExitCannotOpen;
     }
     return 0;
 }

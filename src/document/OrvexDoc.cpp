@@ -1,0 +1,180 @@
+#include "document/OrvexDoc.h"
+
+#include <algorithm>
+
+#include "document/ConformanceViewBox.h"
+#include "document/MediaDataView.h"
+#include "document/QuickInformation.h"
+#include "document/TrackInfoCollector.h"
+#include "model/BoxCatalogue.h"
+#include "parsing/3GPPBoxParsingHandler.h"
+#include "parsing/MobileMP4BoxParsingHandler.h"
+#include "presentation/3GPPViewBoxHandler.h"
+#include "presentation/ISOViewBoxHandler.h"
+#include "presentation/MobileMP4ViewBoxHandler.h"
+#include "presentation/ViewBoxFilling.h"
+
+namespace {
+constexpr int32_t kTrakId = 4;
+constexpr int32_t kMdatId = 52;
+// A depth no node reaches: nothing is hidden.
+constexpr int32_t kNoHiddenDepth = 0xFFFFF;
+
+bool IsTrackStructureBox(int32_t id) {
+    return id == 4 || id == 13 || id == 27 || id == 28 || id == 30 || id == 32;
+}
+bool IsCodecBox(int32_t id) {
+    return id >= 101 && id <= 114;
+}
+}  // namespace
+
+COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
+    : m_view(view), m_settings(settings), m_log(logWriter), m_parser(this, logWriter) {
+    m_parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
+    m_parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
+    m_viewBoxHandlers.push_back(std::make_unique<CISOViewBoxHandler>(m_formatContext));
+    m_viewBoxHandlers.push_back(std::make_unique<C3GPPViewBoxHandler>());
+    m_viewBoxHandlers.push_back(std::make_unique<CMobileMP4ViewBoxHandler>());
+}
+
+COrvexDoc::~COrvexDoc() {
+    m_viewBoxes.clear();
+}
+
+int COrvexDoc::OpenDocument(const std::string& path) {
+    return m_parser.Open(path.c_str());
+}
+
+int32_t COrvexDoc::Parse() {
+    int32_t result = m_parser.Parse();
+    if (result != ParseOk) {
+        // A failure inside the callbacks (memory) may have left part of a tree: keep none.
+        m_viewBoxes.clear();
+        m_parsed = false;
+        m_lastBuilt = m_currentParent = nullptr;
+        m_parentStack.clear();
+    }
+    return result;
+}
+
+void COrvexDoc::CloseDocument() {
+    m_parsed = false;
+    m_parser.Close();
+    m_parentStack.clear();
+    m_currentParent = m_lastBuilt = nullptr;
+    m_viewBoxes.clear();
+}
+
+void COrvexDoc::DiscardCollector() {
+    m_collector.reset();
+}
+
+int32_t COrvexDoc::OnParseBegin() {
+    // Always a fresh collector: one left by a failed parse still points at its dead records.
+    m_collector = std::make_unique<CTrackInfoCollector>();
+    // A few hostile bytes can declare billions of samples; no more sample lines than bytes.
+    m_collector->LimitToFileSize(static_cast<uint64_t>(m_parser.GetFileSize()));
+    m_formatContext.Reset();
+    m_autoExpand = GetSwitchSetting(m_settings, SwitchAutoExpand);
+    m_currentParent = nullptr;
+    m_lastBuilt = nullptr;
+    m_lastDepth = 0;
+    m_extentWidth = 0;
+    m_extentHeight = ViewLayout::kTopMargin;
+    m_parentStack.clear();
+    return 0;
+}
+
+int32_t COrvexDoc::OnBoxParsed(ISOFileFormat::Box* record) {
+    if (record == nullptr || !m_collector) return 0;
+    if (IsTrackStructureBox(record->id)) {
+        m_collector->NoteBox(record->id, record);
+    } else if (IsCodecBox(record->id)) {
+        m_collector->NoteCodecBox(record);
+    }
+    return 0;
+}
+
+int32_t COrvexDoc::OnBoxList(size_t,
+                             const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) {
+    if (!m_collector) m_collector = std::make_unique<CTrackInfoCollector>();
+    m_collector->FinishTrack();
+    // Only read when AutoExpand is on, as the section's expansion depends on both.
+    const bool noExpandQI = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandQI);
+    BuildQuickInformation(*m_collector, m_view.GetMeasureSurface(), m_autoExpand, noExpandQI,
+                          m_viewBoxes);
+    BuildConformanceInformation(records, *m_collector, m_view.GetMeasureSurface(), m_viewBoxes);
+    return 0;
+}
+
+int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
+    if (entry == nullptr || entry->record == nullptr) return 0;
+    const ISOFileFormat::Box& record = *entry->record;
+    auto node =
+        std::make_unique<CISOViewBox>(&record, entry->depth, static_cast<uint64_t>(entry->offset));
+    if (record.id == kTrakId && m_collector) {
+        CISOViewBoxLayer* longName = node->GetLongTypeNameLayer();
+        if (longName) {
+            longName->SetText(std::string(m_collector->GetTrackTypeName(&record)) + " " +
+                              longName->Text());
+        }
+    }
+    node->SetExpanded(m_autoExpand);
+    node->SetContainer(entry->container == 1);
+
+    if (entry->depth > m_lastDepth) {
+        m_parentStack.push_back(m_currentParent);
+        m_currentParent = m_lastBuilt;
+    } else if (entry->depth < m_lastDepth) {
+        for (int32_t i = entry->depth; i < m_lastDepth && !m_parentStack.empty(); ++i) {
+            m_currentParent = m_parentStack.back();
+            m_parentStack.pop_back();
+        }
+    }
+    if (m_currentParent) m_currentParent->IncrementChildCount();
+
+    FillViewBoxFromHandlers(record, *node, m_viewBoxHandlers);
+    node->Measure(m_view.GetMeasureSurface());
+
+    m_lastDepth = entry->depth;
+    m_lastBuilt = node.get();
+    m_viewBoxes.push_back(std::move(node));
+
+    if (record.id == kMdatId && m_collector) {
+        const bool noExpandMDAT = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
+        BuildMediaDataView(*m_lastBuilt, static_cast<uint64_t>(entry->offset), record.size,
+                           entry->depth, *m_collector, m_view.GetMeasureSurface(), m_autoExpand,
+                           noExpandMDAT, m_viewBoxes);
+    }
+    return 0;
+}
+
+int32_t COrvexDoc::OnParseEnd() {
+    m_parsed = true;
+    ComputeExtent();
+    m_view.ScrollToOrigin();
+    if (m_extentWidth != 0 && m_extentHeight != 0) {
+        m_view.SetScrollSize(m_extentWidth, m_extentHeight);
+        m_collector.reset();
+    } else if (m_log) {
+        m_log->PrintText("\r\n\r\nError : the file is empty or not a correct media file.\r\n");
+    }
+    return 0;
+}
+
+void COrvexDoc::ComputeExtent() {
+    m_extentWidth = 0;
+    m_extentHeight = 0;
+    int32_t hiddenDepth = kNoHiddenDepth;
+    IDrawingSurface& surface = m_view.GetMeasureSurface();
+    for (const auto& node : m_viewBoxes) {
+        const int32_t depth = node->GetDepth();
+        if (depth > hiddenDepth) continue;
+        if (depth == hiddenDepth) hiddenDepth = kNoHiddenDepth;
+        if (node->GetChildCount() > 0 && !node->IsExpanded()) hiddenDepth = depth;
+        Extent size = node->GetSize(surface);
+        m_extentWidth = std::max(m_extentWidth, depth * ViewLayout::kIndentPerDepth +
+                                                    ViewLayout::kLeftOffset + size.width);
+        m_extentHeight += ViewLayout::kVerticalGap + size.height;
+    }
+}
