@@ -324,8 +324,9 @@ void C3GPPBoxParsingHandler::ParseAlbumBox(const Context& c) {
     ReadVersionAndFlags(record->version, record->flags);
     DecodePackedLanguage(r.ReadUInt16(), record->language);
     r.ReadCString(record->AlbumTitle);
-    // Optional in TS 26.244, but always read: a box that ends after its title reads long.
-    record->TrackNumber = r.ReadUInt8();
+    // The track number is optional (TS 26.244) and common writers leave it out: reading it
+    // regardless would take the next box's first byte and fail a valid file as corrupted.
+    if (r.GetPosition() < c.boxEnd) record->TrackNumber = r.ReadUInt8();
     c.result.record = std::move(record);
 }
 

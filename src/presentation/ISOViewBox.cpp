@@ -27,7 +27,10 @@ void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
     } else {
         // A type the catalogue cannot name (or names with an empty text, like the generic hint
         // sample entry) is shown as its own bytes.
-        shortName->SetText("'" + Latin1CStringToUtf8(box.type, sizeof box.type) + "'");
+        std::string quoted = "'";
+        quoted += Latin1CStringToUtf8(box.type, sizeof box.type);
+        quoted += '\'';
+        shortName->SetText(std::move(quoted));
     }
     shortName->SetTextColour(Rgb(232, 230, 185));
     m_shortTypeNameLayer = AddLayer(std::move(shortName));

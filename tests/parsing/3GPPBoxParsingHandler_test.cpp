@@ -478,13 +478,19 @@ TEST(ThreeGPPHandler, AssetTexts) {
     EXPECT_EQ(track, 7);
     EXPECT_EQ(year, 2024);
 
-    // An album box without its track number reads the next box's first byte: an error.
+    // An album box without its optional track number ends after its title: track number 0,
+    // and the next box is read in its place.
     BoxBuilder noTrack;
     noTrack.Open("udta").OpenFull("albm", 0, 0).U16(eng).Text("A", true).Close().Leaf("free");
     noTrack.Close();
-    o = Parse(noTrack);
-    EXPECT_EQ(o.result, 3);
-    EXPECT_EQ(o.errors, 2);  // the size mismatch, then the end of the parse
+    track = 99;
+    o = Parse(noTrack, [&](const Box& b) {
+        if (auto* a = dynamic_cast<const AlbumBox*>(&b)) track = a->TrackNumber;
+    });
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.errors, 0);
+    EXPECT_TRUE(o.warnings.empty());
+    EXPECT_EQ(track, 0);
 }
 
 TEST(ThreeGPPHandler, TrackSelectionAndHintTexts) {
