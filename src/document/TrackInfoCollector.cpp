@@ -74,21 +74,6 @@ std::string VendorText(const uint8_t vendor[4]) {
 
 }  // namespace
 
-std::string_view GetTrackKindName(int32_t handlerKind) {
-    switch (handlerKind) {
-        case HandlerKindVideo:
-            return "Video";
-        case HandlerKindSound:
-            return "Sound";
-        case HandlerKindHint:
-            return "Hint";
-        case HandlerKindText:
-            return "Timed Text";
-        default:
-            return "Unknown";
-    }
-}
-
 CTrackInfoCollector::CTrackInfoCollector(uint32_t maxListedSamples)
     : m_maxListedSamples(maxListedSamples) {}
 

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "parsing/ParserInterfaces.h"
+
 namespace ISOFileFormat {
 struct Box;
 struct SampleToChunkBox;
@@ -97,9 +99,6 @@ struct TrackChunkTable {
                                                             chunk.listedSampleCount);
     }
 };
-
-// "Video", "Sound", "Hint", "Timed Text" for the handler kinds 1 to 4; "Unknown" otherwise.
-std::string_view GetTrackKindName(int32_t handlerKind);
 
 // Gathers, while a file is parsed, what the quick information, the media data view and the
 // conformance tests need to know about the tracks: the track counts by handler kind, the

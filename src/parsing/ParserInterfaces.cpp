@@ -6,3 +6,18 @@ void CBoxParsingHandlerImpl::ReadVersionAndFlags(uint8_t& version, uint8_t flags
     version = m_reader->ReadUInt8();
     m_reader->ReadBytes(flags, 3);
 }
+
+const char* GetTrackKindName(int32_t handlerKind) {
+    switch (handlerKind) {
+        case HandlerKindVideo:
+            return "Video";
+        case HandlerKindSound:
+            return "Sound";
+        case HandlerKindHint:
+            return "Hint";
+        case HandlerKindText:
+            return "Timed Text";
+        default:
+            return "Unknown";
+    }
+}

@@ -17,6 +17,10 @@ enum HandlerKind : int32_t {
     HandlerKindText = 4
 };
 
+// The name users see for a track of that kind: "Video", "Sound", "Hint", "Timed Text", or
+// "Unknown" for any other value.
+const char* GetTrackKindName(int32_t handlerKind);
+
 // Shared by the driver and the handlers for a whole parse; fields persist from box to box.
 struct BoxParseResult {
     // Out: the record made for the current box (ownership goes to the driver). Cleared before

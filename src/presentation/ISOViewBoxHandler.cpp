@@ -254,24 +254,9 @@ void Show(const MediaHeaderBox& box, const Target& t) {
     l.AddNumber("pre_defined", box.pre_defined);
 }
 
-const char* TrackKindName(int32_t handlerKind) {
-    switch (handlerKind) {
-        case HandlerKindVideo:
-            return "Video";
-        case HandlerKindSound:
-            return "Sound";
-        case HandlerKindHint:
-            return "Hint";
-        case HandlerKindText:
-            return "Timed Text";
-        default:
-            return "Unknown";
-    }
-}
-
 void Show(const HandlerRererenceBox& box, const Target& t) {
     t.contents.AddNumber("pre_defined", box.pre_defined);
-    t.contents.AddItem("handler_type", StrFormat("%s ('%s')", TrackKindName(box.handlerKind),
+    t.contents.AddItem("handler_type", StrFormat("%s ('%s')", GetTrackKindName(box.handlerKind),
                                                  BoundedLatin1Text(box.handler_type, 4).c_str()));
     t.contents.AddItem("name", box.name);
 }
