@@ -219,52 +219,57 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
     }
 }
 
+// Called inside a catch block: the result code of the exception in flight, logged.
+int32_t CISOFileFormatParser::ResultOfFailure() {
+    try {
+        throw;
+    } catch (const CFileReaderException& e) {
+        if (e.GetCode() == CFileReaderException::ReaderEndOfFile) return ParseCorrupted;
+        if (e.GetCode() == CFileReaderException::ReaderNotOpen) return ParseNotOpen;
+        Close();
+        if (m_log) m_log->PrintError("error occured in file reading");
+        return ParseReadFailure;
+    } catch (ParseExceptionCode) {
+        if (m_log) m_log->PrintError("error occured in parsing");
+        return ParseCorrupted;
+    } catch (const std::bad_alloc&) {
+        if (m_log) m_log->PrintError("memory allocation failed");
+        return ParseOutOfMemory;
+    } catch (...) {
+        if (m_log) m_log->PrintError("unknown error. contact the author");
+        return ParseUnknownError;
+    }
+}
+
 int32_t CISOFileFormatParser::Parse() {
     if (m_callback == nullptr) return ParseNoCallback;
 
     ParseState s;
     if (m_log) m_log->SetCounters(&s.errors, &s.warnings);
+    bool normalEnd = false;
     try {
         Rewind();
         m_callback->OnParseBegin();
         if (m_log) m_log->PrintText("\r\n---------- started parsing ----------\r\n");
         ParseBoxes(s);
     } catch (const CFileReaderException& e) {
-        if (e.GetCode() == CFileReaderException::ReaderEndOfFile) {
-            if (s.remaining == 0 && s.boxStack.empty()) {
-                // The normal end: the file ended between top-level boxes.
-                try {
-                    FinishEntryMode(s);
-                    m_callback->OnBoxList(m_records.size(), m_records);
-                    for (const BoxEntry& entry : s.entries)
-                        m_callback->OnBoxEntry(&entry);
-                    m_callback->OnParseEnd();
-                } catch (const std::bad_alloc&) {
-                    s.result = ParseOutOfMemory;
-                    if (m_log) m_log->PrintError("memory allocation failed");
-                } catch (...) {
-                    s.result = ParseUnknownError;
-                    if (m_log) m_log->PrintError("unknown error. contact the author");
-                }
-            } else {
-                s.result = ParseCorrupted;
-            }
-        } else if (e.GetCode() == CFileReaderException::ReaderNotOpen) {
-            s.result = ParseNotOpen;
-        } else {
-            Close();
-            s.result = ParseReadFailure;
-            if (m_log) m_log->PrintError("error occured in file reading");
-        }
-    } catch (ParseExceptionCode) {
-        s.result = ParseCorrupted;
-        if (m_log) m_log->PrintError("error occured in parsing");
-    } catch (const std::bad_alloc&) {
-        s.result = ParseOutOfMemory;
-        if (m_log) m_log->PrintError("memory allocation failed");
+        // The file ending between top-level boxes is the normal end; anywhere else it is not.
+        normalEnd = e.GetCode() == CFileReaderException::ReaderEndOfFile && s.remaining == 0 &&
+                    s.boxStack.empty();
+        if (!normalEnd) s.result = ResultOfFailure();
     } catch (...) {
-        s.result = ParseUnknownError;
-        if (m_log) m_log->PrintError("unknown error. contact the author");
+        s.result = ResultOfFailure();
+    }
+    if (normalEnd) {
+        try {
+            FinishEntryMode(s);
+            m_callback->OnBoxList(m_records.size(), m_records);
+            for (const BoxEntry& entry : s.entries)
+                m_callback->OnBoxEntry(&entry);
+            m_callback->OnParseEnd();
+        } catch (...) {
+            s.result = ResultOfFailure();
+        }
     }
 
     if (m_log) {

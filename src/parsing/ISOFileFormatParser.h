@@ -44,6 +44,7 @@ private:
     void ReadBoxHeader(ParseState& state, uint8_t type[4], int32_t& id);
     void ParseBoxes(ParseState& state);
     void FinishEntryMode(ParseState& state);
+    int32_t ResultOfFailure();
 
     std::vector<std::unique_ptr<ISOFileFormat::Box>> m_records;
     std::vector<std::unique_ptr<IBoxParsingHandler>> m_handlers;
