@@ -1,0 +1,56 @@
+#include "document/BoxFinder.h"
+
+#include "document/DocumentView.h"
+#include "model/TextConversion.h"
+
+namespace {
+char FoldAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+}  // namespace
+
+std::string CBoxFinder::PadName(std::string_view name) {
+    std::string padded(name);
+    for (size_t length = Utf8Length(name); length < 4; ++length)
+        padded.push_back(' ');
+    return padded;
+}
+
+bool CBoxFinder::NamesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (FoldAsciiLetter(a[i]) != FoldAsciiLetter(b[i])) return false;
+    }
+    return true;
+}
+
+std::optional<CBoxFinder::Match> CBoxFinder::FindNext(const NodeList& nodes, std::string_view name,
+                                                      int64_t scrollY, IDrawingSurface& surface) {
+    const std::string wanted = PadName(name);
+    // Where the last search left the view stuck short of its match, carry on after that match.
+    std::optional<size_t> after;
+    if (m_last && m_last->shownAt == scrollY && m_last->name == wanted &&
+        m_last->node < nodes.size() && nodes[m_last->node].get() == m_last->box &&
+        m_last->top > scrollY) {
+        after = m_last->node;
+    }
+    m_last.reset();
+
+    int64_t y = ViewLayout::kTopMargin;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        CISOViewBox& node = *nodes[i];
+        if (!node.IsExpanded()) node.SetExpanded(true);
+        const CISOViewBoxLayer* typeName = node.GetShortTypeNameLayer();
+        if (y > scrollY && (!after || i > *after) && typeName != nullptr &&
+            NamesEqual(typeName->Text(), wanted)) {
+            m_last = LastMatch{wanted, i, &node, y, std::nullopt};
+            return Match{i, y};
+        }
+        y += node.GetSize(surface).height + ViewLayout::kVerticalGap;
+    }
+    return std::nullopt;
+}
+
+void CBoxFinder::SetShownAt(int64_t scrollY) {
+    if (m_last) m_last->shownAt = scrollY;
+}

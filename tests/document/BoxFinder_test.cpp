@@ -1,0 +1,146 @@
+#include "document/BoxFinder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/OrvexDoc.h"
+#include "document/ParseControl.h"
+#include "parsing/LogWriter.h"
+#include "presentation/FixedMetricSurface.h"
+#include "support/BoxBuilder.h"
+
+namespace {
+class TestView : public IDocumentView {
+public:
+    IDrawingSurface& GetMeasureSurface() override { return surface; }
+    void ScrollToOrigin() override {}
+    void SetScrollSize(int32_t, int32_t) override {}
+    void Invalidate() override {}
+    void ShowWarning(const std::string&, const std::string&) override {}
+
+    CFixedMetricSurface surface;
+};
+
+// ftyp, moov { trak { dinf { dref { url } } }, trak { dinf { dref { url } } } }, mdat: two
+// 'url ' boxes three levels deep in containers that the parse leaves collapsed.
+BoxBuilder TwoTracksWithDataReferences() {
+    BoxBuilder f;
+    f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").Close();
+    f.Open("moov");
+    for (int track = 0; track < 2; ++track) {
+        f.Open("trak").Open("dinf").OpenFull("dref", 0, 0).U32(1);
+        f.OpenFull("url ", 0, 1).Close();
+        f.Close().Close().Close();
+    }
+    f.Close();
+    f.Leaf("mdat", {1, 2, 3, 4});
+    return f;
+}
+
+struct Harness {
+    Harness() {
+        EXPECT_EQ(control.OpenFile(TwoTracksWithDataReferences().WriteTempFile("find.mp4")), 1);
+        EXPECT_TRUE(doc.IsParsed());
+    }
+
+    const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes()[index]; }
+    std::string TypeOf(size_t index) const { return Node(index).GetShortTypeNameLayer()->Text(); }
+    // The top the box view gives a node once every node before it is displayed.
+    int64_t TopWithAllDisplayed(size_t index) {
+        int64_t y = ViewLayout::kTopMargin;
+        for (size_t i = 0; i < index; ++i)
+            y += doc.GetViewBoxes()[i]->GetSize(view.surface).height + ViewLayout::kVerticalGap;
+        return y;
+    }
+
+    TestView view;
+    CStringLogWriter log;
+    CMemorySettingsStore settings;
+    COrvexDoc doc{view, &log, settings};
+    CParseControl control{doc, view, settings};
+    CBoxFinder finder;
+};
+}  // namespace
+
+TEST(BoxFinder, NamesArePaddedToFourAndComparedWithoutCaseOfAsciiLetters) {
+    EXPECT_EQ(CBoxFinder::PadName("url"), "url ");
+    EXPECT_EQ(CBoxFinder::PadName(""), "    ");
+    EXPECT_EQ(CBoxFinder::PadName("moov"), "moov");
+    EXPECT_EQ(CBoxFinder::PadName("\xC2\xA9too"), "\xC2\xA9too");  // four characters already
+    EXPECT_TRUE(CBoxFinder::NamesEqual("MOOV", "moov"));
+    EXPECT_FALSE(CBoxFinder::NamesEqual("url", "url "));
+    // Only A to Z fold: other letters keep their case.
+    EXPECT_FALSE(CBoxFinder::NamesEqual("\xC3\xA9", "\xC3\x89"));
+    EXPECT_FALSE(CBoxFinder::NamesEqual("[", "{"));
+}
+
+TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
+    Harness h;
+    const auto& nodes = h.doc.GetViewBoxes();
+    // The parse leaves every container collapsed.
+    size_t moov = 0;
+    while (moov < nodes.size() && h.TypeOf(moov) != "moov")
+        ++moov;
+    ASSERT_LT(moov, nodes.size());
+    ASSERT_FALSE(nodes[moov]->IsExpanded());
+
+    std::vector<size_t> urls;
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (h.TypeOf(i) == "url ") urls.push_back(i);
+    ASSERT_EQ(urls.size(), 2u);
+
+    // "url" is padded to "url "; every node up to and including the match is expanded.
+    auto first = h.finder.FindNext(nodes, "url", 0, h.view.surface);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->node, urls[0]);
+    for (size_t i = 0; i <= urls[0]; ++i)
+        EXPECT_TRUE(nodes[i]->IsExpanded()) << i;
+    EXPECT_FALSE(nodes[urls[0] + 1]->IsExpanded());
+    EXPECT_EQ(first->top, h.TopWithAllDisplayed(urls[0]));
+
+    // With the match scrolled to the top, the next search finds the next one, then none.
+    h.finder.SetShownAt(first->top);
+    auto second = h.finder.FindNext(nodes, "URL", first->top, h.view.surface);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->node, urls[1]);
+    EXPECT_EQ(second->top, h.TopWithAllDisplayed(urls[1]));
+    h.finder.SetShownAt(second->top);
+    EXPECT_FALSE(h.finder.FindNext(nodes, "url", second->top, h.view.surface));
+    // A search that finds nothing leaves every node walked expanded.
+    for (const auto& node : nodes)
+        EXPECT_TRUE(node->IsExpanded());
+
+    // "MOOV" finds 'moov' from the top; nothing above the scroll position counts.
+    auto movie = h.finder.FindNext(nodes, "MOOV", 0, h.view.surface);
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(movie->node, moov);
+    EXPECT_FALSE(h.finder.FindNext(nodes, "moov", movie->top, h.view.surface));
+    EXPECT_FALSE(h.finder.FindNext(nodes, "trak!", 0, h.view.surface));
+}
+
+TEST(BoxFinder, WalksOnWhenTheViewCouldNotScrollTheMatchToTheTop) {
+    Harness h;
+    const auto& nodes = h.doc.GetViewBoxes();
+    auto first = h.finder.FindNext(nodes, "url", 0, h.view.surface);
+    ASSERT_TRUE(first);
+    // The end of the tree stops the scroll short of the match.
+    const int64_t stuck = first->top - 40;
+    h.finder.SetShownAt(stuck);
+    auto second = h.finder.FindNext(nodes, "url", stuck, h.view.surface);
+    ASSERT_TRUE(second);
+    EXPECT_GT(second->node, first->node);
+    h.finder.SetShownAt(stuck);
+    EXPECT_FALSE(h.finder.FindNext(nodes, "url", stuck, h.view.surface));
+
+    // Once the view has moved, or for another name, the scroll position alone decides again.
+    auto again = h.finder.FindNext(nodes, "url", stuck, h.view.surface);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->node, first->node);
+    h.finder.SetShownAt(stuck);
+    h.finder.Forget();
+    auto forgotten = h.finder.FindNext(nodes, "url", stuck, h.view.surface);
+    ASSERT_TRUE(forgotten);
+    EXPECT_EQ(forgotten->node, first->node);
+}
