@@ -11,96 +11,11 @@
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/MobileMP4BoxParsingHandler.h"
 #include "support/BoxBuilder.h"
+#include "support/RecordPipeline.h"
 
 using namespace ISOFileFormat;
 
 namespace {
-
-struct Seen {
-    std::string type;
-    int32_t id;
-    int32_t depth;
-};
-
-// Records die when Parse returns: `inspect` copies out what a test checks while they live.
-class Recorder : public IParserCallbackProcessor {
-public:
-    std::function<void(const Box&)> inspect;
-    std::vector<Seen> entries;
-
-    int32_t OnParseBegin() override { return 0; }
-    int32_t OnBoxParsed(Box* record) override {
-        if (inspect) inspect(*record);
-        return 0;
-    }
-    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<Box>>&) override { return 0; }
-    int32_t OnBoxEntry(const BoxEntry* e) override {
-        entries.push_back({std::string(reinterpret_cast<const char*>(e->record->type), 4),
-                           e->record->id, e->depth});
-        return 0;
-    }
-    int32_t OnParseEnd() override { return 0; }
-};
-
-struct Outcome {
-    int32_t result = -1;
-    std::string log;
-    std::vector<Seen> entries;
-    // The type of each box the driver passed bytes of, and how many it passed.
-    std::vector<std::pair<std::string, std::string>> warnings;
-    int errors = 0;
-};
-
-Outcome Parse(const BoxBuilder& file, std::function<void(const Box&)> inspect = {}) {
-    Recorder recorder;
-    recorder.inspect = std::move(inspect);
-    CStringLogWriter log;
-    CISOFileFormatParser parser(&recorder, &log);
-    parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
-    parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
-    EXPECT_EQ(parser.Open(file.WriteTempFile("input.3gp").c_str()), 1);
-    Outcome out;
-    out.result = parser.Parse();
-    out.log = log.GetText();
-    out.entries = recorder.entries;
-    const std::string name = "box name : ", passed = "passed length : ";
-    for (size_t at = out.log.find("WARNING :"); at != std::string::npos;
-         at = out.log.find("WARNING :", at + 1)) {
-        const size_t n = out.log.rfind(name, at);
-        const size_t p = out.log.find(passed, at);
-        out.warnings.emplace_back(
-            n == std::string::npos ? "" : out.log.substr(n + name.size(), 4),
-            p == std::string::npos
-                ? ""
-                : out.log.substr(p + passed.size(),
-                                 out.log.find(' ', p + passed.size()) - p - passed.size()));
-    }
-    for (size_t at = out.log.find("ERROR :"); at != std::string::npos;
-         at = out.log.find("ERROR :", at + 1))
-        ++out.errors;
-    return out;
-}
-
-template <typename T>
-const T* As(const Box& b, int32_t id) {
-    return b.id == id ? dynamic_cast<const T*>(&b) : nullptr;
-}
-
-// A track's handler, then its sample description holding `entries` boxes.
-BoxBuilder& Track(BoxBuilder& b, const char* handler, uint32_t entries) {
-    b.OpenFull("hdlr", 0, 0).U32(0).FourCC(handler).Zeros(12).U8(0).Close();
-    return b.OpenFull("stsd", 0, 0).U32(entries);
-}
-
-BoxBuilder& OpenAudioEntry(BoxBuilder& b, const char* type) {
-    return b.Open(type).Zeros(6).U16(1).Zeros(8).U16(2).U16(16).Zeros(4).U32(44100u << 16);
-}
-
-BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type) {
-    b.Open(type).Zeros(6).U16(1).Zeros(16).U16(176).U16(144).U32(0x480000).U32(0x480000);
-    return b.Zeros(4).U16(1).Text("codec").Zeros(27).U16(24).U16(0xFFFF);
-}
-
 // An 'esds' with one-byte descriptor sizes around the given DecoderSpecificInfo.
 BoxBuilder& Esds(BoxBuilder& b, uint8_t objectType, uint8_t streamType,
                  const std::vector<uint8_t>& info) {
@@ -126,13 +41,13 @@ TEST(ThreeGPPHandler, AudioEntriesAndAudioSpecificConfig) {
     };
     auto run = [](const std::vector<uint8_t>& info, Audio& a) {
         BoxBuilder f;
-        Track(f, "soun", 1);
+        OpenTrackEntries(f, "soun", 1);
         OpenAudioEntry(f, "mp4a");
         Esds(f, 0x40, 5, info).Close().Close();
-        return Parse(f, [&](const Box& b) {
-            if (auto* e = As<AudioSampleEntry>(b, 102)) {
+        return ParseRecords(f, [&](const Box& b) {
+            if (auto* e = RecordAs<AudioSampleEntry>(b, 102)) {
                 a.entryId = e->id, a.channels = e->channelcount, a.rate = e->samplerate;
-            } else if (auto* d = As<ESDescriptorBox>(b, 103)) {
+            } else if (auto* d = RecordAs<ESDescriptorBox>(b, 103)) {
                 a.aot = d->audioObjectType, a.sfi = d->samplingFrequencyIndex;
                 a.ch = d->channelConfiguration, a.sbr = d->sbrPresentFlag;
                 a.ps = d->psPresentFlag, a.extAot = d->extensionAudioObjectType;
@@ -144,7 +59,7 @@ TEST(ThreeGPPHandler, AudioEntriesAndAudioSpecificConfig) {
 
     // AAC-LC, 44.1 kHz, stereo: both the entry and the 'esds' are read to their last byte.
     Audio lc;
-    Outcome o = run({0x12, 0x10}, lc);
+    ParseOutcome o = run({0x12, 0x10}, lc);
     EXPECT_EQ(o.result, 0);
     EXPECT_EQ(o.warnings, Warnings{}) << o.log;
     ASSERT_EQ(o.entries.size(), 4u);
@@ -197,8 +112,8 @@ TEST(ThreeGPPHandler, EsdsDescriptorForms) {
         uint32_t start = 0, end = 0, maxBitrate = 0;
     };
     auto parse = [](const BoxBuilder& f, Esd& e) {
-        return Parse(f, [&](const Box& b) {
-            if (auto* d = As<ESDescriptorBox>(b, 103)) {
+        return ParseRecords(f, [&](const Box& b) {
+            if (auto* d = RecordAs<ESDescriptorBox>(b, 103)) {
                 e.seen = true, e.version = d->version, e.esId = d->ES_ID;
                 e.oti = d->objectTypeIndication, e.streamType = d->streamType;
                 e.maxBitrate = d->maxBitrate, e.pli = d->profile_and_level_indication;
@@ -213,7 +128,7 @@ TEST(ThreeGPPHandler, EsdsDescriptorForms) {
     multi.OpenFull("esds", 1, 0).Bytes({3, 0x80, 0x80, 0x80, 0x22, 0, 1, 0, 4, 0x80}).Zeros(20);
     multi.Close();
     Esd m;
-    Outcome o = parse(multi, m);
+    ParseOutcome o = parse(multi, m);
     EXPECT_EQ(o.result, 0);
     EXPECT_TRUE(m.seen);
     EXPECT_EQ(m.version, 1);
@@ -233,8 +148,8 @@ TEST(ThreeGPPHandler, EsdsDescriptorForms) {
 
     // Visual: start code, profile and level, the object passed, the end code.
     BoxBuilder visual;
-    Track(visual, "vide", 1);
-    OpenVisualEntry(visual, "mp4v");
+    OpenTrackEntries(visual, "vide", 1);
+    OpenVisualEntry(visual, "mp4v", "codec");
     Esds(visual, 0x20, 4, {0, 0, 1, 0xB0, 0x08, 0, 0, 1, 0xB5, 0, 0, 1, 0xB1}).Close().Close();
     Esd v;
     o = parse(visual, v);
@@ -274,17 +189,17 @@ TEST(ThreeGPPHandler, EsdsDescriptorForms) {
 
 TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
     BoxBuilder f;
-    Track(f, "vide", 3);
-    OpenVisualEntry(f, "avc1");
+    OpenTrackEntries(f, "vide", 3);
+    OpenVisualEntry(f, "avc1", "codec");
     f.Open("avcC").Bytes(
         {1, 0x64, 0, 0x1F, 0xFF, 0xE1, 0, 4, 0x67, 0x64, 0, 0x1F, 1, 0, 2, 0x68, 0xEE});
     f.Close().Close();
-    OpenVisualEntry(f, "S263");  // type compared without case
+    OpenVisualEntry(f, "S263", "codec");  // type compared without case
     f.Open("d263").FourCC("FFMP").Bytes({0, 10, 0}).Close().Close();
-    OpenVisualEntry(f, "s263");
+    OpenVisualEntry(f, "s263", "codec");
     f.Open("d263").FourCC("FFMP").Bytes({0, 45, 3}).Open("bitr").U32(64000).U32(96000).Close();
     f.Close().Close().Close();
-    Track(f, "soun", 3);
+    OpenTrackEntries(f, "soun", 3);
     OpenAudioEntry(f, "samr").Open("damr").FourCC("FFMP").U8(1).U16(0x81FF).U8(0).U8(1).Close();
     f.Close();
     OpenAudioEntry(f, "sawb").Open("damr").FourCC("FFMP").U8(1).U16(0x83FF).U8(0).U8(1).Close();
@@ -296,21 +211,21 @@ TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
     uint32_t bitrAvg = 0;
     uint16_t modeSet = 0, width = 0;
     std::string compressor;
-    Outcome o = Parse(f, [&](const Box& b) {
-        if (auto* a = As<AVCConfigurationBox>(b, 113)) {
+    ParseOutcome o = ParseRecords(f, [&](const Box& b) {
+        if (auto* a = RecordAs<AVCConfigurationBox>(b, 113)) {
             profile = a->AVCProfileIndication, lengthSize = a->lengthSizeMinusOne;
             if (a->sequenceParameterSets.size() == 1) sps = a->sequenceParameterSets[0].nalUnit;
             if (a->pictureParameterSets.size() == 1) pps = a->pictureParameterSets[0].nalUnit;
-        } else if (auto* v = As<VisualSampleEntry>(b, 112)) {
+        } else if (auto* v = RecordAs<VisualSampleEntry>(b, 112)) {
             width = v->width;
             compressor.assign(reinterpret_cast<const char*>(v->compressorname), 5);
-        } else if (auto* d = As<H263SpecificBox>(b, 108)) {
+        } else if (auto* d = RecordAs<H263SpecificBox>(b, 108)) {
             if (d->H263_Level == 45) level45 = 1, h263Profile = d->H263_Profile;
-        } else if (auto* r = As<BitrateBox>(b, 109)) {
+        } else if (auto* r = RecordAs<BitrateBox>(b, 109)) {
             bitrAvg = r->avgBitrate;
-        } else if (auto* m = As<AMRSpecificBox>(b, 107)) {
+        } else if (auto* m = RecordAs<AMRSpecificBox>(b, 107)) {
             if (modeSet == 0) modeSet = m->mode_set;
-        } else if (auto* w = As<AMRWPSpecificBox>(b, 111)) {
+        } else if (auto* w = RecordAs<AMRWPSpecificBox>(b, 111)) {
             ampVersion = w->decoder_version;
         }
     });
@@ -318,7 +233,7 @@ TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
     EXPECT_EQ(o.errors, 0) << o.log;
     EXPECT_EQ(o.warnings, Warnings{}) << o.log;
     std::vector<std::pair<std::string, int32_t>> ids;
-    for (const Seen& s : o.entries)
+    for (const RecordedBox& s : o.entries)
         ids.emplace_back(s.type, s.id);
     EXPECT_EQ(ids, (std::vector<std::pair<std::string, int32_t>>{{"hdlr", 13},
                                                                  {"stsd", 24},
@@ -353,13 +268,18 @@ TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
 
 TEST(ThreeGPPHandler, TextHintAndOtherEntries) {
     BoxBuilder f;
-    Track(f, "text", 1).Open("tx3g").Zeros(6).U16(1).U32(0x20000).U8(1).U8(0xFF);
+    OpenTrackEntries(f, "text", 1).Open("tx3g").Zeros(6).U16(1).U32(0x20000).U8(1).U8(0xFF);
     f.Bytes({0, 0, 0, 0xFF}).U16(0).U16(0).U16(60).U16(0xFFF6).U16(0).U16(0).U16(1).U8(0);
     f.U8(18).Bytes({0xFF, 0xFF, 0xFF, 0xFF});
     f.Open("ftab").U16(2).U16(1).U8(5).Text("Serif").U16(2).U8(0).Close().Close().Close();
-    Track(f, "hint", 1).Open("rtp ").Zeros(6).U16(1).Bytes({0, 1, 0, 1, 0, 0, 5, 0xDC}).Close();
+    OpenTrackEntries(f, "hint", 1)
+        .Open("rtp ")
+        .Zeros(6)
+        .U16(1)
+        .Bytes({0, 1, 0, 1, 0, 0, 5, 0xDC})
+        .Close();
     f.Close();
-    Track(f, "meta", 2).Open("mp4a").Zeros(6).U16(3).Zeros(20).Close();
+    OpenTrackEntries(f, "meta", 2).Open("mp4a").Zeros(6).U16(3).Zeros(20).Close();
     f.Open("xyz1").Zeros(6).U16(4).Zeros(10).Close().Close();
 
     int8_t vjust = 0;
@@ -368,14 +288,14 @@ TEST(ThreeGPPHandler, TextHintAndOtherEntries) {
     std::vector<std::pair<uint16_t, std::string>> fonts;
     std::vector<uint8_t> hintData;
     uint16_t otherIndex = 0;
-    Outcome o = Parse(f, [&](const Box& b) {
-        if (auto* t = As<TextSampleEntry>(b, 65)) {
+    ParseOutcome o = ParseRecords(f, [&](const Box& b) {
+        if (auto* t = RecordAs<TextSampleEntry>(b, 65)) {
             vjust = t->vertical_justification, right = t->default_text_box.right;
             fontSize = t->default_style.font_size;
-        } else if (auto* ft = As<FontTableBox>(b, 66)) {
+        } else if (auto* ft = RecordAs<FontTableBox>(b, 66)) {
             for (const auto& e : ft->entries)
                 fonts.emplace_back(e.font_ID, std::string(e.font_name.begin(), e.font_name.end()));
-        } else if (auto* h = As<HintSampleEntry>(b, 62)) {
+        } else if (auto* h = RecordAs<HintSampleEntry>(b, 62)) {
             hintData = h->data;
         } else if (b.id == 64) {
             otherIndex = static_cast<const SampleEntry&>(b).data_reference_index;
@@ -384,7 +304,7 @@ TEST(ThreeGPPHandler, TextHintAndOtherEntries) {
     EXPECT_EQ(o.result, 0);
     EXPECT_EQ(o.warnings, Warnings{}) << o.log;
     std::vector<std::pair<std::string, int32_t>> ids;
-    for (const Seen& s : o.entries)
+    for (const RecordedBox& s : o.entries)
         ids.emplace_back(s.type, s.id);
     EXPECT_EQ(ids, (std::vector<std::pair<std::string, int32_t>>{{"hdlr", 13},
                                                                  {"stsd", 24},
@@ -430,29 +350,29 @@ TEST(ThreeGPPHandler, AssetTexts) {
     uint32_t longitude = 0;
     uint8_t track = 0;
     uint16_t year = 0, table = 0;
-    Outcome o = Parse(f, [&](const Box& b) {
-        if (auto* t = As<TitleBox>(b, 91)) {
+    ParseOutcome o = ParseRecords(f, [&](const Box& b) {
+        if (auto* t = RecordAs<TitleBox>(b, 91)) {
             title = t->title, language.assign(t->language, t->language + 3);
-        } else if (auto* a = As<AuthorBox>(b, 90)) {
+        } else if (auto* a = RecordAs<AuthorBox>(b, 90)) {
             author = a->author;
-        } else if (auto* p = As<PerformerBox>(b, 93)) {
+        } else if (auto* p = RecordAs<PerformerBox>(b, 93)) {
             performer = p->performer;
-        } else if (auto* d = As<DescriptionBox>(b, 92)) {
+        } else if (auto* d = RecordAs<DescriptionBox>(b, 92)) {
             description = d->description;
-        } else if (auto* g = As<GenreBox>(b, 94)) {
+        } else if (auto* g = RecordAs<GenreBox>(b, 94)) {
             genre = g->genre;
-        } else if (auto* r = As<RatingBox>(b, 95)) {
+        } else if (auto* r = RecordAs<RatingBox>(b, 95)) {
             rating = r->RatingInfo;
-        } else if (auto* c = As<ClassificationBox>(b, 96)) {
+        } else if (auto* c = RecordAs<ClassificationBox>(b, 96)) {
             classification = c->ClassificationInfo, table = c->ClassificationTable;
-        } else if (auto* k = As<KeywordsBox>(b, 97)) {
+        } else if (auto* k = RecordAs<KeywordsBox>(b, 97)) {
             for (const auto& e : k->keywords)
                 keywords.push_back(e.KeywordInfo);
-        } else if (auto* l = As<LocationInformationBox>(b, 98)) {
+        } else if (auto* l = RecordAs<LocationInformationBox>(b, 98)) {
             locName = l->Name, longitude = l->Longitude, body = l->Astronomical_body;
-        } else if (auto* al = As<AlbumBox>(b, 99)) {
+        } else if (auto* al = RecordAs<AlbumBox>(b, 99)) {
             track = al->TrackNumber;
-        } else if (auto* y = As<RecordingYearBox>(b, 100)) {
+        } else if (auto* y = RecordAs<RecordingYearBox>(b, 100)) {
             year = y->RecordingYear;
         }
     });
@@ -484,7 +404,7 @@ TEST(ThreeGPPHandler, AssetTexts) {
     noTrack.Open("udta").OpenFull("albm", 0, 0).U16(eng).Text("A", true).Close().Leaf("free");
     noTrack.Close();
     track = 99;
-    o = Parse(noTrack, [&](const Box& b) {
+    o = ParseRecords(noTrack, [&](const Box& b) {
         if (auto* a = dynamic_cast<const AlbumBox*>(&b)) track = a->TrackNumber;
     });
     EXPECT_EQ(o.result, 0);
@@ -503,15 +423,15 @@ TEST(ThreeGPPHandler, TrackSelectionAndHintTexts) {
     int32_t group = 0;
     std::vector<std::string> attributes, texts;
     std::string format;
-    Outcome o = Parse(f, [&](const Box& b) {
-        if (auto* t = As<TrackSelectionBox>(b, 70)) {
+    ParseOutcome o = ParseRecords(f, [&](const Box& b) {
+        if (auto* t = RecordAs<TrackSelectionBox>(b, 70)) {
             group = t->SwitchGroup;
             for (const auto& a : t->AttributeList)
                 attributes.emplace_back(a.begin(), a.end());
-        } else if (auto* r = As<RTPMovieHintInformation>(b, 71)) {
+        } else if (auto* r = RecordAs<RTPMovieHintInformation>(b, 71)) {
             format.assign(r->descriptionformat, r->descriptionformat + 4);
             texts.emplace_back(r->sdptext.begin(), r->sdptext.end());
-        } else if (auto* s = As<RTPTrackSDPHintInformation>(b, 73)) {
+        } else if (auto* s = RecordAs<RTPTrackSDPHintInformation>(b, 73)) {
             texts.emplace_back(s->sdptext.begin(), s->sdptext.end());
         }
     });
@@ -532,46 +452,46 @@ TEST(ThreeGPPHandler, HostileCountsAndLengths) {
     // and the parse ends as a read beyond the box ends it.
     size_t reserved = 0;
     auto capacity = [&](const Box& b) {
-        if (auto* t = As<FontTableBox>(b, 66)) reserved += t->entries.capacity();
-        if (auto* k = As<KeywordsBox>(b, 97)) reserved += k->keywords.capacity();
-        if (auto* a = As<AVCConfigurationBox>(b, 113))
+        if (auto* t = RecordAs<FontTableBox>(b, 66)) reserved += t->entries.capacity();
+        if (auto* k = RecordAs<KeywordsBox>(b, 97)) reserved += k->keywords.capacity();
+        if (auto* a = RecordAs<AVCConfigurationBox>(b, 113))
             reserved += a->sequenceParameterSets.capacity() + a->pictureParameterSets.capacity();
-        if (auto* h = As<HintSampleEntry>(b, 62)) reserved += h->data.capacity();
+        if (auto* h = RecordAs<HintSampleEntry>(b, 62)) reserved += h->data.capacity();
     };
     const std::vector<uint8_t> padding(4096);
 
     BoxBuilder ftab;
     ftab.Open("ftab").U16(0xFFFF).U16(1).U8(1).Text("a").Close().Leaf("free", padding);
-    Outcome o = Parse(ftab, capacity);
+    ParseOutcome o = ParseRecords(ftab, capacity);
     EXPECT_EQ(o.result, 3);
     EXPECT_LE(reserved, 2u);
 
     reserved = 0;
     BoxBuilder kywd;
     kywd.OpenFull("kywd", 0, 0).U16(0).U8(255).U8(200).Text("ab").Close().Leaf("free", padding);
-    o = Parse(kywd, capacity);
+    o = ParseRecords(kywd, capacity);
     EXPECT_EQ(o.result, 3);
     EXPECT_LE(reserved, 3u);
 
     reserved = 0;
     BoxBuilder avc;
     avc.Open("avcC").Bytes({1, 66, 0, 30, 0xFF, 0xFF, 0x10, 0x00}).Close().Leaf("free", padding);
-    o = Parse(avc, capacity);
+    o = ParseRecords(avc, capacity);
     EXPECT_EQ(o.result, 3);
     EXPECT_LE(reserved, 1u);
 
     // A 'sdp ' claiming 4 GiB in a small file: the file ends inside the box, nothing kept.
     BoxBuilder sdp;
     sdp.Open("hnti").Open("sdp ").Text("v=0").CloseWithSize(0xFFFFFFF0u).Close();
-    o = Parse(sdp);
+    o = ParseRecords(sdp);
     EXPECT_EQ(o.result, 3);
 
     // A declared size smaller than the fixed fields leaves the text empty.
     std::string text = "unset";
     BoxBuilder tiny;
     tiny.Open("rtp ").FourCC("sdp ").CloseWithSize(10).Leaf("free", padding);
-    o = Parse(tiny, [&](const Box& b) {
-        if (auto* r = As<RTPMovieHintInformation>(b, 71))
+    o = ParseRecords(tiny, [&](const Box& b) {
+        if (auto* r = RecordAs<RTPMovieHintInformation>(b, 71))
             text.assign(r->sdptext.begin(), r->sdptext.end());
     });
     EXPECT_EQ(o.result, 3);
@@ -580,9 +500,14 @@ TEST(ThreeGPPHandler, HostileCountsAndLengths) {
     // A hint entry whose declared size is beyond the file: its data is not allocated.
     reserved = 0;
     BoxBuilder hint;
-    Track(hint, "hint", 1).Open("rtp ").Zeros(6).U16(1).Zeros(4).CloseWithSize(0x7FFFFFF0u);
+    OpenTrackEntries(hint, "hint", 1)
+        .Open("rtp ")
+        .Zeros(6)
+        .U16(1)
+        .Zeros(4)
+        .CloseWithSize(0x7FFFFFF0u);
     hint.Close();
-    o = Parse(hint, capacity);
+    o = ParseRecords(hint, capacity);
     EXPECT_NE(o.result, 0);
     EXPECT_EQ(reserved, 0u);
 }

@@ -10,52 +10,11 @@
 #include "parsing/3GPPBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "support/BoxBuilder.h"
+#include "support/RecordPipeline.h"
 
 using namespace ISOFileFormat;
 
 namespace {
-
-// Records die when Parse returns: `inspect` copies out what a test checks while they live.
-class Recorder : public IParserCallbackProcessor {
-public:
-    std::function<void(const Box&)> inspect;
-    std::vector<std::pair<std::string, int32_t>> depths;  // type and depth of every box
-
-    int32_t OnParseBegin() override { return 0; }
-    int32_t OnBoxParsed(Box* record) override {
-        if (inspect) inspect(*record);
-        return 0;
-    }
-    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<Box>>&) override { return 0; }
-    int32_t OnBoxEntry(const BoxEntry* e) override {
-        depths.emplace_back(std::string(reinterpret_cast<const char*>(e->record->type), 4),
-                            e->depth);
-        return 0;
-    }
-    int32_t OnParseEnd() override { return 0; }
-};
-
-struct Outcome {
-    int32_t result = -1;
-    std::string log;
-    std::vector<std::pair<std::string, int32_t>> depths;
-    bool Warned() const { return log.find("WARNING :") != std::string::npos; }
-};
-
-Outcome Parse(const BoxBuilder& file, std::function<void(const Box&)> inspect = {}) {
-    Recorder recorder;
-    recorder.inspect = std::move(inspect);
-    CStringLogWriter log;
-    CISOFileFormatParser parser(&recorder, &log);
-    parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
-    parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
-    EXPECT_EQ(parser.Open(file.WriteTempFile("input.mp4").c_str()), 1);
-    Outcome out;
-    out.result = parser.Parse();
-    out.log = log.GetText();
-    out.depths = recorder.depths;
-    return out;
-}
 
 struct Chapter {
     uint32_t start;
@@ -93,13 +52,16 @@ TEST(MobileMP4Handler, DrmContainerAndDrmBox) {
     f.Open("drm ").Open("dcmd").U16(1).Close().Close();
     f.Open("dcmd").U16(2).Zeros(2).Close();
     std::vector<uint16_t> rights;
-    Outcome o = Parse(f, [&](const Box& b) {
+    ParseOutcome o = ParseRecords(f, [&](const Box& b) {
         if (auto* d = dynamic_cast<const DoCoMoDRMBox*>(&b))
             rights.push_back(d->distiribution_right);
     });
     EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.depths, (std::vector<std::pair<std::string, int32_t>>{
-                            {"drm ", 0}, {"dcmd", 1}, {"dcmd", 0}}));
+    std::vector<std::pair<std::string, int32_t>> depths;
+    for (const RecordedBox& e : o.entries)
+        depths.emplace_back(e.type, e.depth);
+    EXPECT_EQ(depths, (std::vector<std::pair<std::string, int32_t>>{
+                          {"drm ", 0}, {"dcmd", 1}, {"dcmd", 0}}));
     EXPECT_EQ(rights, (std::vector<uint16_t>{1, 2}));
     // Only the second 'dcmd' holds more than its one field.
     EXPECT_EQ(o.log.find("WARNING :"), o.log.rfind("WARNING :"));
@@ -111,9 +73,9 @@ TEST(MobileMP4Handler, ChapterBox) {
     BoxBuilder none;
     none.OpenFull("dcmc", 0, 0).U32(0).Close();
     Chapters c0;
-    Outcome o = Parse(none, CollectChapters(c0));
+    ParseOutcome o = ParseRecords(none, CollectChapters(c0));
     EXPECT_EQ(o.result, 0);
-    EXPECT_FALSE(o.Warned()) << o.log;
+    EXPECT_TRUE(o.warnings.empty()) << o.log;
     EXPECT_TRUE(c0.seen);
     EXPECT_TRUE(c0.list.empty());
 
@@ -121,8 +83,8 @@ TEST(MobileMP4Handler, ChapterBox) {
     BoxBuilder empty;
     empty.OpenFull("dcmc", 0, 0).U32(1).U32(5000).U32(0).Close();
     Chapters c1;
-    o = Parse(empty, CollectChapters(c1));
-    EXPECT_FALSE(o.Warned()) << o.log;
+    o = ParseRecords(empty, CollectChapters(c1));
+    EXPECT_TRUE(o.warnings.empty()) << o.log;
     EXPECT_EQ(c1.list, (std::vector<Chapter>{{5000, ""}}));
 
     // Several chapters, one after the other.
@@ -130,9 +92,9 @@ TEST(MobileMP4Handler, ChapterBox) {
     several.OpenFull("dcmc", 0, 0).U32(3).U32(0).U32(5).Text("Intro").U32(90000).U32(0);
     several.U32(180000).U32(6).Text("Finale").Close();
     Chapters c3;
-    o = Parse(several, CollectChapters(c3));
+    o = ParseRecords(several, CollectChapters(c3));
     EXPECT_EQ(o.result, 0);
-    EXPECT_FALSE(o.Warned()) << o.log;
+    EXPECT_TRUE(o.warnings.empty()) << o.log;
     EXPECT_EQ(c3.count, 3u);
     EXPECT_EQ(c3.list, (std::vector<Chapter>{{0, "Intro"}, {90000, ""}, {180000, "Finale"}}));
 }
@@ -146,7 +108,7 @@ TEST(MobileMP4Handler, HostileChapterCounts) {
     count.OpenFull("dcmc", 0, 0).U32(0x10000000).U32(1).U32(1).Text("a").Close();
     count.Leaf("free", padding);
     Chapters c;
-    Outcome o = Parse(count, CollectChapters(c));
+    ParseOutcome o = ParseRecords(count, CollectChapters(c));
     EXPECT_EQ(o.result, 3);
     EXPECT_LE(c.reserved, 1u);
     EXPECT_EQ(c.list, (std::vector<Chapter>{{1, "a"}}));
@@ -154,14 +116,14 @@ TEST(MobileMP4Handler, HostileChapterCounts) {
     // A count whose table could not even be addressed in 32 bits: a failed allocation.
     BoxBuilder huge;
     huge.OpenFull("dcmc", 0, 0).U32(0xFFFFFFFF).Close().Leaf("free", padding);
-    EXPECT_EQ(Parse(huge).result, 4);
+    EXPECT_EQ(ParseRecords(huge).result, 4);
 
     // A name length beyond the box but within the file: not allocated, the box reads long.
     BoxBuilder name;
     name.Open("drm ").OpenFull("dcmc", 0, 0).U32(1).U32(0).U32(1000).Text("abc").Close();
     name.Leaf("free", padding).Close();
     Chapters n;
-    o = Parse(name, CollectChapters(n));
+    o = ParseRecords(name, CollectChapters(n));
     EXPECT_EQ(o.result, 3);
     EXPECT_TRUE(n.seen);
     EXPECT_TRUE(n.list.empty());
@@ -169,5 +131,5 @@ TEST(MobileMP4Handler, HostileChapterCounts) {
     // A name length beyond the file: the file ends inside the box.
     BoxBuilder beyond;
     beyond.Open("drm ").OpenFull("dcmc", 0, 0).U32(1).U32(0).U32(0xFFFFFFF0).Close().Close();
-    EXPECT_EQ(Parse(beyond).result, 3);
+    EXPECT_EQ(ParseRecords(beyond).result, 3);
 }

@@ -9,6 +9,7 @@
 
 #include "support/BoxBuilder.h"
 #include "support/NodePipeline.h"
+#include "support/RecordPipeline.h"
 
 namespace {
 
@@ -54,21 +55,6 @@ bool HasVersionAndFlags(const std::string& nodeText) {
     return nodeText.find("\n| + version : 0 (0x0)\n|   flags : 000000h\n") != std::string::npos;
 }
 
-// A track's handler, then its sample description (left open) announcing `entries` entries.
-BoxBuilder& Track(BoxBuilder& b, const char* handler, uint32_t entries = 1) {
-    b.OpenFull("hdlr", 0, 0).U32(0).FourCC(handler).Zeros(12).U8(0).Close();
-    return b.OpenFull("stsd", 0, 0).U32(entries);
-}
-
-BoxBuilder& OpenAudioEntry(BoxBuilder& b, const char* type) {
-    return b.Open(type).Zeros(6).U16(1).Zeros(8).U16(2).U16(16).Zeros(4).U32(44100u << 16);
-}
-
-BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type) {
-    b.Open(type).Zeros(6).U16(1).Zeros(16).U16(176).U16(144).U32(0x480000).U32(0x480000);
-    return b.Zeros(4).U16(1).Zeros(32).U16(24).U16(0xFFFF);
-}
-
 // An 'esds' with one-byte descriptor sizes; no DecoderSpecificInfo when `info` is empty.
 BoxBuilder& Esds(BoxBuilder& b, uint8_t objectType, uint8_t streamType,
                  const std::vector<uint8_t>& info) {
@@ -85,7 +71,7 @@ BoxBuilder& Esds(BoxBuilder& b, uint8_t objectType, uint8_t streamType,
 // Contents of the 'esds' of an 'mp4a' entry with this AudioSpecificConfig.
 Lines AudioEsdsContents(const std::vector<uint8_t>& info) {
     BoxBuilder f;
-    Track(f, "soun");
+    OpenTrackEntries(f, "soun");
     OpenAudioEntry(f, "mp4a");
     Esds(f, 0x40, 5, info).Close().Close();
     return ContentsOf(Parse(f).TextOf("esds"));
@@ -123,7 +109,7 @@ constexpr uint16_t kEnglish = (5 << 10) | (14 << 5) | 7;
 
 TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecSpecificBoxes) {
     BoxBuilder audio;
-    Track(audio, "soun", 2);
+    OpenTrackEntries(audio, "soun", 2);
     OpenAudioEntry(audio, "mp4a");
     Esds(audio, 0x40, 5, {0x12, 0x10}).Close();
     OpenAudioEntry(audio, "samr").Open("damr").FourCC("VEND").U8(0).U16(0x81FF).U8(0).U8(1);
@@ -141,7 +127,7 @@ TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecSpecificBoxes) {
                                                       {"frames_per_sample", "1 (0x1)"}}));
 
     BoxBuilder video;
-    Track(video, "vide", 2);
+    OpenTrackEntries(video, "vide", 2);
     OpenVisualEntry(video, "mp4v");
     Esds(video, 0x20, 4, {0, 0, 1, 0xB0, 0x08, 0, 0, 1, 0xB1}).Close();
     OpenVisualEntry(video, "s263").Open("d263").FourCC("ab").U8(0).U8(10).U8(0);
@@ -167,7 +153,7 @@ TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecSpecificBoxes) {
               "Bitrate infomation (Opional)");
 
     BoxBuilder hint;
-    Track(hint, "hint", 2);
+    OpenTrackEntries(hint, "hint", 2);
     hint.Open("rtp ").Zeros(6).U16(3).Bytes({0x00, 0x01, 0xAB, 0x0F}).Close();
     hint.Open("srtp").Zeros(6).U16(1).Close().Close();
     const ParsedNodes h = Parse(hint);
@@ -184,7 +170,7 @@ TEST(C3GPPViewBoxHandler, DeclinesWhatItDoesNotShow) {
     f.Open("mp4a").Zeros(40).Close();
     f.Open("tx3g").Zeros(40).Close();
     f.Open("s263").Zeros(4).Close();
-    Track(f, "soun");
+    OpenTrackEntries(f, "soun");
     OpenAudioEntry(f, "alaw").Close().Close();  // generic entry: the ISO handler's
     f.Open("uuid").Zeros(16).Close();
     const ParsedNodes n = Parse(f);
@@ -260,7 +246,7 @@ TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
                  {0xF0, "0xF0"}};
     for (const Case& c : cases) {
         BoxBuilder f;
-        Track(f, "vide");
+        OpenTrackEntries(f, "vide");
         OpenVisualEntry(f, "mp4v");
         Esds(f, 0x20, 4, {0, 0, 1, 0xB0, c.profileLevel, 0xAA, 0, 0, 1, 0xB1}).Close().Close();
         const ParsedNodes n = Parse(f);
@@ -278,7 +264,7 @@ TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
     // MPEG-1 audio (0x6B) has no DecoderSpecificInfo: the warning, then the visual fields of
     // the record, all zero.
     BoxBuilder mp3;
-    Track(mp3, "soun");
+    OpenTrackEntries(mp3, "soun");
     OpenAudioEntry(mp3, "mp4a");
     Esds(mp3, 0x6B, 5, {}).Close().Close();
     EXPECT_EQ(ContentsOf(Parse(mp3).TextOf("esds")),
@@ -292,7 +278,7 @@ TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
 
     // A stream type that is neither audio nor visual.
     BoxBuilder other;
-    Track(other, "soun");
+    OpenTrackEntries(other, "soun");
     OpenAudioEntry(other, "mp4a");
     Esds(other, 0x40, 0x20, {}).Close().Close();
     const Lines otherLines = ContentsOf(Parse(other).TextOf("esds"));
@@ -302,11 +288,11 @@ TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
 
 TEST(C3GPPViewBoxHandler, AVCConfigurationAndTimedText) {
     BoxBuilder f;
-    Track(f, "vide");
+    OpenTrackEntries(f, "vide");
     OpenVisualEntry(f, "avc1").Open("avcC").U8(1).U8(0x42).U8(0xC0).U8(0x1E).U8(0xFF).U8(0xE1);
     f.U16(4).Bytes({0x67, 0x42, 0xC0, 0x1E}).U8(2).U16(2).Bytes({0x68, 0xCE}).U16(0);
     f.Close().Close().Close();
-    Track(f, "text");
+    OpenTrackEntries(f, "text");
     f.Open("tx3g").Zeros(6).U16(1).U32(0x60000800).U8(1).U8(0xFF).Bytes({0x00, 0x10, 0xFF, 0x80});
     f.U16(0).U16(0).U16(60).U16(0xFFFF);
     f.U16(0).U16(5).U16(1).U8(0x0B).U8(18).Bytes({0xFF, 0xFF, 0xFF, 0xFF});
