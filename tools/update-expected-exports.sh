@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Rewrites the expected whole-tree exports under tests/data/expected from what orvex-dump prints
+# now. Run it only after a deliberate change of the output, and read the diff before committing.
+#
+#   tools/update-expected-exports.sh [ORVEX_DUMP]
+#
+# ORVEX_DUMP defaults to build/orvex-dump. Each expected file names its media file on its first
+# line ("Parsed File Name : NAME", NAME relative to tests/data). Every media file in tests/data
+# gets its flat export, <NAME>.txt, so a new file there gets its expectation with the next run;
+# the files named in `indented` below also get the --indent form, <NAME>.indented.txt. Dates are
+# printed in local time, so orvex-dump runs with TZ=UTC, as the test does.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+dump="$(realpath "${1:-$root/build/orvex-dump}")"
+data="$root/tests/data"
+expected="$data/expected"
+[ -x "$dump" ] || {
+    echo "update-expected-exports: no orvex-dump at $dump (build it, or pass its path)" >&2
+    exit 1
+}
+mkdir -p "$expected"
+
+# regenerate NAME [--indent] OUT: one export, written only when orvex-dump succeeds.
+regenerate() {
+    local name="$1" out="${*: -1}" options=()
+    [ "$#" -eq 3 ] && options=("$2")
+    local tmp
+    tmp="$(mktemp)"
+    if ! (cd "$data" && TZ=UTC "$dump" "${options[@]}" "$name" >"$tmp"); then
+        rm -f "$tmp"
+        echo "update-expected-exports: orvex-dump failed on $name" >&2
+        exit 1
+    fi
+    mv "$tmp" "$out"
+    chmod 644 "$out"
+    echo "wrote ${out#"$root"/}"
+}
+
+shopt -s nullglob
+for media in "$data"/*.mp4 "$data"/*.3gp; do
+    name="$(basename "$media")"
+    regenerate "$name" "$expected/$name.txt"
+done
+indented=(h263_amr.3gp)
+for name in "${indented[@]}"; do
+    regenerate "$name" --indent "$expected/$name.indented.txt"
+done
