@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <memory>
+
+#include "document/OrvexDoc.h"
+#include "document/Settings.h"
+
+class QMenu;
+class QWidget;
+class CISOViewBox;
+class CShellPrompts;
+
+// The commands on one box of the box view (dump its bytes to a file, open them in the hex
+// editor, export its text) and the whole-tree export. Every question and message goes through
+// the shell's prompts, over the window of `owner`.
+//
+// A dump or an export whose file cannot be written is reported ("Operation failed"), never lost
+// without a word.
+class CBoxCommands {
+public:
+    CBoxCommands(COrvexDoc& document, ISettingsStore& settings, CShellPrompts& prompts,
+                 QWidget& owner);
+
+    // "&Dump This Box to Binary File": the box's bytes into a file of the user's choice. Nodes
+    // that are not boxes (their box size is 0) are refused.
+    void DumpToBinaryFile(const CISOViewBox& node);
+    // "Dump This Box and Open In Hex Editor": the box's bytes into a new temporary file, which
+    // is kept, and the hex editor started on it. Asks for the editor when none is set.
+    void DumpAndOpenInHexEditor(const CISOViewBox& node);
+    // "&Export This Box to Text File": the node's plain text form.
+    void ExportToTextFile(const CISOViewBox& node);
+    // The whole tree as text, flat or indented: 0 when there is no parsed file (nothing is
+    // asked), 1 otherwise, also when the user cancels or the file cannot be written.
+    int ExportTree(bool indented);
+
+    // "Box Context Menu" for the node at `node` in the document's list; each command runs when
+    // its item is chosen. The caller owns the menu and destroys it before `parent`.
+    std::unique_ptr<QMenu> CreateBoxContextMenu(size_t node, QWidget* parent = nullptr);
+
+private:
+    const CISOViewBox* NodeAt(size_t index) const;
+    QWidget* DialogParent() const;
+    // The hex editor's path from the settings, or asked of the user and stored; empty when the
+    // user declines.
+    QString HexEditorPath();
+    void ReportFailure();
+
+    COrvexDoc& m_document;
+    ISettingsStore& m_settings;
+    CShellPrompts& m_prompts;
+    QWidget& m_owner;
+};
