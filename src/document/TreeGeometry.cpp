@@ -55,8 +55,8 @@ CTreeGeometry::Hit CTreeGeometry::HitTest(const NodeList& nodes, int64_t x, int6
         if (p.top > y) break;
         if (Contains(p.left, p.top, p.width, p.height, x, y)) return Hit{HitPart::Body, p.node, i};
         if (p.node < nodes.size() && nodes[p.node]->GetChildCount() > 0 &&
-            Contains(p.left - kButtonLeftOfNode, p.top + kButtonBelowTop, kButtonSize,
-                     kButtonSize, x, y)) {
+            Contains(p.left - kButtonLeftOfNode, p.top + kButtonBelowTop, kButtonSize, kButtonSize,
+                     x, y)) {
             return Hit{HitPart::Button, p.node, i};
         }
     }

@@ -154,8 +154,8 @@ TEST(TreeGeometry, SearchesAgreeWithAWalkDeepInALargeTree) {
     };
     const auto& last = geometry.GetPlacement(geometry.GetCount() - 1);
     for (int64_t y : {int64_t{0}, int64_t{5}, int64_t{29}, int64_t{31}, last.top - 36, last.top - 9,
-                      last.top, last.Bottom() - 1, last.Bottom(), last.Bottom() + 100,
-                      last.top / 2, last.top / 2 + 13, last.top / 3 + 7}) {
+                      last.top, last.Bottom() - 1, last.Bottom(), last.Bottom() + 100, last.top / 2,
+                      last.top / 2 + 13, last.top / 3 + 7}) {
         for (int64_t x : {int64_t{75}, int64_t{95}, int64_t{135}, int64_t{155}, int64_t{160}}) {
             const auto hit = geometry.HitTest(nodes, x, y);
             const auto expected = walk(x, y);

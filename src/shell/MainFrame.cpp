@@ -1,0 +1,354 @@
+#include "shell/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+
+#include "model/Format.h"
+#include "shell/AboutDialog.h"
+#include "shell/OrvexLogView.h"
+#include "shell/OrvexPaneContainer.h"
+#include "shell/OrvexView.h"
+#include "shell/ShellPrompts.h"
+#include "shell/ShellResources.h"
+
+namespace {
+
+constexpr char kIdleText[] = "Ready";
+constexpr char kNoFileText[] = "No loaded file";
+// A restored window is never made smaller than this.
+constexpr int kMinimumRestoredWidth = 200;
+constexpr int kMinimumRestoredHeight = 150;
+
+QIcon Icon(const char* name) {
+    return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
+}
+
+// An action with its object name (for tests and style sheets), its status-bar prompt and its
+// tooltip; either may be empty.
+QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
+                    const QString& prompt = {}, const QString& toolTip = {}) {
+    auto* action = new QAction(text, owner);
+    action->setObjectName(QString::fromLatin1(objectName));
+    if (!prompt.isEmpty()) action->setStatusTip(prompt);
+    if (!toolTip.isEmpty()) action->setToolTip(toolTip);
+    return action;
+}
+
+}  // namespace
+
+const char* const CMainFrame::kStartTitle = "Orvex - The Visual ISO Base Media File Format Viewer";
+
+CMainFrame::CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_prompts(prompts) {
+    InitShellResources();
+    setWindowTitle(QString::fromUtf8(kStartTitle));
+    setWindowIcon(Icon("orvex"));
+    // No menu of toolbars on a right click: the "View" menu shows and hides them.
+    setContextMenuPolicy(Qt::NoContextMenu);
+    resize(900, 680);
+
+    CreatePanes();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+
+    m_statusLabel = new QLabel(QString::fromLatin1(kIdleText), this);
+    m_statusLabel->setObjectName(QStringLiteral("statusText"));
+    // Menu prompts cover this text while a menu is open and give it back afterwards.
+    statusBar()->addWidget(m_statusLabel, 1);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreatePanes() {
+    // The log view exists before the box view: the document writes its parses to it.
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_logPane = new COrvexPaneContainer(QStringLiteral("Logs"), m_splitter);
+    m_logView = new COrvexLogView(m_logPane);
+    m_logPane->SetClient(m_logView);
+    m_view = new COrvexView(m_logView, m_settings, m_prompts, m_splitter);
+    m_splitter->addWidget(m_view);
+    m_splitter->addWidget(m_logPane);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+
+    connect(m_view, &COrvexView::filesDropped, this, &CMainFrame::OnFilesDropped);
+    connect(m_view, &COrvexView::busyChanged, this, &CMainFrame::OnBusyChanged);
+}
+
+void CMainFrame::CreateActions() {
+    m_actionNew = MakeAction(this, "actionNew", QStringLiteral("&New\tCtrl+N"),
+                             QStringLiteral("Create a new document"), QStringLiteral("New"));
+    m_actionNew->setIcon(Icon("new"));
+    m_actionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(m_actionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
+
+    m_actionOpen = MakeAction(this, "actionOpen", QStringLiteral("&Open Media File...\tCtrl+O"),
+                              QStringLiteral("Open an existing document"), QStringLiteral("Open"));
+    m_actionOpen->setIcon(Icon("open"));
+    m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+
+    // The export, options, recent-file and find commands come with their own windows; until
+    // then their items stand in place, disabled.
+    m_actionExportText = MakeAction(this, "actionExportText", QStringLiteral("Text File"));
+    m_actionExportIndented =
+        MakeAction(this, "actionExportIndented", QStringLiteral("Text File with Indentation"));
+    m_actionOptions = MakeAction(this, "actionOptions", QStringLiteral("Options..."));
+    m_actionOptions->setIcon(Icon("options"));
+    m_actionRecentEmpty =
+        MakeAction(this, "actionRecentEmpty", QStringLiteral("(MRU list is empty)"));
+    for (QAction* later :
+         {m_actionExportText, m_actionExportIndented, m_actionOptions, m_actionRecentEmpty})
+        later->setEnabled(false);
+
+    m_actionExit = MakeAction(this, "actionExit", QStringLiteral("E&xit"),
+                              QStringLiteral("Quit the application; prompts to save documents"),
+                              QStringLiteral("Exit"));
+    connect(m_actionExit, &QAction::triggered, this, &QWidget::close);
+
+    m_actionFind = MakeAction(this, "actionFind", QStringLiteral("&Find\tCtrl+F"),
+                              QStringLiteral("Find"), QStringLiteral("Find"));
+    m_actionFind->setIcon(Icon("find"));
+    m_actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_actionFind->setEnabled(false);
+
+    m_actionViewToolBar =
+        MakeAction(this, "actionViewToolBar", QStringLiteral("&Toolbar"),
+                   QStringLiteral("Show or hide the toolbar"), QStringLiteral("Toggle ToolBar"));
+    m_actionViewToolBar->setCheckable(true);
+    m_actionViewToolBar->setChecked(true);
+    connect(m_actionViewToolBar, &QAction::toggled, this, &CMainFrame::OnViewToolBar);
+
+    m_actionViewStatusBar = MakeAction(this, "actionViewStatusBar", QStringLiteral("&Status Bar"),
+                                       QStringLiteral("Show or hide the status bar"),
+                                       QStringLiteral("Toggle StatusBar"));
+    m_actionViewStatusBar->setCheckable(true);
+    m_actionViewStatusBar->setChecked(true);
+    connect(m_actionViewStatusBar, &QAction::toggled, this, &CMainFrame::OnViewStatusBar);
+
+    m_actionStartParsing =
+        MakeAction(this, "actionStartParsing", QStringLiteral("&Start Parsing"),
+                   QStringLiteral("Start parsing"), QStringLiteral("Start parsing"));
+    m_actionStartParsing->setIcon(Icon("parse"));
+    connect(m_actionStartParsing, &QAction::triggered, this, &CMainFrame::OnStartParsing);
+
+    m_actionClearLog = MakeAction(this, "actionClearLog", QStringLiteral("&Clear Log View"));
+    connect(m_actionClearLog, &QAction::triggered, this, &CMainFrame::OnClearLog);
+    m_actionSaveLog = MakeAction(this, "actionSaveLog", QStringLiteral("Save to &File"));
+    connect(m_actionSaveLog, &QAction::triggered, this, &CMainFrame::OnSaveLog);
+
+    m_actionAbout = MakeAction(this, "actionAbout", QStringLiteral("&About..."));
+    connect(m_actionAbout, &QAction::triggered, this, &CMainFrame::OnAbout);
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(m_actionNew);
+    file->addAction(m_actionOpen);
+    file->addSeparator();
+    QMenu* exportTo = file->addMenu(QStringLiteral("&Export To"));
+    exportTo->addAction(m_actionExportText);
+    exportTo->addAction(m_actionExportIndented);
+    file->addAction(m_actionOptions);
+    file->addSeparator();
+    file->addAction(m_actionRecentEmpty);
+    file->addSeparator();
+    file->addAction(m_actionExit);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(m_actionFind);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(m_actionViewToolBar);
+    view->addAction(m_actionViewStatusBar);
+
+    QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
+    process->addAction(m_actionStartParsing);
+
+    QMenu* logs = menuBar()->addMenu(QStringLiteral("Logs"));
+    logs->addAction(m_actionClearLog);
+    logs->addAction(m_actionSaveLog);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(m_actionAbout);
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->addAction(m_actionNew);
+    m_toolBar->addAction(m_actionOpen);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_actionStartParsing);
+    m_toolBar->addAction(m_actionFind);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_actionOptions);
+}
+
+QString CMainFrame::GetStatusText() const {
+    return m_statusLabel->text();
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    m_statusLabel->setText(text);
+}
+
+bool CMainFrame::OpenMediaFile(const QString& path) {
+    if (!m_view->OpenFile(path)) return false;
+    ShowLoadedFile(path);
+    return true;
+}
+
+bool CMainFrame::OpenUserFile(const QString& path) {
+    if (!OpenMediaFile(path)) return false;
+    AddToRecentFiles(path);
+    return true;
+}
+
+void CMainFrame::ShowLoadedFile(const QString& path) {
+    const QFileInfo info(path);
+    const long long kiloBytes = m_view->GetDocument().GetReader().GetFileSize() / 1024;
+    const std::string status = StrFormat("Loaded File : %s, File Size : %lld KBytes",
+                                         info.absoluteFilePath().toUtf8().constData(), kiloBytes);
+    SetStatusText(QString::fromStdString(status));
+    setWindowTitle(QStringLiteral("Orvex - ") + info.fileName());
+}
+
+void CMainFrame::AddToRecentFiles(const QString&) {}
+
+void CMainFrame::OnBusyChanged(bool busy, const QString& filePath) {
+    if (busy) {
+        m_statusBeforeBusy = GetStatusText();
+        // A menu prompt would hide the notice.
+        statusBar()->clearMessage();
+        SetStatusText(QStringLiteral("Parsing ") + QFileInfo(filePath).fileName() +
+                      QStringLiteral(" ..."));
+        // The parse holds the event loop: paint the notice now.
+        statusBar()->repaint();
+    } else {
+        SetStatusText(m_statusBeforeBusy);
+    }
+}
+
+void CMainFrame::OnFileNew() {
+    m_view->ResetView();
+    SetStatusText(QString::fromLatin1(kNoFileText));
+    setWindowTitle(QString::fromUtf8(kStartTitle));
+}
+
+void CMainFrame::OnFileOpen() {
+    CShellPrompts::FileDialog dialog;
+    dialog.caption = QStringLiteral("Open");
+    dialog.filters =
+        QStringList{QStringLiteral("3gp files (*.3gp)"), QStringLiteral("mp4 files (*.mp4)"),
+                    // "*" and not "*.*": most files here have no dot in their name.
+                    QStringLiteral("All files (*)")};
+    const QString path = m_prompts.GetOpenFileName(this, dialog);
+    if (!path.isEmpty()) OpenUserFile(path);
+}
+
+void CMainFrame::OnFilesDropped(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (OpenUserFile(path)) break;
+    }
+}
+
+void CMainFrame::OnStartParsing() {
+    m_view->StartParsing();
+}
+
+void CMainFrame::OnClearLog() {
+    m_logView->Clear();
+}
+
+void CMainFrame::OnSaveLog() {
+    m_logView->OnSaveLog(m_prompts);
+}
+
+void CMainFrame::OnViewToolBar(bool visible) {
+    m_toolBar->setVisible(visible);
+}
+
+void CMainFrame::OnViewStatusBar(bool visible) {
+    statusBar()->setVisible(visible);
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::RestorePlacement() {
+    const std::optional<WindowPlacement> placement = ReadWindowPlacement(m_settings);
+    if (!placement) return;
+    const QRect wanted(placement->x, placement->y,
+                       std::max(placement->width, kMinimumRestoredWidth),
+                       std::max(placement->height, kMinimumRestoredHeight));
+    // A window stored on a screen that is gone would open out of reach.
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableVirtualGeometry().intersects(wanted);
+    if (!onScreen) return;
+    m_restoredPlacement = WindowPlacement{wanted.x(), wanted.y(), wanted.width(), wanted.height()};
+    resize(wanted.size());
+    move(wanted.topLeft());
+    FitRestoredFrame();
+}
+
+void CMainFrame::FitRestoredFrame() {
+    if (!m_restoredPlacement) return;
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    const int frameHeight = frameGeometry().height() - geometry().height();
+    // Until the window system reports a frame, the outer size is the inner one.
+    if (frameWidth == 0 && frameHeight == 0) return;
+    const WindowPlacement placement = *m_restoredPlacement;
+    m_restoredPlacement.reset();
+    resize(std::max(placement.width - frameWidth, 1), std::max(placement.height - frameHeight, 1));
+    move(placement.x, placement.y);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (m_restoredPlacement && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                                event->type() == QEvent::Show))
+        FitRestoredFrame();
+    return handled;
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_splitterPlaced) return;
+    m_splitterPlaced = true;
+    // The box view gets three quarters of the height, the log the quarter (rounded down).
+    const int height = m_splitter->height() - m_splitter->handleWidth();
+    m_splitter->setSizes({height - height / 4, height / 4});
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted()) return;
+    m_restoredPlacement.reset();
+    const QRect outer = frameGeometry();
+    WriteWindowPlacement(m_settings,
+                         WindowPlacement{outer.x(), outer.y(), outer.width(), outer.height()});
+}

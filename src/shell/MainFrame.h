@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "document/Settings.h"
+#include "shell/WindowPlacement.h"
+
+class QAction;
+class QLabel;
+class QSplitter;
+class QToolBar;
+class CShellPrompts;
+class COrvexLogView;
+class COrvexPaneContainer;
+class COrvexView;
+
+// The application's one window: menus, toolbar, status bar, the box view above and the "Logs"
+// pane below. It routes the commands, opens media files (open dialog, dropped files, command
+// line) and keeps the title and the status text.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static const char* const kStartTitle;
+
+    CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Places the window where it was when it was last closed, when all four values of the
+    // placement can be read; otherwise the window keeps the platform's default placement.
+    void RestorePlacement();
+
+    // The open sequence: opens (and, as the settings say, parses) the file. On success the
+    // status text and the title name the file; on failure nothing changes and nothing is shown.
+    bool OpenMediaFile(const QString& path);
+    // A file the user chose (open dialog, command line): the open sequence, and on success the
+    // file joins the recent-file list.
+    bool OpenUserFile(const QString& path);
+
+    COrvexView& GetView() { return *m_view; }
+    COrvexLogView& GetLogView() { return *m_logView; }
+    COrvexPaneContainer& GetLogPane() { return *m_logPane; }
+    QSplitter& GetSplitter() { return *m_splitter; }
+    QToolBar& GetToolBar() { return *m_toolBar; }
+    QString GetStatusText() const;
+
+    // Menu commands.
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilesDropped(const QStringList& paths);
+    void OnStartParsing();
+    void OnClearLog();
+    void OnSaveLog();
+    void OnViewToolBar(bool visible);
+    void OnViewStatusBar(bool visible);
+    void OnAbout();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePanes();
+    void SetStatusText(const QString& text);
+    // After a file was opened: status text with its path and size, title with its name.
+    void ShowLoadedFile(const QString& path);
+    void OnBusyChanged(bool busy, const QString& filePath);
+    // The recent-file list takes every file opened by the user.
+    void AddToRecentFiles(const QString& path);
+    // Once the window system has put a frame around the window, the restored outer size is
+    // made exact.
+    void FitRestoredFrame();
+
+    ISettingsStore& m_settings;
+    CShellPrompts& m_prompts;
+
+    COrvexLogView* m_logView = nullptr;
+    COrvexPaneContainer* m_logPane = nullptr;
+    COrvexView* m_view = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_statusLabel = nullptr;
+    QString m_statusBeforeBusy;
+    bool m_splitterPlaced = false;
+    std::optional<WindowPlacement> m_restoredPlacement;
+
+    QAction* m_actionNew = nullptr;
+    QAction* m_actionOpen = nullptr;
+    QAction* m_actionExportText = nullptr;
+    QAction* m_actionExportIndented = nullptr;
+    QAction* m_actionOptions = nullptr;
+    QAction* m_actionRecentEmpty = nullptr;
+    QAction* m_actionExit = nullptr;
+    QAction* m_actionFind = nullptr;
+    QAction* m_actionViewToolBar = nullptr;
+    QAction* m_actionViewStatusBar = nullptr;
+    QAction* m_actionStartParsing = nullptr;
+    QAction* m_actionClearLog = nullptr;
+    QAction* m_actionSaveLog = nullptr;
+    QAction* m_actionAbout = nullptr;
+};

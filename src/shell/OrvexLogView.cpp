@@ -1,0 +1,90 @@
+#include "shell/OrvexLogView.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFont>
+#include <QPalette>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <fstream>
+
+#include "model/TextConversion.h"
+#include "shell/ShellPrompts.h"
+
+COrvexLogView::COrvexLogView(QWidget* parent) : QPlainTextEdit(parent) {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    setFont(font);
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    // Like the rich-text control it stands for: long lines scroll sideways instead of wrapping.
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xBD));
+    colours.setColor(QPalette::Text, QColor(0, 0, 0));
+    setPalette(colours);
+    document()->setModified(false);
+
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, &COrvexLogView::Flush);
+}
+
+COrvexLogView::~COrvexLogView() = default;
+
+int COrvexLogView::PrintText(std::string_view text) {
+    m_text.append(text);
+    if (!m_flushTimer.isActive()) m_flushTimer.start();
+    return 0;
+}
+
+void COrvexLogView::Flush() {
+    m_flushTimer.stop();
+    if (m_flushed >= m_text.size()) return;
+    std::string_view piece(m_text);
+    piece.remove_prefix(m_flushed);
+    m_flushed = m_text.size();
+    if (m_endsWithCarriageReturn && piece.front() == '\n') piece.remove_prefix(1);
+    if (piece.empty()) {
+        m_endsWithCarriageReturn = false;
+        return;
+    }
+    m_endsWithCarriageReturn = piece.back() == '\r';
+
+    // Always at the end, whatever the user selected; never recorded for undo.
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    moveCursor(QTextCursor::End);
+    ensureCursorVisible();
+}
+
+int COrvexLogView::Clear() {
+    m_flushTimer.stop();
+    m_text.clear();
+    m_flushed = 0;
+    m_endsWithCarriageReturn = false;
+    clear();
+    return 0;
+}
+
+int COrvexLogView::SaveToFile(const std::string& fileName) {
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (!out) return 0;
+    const std::string bytes = Utf8ToSingleByte(m_text);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return 1;
+}
+
+void COrvexLogView::OnSaveLog(CShellPrompts& prompts) {
+    CShellPrompts::FileDialog dialog;
+    dialog.caption = QStringLiteral("Save As");
+    dialog.filters = QStringList{QStringLiteral("Log File (*.txt)")};
+    // A name typed without an extension is saved as name.Log, as logs always have been.
+    dialog.defaultSuffix = QStringLiteral("Log");
+    const QString path = prompts.GetSaveFileName(window(), dialog);
+    if (path.isEmpty()) return;
+    SaveToFile(QFile::encodeName(path).toStdString());
+}

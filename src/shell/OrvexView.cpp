@@ -1,0 +1,418 @@
+#include "shell/OrvexView.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPen>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "model/Format.h"
+#include "shell/ShellPrompts.h"
+#include "shell/ShellResources.h"
+
+namespace {
+
+const FontSpec kBoxFont{"Tahoma", 80, false, false};
+const QColor kOffsetTextColour(255, 255, 255);
+const QColor kOffsetBandColour(56, 111, 139);
+const QColor kGuideColour(189, 183, 107);
+// Where the offset text starts, right of the band's left edge.
+constexpr int kOffsetTextLeft = 4;
+constexpr int kImageSize = 16;
+constexpr int kContainerImageInset = 2;
+
+// The offset font: Tahoma 8. Where Tahoma is not installed its stand-in may be wider, and white
+// offsets running past the band would vanish on the white beyond it: the stand-in is narrowed
+// until a 32-bit offset fits in the band.
+QFont MakeOffsetFont() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    const int room = ViewLayout::kOffsetBandWidth - kOffsetTextLeft - 2;
+    const QString widest = QStringLiteral("0x00000000");
+    const int width = QFontMetrics(font).horizontalAdvance(widest);
+    if (width > room) {
+        font.setStretch(std::max(50, 100 * room / width));
+        for (qreal size = 7.5; size >= 6 && QFontMetrics(font).horizontalAdvance(widest) > room;
+             size -= 0.5)
+            font.setPointSizeF(size);
+    }
+    return font;
+}
+
+QPixmap LoadImage(const char* name) {
+    InitShellResources();
+    return QPixmap(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
+}
+
+int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+QStringList LocalFiles(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+}  // namespace
+
+// The busy cursor and the "parsing" notice for one operation on the file. A message box shown
+// during the operation ends it early, so that the box is not shown under a busy cursor.
+class COrvexView::BusyScope {
+public:
+    BusyScope(COrvexView& view, const QString& filePath) : m_view(view) {
+        m_view.BeginBusy(filePath);
+    }
+    ~BusyScope() { m_view.EndBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    COrvexView& m_view;
+};
+
+COrvexView::COrvexView(ILogWriter* logWriter, const ISettingsStore& settings,
+                       CShellPrompts& prompts, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      m_prompts(prompts),
+      m_offsetFont(MakeOffsetFont()),
+      m_containerOpen(LoadImage("container-open")),
+      m_containerClosed(LoadImage("container-closed")),
+      m_buttonExpanded(LoadImage("button-expanded")),
+      m_buttonCollapsed(LoadImage("button-collapsed")) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    // The background is painted with every frame; nothing is to be erased first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    horizontalScrollBar()->setSingleStep(kLineSize);
+    verticalScrollBar()->setSingleStep(kLineSize);
+    // Nodes measure and draw themselves in the box font unless they name their own.
+    m_surface.SetCurrentFont(kBoxFont);
+
+    m_document = std::make_unique<COrvexDoc>(*this, logWriter, settings);
+    m_parseControl = std::make_unique<CParseControl>(*m_document, *this, settings);
+    UpdateScrollBars();
+}
+
+COrvexView::~COrvexView() = default;
+
+int COrvexView::OpenFile(const QString& path) {
+    BusyScope busy(*this, path);
+    const int opened = m_parseControl->OpenFile(QFile::encodeName(path).toStdString());
+    m_geometryDirty = true;
+    viewport()->update();
+    return opened;
+}
+
+int32_t COrvexView::StartParsing() {
+    const COrvexDoc& document = *m_document;
+    if (!document.IsFileOpen() || document.IsParsed()) return m_parseControl->StartParsing();
+    BusyScope busy(*this, QFile::decodeName(document.GetFilePath().c_str()));
+    const int32_t result = m_parseControl->StartParsing();
+    m_geometryDirty = true;
+    viewport()->update();
+    return result;
+}
+
+void COrvexView::ResetView() {
+    m_parseControl->ResetView();
+}
+
+void COrvexView::BeginBusy(const QString& filePath) {
+    if (m_busy) return;
+    m_busy = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    emit busyChanged(true, filePath);
+}
+
+void COrvexView::EndBusy() {
+    if (!m_busy) return;
+    m_busy = false;
+    QGuiApplication::restoreOverrideCursor();
+    emit busyChanged(false, QString());
+}
+
+const CTreeGeometry& COrvexView::GetGeometry() {
+    if (m_geometryDirty) {
+        if (m_document->IsParsed())
+            m_geometry.Rebuild(m_document->GetViewBoxes(), m_surface);
+        else
+            m_geometry.Clear();
+        m_geometryDirty = false;
+    }
+    return m_geometry;
+}
+
+QPoint COrvexView::GetScrollPosition() const {
+    return QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+int64_t COrvexView::ContentX(int x) const {
+    return int64_t{x} + horizontalScrollBar()->value();
+}
+
+int64_t COrvexView::ContentY(int y) const {
+    return int64_t{y} + verticalScrollBar()->value();
+}
+
+CTreeGeometry::Hit COrvexView::HitTestNode(const QPoint& point) {
+    if (!m_document->IsParsed()) return {};
+    return GetGeometry().HitTest(m_document->GetViewBoxes(), ContentX(point.x()),
+                                 ContentY(point.y()));
+}
+
+QString COrvexView::GetToolTipText(const QPoint& point) {
+    const CTreeGeometry::Hit hit = HitTestNode(point);
+    if (hit.part != CTreeGeometry::HitPart::Body) return {};
+    return QString::fromStdString(m_document->GetViewBoxes()[hit.node]->GetSummaryText());
+}
+
+void COrvexView::ToggleNode(size_t node) {
+    const auto& nodes = m_document->GetViewBoxes();
+    if (node >= nodes.size()) return;
+    nodes[node]->SetExpanded(!nodes[node]->IsExpanded());
+    m_document->ComputeExtent();
+    SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
+}
+
+void COrvexView::ScrollToOrigin() {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
+void COrvexView::SetScrollSize(int32_t width, int32_t height) {
+    m_contentSize = QSize(std::max(width, 0), std::max(height, 0));
+    m_geometryDirty = true;
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void COrvexView::Invalidate() {
+    m_geometryDirty = true;
+    viewport()->update();
+}
+
+void COrvexView::ShowWarning(const std::string& title, const std::string& text) {
+    EndBusy();
+    m_prompts.ShowMessage(window(), CShellPrompts::Icon::Warning, QString::fromStdString(title),
+                          QString::fromStdString(text));
+}
+
+void COrvexView::UpdateScrollBars() {
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setPageStep(std::max(client.width(), 1));
+    verticalScrollBar()->setPageStep(std::max(client.height(), 1));
+    horizontalScrollBar()->setRange(0, std::max(m_contentSize.width() - client.width(), 0));
+    verticalScrollBar()->setRange(0, std::max(m_contentSize.height() - client.height(), 0));
+}
+
+void COrvexView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void COrvexView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void COrvexView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    PaintContents(painter);
+}
+
+void COrvexView::PaintContents(QPainter& painter) {
+    const QRect client(QPoint(0, 0), viewport()->size());
+    painter.fillRect(client, palette().color(QPalette::Base));
+    if (!m_document->IsParsed()) return;
+
+    const CTreeGeometry& geometry = GetGeometry();
+    const int hs = horizontalScrollBar()->value();
+    const int vs = verticalScrollBar()->value();
+    const int64_t contentWidth = m_contentSize.width();
+    const int64_t contentHeight = m_contentSize.height();
+
+    // Indentation guides, one per depth level, over the height of the content. The dots keep
+    // their place in the content as it scrolls.
+    const int guideTop = std::max(0, -vs);
+    const int guideBottom = Saturate(std::min<int64_t>(client.height(), contentHeight - vs));
+    if (guideBottom > guideTop) {
+        QPen guidePen(kGuideColour, 1, Qt::DotLine);
+        guidePen.setDashOffset((guideTop + vs) % 3);
+        painter.setPen(guidePen);
+        const int64_t firstGuide =
+            ViewLayout::kOffsetBandWidth + ViewLayout::kIndentPerDepth + 1 - int64_t{hs};
+        int64_t x = firstGuide;
+        if (x < 0) {
+            const int64_t skip =
+                (-x + ViewLayout::kIndentPerDepth - 1) / ViewLayout::kIndentPerDepth;
+            x += skip * ViewLayout::kIndentPerDepth;
+        }
+        for (; x < contentWidth && x < client.width(); x += ViewLayout::kIndentPerDepth)
+            painter.drawLine(QPoint(static_cast<int>(x), guideTop),
+                             QPoint(static_cast<int>(x), guideBottom));
+    }
+
+    // The offset band with its edge.
+    painter.fillRect(QRect(-hs, 0, ViewLayout::kOffsetBandWidth, client.height()),
+                     kOffsetBandColour);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(QPoint(ViewLayout::kOffsetBandWidth - hs, 0),
+                     QPoint(ViewLayout::kOffsetBandWidth - hs, client.height()));
+
+    const auto& nodes = m_document->GetViewBoxes();
+    const Rect clip{0, 0, client.width(), client.height()};
+    const QFontMetrics offsetMetrics(m_offsetFont);
+    for (size_t i = geometry.FirstReaching(int64_t{vs} - CTreeGeometry::kPaintOverhang);
+         i < geometry.GetCount(); ++i) {
+        const CTreeGeometry::Placement& p = geometry.GetPlacement(i);
+        const int64_t top64 = p.top - vs;
+        if (top64 > client.height()) break;
+        if (p.node >= nodes.size()) break;
+        CISOViewBox& node = *nodes[p.node];
+        const int32_t top = Saturate(top64);
+        const int32_t left = Saturate(p.left - hs);
+
+        if (top64 + offsetMetrics.height() >= 0) {
+            const std::string offset =
+                StrFormat("0x%08llX", static_cast<unsigned long long>(node.GetFileOffset()));
+            painter.setFont(m_offsetFont);
+            painter.setPen(kOffsetTextColour);
+            painter.drawText(
+                QPoint(kOffsetTextLeft - hs, top + offsetMetrics.ascent()),
+                QString::fromLatin1(offset.data(), static_cast<qsizetype>(offset.size())));
+        }
+        // The surface sets its own font and pen for each call: nothing of the above lingers.
+        m_surface.Begin(&painter, client);
+        node.Draw(m_surface, left, top, clip);
+        if (node.IsContainer()) {
+            painter.drawPixmap(QRect(left + kContainerImageInset, top + kContainerImageInset,
+                                     kImageSize, kImageSize),
+                               node.IsExpanded() ? m_containerOpen : m_containerClosed);
+        }
+        if (node.GetChildCount() > 0) {
+            const Rect button = CTreeGeometry::ButtonRect(left, top);
+            painter.drawPixmap(QRect(button.left, button.top, button.Width(), button.Height()),
+                               node.IsExpanded() ? m_buttonExpanded : m_buttonCollapsed);
+        }
+    }
+    m_surface.End();
+}
+
+void COrvexView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const CTreeGeometry::Hit hit = HitTestNode(event->position().toPoint());
+        if (hit.part == CTreeGeometry::HitPart::Button) ToggleNode(hit.node);
+    }
+    setFocus(Qt::MouseFocusReason);
+}
+
+void COrvexView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) return;
+    const CTreeGeometry::Hit hit = HitTestNode(event->position().toPoint());
+    if (hit.part == CTreeGeometry::HitPart::Body)
+        ShowBoxContextMenu(hit.node, event->globalPosition().toPoint());
+}
+
+void COrvexView::ShowBoxContextMenu(size_t, const QPoint&) {}
+
+void COrvexView::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    switch (event->key()) {
+        case Qt::Key_Up:
+            vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            break;
+        case Qt::Key_Down:
+            vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            break;
+        case Qt::Key_Left:
+            horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            break;
+        case Qt::Key_Right:
+            horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            break;
+        case Qt::Key_PageUp:
+            vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+            break;
+        case Qt::Key_PageDown:
+            vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            break;
+        case Qt::Key_Home:
+            vertical->triggerAction(QAbstractSlider::SliderToMinimum);
+            break;
+        case Qt::Key_End:
+            vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void COrvexView::wheelEvent(QWheelEvent* event) {
+    // When everything fits from top to bottom, the wheel scrolls sideways.
+    const QPoint delta = event->angleDelta();
+    const bool upDown = std::abs(delta.y()) >= std::abs(delta.x());
+    if (upDown && verticalScrollBar()->maximum() == 0 && horizontalScrollBar()->maximum() > 0) {
+        QCoreApplication::sendEvent(horizontalScrollBar(), event);
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+void COrvexView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void COrvexView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void COrvexView::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    emit filesDropped(paths);
+}
+
+bool COrvexView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const CTreeGeometry::Hit hit = HitTestNode(help->pos());
+        if (hit.part != CTreeGeometry::HitPart::Body) {
+            QToolTip::hideText();
+            event->ignore();
+            return true;
+        }
+        const CTreeGeometry::Placement& p = GetGeometry().GetPlacement(hit.placement);
+        const QRect area(Saturate(p.left - horizontalScrollBar()->value()),
+                         Saturate(p.top - verticalScrollBar()->value()), p.width, p.height);
+        QToolTip::showText(
+            help->globalPos(),
+            QString::fromStdString(m_document->GetViewBoxes()[hit.node]->GetSummaryText()),
+            viewport(), area);
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}

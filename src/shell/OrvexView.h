@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/DocumentView.h"
+#include "document/OrvexDoc.h"
+#include "document/ParseControl.h"
+#include "document/Settings.h"
+#include "document/TreeGeometry.h"
+#include "shell/QtDrawingSurface.h"
+
+class ILogWriter;
+class CShellPrompts;
+
+// The box view: the document's tree of boxes, each node a stack of framed layers indented by
+// its depth, with its file offset in a band at the left. It owns the document, runs the parse
+// of the file the main frame opens, and lets the user expand and collapse nodes.
+class COrvexView : public QAbstractScrollArea, public IDocumentView {
+    Q_OBJECT
+
+public:
+    // Pixels scrolled by an arrow key or one step of a scroll bar.
+    static constexpr int kLineSize = 15;
+
+    COrvexView(ILogWriter* logWriter, const ISettingsStore& settings, CShellPrompts& prompts,
+               QWidget* parent = nullptr);
+    ~COrvexView() override;
+
+    // The file operations of the main frame: 1 when the file was opened (whatever its parse
+    // gave), 0 when it could not be; the parse result; closing the file.
+    int OpenFile(const QString& path);
+    int32_t StartParsing();
+    void ResetView();
+
+    COrvexDoc& GetDocument() { return *m_document; }
+    // The placements of the displayed nodes, brought up to date first.
+    const CTreeGeometry& GetGeometry();
+    QSize GetContentSize() const { return m_contentSize; }
+    QPoint GetScrollPosition() const;
+
+    // What lies under a point of the window (viewport coordinates).
+    CTreeGeometry::Hit HitTestNode(const QPoint& point);
+    // The summary of the node whose body lies under the point; empty elsewhere.
+    QString GetToolTipText(const QPoint& point);
+    // Expands or collapses a node by its index in the document's list, then lays the tree out
+    // again.
+    void ToggleNode(size_t node);
+
+    // Paints what the window shows at its scroll position into `painter`, whose device has the
+    // window's size.
+    void PaintContents(QPainter& painter);
+
+    // IDocumentView
+    IDrawingSurface& GetMeasureSurface() override { return m_surface; }
+    void ScrollToOrigin() override;
+    void SetScrollSize(int32_t width, int32_t height) override;
+    void Invalidate() override;
+    void ShowWarning(const std::string& title, const std::string& text) override;
+
+signals:
+    void filesDropped(const QStringList& paths);
+    // A long operation on the file starts (the cursor is busy) or ends.
+    void busyChanged(bool busy, const QString& filePath);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    class BusyScope;
+
+    void UpdateScrollBars();
+    void BeginBusy(const QString& filePath);
+    void EndBusy();
+    // The context menu of the node whose body was clicked with the right button. The box
+    // commands live here.
+    void ShowBoxContextMenu(size_t node, const QPoint& globalPosition);
+    // The viewport point in content coordinates.
+    int64_t ContentX(int x) const;
+    int64_t ContentY(int y) const;
+
+    CShellPrompts& m_prompts;
+    CQtDrawingSurface m_surface;
+    CTreeGeometry m_geometry;
+    bool m_geometryDirty = true;
+    QSize m_contentSize{1, 1};
+    QFont m_offsetFont;
+    QPixmap m_containerOpen;
+    QPixmap m_containerClosed;
+    QPixmap m_buttonExpanded;
+    QPixmap m_buttonCollapsed;
+    bool m_busy = false;
+    // Declared after everything the document reaches through this view, so it goes first.
+    std::unique_ptr<COrvexDoc> m_document;
+    std::unique_ptr<CParseControl> m_parseControl;
+};

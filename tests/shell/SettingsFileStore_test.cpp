@@ -1,0 +1,159 @@
+#include "shell/SettingsFileStore.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "shell/ShellTestSupport.h"
+#include "shell/WindowPlacement.h"
+
+class SettingsFileStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_path = m_dir->filePath(QStringLiteral("conf/settings.json"));
+    }
+
+    void numbersAndTextsKeepTheirTypesAndNames() {
+        CSettingsFileStore store(m_path);
+        // Nothing stored yet, not even the folder: every default.
+        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
+        QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+
+        QVERIFY(store.WriteValue(kSettingsKey, "AutoExpand", SettingValue::Number(1)));
+        QVERIFY(store.WriteValue(kSettingsKey, "x", SettingValue::Number(0xFFFFFFF6u)));
+        QVERIFY(SetHexEditorPath(store, "/usr/bin/h\xC3\xA9xedit"));
+        QVERIFY(store.WriteValue(kRecentFilesKey, "DocumentCount", SettingValue::Number(9)));
+
+        // A second store on the same file reads what the first wrote.
+        CSettingsFileStore other(m_path);
+        QVERIFY(GetSwitchSetting(other, SwitchAutoExpand));
+        const auto x = other.ReadValue(kSettingsKey, "x");
+        QVERIFY(x && x->type == SettingValue::Type::Number32);
+        QCOMPARE(x->number, 0xFFFFFFF6u);
+        QCOMPARE(x->byteLength, 4u);
+        std::string path;
+        QVERIFY(GetHexEditorPath(other, path));
+        QCOMPARE(path, std::string("/usr/bin/h\xC3\xA9xedit"));
+        const auto text = other.ReadValue(kSettingsKey, "Hex Editor");
+        QCOMPARE(text->byteLength, static_cast<uint32_t>((16 + 1) * 2));
+        // Keys and value names are case-sensitive and kept as written.
+        QVERIFY(!other.ReadValue(kSettingsKey, "autoexpand"));
+        QVERIFY(!other.ReadValue(kRecentFilesKey, "AutoExpand"));
+
+        // The file: one object per key, numbers as JSON numbers, texts as strings.
+        const QJsonObject root = QJsonDocument::fromJson(ReadWholeFile(m_path)).object();
+        const QJsonObject main = root.value(QStringLiteral("software\\Orvex")).toObject();
+        QCOMPARE(main.value(QStringLiteral("AutoExpand")).toInteger(), 1);
+        QCOMPARE(main.value(QStringLiteral("x")).toInteger(), 4294967286LL);
+        QVERIFY(main.value(QStringLiteral("Hex Editor")).isString());
+        QVERIFY(root.value(QStringLiteral("software\\Orvex\\MRU\\Recent Document List"))
+                    .toObject()
+                    .contains(QStringLiteral("DocumentCount")));
+
+        QVERIFY(other.DeleteValue(kSettingsKey, "x"));
+        QVERIFY(!store.ReadValue(kSettingsKey, "x"));
+        QVERIFY(!store.DeleteValue(kSettingsKey, "x"));
+        QVERIFY(!store.WriteValue(kSettingsKey, "odd", SettingValue{}));
+    }
+
+    void valuesOfOtherTypesCountAsMissing() {
+        WriteFile(R"({"software\\Orvex": {
+            "AutoParse": 2, "AutoExpand": "1", "NoExpandMDAT": true, "NoExpandQI": 1.5,
+            "x": -20, "y": 4294967296, "width": [1], "height": null,
+            "Hex Editor": 7}})");
+        CSettingsFileStore store(m_path);
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));   // a number other than 1: off
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));  // a text: the default
+        QVERIFY(!GetSwitchSetting(store, SwitchNoExpandMDAT));
+        QVERIFY(!GetSwitchSetting(store, SwitchNoExpandQI));
+        QCOMPARE(store.ReadValue(kSettingsKey, "NoExpandQI")->type, SettingValue::Type::Other);
+        // A negative whole number holds the bits of a signed coordinate.
+        QCOMPARE(ReadNumberSetting(store, kSettingsKey, "x").value(), static_cast<uint32_t>(-20));
+        QVERIFY(!ReadNumberSetting(store, kSettingsKey, "y"));  // beyond 32 bits
+        QVERIFY(!ReadNumberSetting(store, kSettingsKey, "width"));
+        QVERIFY(!ReadNumberSetting(store, kSettingsKey, "height"));
+        QVERIFY(!ReadWindowPlacement(store));
+        std::string path = "kept";
+        QVERIFY(!GetHexEditorPath(store, path));
+        QCOMPARE(path, std::string("kept"));
+
+        // AutoParse off is honoured; a missing file would have it on.
+        WriteFile(R"({"software\\Orvex": {"AutoParse": 1}})");
+        QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
+    }
+
+    void aCorruptFileReadsAsDefaultsAndIsReplacedByTheNextWrite() {
+        for (const char* corrupt :
+             {"{\"software\\\\Orvex\": {\"AutoExpand\": 1", "[1, 2]", "\xFF\xFE garbage", ""}) {
+            WriteFile(corrupt);
+            CSettingsFileStore store(m_path);
+            QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+            QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
+            QVERIFY(SetSwitchSetting(store, SwitchAutoParse, false));
+            QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
+            QVERIFY(QJsonDocument::fromJson(ReadWholeFile(m_path)).isObject());
+        }
+        // A key that is not an object holds no values.
+        WriteFile(R"({"software\\Orvex": 5})");
+        CSettingsFileStore store(m_path);
+        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
+        QVERIFY(store.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0)));
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
+    }
+
+    void nothingIsCached() {
+        CSettingsFileStore store(m_path);
+        QVERIFY(SetSwitchSetting(store, SwitchAutoExpand, true));
+        QVERIFY(GetSwitchSetting(store, SwitchAutoExpand));
+        // Changed behind the store's back: the next read sees it.
+        WriteFile(R"({"software\\Orvex": {"AutoExpand": 0}})");
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+        QFile::remove(m_path);
+        QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
+    }
+
+    void aFileThatCannotBeWrittenLosesTheWriteQuietly() {
+        // The folder of the file is a file: nothing can be created there.
+        WriteWholeFile(m_dir->filePath(QStringLiteral("blocker")), "x");
+        CSettingsFileStore store(m_dir->filePath(QStringLiteral("blocker/settings.json")));
+        QVERIFY(!SetSwitchSetting(store, SwitchAutoExpand, true));
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+    }
+
+    void theFileLivesInTheConfigurationFolder() {
+        const QByteArray savedOrvex = qgetenv("ORVEX_CONFIG_DIR");
+        const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("ORVEX_CONFIG_DIR", "/tmp/orvex-conf");
+        qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
+        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
+                 QStringLiteral("/tmp/orvex-conf/settings.json"));
+        qunsetenv("ORVEX_CONFIG_DIR");
+        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
+                 QStringLiteral("/tmp/xdg/Orvex/settings.json"));
+        qputenv("XDG_CONFIG_HOME", "relative/ignored");
+        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
+                 QDir::homePath() + QStringLiteral("/.config/Orvex/settings.json"));
+        qputenv("ORVEX_CONFIG_DIR", savedOrvex);
+        qputenv("XDG_CONFIG_HOME", savedXdg);
+        if (savedOrvex.isEmpty()) qunsetenv("ORVEX_CONFIG_DIR");
+        if (savedXdg.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+    }
+
+private:
+    void WriteFile(const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        WriteWholeFile(m_path, bytes);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+QTEST_GUILESS_MAIN(SettingsFileStoreTest)
+#include "SettingsFileStore_test.moc"
