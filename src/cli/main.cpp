@@ -1,6 +1,8 @@
 // orvex-dump: the headless twin of the viewer. Parses one media file and prints the tree
 // of boxes exactly as the viewer's whole-tree text export writes it.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -59,12 +61,28 @@ private:
     CFixedMetricSurface m_surface;
 };
 
-// Why a path cannot be opened as a media file, for the user.
+// The log when nobody asked for it: the trace of a million boxes would take tens of megabytes
+// for nothing, so only the counters are kept.
+class CCountingLogWriter : public CLogWriterBase {
+public:
+    int PrintText(std::string_view) override { return 0; }
+    int Clear() override { return 0; }
+    int SaveToFile(const std::string&) override { return 0; }
+};
+
+// Why a path cannot be opened as a media file, for the user. Only regular files are read: a
+// FIFO or a device could block the parse forever or never end.
 std::string DescribeOpenFailure(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
     if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (S_ISFIFO(st.st_mode)) return "is a FIFO, not a regular file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
+    if (S_ISSOCK(st.st_mode)) return "is a socket, not a regular file";
     if (!S_ISREG(st.st_mode)) return "is not a regular file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
     return "cannot be read";
 }
 }  // namespace
@@ -105,16 +123,20 @@ int main(int argc, char** argv) {
     }
 
     CStringLogWriter log;
+    CCountingLogWriter counts;
     CConsoleView view;
     CMemorySettingsStore settings;  // empty: every default
-    COrvexDoc document(view, &log, settings);
+    // The one parse is started below, where its result is wanted: after a failed automatic
+    // parse, StartParsing would parse the whole file a second time.
+    SetSwitchSetting(settings, SwitchAutoParse, false);
+    COrvexDoc document(view, logPath.empty() ? static_cast<ILogWriter*>(&counts) : &log, settings);
     CParseControl control(document, view, settings);
     if (!control.OpenFile(mediaPath)) {
         std::fprintf(stderr, "orvex-dump: cannot open '%s': %s\n", mediaPath.c_str(),
                      DescribeOpenFailure(mediaPath).c_str());
         return kExitCannotOpen;
     }
-    const int32_t result = document.IsParsed() ? 0 : control.StartParsing();
+    const int32_t result = control.StartParsing();
 
     if (!logPath.empty()) {
         if (logPath == "-") {
