@@ -7,22 +7,24 @@ namespace {
 char FoldAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
-}  // namespace
 
-std::string CBoxFinder::PadName(std::string_view name) {
+// The name as searched: padded with spaces to four characters.
+std::string PadName(std::string_view name) {
     std::string padded(name);
     for (size_t length = Utf8Length(name); length < 4; ++length)
         padded.push_back(' ');
     return padded;
 }
 
-bool CBoxFinder::NamesEqual(std::string_view a, std::string_view b) {
+// Equal when the texts differ at most in the case of the letters A to Z.
+bool NamesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (FoldAsciiLetter(a[i]) != FoldAsciiLetter(b[i])) return false;
     }
     return true;
 }
+}  // namespace
 
 std::optional<CBoxFinder::Match> CBoxFinder::FindNext(const NodeList& nodes, std::string_view name,
                                                       int64_t scrollY, IDrawingSurface& surface) {

@@ -42,11 +42,6 @@ public:
     // Forgets the last match: the document was closed or replaced.
     void Forget() { m_last.reset(); }
 
-    // The name as searched: padded with spaces to four characters.
-    static std::string PadName(std::string_view name);
-    // Equal when the texts differ at most in the case of the letters A to Z.
-    static bool NamesEqual(std::string_view a, std::string_view b);
-
 private:
     struct LastMatch {
         std::string name;  // as padded
