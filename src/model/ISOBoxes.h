@@ -398,6 +398,10 @@ struct TrackRunBox : FullBox {
     int32_t data_offset = 0;
     uint32_t first_sample_flags = 0;  // big-endian u32 as read (not a flags word)
     std::vector<Entry> entries;
+    // How much of `size` the file holds: a box may declare more than the file has left, and
+    // samples without fields are listed by what the box really holds. A record made outside a
+    // parse holds its whole size.
+    uint64_t sizeInFile = UINT64_MAX;
 };
 
 // 'tfra'

@@ -728,6 +728,7 @@ void CISOBoxParsingHandler::ParseTrackRun(const Context& c) {
     CFileReader& r = Reader();
     using B = TrackRunBox;
     auto box = std::make_unique<B>(c.size);
+    box->sizeInFile = std::min<uint64_t>(c.size, c.headerBytes + BytesLeftInBox(r, c.boxEnd));
     ReadVersionAndFlags(box->version, box->flags);
     box->sample_count = r.ReadUInt32();
     if (box->Has(B::kDataOffsetPresent)) box->data_offset = static_cast<int32_t>(r.ReadUInt32());

@@ -514,9 +514,11 @@ void Show(const TrackRunBox& box, const Target& t) {
     const bool flags = box.Has(B::kSampleFlagsPresent);
     const bool offset = box.Has(B::kSampleCompositionTimeOffsetPresent);
     // Samples with fields are the entries read; samples without any cost the file nothing and
-    // are not held, so their number is bounded by the box instead (see kUnlistedSamplesText).
-    const uint64_t available =
-        duration || size || flags || offset ? uint64_t{box.entries.size()} : box.size;
+    // are not held, so their number is bounded by the box instead (see kUnlistedSamplesText):
+    // by the part of it that the file holds, as a few bytes can declare a box of gigabytes.
+    const uint64_t available = duration || size || flags || offset
+                                   ? uint64_t{box.entries.size()}
+                                   : std::min(box.size, box.sizeInFile);
     const size_t listed = static_cast<size_t>(std::min<uint64_t>(box.sample_count, available));
 
     constexpr size_t kLineChars = 100 + 4 * (kDec32 + kHex32 + 4);

@@ -64,7 +64,5 @@ DumpOutcome DumpThroughDocument(const std::string& path) {
         outcome.exportBytes = sink.Bytes();
     }
     outcome.logBytes = Utf8ToSingleByte(log.GetText()).size();
-    outcome.warnings = log.GetWarningCount();
-    outcome.errors = log.GetErrorCount();
     return outcome;
 }

@@ -14,8 +14,6 @@ struct DumpOutcome {
     std::string message;     // the parse control's message for a failed parse ("" when none)
     size_t exportBytes = 0;  // bytes of the export (0 when the parse failed)
     size_t logBytes = 0;
-    int32_t warnings = 0;
-    int32_t errors = 0;
 };
 
 DumpOutcome DumpThroughDocument(const std::string& path);

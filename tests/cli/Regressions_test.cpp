@@ -1,0 +1,57 @@
+// Replays every input of tests/data/regressions through everything orvex-dump does (parse,
+// document, quick information, conformance, media data view, export), in this process so that
+// the sanitizers of the CI build watch it. These are inputs that once crashed, hung or used far
+// too much memory, found by fuzzing or made by hand; each name ends in ".r<N>", N the parse
+// result the input must give. tests/data/regressions/README.md says where each one comes from.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/DumpPipeline.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const fs::path kFolder = fs::path(ORVEX_TEST_DATA_DIR) / "regressions";
+
+std::vector<fs::path> Inputs() {
+    std::vector<fs::path> inputs;
+    for (const auto& entry : fs::directory_iterator(kFolder)) {
+        if (entry.is_regular_file() && entry.path().extension() != ".md")
+            inputs.push_back(entry.path());
+    }
+    std::sort(inputs.begin(), inputs.end());
+    return inputs;
+}
+
+// The result a file's name promises: ".r3" is 3; -1 when the name has no such ending.
+int32_t PromisedResult(const fs::path& input) {
+    const std::string ext = input.extension().string();
+    if (ext.size() != 3 || ext[1] != 'r' || ext[2] < '0' || ext[2] > '6') return -1;
+    return ext[2] - '0';
+}
+
+TEST(Regressions, EveryInputGivesItsResult) {
+    const std::vector<fs::path> inputs = Inputs();
+    ASSERT_FALSE(inputs.empty()) << "no inputs in " << kFolder;
+    for (const fs::path& input : inputs) {
+        SCOPED_TRACE(input.filename().string());
+        const int32_t promised = PromisedResult(input);
+        ASSERT_NE(promised, -1) << "the name must end in .r0 to .r6, the expected parse result";
+        const DumpOutcome outcome = DumpThroughDocument(input.string());
+        ASSERT_TRUE(outcome.opened);
+        EXPECT_EQ(outcome.result, promised) << outcome.message;
+        // Nothing fails silently: a failure has its message, a success its export.
+        if (outcome.result == 0) {
+            EXPECT_GT(outcome.exportBytes, 0u);
+            EXPECT_EQ(outcome.message, "");
+        } else {
+            EXPECT_NE(outcome.message, "");
+        }
+        EXPECT_GT(outcome.logBytes, 0u);
+    }
+}
+}  // namespace
