@@ -15,46 +15,73 @@ bool Contains(int64_t left, int64_t top, int64_t width, int64_t height, int64_t 
 }  // namespace
 
 void CTreeGeometry::Rebuild(const NodeList& nodes, IDrawingSurface& surface) {
-    m_placements.clear();
+    m_nodes = &nodes;
+    m_entries.clear();
     // The same walk as the document's extent: after a collapsed node with children, every
     // following deeper node is skipped until one comes back to the collapsed node's depth.
     int64_t hiddenDepth = kNothingHidden;
     int64_t top = ViewLayout::kTopMargin;
+    m_lastBottom = top;
     for (size_t i = 0; i < nodes.size(); ++i) {
         CISOViewBox& node = *nodes[i];
         const int64_t depth = node.GetDepth();
         if (depth > hiddenDepth) continue;
         if (depth == hiddenDepth) hiddenDepth = kNothingHidden;
         if (node.GetChildCount() > 0 && !node.IsExpanded()) hiddenDepth = depth;
-        const Extent size = node.GetSize(surface);
-        m_placements.push_back(Placement{i, top, NodeLeft(node.GetDepth()), size.width,
-                                         std::max<int32_t>(size.height, 0)});
-        top += int64_t{std::max<int32_t>(size.height, 0)} + ViewLayout::kVerticalGap;
+        const int64_t height = std::max<int32_t>(node.GetSize(surface).height, 0);
+        m_entries.push_back(Entry{i, top});
+        m_lastBottom = top + height;
+        top = m_lastBottom + ViewLayout::kVerticalGap;
     }
+}
+
+void CTreeGeometry::Clear() {
+    m_entries.clear();
+    m_nodes = nullptr;
+}
+
+int64_t CTreeGeometry::BottomOf(size_t index) const {
+    return index + 1 < m_entries.size() ? m_entries[index + 1].top - ViewLayout::kVerticalGap
+                                        : m_lastBottom;
+}
+
+CTreeGeometry::Placement CTreeGeometry::GetPlacement(size_t index) const {
+    const Entry& entry = m_entries[index];
+    const CISOViewBox& node = *(*m_nodes)[entry.node];
+    const int64_t top = entry.top;
+    return Placement{entry.node, top, NodeLeft(node.GetDepth()), node.GetWidth(),
+                     static_cast<int32_t>(BottomOf(index) - top)};
 }
 
 size_t CTreeGeometry::FirstReaching(int64_t y) const {
     // Bottoms strictly grow from one placement to the next (each starts a gap below the last).
-    auto it = std::partition_point(m_placements.begin(), m_placements.end(),
-                                   [y](const Placement& p) { return p.Bottom() < y; });
-    return static_cast<size_t>(it - m_placements.begin());
+    size_t low = 0;
+    size_t high = m_entries.size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (BottomOf(middle) < y)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 size_t CTreeGeometry::FindNode(size_t node) const {
-    auto it = std::lower_bound(m_placements.begin(), m_placements.end(), node,
-                               [](const Placement& p, size_t n) { return p.node < n; });
-    if (it == m_placements.end() || it->node != node) return m_placements.size();
-    return static_cast<size_t>(it - m_placements.begin());
+    auto it = std::lower_bound(m_entries.begin(), m_entries.end(), node,
+                               [](const Entry& e, size_t n) { return e.node < n; });
+    if (it == m_entries.end() || it->node != node) return m_entries.size();
+    return static_cast<size_t>(it - m_entries.begin());
 }
 
-CTreeGeometry::Hit CTreeGeometry::HitTest(const NodeList& nodes, int64_t x, int64_t y) const {
+CTreeGeometry::Hit CTreeGeometry::HitTest(int64_t x, int64_t y) const {
     // A button reaches below its node's top by at most this much.
     const int64_t buttonReach = kButtonBelowTop + kButtonSize;
-    for (size_t i = FirstReaching(y - buttonReach); i < m_placements.size(); ++i) {
-        const Placement& p = m_placements[i];
-        if (p.top > y) break;
+    for (size_t i = FirstReaching(y - buttonReach); i < m_entries.size(); ++i) {
+        if (m_entries[i].top > y) break;
+        const Placement p = GetPlacement(i);
         if (Contains(p.left, p.top, p.width, p.height, x, y)) return Hit{HitPart::Body, p.node, i};
-        if (p.node < nodes.size() && nodes[p.node]->GetChildCount() > 0 &&
+        if ((*m_nodes)[p.node]->GetChildCount() > 0 &&
             Contains(p.left - kButtonLeftOfNode, p.top + kButtonBelowTop, kButtonSize, kButtonSize,
                      x, y)) {
             return Hit{HitPart::Button, p.node, i};

@@ -46,11 +46,13 @@ public:
     static constexpr int32_t kPaintOverhang = 20;
 
     // Walks the node list once. Sizes come from the nodes, measured on `surface` when needed.
+    // The geometry reads the list until the next Rebuild or Clear: it must not change between.
     void Rebuild(const NodeList& nodes, IDrawingSurface& surface);
-    void Clear() { m_placements.clear(); }
+    void Clear();
 
-    size_t GetCount() const { return m_placements.size(); }
-    const Placement& GetPlacement(size_t index) const { return m_placements[index]; }
+    size_t GetCount() const { return m_entries.size(); }
+    // The placement of the index-th displayed node.
+    Placement GetPlacement(size_t index) const;
 
     // The first placement whose bottom lies at or below `y`: every placement before it ends
     // above `y`. GetCount() when there is none.
@@ -61,7 +63,7 @@ public:
 
     // What lies under the content point (x, y): the first displayed node whose body holds it,
     // or, for a node with children, whose expand button holds it.
-    Hit HitTest(const NodeList& nodes, int64_t x, int64_t y) const;
+    Hit HitTest(int64_t x, int64_t y) const;
 
     static int64_t NodeLeft(int32_t depth);
     // The expand button of a node whose top-left corner is (nodeLeft, nodeTop), in the same
@@ -69,5 +71,15 @@ public:
     static Rect ButtonRect(int32_t nodeLeft, int32_t nodeTop);
 
 private:
-    std::vector<Placement> m_placements;
+    // A tree can show millions of nodes: each costs only its index and its top. Its bottom is
+    // the next one's top less the gap (the last one's is kept apart), the rest is the node's.
+    struct Entry {
+        size_t node;
+        int64_t top;
+    };
+    int64_t BottomOf(size_t index) const;
+
+    const NodeList* m_nodes = nullptr;
+    std::vector<Entry> m_entries;
+    int64_t m_lastBottom = 0;
 };

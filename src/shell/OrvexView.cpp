@@ -177,8 +177,7 @@ int64_t COrvexView::ContentY(int y) const {
 
 CTreeGeometry::Hit COrvexView::HitTestNode(const QPoint& point) {
     if (!m_document->IsParsed()) return {};
-    return GetGeometry().HitTest(m_document->GetViewBoxes(), ContentX(point.x()),
-                                 ContentY(point.y()));
+    return GetGeometry().HitTest(ContentX(point.x()), ContentY(point.y()));
 }
 
 QString COrvexView::GetToolTipText(const QPoint& point) {
@@ -284,7 +283,7 @@ void COrvexView::PaintContents(QPainter& painter) {
     const QFontMetrics offsetMetrics(m_offsetFont);
     for (size_t i = geometry.FirstReaching(int64_t{vs} - CTreeGeometry::kPaintOverhang);
          i < geometry.GetCount(); ++i) {
-        const CTreeGeometry::Placement& p = geometry.GetPlacement(i);
+        const CTreeGeometry::Placement p = geometry.GetPlacement(i);
         const int64_t top64 = p.top - vs;
         if (top64 > client.height()) break;
         if (p.node >= nodes.size()) break;
@@ -405,7 +404,7 @@ bool COrvexView::viewportEvent(QEvent* event) {
             event->ignore();
             return true;
         }
-        const CTreeGeometry::Placement& p = GetGeometry().GetPlacement(hit.placement);
+        const CTreeGeometry::Placement p = GetGeometry().GetPlacement(hit.placement);
         const QRect area(Saturate(p.left - horizontalScrollBar()->value()),
                          Saturate(p.top - verticalScrollBar()->value()), p.width, p.height);
         QToolTip::showText(

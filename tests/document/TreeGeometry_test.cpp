@@ -58,7 +58,7 @@ TEST(TreeGeometry, StacksDisplayedNodesAndIndentsByDepth) {
 
     ASSERT_EQ(geometry.GetCount(), 6u);
     for (size_t i = 0; i < 6; ++i) {
-        const auto& p = geometry.GetPlacement(i);
+        const auto p = geometry.GetPlacement(i);
         EXPECT_EQ(p.node, i);
         EXPECT_EQ(p.top, 5 + static_cast<int64_t>(i) * (kNodeHeight + 10));
         EXPECT_EQ(p.left, 93 + 60 * tree.Nodes()[i]->GetDepth());
@@ -93,33 +93,32 @@ TEST(TreeGeometry, HitTestFindsBodiesAndExpandButtons) {
     tree.Add(0, "moov").Add(1, "mvhd").Add(0, "mdat");
     CTreeGeometry geometry;
     geometry.Rebuild(tree.Nodes(), surface);
-    const NodeList& nodes = tree.Nodes();
 
     // Body corners: left and top inclusive, right and bottom exclusive.
-    auto hit = geometry.HitTest(nodes, 93, 5);
+    auto hit = geometry.HitTest(93, 5);
     EXPECT_EQ(hit.part, HitPart::Body);
     EXPECT_EQ(hit.node, 0u);
-    EXPECT_EQ(geometry.HitTest(nodes, 93 + 35, 5 + 24).part, HitPart::Body);
-    EXPECT_EQ(geometry.HitTest(nodes, 93 + 36, 5).part, HitPart::None);
-    EXPECT_EQ(geometry.HitTest(nodes, 93, 5 + 25).part, HitPart::None);  // in the gap
+    EXPECT_EQ(geometry.HitTest(93 + 35, 5 + 24).part, HitPart::Body);
+    EXPECT_EQ(geometry.HitTest(93 + 36, 5).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(93, 5 + 25).part, HitPart::None);  // in the gap
 
     // moov has a child: its button is the square 20 pixels left of it and 2 below its top.
-    hit = geometry.HitTest(nodes, 73, 7);
+    hit = geometry.HitTest(73, 7);
     EXPECT_EQ(hit.part, HitPart::Button);
     EXPECT_EQ(hit.node, 0u);
-    EXPECT_EQ(geometry.HitTest(nodes, 88, 22).part, HitPart::Button);
-    EXPECT_EQ(geometry.HitTest(nodes, 89, 22).part, HitPart::None);
-    EXPECT_EQ(geometry.HitTest(nodes, 73, 6).part, HitPart::None);
-    EXPECT_EQ(geometry.HitTest(nodes, 73, 23).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(88, 22).part, HitPart::Button);
+    EXPECT_EQ(geometry.HitTest(89, 22).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(73, 6).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(73, 23).part, HitPart::None);
 
     // mvhd (depth 1) is a body at 153; it has no children, so no button.
-    hit = geometry.HitTest(nodes, 153, 40);
+    hit = geometry.HitTest(153, 40);
     EXPECT_EQ(hit.part, HitPart::Body);
     EXPECT_EQ(hit.node, 1u);
-    EXPECT_EQ(geometry.HitTest(nodes, 140, 45).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(140, 45).part, HitPart::None);
     // mdat has no children either.
-    EXPECT_EQ(geometry.HitTest(nodes, 80, 80).part, HitPart::None);
-    EXPECT_EQ(geometry.HitTest(nodes, 93, 75).node, 2u);
+    EXPECT_EQ(geometry.HitTest(80, 80).part, HitPart::None);
+    EXPECT_EQ(geometry.HitTest(93, 75).node, 2u);
 
     EXPECT_EQ(CTreeGeometry::ButtonRect(100, 50), (Rect{80, 52, 96, 68}));
 }
@@ -141,7 +140,7 @@ TEST(TreeGeometry, SearchesAgreeWithAWalkDeepInALargeTree) {
     // A plain walk from the top, as the box view once did it.
     auto walk = [&](int64_t x, int64_t y) {
         for (size_t i = 0; i < geometry.GetCount(); ++i) {
-            const auto& p = geometry.GetPlacement(i);
+            const auto p = geometry.GetPlacement(i);
             if (x >= p.left && x < p.left + p.width && y >= p.top && y < p.Bottom())
                 return std::make_pair(HitPart::Body, p.node);
             const Rect b = CTreeGeometry::ButtonRect(static_cast<int32_t>(p.left),
@@ -152,12 +151,12 @@ TEST(TreeGeometry, SearchesAgreeWithAWalkDeepInALargeTree) {
         }
         return std::make_pair(HitPart::None, size_t{0});
     };
-    const auto& last = geometry.GetPlacement(geometry.GetCount() - 1);
+    const auto last = geometry.GetPlacement(geometry.GetCount() - 1);
     for (int64_t y : {int64_t{0}, int64_t{5}, int64_t{29}, int64_t{31}, last.top - 36, last.top - 9,
                       last.top, last.Bottom() - 1, last.Bottom(), last.Bottom() + 100, last.top / 2,
                       last.top / 2 + 13, last.top / 3 + 7}) {
         for (int64_t x : {int64_t{75}, int64_t{95}, int64_t{135}, int64_t{155}, int64_t{160}}) {
-            const auto hit = geometry.HitTest(nodes, x, y);
+            const auto hit = geometry.HitTest(x, y);
             const auto expected = walk(x, y);
             EXPECT_EQ(hit.part, expected.first) << "at " << x << "," << y;
             if (hit.part != HitPart::None) {

@@ -46,7 +46,7 @@ size_t FindType(COrvexView& view, const std::string& type) {
 // The node's top-left corner in the window, at the current scroll position.
 QPoint ClientCorner(COrvexView& view, size_t node) {
     const CTreeGeometry& geometry = view.GetGeometry();
-    const auto& p = geometry.GetPlacement(geometry.FindNode(node));
+    const auto p = geometry.GetPlacement(geometry.FindNode(node));
     return QPoint(static_cast<int>(p.left), static_cast<int>(p.top)) - view.GetScrollPosition();
 }
 
@@ -149,7 +149,7 @@ private slots:
         // Every 'free' box is drawn alike: the k-th lies k steps below the first.
         const size_t firstFree = FindType(view, "free");
         const CTreeGeometry& geometry = view.GetGeometry();
-        const auto& first = geometry.GetPlacement(geometry.FindNode(firstFree));
+        const auto first = geometry.GetPlacement(geometry.FindNode(firstFree));
         const int64_t step = first.height + 10;
         auto expectedAt = [&](int y) -> int64_t {  // index of the free box at window height y
             const int64_t content = int64_t{y} + view.verticalScrollBar()->value() - first.top;
