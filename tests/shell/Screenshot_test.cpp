@@ -24,11 +24,23 @@ private slots:
         SetSwitchSetting(settings, SwitchNoExpandQI, true);
         CScriptedPrompts prompts;
         CMainFrame frame(settings, prompts);
-        frame.resize(1100, 760);
+        frame.resize(1100, 860);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QVERIFY(frame.OpenMediaFile(TestDataFile("h264_aac.mp4")));
         QVERIFY(prompts.messages.empty());
+        // From 'moov' down: the nesting of the boxes shows best there.
+        COrvexView& view = frame.GetView();
+        const auto& nodes = view.GetDocument().GetViewBoxes();
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const CISOViewBoxLayer* name = nodes[i]->GetShortTypeNameLayer();
+            if (!name || name->Text() != "moov") continue;
+            const CTreeGeometry& geometry = view.GetGeometry();
+            view.verticalScrollBar()->setValue(
+                static_cast<int>(geometry.GetPlacement(geometry.FindNode(i)).top) - 5);
+            break;
+        }
+        QVERIFY(view.verticalScrollBar()->value() > 0);
         QCoreApplication::processEvents();
 
         const QImage image = frame.grab().toImage();
