@@ -53,10 +53,29 @@ void COrvexLogView::Flush() {
     }
     m_endsWithCarriageReturn = piece.back() == '\r';
 
+    // A paragraph of the control costs far more than a line inside one: a trace of a few
+    // hundred thousand lines, one paragraph each, takes seconds to go in. So the lines go in
+    // groups, each a paragraph whose lines are separated by line separators; the control shows
+    // them (and copies them) as the lines they are.
+    const QString text = QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size()));
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            shown.append(c);
+            continue;
+        }
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        ++m_lineBreaks;
+        shown.append(QChar(m_lineBreaks % kLinesPerParagraph == 0 ? QChar::ParagraphSeparator
+                                                                  : QChar::LineSeparator));
+    }
+
     // Always at the end, whatever the user selected; never recorded for undo.
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+    cursor.insertText(shown);
     moveCursor(QTextCursor::End);
     ensureCursorVisible();
 }
@@ -66,6 +85,7 @@ int COrvexLogView::Clear() {
     m_text.clear();
     m_flushed = 0;
     m_endsWithCarriageReturn = false;
+    m_lineBreaks = 0;
     clear();
     return 0;
 }
