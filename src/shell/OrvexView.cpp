@@ -286,10 +286,11 @@ void COrvexView::PaintContents(QPainter& painter) {
         const CTreeGeometry::Placement p = geometry.GetPlacement(i);
         const int64_t top64 = p.top - vs;
         if (top64 > client.height()) break;
-        if (p.node >= nodes.size()) break;
         CISOViewBox& node = *nodes[p.node];
         const int32_t top = Saturate(top64);
-        const int32_t left = Saturate(p.left - hs);
+        // A node indented beyond any screen is out of sight; kept well inside 32 bits, the
+        // images beside it can be placed without overflow.
+        const int32_t left = static_cast<int32_t>(std::min<int64_t>(p.left - hs, 1 << 30));
 
         if (top64 + offsetMetrics.height() >= 0) {
             const std::string offset =

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include "support/BoxBuilder.h"
+
 // A file of tests/data.
 inline QString TestDataFile(const char* name) {
     return QDir(QStringLiteral(ORVEX_TEST_DATA_DIR)).filePath(QString::fromUtf8(name));
@@ -27,8 +29,6 @@ inline void WriteWholeFile(const QString& path, const QByteArray& bytes) {
 inline std::string Local(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
-
-#include "support/BoxBuilder.h"
 
 // Writes crafted boxes to `name` in `dir`; returns the path.
 inline QString WriteBoxes(const BoxBuilder& boxes, const QTemporaryDir& dir, const char* name) {
