@@ -231,12 +231,12 @@ TEST(TrackInfoCollector, TrackKindsCountsAndBiggestChunks) {
     EXPECT_EQ(fresh.GetChunkTables().at(0).handlerKind, 0);
     EXPECT_EQ(fresh.GetTotalTrackCount(), 0);
 
-    EXPECT_EQ(GetTrackKindName(1), "Video");
-    EXPECT_EQ(GetTrackKindName(2), "Sound");
-    EXPECT_EQ(GetTrackKindName(3), "Hint");
-    EXPECT_EQ(GetTrackKindName(4), "Timed Text");
-    EXPECT_EQ(GetTrackKindName(5), "Unknown");
-    EXPECT_EQ(GetTrackKindName(-1), "Unknown");
+    EXPECT_STREQ(GetTrackKindName(1), "Video");
+    EXPECT_STREQ(GetTrackKindName(2), "Sound");
+    EXPECT_STREQ(GetTrackKindName(3), "Hint");
+    EXPECT_STREQ(GetTrackKindName(4), "Timed Text");
+    EXPECT_STREQ(GetTrackKindName(5), "Unknown");
+    EXPECT_STREQ(GetTrackKindName(-1), "Unknown");
 }
 
 TEST(TrackInfoCollector, MissingTables) {
