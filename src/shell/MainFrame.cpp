@@ -18,7 +18,9 @@
 
 #include "model/Format.h"
 #include "shell/AboutDialog.h"
+#include "shell/FindBoxDlg.h"
 #include "shell/OrvexLogView.h"
+#include "shell/OrvexOptions.h"
 #include "shell/OrvexPaneContainer.h"
 #include "shell/OrvexView.h"
 #include "shell/ShellPrompts.h"
@@ -69,6 +71,9 @@ CMainFrame::CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget
     m_statusLabel->setObjectName(QStringLiteral("statusText"));
     // Menu prompts cover this text while a menu is open and give it back afterwards.
     statusBar()->addWidget(m_statusLabel, 1);
+
+    m_recentFiles.ReadFromSettings(m_settings);
+    RebuildRecentMenu();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -105,18 +110,18 @@ void CMainFrame::CreateActions() {
     m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
-    // The export, options, recent-file and find commands come with their own windows; until
-    // then their items stand in place, disabled.
     m_actionExportText = MakeAction(this, "actionExportText", QStringLiteral("Text File"));
+    connect(m_actionExportText, &QAction::triggered, this, [this] { OnExportTree(false); });
     m_actionExportIndented =
         MakeAction(this, "actionExportIndented", QStringLiteral("Text File with Indentation"));
+    connect(m_actionExportIndented, &QAction::triggered, this, [this] { OnExportTree(true); });
     m_actionOptions = MakeAction(this, "actionOptions", QStringLiteral("Options..."));
     m_actionOptions->setIcon(Icon("options"));
+    connect(m_actionOptions, &QAction::triggered, this, &CMainFrame::OnOptions);
+    // The place of the recent files in the menu; shown greyed while the list is empty.
     m_actionRecentEmpty =
         MakeAction(this, "actionRecentEmpty", QStringLiteral("(MRU list is empty)"));
-    for (QAction* later :
-         {m_actionExportText, m_actionExportIndented, m_actionOptions, m_actionRecentEmpty})
-        later->setEnabled(false);
+    m_actionRecentEmpty->setEnabled(false);
 
     m_actionExit = MakeAction(this, "actionExit", QStringLiteral("E&xit"),
                               QStringLiteral("Quit the application; prompts to save documents"),
@@ -127,7 +132,7 @@ void CMainFrame::CreateActions() {
                               QStringLiteral("Find"), QStringLiteral("Find"));
     m_actionFind->setIcon(Icon("find"));
     m_actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_actionFind->setEnabled(false);
+    connect(m_actionFind, &QAction::triggered, this, &CMainFrame::OnFind);
 
     m_actionViewToolBar =
         MakeAction(this, "actionViewToolBar", QStringLiteral("&Toolbar"),
@@ -160,6 +165,7 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu = file;
     file->addAction(m_actionNew);
     file->addAction(m_actionOpen);
     file->addSeparator();
@@ -234,7 +240,52 @@ void CMainFrame::ShowLoadedFile(const QString& path) {
     setWindowTitle(QStringLiteral("Orvex - ") + info.fileName());
 }
 
-void CMainFrame::AddToRecentFiles(const QString&) {}
+void CMainFrame::AddToRecentFiles(const QString& path) {
+    // Full paths: a file named on the command line may be relative.
+    m_recentFiles.Add(QFileInfo(path).absoluteFilePath());
+    RebuildRecentMenu();
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    RebuildRecentFileMenu(*m_fileMenu, *m_actionRecentEmpty, m_recentFiles,
+                          [this](int index) { OnRecentFile(index); });
+}
+
+void CMainFrame::OnRecentFile(int index) {
+    // A recent file that opens moves to the top; one that does not is dropped from the list.
+    m_recentFiles.OpenEntry(index, [this](const QString& path) { return OpenMediaFile(path); });
+    RebuildRecentMenu();
+}
+
+void CMainFrame::OnExportTree(bool indented) {
+    if (!m_view->ExportTree(indented)) {
+        m_prompts.ShowMessage(
+            this, CShellPrompts::Icon::Warning, QStringLiteral("error"),
+            QStringLiteral("can't export. check the file was opened and parsing was done."));
+    }
+}
+
+void CMainFrame::OnOptions() {
+    COrvexOptions options(m_settings, m_prompts, this);
+    options.exec();
+}
+
+void CMainFrame::OnFind() {
+    if (m_findDialog == nullptr) {
+        m_findDialog = new CFindBoxDlg(this);
+        connect(m_findDialog, &CFindBoxDlg::findNextRequested, this, [this](const QString& name) {
+            if (!m_view->FindNext(name)) {
+                m_prompts.ShowMessage(m_findDialog, CShellPrompts::Icon::Information,
+                                      QStringLiteral("Find"),
+                                      QStringLiteral("cannot find a box any more by that name."));
+            }
+        });
+        connect(m_findDialog, &CFindBoxDlg::cancelRequested, m_findDialog, &QWidget::hide);
+    }
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
 
 void CMainFrame::OnBusyChanged(bool busy, const QString& filePath) {
     if (busy) {
@@ -351,4 +402,5 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     const QRect outer = frameGeometry();
     WriteWindowPlacement(m_settings,
                          WindowPlacement{outer.x(), outer.y(), outer.width(), outer.height()});
+    m_recentFiles.WriteToSettings(m_settings);
 }

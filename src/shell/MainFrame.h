@@ -6,16 +6,19 @@
 #include <optional>
 
 #include "document/Settings.h"
+#include "shell/RecentFileList.h"
 #include "shell/WindowPlacement.h"
 
 class QAction;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QToolBar;
 class CShellPrompts;
 class COrvexLogView;
 class COrvexPaneContainer;
 class COrvexView;
+class CFindBoxDlg;
 
 // The application's one window: menus, toolbar, status bar, the box view above and the "Logs"
 // pane below. It routes the commands, opens media files (open dialog, dropped files, command
@@ -57,6 +60,10 @@ public:
     void OnViewToolBar(bool visible);
     void OnViewStatusBar(bool visible);
     void OnAbout();
+    void OnExportTree(bool indented);
+    void OnOptions();
+    void OnFind();
+    void OnRecentFile(int index);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -74,6 +81,7 @@ private:
     void OnBusyChanged(bool busy, const QString& filePath);
     // The recent-file list takes every file opened by the user.
     void AddToRecentFiles(const QString& path);
+    void RebuildRecentMenu();
     // Once the window system has put a frame around the window, the restored outer size is
     // made exact.
     void FitRestoredFrame();
@@ -105,4 +113,8 @@ private:
     QAction* m_actionClearLog = nullptr;
     QAction* m_actionSaveLog = nullptr;
     QAction* m_actionAbout = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    CRecentFileList m_recentFiles;
+    // Made on first use, owned by the frame as its Qt parent.
+    CFindBoxDlg* m_findDialog = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -89,8 +90,8 @@ private:
     COrvexView& m_view;
 };
 
-COrvexView::COrvexView(ILogWriter* logWriter, const ISettingsStore& settings,
-                       CShellPrompts& prompts, QWidget* parent)
+COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPrompts& prompts,
+                       QWidget* parent)
     : QAbstractScrollArea(parent),
       m_prompts(prompts),
       m_offsetFont(MakeOffsetFont()),
@@ -111,6 +112,7 @@ COrvexView::COrvexView(ILogWriter* logWriter, const ISettingsStore& settings,
 
     m_document = std::make_unique<COrvexDoc>(*this, logWriter, settings);
     m_parseControl = std::make_unique<CParseControl>(*m_document, *this, settings);
+    m_boxCommands = std::make_unique<CBoxCommands>(*m_document, settings, prompts, *this);
     UpdateScrollBars();
 }
 
@@ -118,6 +120,7 @@ COrvexView::~COrvexView() = default;
 
 int COrvexView::OpenFile(const QString& path) {
     BusyScope busy(*this, path);
+    m_finder.Forget();
     const int opened = m_parseControl->OpenFile(QFile::encodeName(path).toStdString());
     m_geometryDirty = true;
     viewport()->update();
@@ -135,7 +138,27 @@ int32_t COrvexView::StartParsing() {
 }
 
 void COrvexView::ResetView() {
+    m_finder.Forget();
     m_parseControl->ResetView();
+}
+
+int COrvexView::ExportTree(bool indented) {
+    return m_boxCommands->ExportTree(indented);
+}
+
+int COrvexView::FindNext(const QString& name) {
+    if (!m_document->IsParsed()) return 0;
+    const auto match = m_finder.FindNext(m_document->GetViewBoxes(), name.toStdString(),
+                                         verticalScrollBar()->value(), m_surface);
+    // The nodes walked were expanded, whether a match was found or not.
+    m_document->ComputeExtent();
+    SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
+    if (!match) return 0;
+    horizontalScrollBar()->setValue(ViewLayout::kLeftOffset);
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::min<int64_t>(match->top, std::numeric_limits<int>::max())));
+    m_finder.SetShownAt(verticalScrollBar()->value());
+    return 1;
 }
 
 void COrvexView::BeginBusy(const QString& filePath) {
@@ -333,7 +356,10 @@ void COrvexView::mouseReleaseEvent(QMouseEvent* event) {
         ShowBoxContextMenu(hit.node, event->globalPosition().toPoint());
 }
 
-void COrvexView::ShowBoxContextMenu(size_t, const QPoint&) {}
+void COrvexView::ShowBoxContextMenu(size_t node, const QPoint& globalPosition) {
+    std::unique_ptr<QMenu> menu = m_boxCommands->CreateBoxContextMenu(node, this);
+    menu->exec(globalPosition);
+}
 
 void COrvexView::keyPressEvent(QKeyEvent* event) {
     QScrollBar* vertical = verticalScrollBar();

@@ -10,11 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "document/BoxFinder.h"
 #include "document/DocumentView.h"
 #include "document/OrvexDoc.h"
 #include "document/ParseControl.h"
 #include "document/Settings.h"
 #include "document/TreeGeometry.h"
+#include "shell/BoxCommands.h"
 #include "shell/QtDrawingSurface.h"
 
 class ILogWriter;
@@ -30,7 +32,7 @@ public:
     // Pixels scrolled by an arrow key or one step of a scroll bar.
     static constexpr int kLineSize = 15;
 
-    COrvexView(ILogWriter* logWriter, const ISettingsStore& settings, CShellPrompts& prompts,
+    COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPrompts& prompts,
                QWidget* parent = nullptr);
     ~COrvexView() override;
 
@@ -39,6 +41,11 @@ public:
     int OpenFile(const QString& path);
     int32_t StartParsing();
     void ResetView();
+    // The whole tree as a text file: 0 when there is no parsed file, else 1.
+    int ExportTree(bool indented);
+    // Finds the next box named `name` below the top of the window and scrolls it to the top:
+    // 1 when one was found, 0 when none is left.
+    int FindNext(const QString& name);
 
     COrvexDoc& GetDocument() { return *m_document; }
     // The placements of the displayed nodes, brought up to date first.
@@ -110,4 +117,6 @@ private:
     // Declared after everything the document reaches through this view, so it goes first.
     std::unique_ptr<COrvexDoc> m_document;
     std::unique_ptr<CParseControl> m_parseControl;
+    std::unique_ptr<CBoxCommands> m_boxCommands;
+    CBoxFinder m_finder;
 };
