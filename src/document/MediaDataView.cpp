@@ -1,6 +1,9 @@
 #include "document/MediaDataView.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "document/LineViewBox.h"
@@ -15,35 +18,46 @@ constexpr Colour kWhite = Rgb(255, 255, 255);
 constexpr Colour kTrackBack = Rgb(247, 222, 86);
 constexpr Colour kChunkBack = Rgb(238, 232, 170);
 constexpr Colour kRandomAccessBack = Rgb(215, 179, 179);
+constexpr std::string_view kRandomAccessPointSummary = "Random Access Point";
 
 // A file can have millions of chunk and sample lines, so their titles are put together
-// without printf.
+// without printf, in one string of exactly their length.
+using DigitBuffer = char[NumberText::kMaxChars];
+
+std::string_view Decimal(DigitBuffer& buffer, uint64_t value) {
+    return std::string_view(buffer, NumberText::FormatUnsigned(buffer, value));
+}
+
+std::string Concatenate(std::initializer_list<std::string_view> parts) {
+    size_t length = 0;
+    for (std::string_view part : parts)
+        length += part.size();
+    std::string text;
+    text.reserve(length);
+    for (std::string_view part : parts)
+        text.append(part);
+    return text;
+}
+
 std::string ChunkTitle(uint64_t number, const ChunkInfo& chunk) {
-    std::string title = "chunk #";
-    NumberText::AppendUnsigned(title, number);
-    title += " size ";
-    NumberText::AppendUnsigned(title, chunk.size);
-    title += " bytes, sample count ";
-    NumberText::AppendUnsigned(title, chunk.sampleCount);
-    title += ", biggest sample size ";
-    NumberText::AppendUnsigned(title, chunk.biggestSampleSize);
-    title += " bytes";
-    return title;
+    DigitBuffer n, size, count, biggest;
+    return Concatenate({"chunk #", Decimal(n, number), " size ", Decimal(size, chunk.size),
+                        " bytes, sample count ", Decimal(count, chunk.sampleCount),
+                        ", biggest sample size ", Decimal(biggest, chunk.biggestSampleSize),
+                        " bytes"});
 }
 
 std::string SampleTitle(uint64_t number, uint32_t size) {
-    std::string title = "sample #";
-    NumberText::AppendUnsigned(title, number);
-    title += " size ";
-    NumberText::AppendUnsigned(title, size);
-    title += " bytes";
-    return title;
+    DigitBuffer n, bytes;
+    return Concatenate({"sample #", Decimal(n, number), " size ", Decimal(bytes, size), " bytes"});
 }
 
 struct LineContext {
     IDrawingSurface& surface;
     bool expanded;
     std::vector<std::unique_ptr<CISOViewBox>>& displayList;
+    // One text for the summary of every random access point.
+    std::shared_ptr<const std::string> randomAccessPoint;
 };
 
 void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, size_t tableIndex,
@@ -81,7 +95,7 @@ void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, siz
             auto sampleLine = std::make_unique<CLineViewBox>(depth + 3, sample.offset, sample.size);
             if (sample.randomAccessPoint) {
                 sampleLine->SetTitleColours(kBlack, kRandomAccessBack);
-                sampleLine->SetSummaryText("Random Access Point");
+                sampleLine->ShareSummaryText(c.randomAccessPoint);
             } else {
                 sampleLine->SetTitleColours(kBlack, kWhite);
             }
@@ -115,16 +129,33 @@ void BuildMediaDataView(CISOViewBox& mdat, uint64_t offset, uint64_t size, int32
                         std::vector<std::unique_ptr<CISOViewBox>>& displayList) {
     const bool expanded = autoExpand && !noExpandMDAT;
     mdat.SetExpanded(expanded);
-    const LineContext context{surface, expanded, displayList};
 
     const std::vector<TrackChunkTable>& tables = collector.GetChunkTables();
-    for (size_t i = 0; i < tables.size(); ++i) {
-        const TrackChunkTable& table = tables[i];
-        // A table without chunks has no first chunk to place it. The comparison is written so
-        // that offset + size cannot overflow.
-        if (table.chunks.empty()) continue;
+    // A table without chunks has no first chunk to place it. The comparison is written so that
+    // offset + size cannot overflow.
+    auto listedHere = [&](const TrackChunkTable& table) {
         const uint64_t first = table.firstChunkOffset;
-        if (first < offset || first - offset >= size) continue;
+        return !table.chunks.empty() && first >= offset && first - offset < size;
+    };
+
+    // The list grows by millions of lines at once for a large file: room for exactly them,
+    // rather than doubling its capacity on the way.
+    size_t lines = 0;
+    for (size_t i = 0; i < tables.size(); ++i) {
+        if (!listedHere(tables[i])) continue;
+        lines += 1 + tables[i].chunks.size() + tables[i].samples.size();
+        if (collector.GetUnlistedSampleCount() != 0 && collector.GetUnlistedTableIndex() == i)
+            ++lines;
+    }
+    if (displayList.capacity() - displayList.size() < lines) {
+        displayList.reserve(std::max(displayList.size() + lines,
+                                     displayList.capacity() + displayList.capacity() / 2));
+    }
+
+    const LineContext context{surface, expanded, displayList,
+                              std::make_shared<const std::string>(kRandomAccessPointSummary)};
+    for (size_t i = 0; i < tables.size(); ++i) {
+        if (!listedHere(tables[i])) continue;
         mdat.IncrementChildCount();
         AppendTrack(context, collector, i, depth);
     }

@@ -125,7 +125,7 @@ struct TrackChunkTable {
 class CTrackInfoCollector {
 public:
     // The most samples of one file that get a SampleInfo record (and so a line in the media
-    // data view). 4 million samples take 64 MB here and about 1.5 GB as view lines.
+    // data view). 4 million samples take 64 MB here and about 1 GB as view lines.
     static constexpr uint32_t kMaxListedSamples = 4'000'000;
 
     explicit CTrackInfoCollector(uint32_t maxListedSamples = kMaxListedSamples);

@@ -1,12 +1,27 @@
 #include "presentation/ISOViewBox.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
 
 #include "model/Box.h"
 #include "model/BoxCatalogue.h"
 #include "model/NumberText.h"
 #include "model/TextConversion.h"
+
+void CISOViewBoxLayerList::PushBack(Pointer layer) {
+    if (!layer) return;
+    if (!m_many && !m_one) {
+        m_one = std::move(layer);
+        return;
+    }
+    if (!m_many) {
+        m_many = std::make_unique<std::vector<Pointer>>();
+        m_many->reserve(5);  // the layers of a box's node
+        m_many->push_back(std::move(m_one));
+    }
+    m_many->push_back(std::move(layer));
+}
 
 CISOViewBox::CISOViewBox(const ISOFileFormat::Box* box, int32_t depth, uint64_t fileOffset)
     : m_fileOffset(fileOffset), m_depth(depth), m_isBox(box != nullptr) {
@@ -33,14 +48,14 @@ void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
         shortName->SetText(std::move(quoted));
     }
     shortName->SetTextColour(Rgb(232, 230, 185));
-    m_shortTypeNameLayer = AddLayer(std::move(shortName));
+    SetShortTypeNameLayer(AddLayer(std::move(shortName)));
 
     auto longName = std::make_unique<CISOViewBoxLayer>(LayerKind::LongName);
     const char* longText = entry ? entry->longName : GetBoxLongName(BoxId::Unknown);
     longName->SetText(longText ? longText : "");
     longName->SetBackColour(Rgb(182, 178, 91));
     longName->SetTextColour(Rgb(0, 0, 0));
-    m_longTypeNameLayer = AddLayer(std::move(longName));
+    SetLongTypeNameLayer(AddLayer(std::move(longName)));
 
     if (entry && entry->description && entry->description[0] != '\0') {
         auto description = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
@@ -50,11 +65,19 @@ void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
 
     auto header = std::make_unique<CISOViewBoxItemLayer>(LayerKind::Header);
     header->SetVisible(false);
-    m_headerLayer = AddLayer(std::move(header));
+    SetHeaderLayer(AddLayer(std::move(header)));
 
     auto contents = std::make_unique<CISOViewBoxItemLayer>(LayerKind::Contents);
     contents->SetVisible(false);
-    m_contentsLayer = AddLayer(std::move(contents));
+    SetContentsLayer(AddLayer(std::move(contents)));
+}
+
+uint8_t CISOViewBox::IndexOf(const CISOViewBoxLayer* layer) const {
+    for (size_t i = 0; i < m_layers.size() && i < kNoLayer; ++i) {
+        if (m_layers[i].get() == layer) return static_cast<uint8_t>(i);
+    }
+    assert(layer == nullptr);  // a role goes to one of the node's first layers
+    return kNoLayer;
 }
 
 void CISOViewBox::AppendText(CTextSink& out, bool indented) const {
@@ -109,11 +132,13 @@ Extent CISOViewBox::GetSize(IDrawingSurface& surface) {
 
 void CISOViewBox::SetContainer(bool container) {
     m_container = container;
-    if (container && m_summaryReplaced) m_summary.append(kContainerSuffix);
+    if (container && m_summary) {
+        m_summary = std::make_shared<const std::string>(*m_summary + std::string(kContainerSuffix));
+    }
 }
 
 std::string CISOViewBox::GetSummaryText() const {
-    if (m_summaryReplaced) return m_summary;
+    if (m_summary) return *m_summary;
     std::string summary;
     if (m_isBox) {
         summary = "Box Size : ";
@@ -127,47 +152,52 @@ std::string CISOViewBox::GetSummaryText() const {
 }
 
 void CISOViewBox::SetSummaryText(std::string text) {
-    m_summary = std::move(text);
-    m_summaryReplaced = true;
+    m_summary = std::make_shared<const std::string>(std::move(text));
+}
+
+void CISOViewBox::ShareSummaryText(std::shared_ptr<const std::string> text) {
+    if (text) m_summary = std::move(text);
 }
 
 void CISOViewBox::AddVersionFlags(const ISOFileFormat::FullBox& box) {
-    if (!m_headerLayer) return;
-    m_headerLayer->AddNumber("version", box.version);
-    m_headerLayer->BeginItem()
+    CISOViewBoxItemLayer* header = GetHeaderLayer();
+    if (!header) return;
+    header->AddNumber("version", box.version);
+    header->BeginItem()
         .Text("flags")
         .Value()
         .Hex(box.flags[0], 2)
         .Hex(box.flags[1], 2)
         .Hex(box.flags[2], 2)
         .Char('h');
-    m_headerLayer->SetVisible(true);
+    header->SetVisible(true);
     m_needsMeasure = true;
 }
 
 void CISOViewBox::SetTitleColours(Colour text, Colour back) {
-    if (!m_shortTypeNameLayer) return;
-    m_shortTypeNameLayer->SetTextColour(text);
-    m_shortTypeNameLayer->SetBackColour(back);
+    CISOViewBoxLayer* title = GetShortTypeNameLayer();
+    if (!title) return;
+    title->SetTextColour(text);
+    title->SetBackColour(back);
 }
 
 void CISOViewBox::AddHeading(std::string_view text) {
-    if (m_contentsLayer) {
-        m_contentsLayer->AddHeading(text);
+    if (CISOViewBoxItemLayer* contents = GetContentsLayer()) {
+        contents->AddHeading(text);
         m_needsMeasure = true;
     }
 }
 
 void CISOViewBox::AddItem(std::string_view label, std::string_view value) {
-    if (m_contentsLayer) {
-        m_contentsLayer->AddItem(label, value);
+    if (CISOViewBoxItemLayer* contents = GetContentsLayer()) {
+        contents->AddItem(label, value);
         m_needsMeasure = true;
     }
 }
 
 void CISOViewBox::AddNumber(std::string_view label, int64_t value) {
-    if (m_contentsLayer) {
-        m_contentsLayer->AddNumber(label, value, true);
+    if (CISOViewBoxItemLayer* contents = GetContentsLayer()) {
+        contents->AddNumber(label, value, true);
         m_needsMeasure = true;
     }
 }

@@ -16,6 +16,29 @@ struct Box;
 struct FullBox;
 }  // namespace ISOFileFormat
 
+// The layers of a node in drawing and text order, owned, with the reading side of a vector.
+// Most nodes of a large file are lines of one layer: that layer is held inline, and only a node
+// with more layers keeps a list of them on the heap.
+class CISOViewBoxLayerList {
+public:
+    using Pointer = std::unique_ptr<CISOViewBoxLayer>;
+
+    const Pointer* begin() const { return Data(); }
+    const Pointer* end() const { return Data() + size(); }
+    size_t size() const { return m_many ? m_many->size() : (m_one ? 1 : 0); }
+    bool empty() const { return size() == 0; }
+    const Pointer& operator[](size_t index) const { return Data()[index]; }
+
+    // Appends a layer; a null pointer is ignored.
+    void PushBack(Pointer layer);
+
+private:
+    const Pointer* Data() const { return m_many ? m_many->data() : &m_one; }
+
+    Pointer m_one;
+    std::unique_ptr<std::vector<Pointer>> m_many;
+};
+
 // One node of the displayed tree: a box (or a section of our own) drawn as a stack of layers
 // of equal width. The tree is not linked: the document keeps every node in one list in file
 // order with its depth, and a node's children are the nodes after it with a greater depth.
@@ -59,6 +82,9 @@ public:
     // The tooltip text.
     std::string GetSummaryText() const;
     void SetSummaryText(std::string text);
+    // The same, with a text that many nodes share (the media data view marks each of up to
+    // millions of random access points this way).
+    void ShareSummaryText(std::shared_ptr<const std::string> text);
 
     int32_t GetDepth() const { return m_depth; }
     int32_t GetChildCount() const { return m_childCount; }
@@ -74,25 +100,29 @@ public:
     void SetFileOffset(uint64_t offset) { m_fileOffset = offset; }
 
     // Layers in drawing and text order; the node owns them.
-    const std::vector<std::unique_ptr<CISOViewBoxLayer>>& GetLayers() const { return m_layers; }
+    const CISOViewBoxLayerList& GetLayers() const { return m_layers; }
     template <class Layer>
     Layer* AddLayer(std::unique_ptr<Layer> layer) {
         Layer* raw = layer.get();
-        m_layers.push_back(std::move(layer));
+        m_layers.PushBack(std::move(layer));
         m_needsMeasure = true;
         return raw;
     }
 
     // The layers with a role of their own (null when the node has none). Nodes built without a
-    // box name theirs after adding them.
-    CISOViewBoxLayer* GetShortTypeNameLayer() const { return m_shortTypeNameLayer; }
-    CISOViewBoxLayer* GetLongTypeNameLayer() const { return m_longTypeNameLayer; }
-    CISOViewBoxItemLayer* GetHeaderLayer() const { return m_headerLayer; }
-    CISOViewBoxItemLayer* GetContentsLayer() const { return m_contentsLayer; }
-    void SetShortTypeNameLayer(CISOViewBoxLayer* layer) { m_shortTypeNameLayer = layer; }
-    void SetLongTypeNameLayer(CISOViewBoxLayer* layer) { m_longTypeNameLayer = layer; }
-    void SetHeaderLayer(CISOViewBoxItemLayer* layer) { m_headerLayer = layer; }
-    void SetContentsLayer(CISOViewBoxItemLayer* layer) { m_contentsLayer = layer; }
+    // box name theirs after adding them; a role goes to one of the node's first layers.
+    CISOViewBoxLayer* GetShortTypeNameLayer() const { return LayerAt(m_shortTypeNameIndex); }
+    CISOViewBoxLayer* GetLongTypeNameLayer() const { return LayerAt(m_longTypeNameIndex); }
+    CISOViewBoxItemLayer* GetHeaderLayer() const {
+        return static_cast<CISOViewBoxItemLayer*>(LayerAt(m_headerIndex));
+    }
+    CISOViewBoxItemLayer* GetContentsLayer() const {
+        return static_cast<CISOViewBoxItemLayer*>(LayerAt(m_contentsIndex));
+    }
+    void SetShortTypeNameLayer(CISOViewBoxLayer* layer) { m_shortTypeNameIndex = IndexOf(layer); }
+    void SetLongTypeNameLayer(CISOViewBoxLayer* layer) { m_longTypeNameIndex = IndexOf(layer); }
+    void SetHeaderLayer(CISOViewBoxItemLayer* layer) { m_headerIndex = IndexOf(layer); }
+    void SetContentsLayer(CISOViewBoxItemLayer* layer) { m_contentsIndex = IndexOf(layer); }
 
     // For sections that are not boxes: colours of the short type name layer, and items of the
     // contents layer (AddNumber in decimal only). No effect while the layer is missing.
@@ -105,25 +135,31 @@ public:
     static constexpr std::string_view kContainerSuffix = ", Container";
 
 private:
+    // Layer roles are kept as positions in the layer list: a large file has millions of nodes.
+    static constexpr uint8_t kNoLayer = UINT8_MAX;
+    CISOViewBoxLayer* LayerAt(uint8_t index) const {
+        return index != kNoLayer && index < m_layers.size() ? m_layers[index].get() : nullptr;
+    }
+    uint8_t IndexOf(const CISOViewBoxLayer* layer) const;
+
     void BuildStandardLayers(const ISOFileFormat::Box& box);
 
-    std::vector<std::unique_ptr<CISOViewBoxLayer>> m_layers;
-    // Empty while the summary is the one derived from the box size (most nodes never need the
+    CISOViewBoxLayerList m_layers;
+    // Null while the summary is the one derived from the box size (most nodes never need the
     // text, so it is made only when asked for).
-    std::string m_summary;
+    std::shared_ptr<const std::string> m_summary;
     uint64_t m_boxSize = 0;
     uint64_t m_fileOffset;
-    CISOViewBoxLayer* m_shortTypeNameLayer = nullptr;
-    CISOViewBoxLayer* m_longTypeNameLayer = nullptr;
-    CISOViewBoxItemLayer* m_headerLayer = nullptr;
-    CISOViewBoxItemLayer* m_contentsLayer = nullptr;
     int32_t m_depth;
     int32_t m_childCount = 0;
     int32_t m_width = 0;
     int32_t m_height = 0;
-    bool m_expanded = true;
-    bool m_container = false;
-    bool m_needsMeasure = true;
-    bool m_isBox;
-    bool m_summaryReplaced = false;
+    uint8_t m_shortTypeNameIndex = kNoLayer;
+    uint8_t m_longTypeNameIndex = kNoLayer;
+    uint8_t m_headerIndex = kNoLayer;
+    uint8_t m_contentsIndex = kNoLayer;
+    bool m_expanded : 1 = true;
+    bool m_container : 1 = false;
+    bool m_needsMeasure : 1 = true;
+    bool m_isBox : 1;
 };

@@ -36,7 +36,7 @@ size_t CutAtCharBoundary(const std::string& chars, size_t start, size_t length) 
 // ---------------------------------------------------------------------------------------------
 // CISOViewBoxLayer
 
-CISOViewBoxLayer::CISOViewBoxLayer(int32_t kind) : m_kind(kind) {}
+CISOViewBoxLayer::CISOViewBoxLayer(int32_t kind) : m_kind(static_cast<int8_t>(kind)) {}
 
 CISOViewBoxLayer::~CISOViewBoxLayer() = default;
 
@@ -54,25 +54,39 @@ std::string CISOViewBoxLayer::GetText(int32_t indent) const {
 }
 
 void CISOViewBoxLayer::Measure(IDrawingSurface& surface) {
-    const Extent extent = surface.MeasureText(m_font.get(), m_text, false);
+    const Extent extent = surface.MeasureText(GetFont(), m_text, false);
     SetSizeFromContent(extent.width, extent.height);
 }
 
 void CISOViewBoxLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) {
     (void)clip;
     DrawFrame(surface, x, y);
-    surface.DrawText(m_font.get(), m_text, Rect{x, y, x + m_width, y + m_height}, m_textColour,
+    surface.DrawText(GetFont(), m_text, Rect{x, y, x + m_width, y + m_height}, m_textColour,
                      TextAlign::Centre, false);
 }
 
+CISOViewBoxLayer::Style& CISOViewBoxLayer::EditStyle() {
+    if (!m_style) m_style = std::make_unique<Style>();
+    return *m_style;
+}
+
+void CISOViewBoxLayer::SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    EditStyle().margins = LayerMargins{left, top, right, bottom};
+}
+
+const LayerMargins& CISOViewBoxLayer::GetMargins() const {
+    static const LayerMargins kDefaultMargins;
+    return m_style ? m_style->margins : kDefaultMargins;
+}
+
 void CISOViewBoxLayer::SetFont(std::string faceName, int32_t sizeTenths, bool bold, bool italic) {
-    m_font = std::make_unique<FontSpec>(FontSpec{std::move(faceName), sizeTenths, bold, italic});
+    EditStyle().font = FontSpec{std::move(faceName), sizeTenths, bold, italic};
 }
 
 void CISOViewBoxLayer::SetSizeFromContent(int32_t contentWidth, int32_t contentHeight) {
-    m_width = Saturate(int64_t{contentWidth} + m_margins.left + m_margins.right + 2 * m_frameWidth);
-    m_height =
-        Saturate(int64_t{contentHeight} + m_margins.top + m_margins.bottom + 2 * m_frameWidth);
+    const LayerMargins& margins = GetMargins();
+    m_width = Saturate(int64_t{contentWidth} + margins.left + margins.right + 2 * kFrameWidth);
+    m_height = Saturate(int64_t{contentHeight} + margins.top + margins.bottom + 2 * kFrameWidth);
 }
 
 void CISOViewBoxLayer::DrawFrame(IDrawingSurface& surface, int32_t x, int32_t y) const {

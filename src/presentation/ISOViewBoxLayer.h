@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,17 +62,15 @@ public:
     Colour GetBackColour() const { return m_backColour; }
     void SetFrameColour(Colour colour) { m_frameColour = colour; }
     Colour GetFrameColour() const { return m_frameColour; }
-    int32_t GetFrameWidth() const { return m_frameWidth; }
+    static constexpr int32_t GetFrameWidth() { return kFrameWidth; }
 
-    void SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-        m_margins = LayerMargins{left, top, right, bottom};
-    }
-    const LayerMargins& GetMargins() const { return m_margins; }
+    void SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    const LayerMargins& GetMargins() const;
 
     // Replaces the layer's font; bold means weight 700.
     void SetFont(std::string faceName, int32_t sizeTenths, bool bold, bool italic);
     // The layer's font, or null when the surface's current font is used.
-    const FontSpec* GetFont() const { return m_font.get(); }
+    const FontSpec* GetFont() const { return m_style && m_style->font ? &*m_style->font : nullptr; }
 
     // Results of Measure; the node then widens every visible layer to its own width.
     int32_t GetWidth() const { return m_width; }
@@ -80,6 +79,8 @@ public:
 
     // Width of the outline pen; the frame is drawn this much larger on the right and bottom.
     static constexpr int32_t kOutlinePenWidth = 2;
+    // Added twice to the width and the height by measuring.
+    static constexpr int32_t kFrameWidth = 1;
 
 protected:
     // Sets width and height from the content extent: margins and frame around it.
@@ -88,16 +89,22 @@ protected:
     void DrawFrame(IDrawingSurface& surface, int32_t x, int32_t y) const;
 
 private:
+    // What only a few layers change: most keep the default margins and the surface's font,
+    // and a large file has millions of one-layer lines, so this is kept apart.
+    struct Style {
+        LayerMargins margins;
+        std::optional<FontSpec> font;
+    };
+    Style& EditStyle();
+
     std::string m_text;
-    std::unique_ptr<FontSpec> m_font;
-    LayerMargins m_margins;
-    int32_t m_frameWidth = 1;
-    int32_t m_kind;
+    std::unique_ptr<Style> m_style;
     int32_t m_width = 0;
     int32_t m_height = 0;
     Colour m_frameColour = Rgb(0, 6, 31);
     Colour m_textColour = Rgb(0, 0, 0);
     Colour m_backColour = Rgb(146, 143, 73);
+    int8_t m_kind;  // one of LayerKind
     bool m_visible = true;
 };
 

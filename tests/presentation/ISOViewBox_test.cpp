@@ -107,6 +107,16 @@ TEST(ISOViewBox, SummaryText) {
     section.SetSummaryText("Random Access Point");
     section.SetContainer(true);
     EXPECT_EQ(section.GetSummaryText(), "Random Access Point, Container");
+
+    // Nodes can share one summary text; one of them becoming a container leaves the others'.
+    const auto shared = std::make_shared<const std::string>("Random Access Point");
+    CISOViewBox first(nullptr, 0, 0);
+    CISOViewBox second(nullptr, 0, 0);
+    first.ShareSummaryText(shared);
+    second.ShareSummaryText(shared);
+    first.SetContainer(true);
+    EXPECT_EQ(first.GetSummaryText(), "Random Access Point, Container");
+    EXPECT_EQ(second.GetSummaryText(), "Random Access Point");
 }
 
 TEST(ISOViewBox, TextFormWithHeaderContentsAndIndent) {
@@ -197,6 +207,29 @@ TEST(ISOViewBox, MultiLineLayerAndSyntheticSections) {
         "text left (2,47,148,68) #FF0000 font Tahoma 80 i \"=> Failure\"",
     };
     EXPECT_EQ(surface.GetCalls(), expected);
+}
+
+// A conformance section gets two layers per brand, and a file may list hundreds of brands: the
+// layers keep their order, the title keeps its role and no other role appears.
+TEST(ISOViewBox, SectionOfManyLayers) {
+    CISOViewBox section(nullptr, 1, 0);
+    auto* title = section.AddLayer(std::make_unique<CISOViewBoxLayer>(LayerKind::Title));
+    section.SetShortTypeNameLayer(title);
+    for (int i = 1; i < 600; ++i) {
+        auto* line = section.AddLayer(std::make_unique<CISOViewBoxMultiLineLayer>(3));
+        line->AddLine(std::to_string(i));
+    }
+    ASSERT_EQ(section.GetLayers().size(), 600u);
+    EXPECT_EQ(section.GetShortTypeNameLayer(), title);
+    EXPECT_EQ(section.GetLayers()[0].get(), title);
+    EXPECT_EQ(section.GetLongTypeNameLayer(), nullptr);
+    EXPECT_EQ(section.GetHeaderLayer(), nullptr);
+    EXPECT_EQ(section.GetContentsLayer(), nullptr);
+    section.AddItem("a", "b");  // no contents layer: nothing happens
+    const std::string text = section.GetText(false);
+    EXPECT_EQ(text.rfind("\n| + \n| + 1\n| + 2\n", 0), 0u);
+    EXPECT_NE(text.find("\n| + 254\n| + 255\n| + 256\n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 8), "\n| + 599");
 }
 
 TEST(ISOViewBox, MeasuresLayersAndNode) {
