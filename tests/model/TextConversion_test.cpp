@@ -58,3 +58,24 @@ TEST(TextConversion, TextModeLinesAreCrLf) {
     EXPECT_EQ(out, "keep:a\r\nb\xE9\r\n\r\n?");
     EXPECT_EQ(Utf8ToSingleByte("x\ny"), "x\ny");  // only text-mode output turns breaks into CR LF
 }
+
+// Plain ASCII is copied in blocks: a character to convert or a line break must be found at
+// every place it can take in or around a block, and a long line must come across whole.
+TEST(TextConversion, TextModeConversionFindsEveryCharacterAroundAsciiBlocks) {
+    for (size_t at = 0; at < 48; ++at) {
+        const std::string run(at, 'a');
+        const std::string text = run + "\xC3\xA9" + std::string(20, 'b') + "\n" + run + "\n" +
+                                 "\xE2\x80\x98" + run + "\n";
+        std::string out;
+        AppendSingleByte(text, out, true);
+        EXPECT_EQ(out, run + "\xE9" + std::string(20, 'b') + "\r\n" + run + "\r\n?" + run + "\r\n")
+            << at;
+        EXPECT_EQ(Utf8ToSingleByte(text),
+                  run + "\xE9" + std::string(20, 'b') + "\n" + run + "\n?" + run + "\n")
+            << at;
+    }
+    const std::string longLine(100000, 'x');
+    std::string out;
+    AppendSingleByte(longLine + "\n" + longLine, out, true);
+    EXPECT_EQ(out, longLine + "\r\n" + longLine);
+}
