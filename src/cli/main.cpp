@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -85,6 +86,18 @@ std::string DescribeOpenFailure(const std::string& path) {
     ::close(fd);
     return "cannot be read";
 }
+
+// Ends the process once everything is written. The tree of a large file holds millions of
+// nodes, and freeing them one by one takes a sixth of the whole run, while the system takes the
+// memory back at once. Builds with AddressSanitizer still tear the document down, so that the
+// leak check keeps watching its destructors.
+int ExitWithoutTeardown(int status) {
+#if !defined(__SANITIZE_ADDRESS__)
+    std::fflush(nullptr);
+    std::_Exit(status);
+#endif
+    return status;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,5 +174,5 @@ int main(int argc, char** argv) {
                      outputPath.empty() ? "standard output" : outputPath.c_str());
         return kExitCannotOpen;
     }
-    return 0;
+    return ExitWithoutTeardown(0);
 }
