@@ -20,8 +20,8 @@ dump_args=("$@")
 generator="$repo/bench/make_synthetic_mp4.py"
 
 # Targets for the file with 10^6 samples per track, and for the growth from 10^5 to 10^6.
-target_seconds=2
-target_mb=800
+target_seconds=3
+target_mb=1200
 target_growth=12
 
 [[ -x /usr/bin/time ]] || { echo "run_bench.sh: GNU time (/usr/bin/time) is needed" >&2; exit 1; }
