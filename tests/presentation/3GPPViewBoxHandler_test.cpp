@@ -107,50 +107,21 @@ constexpr uint16_t kEnglish = (5 << 10) | (14 << 5) | 7;
 
 }  // namespace
 
+// The entries and codec boxes of real files ('mp4a', 'samr', 'mp4v', 's263', 'avc1' and their
+// 'esds', 'damr', 'd263', 'avcC', 'tx3g', 'bitr') are pinned byte for byte by the expected
+// exports (tests/cli/ExpectedExports_test.cpp); these cover the forms those files do not have.
 TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecSpecificBoxes) {
-    BoxBuilder audio;
-    OpenTrackEntries(audio, "soun", 2);
-    OpenAudioEntry(audio, "mp4a");
-    Esds(audio, 0x40, 5, {0x12, 0x10}).Close();
-    OpenAudioEntry(audio, "samr").Open("damr").FourCC("VEND").U8(0).U16(0x81FF).U8(0).U8(1);
-    audio.Close().Close().Close();
-    const ParsedNodes a = Parse(audio);
-    // An 'mp4a' shows only its rate; an AMR entry starts with its data reference index.
-    EXPECT_EQ(ContentsOf(a.TextOf("mp4a")), Expected({{"Samplerate", "44100 (0xAC44)"}}));
-    EXPECT_FALSE(HasVersionAndFlags(a.TextOf("mp4a")));
-    EXPECT_EQ(ContentsOf(a.TextOf("samr")),
-              Expected({{"Data-reference-index", "1 (0x1)"}, {"Samplerate", "44100 (0xAC44)"}}));
-    EXPECT_EQ(ContentsOf(a.TextOf("damr")), Expected({{"vendor", "'VEND'"},
-                                                      {"decoder_version", "0 (0x0)"},
-                                                      {"mode_set", "33279 (0x81FF)"},
-                                                      {"mode_change_period", "0 (0x0)"},
-                                                      {"frames_per_sample", "1 (0x1)"}}));
-
     BoxBuilder video;
-    OpenTrackEntries(video, "vide", 2);
-    OpenVisualEntry(video, "mp4v");
-    Esds(video, 0x20, 4, {0, 0, 1, 0xB0, 0x08, 0, 0, 1, 0xB1}).Close();
-    OpenVisualEntry(video, "s263").Open("d263").FourCC("ab").U8(0).U8(10).U8(0);
-    video.Open("bitr").U32(64000).U32(128000).Close().Close().Close().Close();
+    OpenTrackEntries(video, "vide", 1);
+    OpenVisualEntry(video, "s263").Open("d263").FourCC("ab").U8(0).U8(10).U8(0).Close();
+    video.Close().Close();
     video.Open("btrt").U32(6144).U32(300000).U32(250000).Close();
     const ParsedNodes v = Parse(video);
-    EXPECT_EQ(ContentsOf(v.TextOf("mp4v")),
-              Expected({{"Width", "176 (0xB0)"}, {"Height", "144 (0x90)"}}));
-    EXPECT_EQ(ContentsOf(v.TextOf("s263")), Expected({{"Data-reference-index", "1 (0x1)"},
-                                                      {"Width", "176 (0xB0)"},
-                                                      {"Height", "144 (0x90)"}}));
     // A vendor code shorter than four characters ends at its first zero byte.
-    EXPECT_EQ(ContentsOf(v.TextOf("d263")), Expected({{"vendor", "'ab'"},
-                                                      {"decoder_version", "0 (0x0)"},
-                                                      {"H263_Level", "10 (0xA)"},
-                                                      {"H263_Profile", "0 (0x0)"}}));
+    EXPECT_EQ(ContentsOf(v.TextOf("d263"))[0], "| + vendor : 'ab'");
     EXPECT_EQ(ContentsOf(v.TextOf("btrt")), Expected({{"bufferSizeDB", "6144 (0x1800)"},
                                                       {"maxBitrate", "300000 (0x493E0)"},
                                                       {"avgBitrate", "250000 (0x3D090)"}}));
-    // 'bitr' is shown by no handler: its node has only its name layers.
-    EXPECT_EQ(v.TextOf("bitr"),
-              "\n| + bitr\n| + BitrateBox\n| + Structure which holds the "
-              "Bitrate infomation (Opional)");
 
     BoxBuilder hint;
     OpenTrackEntries(hint, "hint", 2);
@@ -180,16 +151,6 @@ TEST(C3GPPViewBoxHandler, DeclinesWhatItDoesNotShow) {
 }
 
 TEST(C3GPPViewBoxHandler, AudioDecoderSpecificInfo) {
-    // AAC LC, 44100 Hz, stereo, no SBR signalling: no sync extension type at all.
-    EXPECT_EQ(
-        AudioEsdsContents({0x12, 0x10}),
-        Expected(Concat(
-            Concat(DescriptorItems("MPEG-4 Audio (0x40)", "AudioStream (0x5)"),
-                   {{"audioObjectType", "2 (0x2)"},
-                    {"samplingFrequencyIndex", "0x4 (frequency : 44100)"},
-                    {"channelConfiguration", "2 (2 channel(s), Right and left of the front)"}}),
-            kSLConfig)));
-
     // HE-AAC v2: 24000 Hz core, SBR at 48000 Hz, then parametric stereo.
     EXPECT_EQ(AudioEsdsContents({0x13, 0x10, 0x56, 0xE5, 0x9D, 0x48, 0x80}),
               Expected(Concat(
@@ -237,11 +198,11 @@ TEST(C3GPPViewBoxHandler, AudioDecoderSpecificInfo) {
 }
 
 TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
+    // Visual: the profile and level as numbers, by name, or bare when unknown.
     struct Case {
         uint8_t profileLevel;
         const char* text;
-    } cases[] = {{0x03, "0x03 (Profile 0, Level 3)"},
-                 {0x21, "0x21 (Profile 2, Level 1)"},
+    } cases[] = {{0x21, "0x21 (Profile 2, Level 1)"},
                  {0xF5, "0xF5 (4:2:2 Profile @ Main Level)"},
                  {0xF0, "0xF0"}};
     for (const Case& c : cases) {
@@ -249,16 +210,9 @@ TEST(C3GPPViewBoxHandler, VisualAndOtherDecoderSpecificInfo) {
         OpenTrackEntries(f, "vide");
         OpenVisualEntry(f, "mp4v");
         Esds(f, 0x20, 4, {0, 0, 1, 0xB0, c.profileLevel, 0xAA, 0, 0, 1, 0xB1}).Close().Close();
-        const ParsedNodes n = Parse(f);
-        EXPECT_TRUE(HasVersionAndFlags(n.TextOf("esds")));
-        EXPECT_EQ(
-            ContentsOf(n.TextOf("esds")),
-            Expected(Concat(Concat(DescriptorItems("MPEG-4 Visual (0x20)", "VisualStream (0x4)"),
-                                   {{"visual_object_sequence_start_code", "0x000001B0"},
-                                    {"profile_and_level_indication", c.text},
-                                    {"VisualObject()", "Not supported by this version"},
-                                    {"visual_object_sequence_end_code", "0x000001B1"}}),
-                            kSLConfig)));
+        const Lines lines = ContentsOf(Parse(f).TextOf("esds"));
+        ASSERT_GT(lines.size(), 15u);
+        EXPECT_EQ(lines[15], std::string("|   profile_and_level_indication : ") + c.text);
     }
 
     // MPEG-1 audio (0x6B) has no DecoderSpecificInfo: the warning, then the visual fields of
@@ -299,19 +253,8 @@ TEST(C3GPPViewBoxHandler, AVCConfigurationAndTimedText) {
     f.Open("ftab").U16(1).U16(1).U8(4).Text("Sans").Close().Close().Close();
     const ParsedNodes n = Parse(f);
 
-    EXPECT_EQ(ContentsOf(n.TextOf("avcC")), Expected({{"configurationVersion", "1 (0x1)"},
-                                                      {"AVCProfileIndication", "66 (0x42)"},
-                                                      {"profile_compatibility", "192 (0xC0)"},
-                                                      {"AVCLevelIndication", "30 (0x1E)"},
-                                                      {"lengthSizeMinusOne", "3 (0x3)"},
-                                                      {"numOfSequenceParameterSets", "1 (0x1)"},
-                                                      {"", "Sequence Parameter Sets"},
-                                                      {"[0]", "0x6742C01E"},
-                                                      {"", ""},
-                                                      {"numOfPicutreParamterSets", "2 (0x2)"},
-                                                      {"", "Picture Parameter Sets"},
-                                                      {"[0]", "0x68CE"},
-                                                      {"[1]", "0x"}}));
+    // A parameter set of length 0 is listed, empty.
+    EXPECT_EQ(ContentsOf(n.TextOf("avcC")).back(), "|   [1] : 0x");
     EXPECT_FALSE(HasVersionAndFlags(n.TextOf("avcC")));
     // 'avc1' and 'ftab' are shown by no handler.
     EXPECT_EQ(n.TextOf("avc1").find(" : "), std::string::npos);
@@ -384,7 +327,6 @@ TEST(C3GPPViewBoxHandler, AssetBoxes) {
                         {"Additional_notes", "'empty' (zero-lengthed field)"}}));
     EXPECT_EQ(ContentsOf(n.TextOf("albm")),
               Expected({{"Language", "eng"}, {"AlbumTitle", "Blue"}, {"TrackNumber", "7 (0x7)"}}));
-    EXPECT_EQ(ContentsOf(n.TextOf("yrrc")), Expected({{"RecordingYear", "2009 (0x7D9)"}}));
 }
 
 TEST(C3GPPViewBoxHandler, TrackSelection) {

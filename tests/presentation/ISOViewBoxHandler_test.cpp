@@ -116,23 +116,20 @@ protected:
 
 }  // namespace
 
-TEST_F(ISOViewBoxHandlerTest, FileTypeWithAndWithoutBrands) {
+// The common boxes of real files (headers, handlers, sample tables, fragments) are pinned byte
+// for byte by the expected exports (tests/cli/ExpectedExports_test.cpp); these cover the forms
+// those files do not have.
+
+TEST_F(ISOViewBoxHandlerTest, FileTypeWithoutBrands) {
     BoxBuilder b;
-    b.Open("ftyp").FourCC("isom").U32(512).FourCC("isom").FourCC("mp41").Close();
     b.Open("ftyp").FourCC("3gp6").U32(0).Close();
-    const ParsedNodes nodes = Parse(b);
-    const std::string withBrands = NthText(nodes, "ftyp", 0);
-    EXPECT_TRUE(
-        EndsWithLines(withBrands, {"| + Major Brand : isom", "|   Minor Version : 512 (0x200)",
-                                   "|   Compatible Brand : isom, mp41"}));
-    // A plain box: no version or flags.
-    EXPECT_EQ(withBrands.find("version"), std::string::npos);
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "ftyp", 1),
-                              {"| + Major Brand : 3gp6", "|   Minor Version : 0 (0x0)",
-                               "|   Compatible Brand : 'empty' (zero-lengthed field)"}));
+    const std::string text = Parse(b).TextOf("ftyp");
+    EXPECT_TRUE(EndsWithLines(text, {"| + Major Brand : 3gp6", "|   Minor Version : 0 (0x0)",
+                                     "|   Compatible Brand : 'empty' (zero-lengthed field)"}));
+    EXPECT_EQ(text.find("version"), std::string::npos);  // a plain box
 }
 
-TEST_F(ISOViewBoxHandlerTest, MovieAndTrackHeadersShareTheLastTimescale) {
+TEST_F(ISOViewBoxHandlerTest, TrackHeadersUseTheLastTimescale) {
     BoxBuilder b;
     b.Open("moov");
     MovieHeader(b, 3786912000u, 1000, 90000);
@@ -146,145 +143,68 @@ TEST_F(ISOViewBoxHandlerTest, MovieAndTrackHeadersShareTheLastTimescale) {
     b.Close().Close();
     const ParsedNodes nodes = Parse(b);
 
-    const std::string movie = nodes.TextOf("mvhd");
-    EXPECT_TRUE(HasLines(movie, {"| + version : 0 (0x0)", "|   flags : 000000h"}));
-    EXPECT_TRUE(
-        EndsWithLines(movie, {"| + creation_time : 00h:00m:00s at 01 Jan, 2024 (0xE1B7B100)",
-                              "|   modification_time : 00h:00m:00s at 01 Jan, 2024 (0xE1B7B100)",
-                              "|   timescale : 1000 (0x3E8)",
-                              "|   duration : 00h:01m:30s (0x15F90)",
-                              "|   rate : 65536 (0x10000)",
-                              "|   volume : -1 (0xFFFFFFFFFFFFFFFF)",
-                              "|    : matrix",
-                              "|   [0] : 65536 (0x10000)",
-                              "|   [1] : 0 (0x0)",
-                              "|   [2] : 0 (0x0)",
-                              "|   [3] : 0 (0x0)",
-                              "|   [4] : 65536 (0x10000)",
-                              "|   [5] : 0 (0x0)",
-                              "|   [6] : 0 (0x0)",
-                              "|   [7] : 0 (0x0)",
-                              "|   [8] : 1073741824 (0x40000000)",
-                              "|    : pre_defined",
-                              "|   [0] : 0 (0x0)",
-                              "|   [1] : 0 (0x0)",
-                              "|   [2] : 0 (0x0)",
-                              "|   [3] : 0 (0x0)",
-                              "|   [4] : 0 (0x0)",
-                              "|   [5] : -1 (0xFFFFFFFFFFFFFFFF)",
-                              "|    : ",
-                              "|   next_track_ID : 3 (0x3)"}));
-
-    // The track header writes its own header, with the meaning of the flags as a whole.
+    EXPECT_TRUE(HasLines(nodes.TextOf("mvhd"),
+                         {"| + creation_time : 00h:00m:00s at 01 Jan, 2024 (0xE1B7B100)"}));
     const std::string track = NthText(nodes, "tkhd", 0);
-    EXPECT_TRUE(
-        HasLines(track, {"| + version : 0 (0x0)", "|   flags : 000003h (Invalid flag value)",
-                         "| + track_ID : 1 (0x1)", "|   duration : 00h:02m:00s (0x1D4C0)",
-                         "|   layer : -1 (0xFFFFFFFFFFFFFFFF)", "|   alternate_group : 2 (0x2)",
-                         "|   volume : 256 (0x100)", "|    : matrix"}));
+    EXPECT_TRUE(HasLines(track, {"|   duration : 00h:02m:00s (0x1D4C0)"}));
     EXPECT_EQ(CountLines(track, "| + version"), 1u);
-    EXPECT_TRUE(EndsWithLines(
-        track, {"|   [8] : 1073741824 (0x40000000)", "|    : ", "|   width : 176.0 (0x00B00000)",
-                "|   height : 144.32768 (0x00908000)"}));
-
-    EXPECT_TRUE(
-        EndsWithLines(nodes.TextOf("mdhd"),
-                      {"| + timescale : 44100 (0xAC44)", "|   duration : 00h:00m:10s (0x6BAA8)",
-                       "|   language : eng", "|   pre_defined : 0 (0x0)"}));
-
-    const std::string second = NthText(nodes, "tkhd", 1);
-    EXPECT_TRUE(
-        HasLines(second, {"|   flags : 000001h (Track_enabled)",
-                          "| + creation_time : 00h:00m:00s at 01 Jan, 2024 (0xE1B7B100)",
-                          "|   track_ID : 1 (0x1)", "|   duration : 00h:00m:10s (0x6BAA8)"}));
+    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 1), {"|   duration : 00h:00m:10s (0x6BAA8)"}));
 }
 
 TEST_F(ISOViewBoxHandlerTest, TrackHeaderFlagTexts) {
+    const struct {
+        uint32_t flags;
+        const char* line;
+    } cases[] = {
+        {0x000000u, "|   flags : 000000h (Track_disabled)"},
+        {0x000001u, "|   flags : 000001h (Track_enabled)"},
+        {0x000004u, "|   flags : 000004h (Track_in_preview)"},
+        {0x010000u, "|   flags : 010000h (Invalid flag value)"},
+    };
     BoxBuilder b;
-    for (uint32_t flags : {0x000000u, 0x000002u, 0x000004u, 0x000007u, 0x010000u})
-        TrackHeader(b, flags, 0, 0);
+    for (const auto& c : cases)
+        TrackHeader(b, c.flags, 0, 0);
     const ParsedNodes nodes = Parse(b);
-    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 0), {"|   flags : 000000h (Track_disabled)"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 1), {"|   flags : 000002h (Track_in_movie)"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 2), {"|   flags : 000004h (Track_in_preview)"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 3), {"|   flags : 000007h (Invalid flag value)"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 4), {"|   flags : 010000h (Invalid flag value)"}));
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", i), {cases[i].line}));
     // No times: the contents start with the track ID; the duration uses the fresh timescale 1.
     EXPECT_TRUE(HasLines(NthText(nodes, "tkhd", 0),
                          {"| + track_ID : 1 (0x1)", "|   duration : 00h:00m:00s (0x0)"}));
 }
 
-TEST_F(ISOViewBoxHandlerTest, HandlerKindsAndMediaHeaders) {
+TEST_F(ISOViewBoxHandlerTest, HandlersAndReferencesNotInTheRealFiles) {
     BoxBuilder b;
-    Handler(b, "vide", "VideoHandler");
     Handler(b, "soun", "");
-    Handler(b, "hint", "h");
     Handler(b, "text", "t");
     Handler(b, "meta", "m");
-    b.OpenFull("vmhd", 0, 1).U16(0).U16(1).U16(2).U16(0xFFFF).Close();
     b.OpenFull("smhd", 0, 0).U16(0xFF80).U16(0).Close();
-    b.OpenFull("hmhd", 0, 0).U16(1400).U16(1000).U32(64000).U32(32000).U32(0).Close();
-    const ParsedNodes nodes = Parse(b);
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "hdlr", 0),
-                              {"| + pre_defined : 0 (0x0)", "|   handler_type : Video ('vide')",
-                               "|   name : VideoHandler"}));
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "hdlr", 1),
-        {"|   handler_type : Sound ('soun')", "|   name : 'empty' (zero-lengthed field)"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "hdlr", 2), {"|   handler_type : Hint ('hint')"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "hdlr", 3), {"|   handler_type : Timed Text ('text')"}));
-    EXPECT_TRUE(HasLines(NthText(nodes, "hdlr", 4), {"|   handler_type : Unknown ('meta')"}));
-    EXPECT_TRUE(EndsWithLines(
-        nodes.TextOf("vmhd"),
-        {"| + version : 0 (0x0)", "|   flags : 000001h", "| + graphicsmode : 0 (0x0)",
-         "|    : opcolor", "|   [0] : 1 (0x1)", "|   [1] : 2 (0x2)", "|   [2] : 65535 (0xFFFF)"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("smhd"), {"| + balance : 255.128 (0xFF80)"}));
-    EXPECT_TRUE(
-        EndsWithLines(nodes.TextOf("hmhd"),
-                      {"| + maxPDUsize : 1400 (0x578)", "|   avgPDUsize : 1000 (0x3E8)",
-                       "|   maxbitrate : 64000 (0xFA00)", "|   avgbitrate : 32000 (0x7D00)"}));
-}
-
-TEST_F(ISOViewBoxHandlerTest, EditListsTrackReferencesAndDataReferences) {
-    BoxBuilder b;
-    b.OpenFull("elst", 0, 0).U32(2);
-    b.U32(1000).U32(0xFFFFFFFF).U16(1).U16(0);
-    b.U32(0x80000000u).U32(2002).U16(0xFFFF).U16(0x8000).Close();
+    b.OpenFull("elst", 0, 0).U32(1).U32(0x80000000u).U32(0xFFFFFFFF).U16(0xFFFF).U16(0x8000);
+    b.Close();
     b.OpenFull("elst", 1, 0).U32(1).U64(0x123456789ull).U64(0x100000000ull).U16(1).U16(0).Close();
     b.OpenFull("elst", 0, 0).U32(0).Close();
-    b.Open("tref").Open("hint").U32(1).U32(0xFFFFFFFF).Close().Open("cdsc").Close().Close();
-    b.OpenFull("dref", 0, 0).U32(2);
-    b.OpenFull("url ", 0, 1).Close();
+    b.Open("tref").Open("cdsc").Close().Close();
     b.OpenFull("urn ", 0, 0).Text("urn:x", true).Text("http://a/b", true).Close();
-    b.Close();
     b.OpenFull("cprt", 0, 0).U16((5 << 10) | (14 << 5) | 7).Text("(c) me", true).Close();
     const ParsedNodes nodes = Parse(b);
 
     EXPECT_TRUE(EndsWithLines(
+        NthText(nodes, "hdlr", 0),
+        {"|   handler_type : Sound ('soun')", "|   name : 'empty' (zero-lengthed field)"}));
+    EXPECT_TRUE(HasLines(NthText(nodes, "hdlr", 1), {"|   handler_type : Timed Text ('text')"}));
+    EXPECT_TRUE(HasLines(NthText(nodes, "hdlr", 2), {"|   handler_type : Unknown ('meta')"}));
+    EXPECT_TRUE(EndsWithLines(nodes.TextOf("smhd"), {"| + balance : 255.128 (0xFF80)"}));
+    EXPECT_TRUE(EndsWithLines(
         NthText(nodes, "elst", 0),
-        {"| + entry_count : 2 (0x2)", "|    : Entry List",
-         "|   entry 1 : segment_duration : 1000 (0x3E8), media_time : -1 (0xFFFFFFFFFFFFFFFF), "
-         "media_rate_integer : 1 (0x1), media_rate_fraction : 0 (0x0)",
-         "|   entry 2 : segment_duration : 2147483648 (0x80000000), media_time : 2002 (0x7D2), "
-         "media_rate_integer : -1 (0xFFFFFFFF), media_rate_fraction : -32768 (0xFFFF8000)"}));
+        {"|   entry 1 : segment_duration : 2147483648 (0x80000000), media_time : -1 "
+         "(0xFFFFFFFFFFFFFFFF), media_rate_integer : -1 (0xFFFFFFFF), media_rate_fraction : "
+         "-32768 (0xFFFF8000)"}));
     EXPECT_TRUE(EndsWithLines(
         NthText(nodes, "elst", 1),
         {"|   entry 1 : segment_duration : 4886718345 (0x123456789), media_time : 4294967296 "
          "(0x100000000), media_rate_integer : 1 (0x1), media_rate_fraction : 0 (0x0)"}));
     EXPECT_TRUE(EndsWithLines(NthText(nodes, "elst", 2),
                               {"|   flags : 000000h", "| + entry_count : 0 (0x0)"}));
-
-    const std::string hint = nodes.TextOf("hint");
-    EXPECT_TRUE(EndsWithLines(
-        hint, {"| +  : tarck_ID", "|   [0] : 1 (0x1)", "|   [1] : 4294967295 (0xFFFFFFFF)"}));
-    EXPECT_EQ(hint.find("version"), std::string::npos);
     EXPECT_TRUE(EndsWithLines(nodes.TextOf("cdsc"), {"| +  : tarck_ID"}));
-
-    EXPECT_TRUE(
-        EndsWithLines(nodes.TextOf("dref"), {"|   flags : 000000h", "| + entry_count : 2 (0x2)"}));
-    EXPECT_TRUE(
-        EndsWithLines(nodes.TextOf("url "),
-                      {"|   flags : 000001h", "| + location : 'empty' (zero-lengthed field)"}));
     EXPECT_TRUE(
         EndsWithLines(nodes.TextOf("urn "), {"| + name : urn:x", "|   location : http://a/b"}));
     EXPECT_TRUE(
@@ -308,8 +228,6 @@ TEST_F(ISOViewBoxHandlerTest, GenericSampleEntries) {
     b.OpenFull("stsd", 0, 0).U32(1).Open("xoth").Zeros(6).U16(7).Zeros(4).Close().Close();
     const ParsedNodes nodes = Parse(b);
 
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "stsd", 0),
-                              {"|   flags : 000000h", "| + entry_count : 1 (0x1)"}));
     const std::string audio = nodes.TextOf("xaud");
     EXPECT_TRUE(
         EndsWithLines(audio, {"| + data_reference_index : 1 (0x1)", "|   channelcount : 2 (0x2)",
@@ -327,50 +245,22 @@ TEST_F(ISOViewBoxHandlerTest, GenericSampleEntries) {
     EXPECT_TRUE(EndsWithLines(nodes.TextOf("xoth"), {"| + data_reference_index : 7 (0x7)"}));
 }
 
-TEST_F(ISOViewBoxHandlerTest, SampleTables) {
+TEST_F(ISOViewBoxHandlerTest, SampleTablesNotInTheRealFiles) {
     BoxBuilder b;
-    b.OpenFull("stts", 0, 0).U32(2).U32(10).U32(1024).U32(1).U32(0x80000000u).Close();
-    b.OpenFull("stts", 0, 0).U32(0).Close();
-    b.OpenFull("ctts", 0, 0).U32(1).U32(3).U32(512).Close();
     b.OpenFull("ctts", 1, 0).U32(1).U32(1).U32(0xFFFFFE00).Close();
-    b.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(30).U32(1).Close();
+    // 'stdp' and 'sdtp' take their count from the last 'stsz'.
     b.OpenFull("stsz", 0, 0).U32(0).U32(3).U32(100).U32(0).U32(0x12345).Close();
     b.OpenFull("stdp", 0, 0).U16(1).U16(2).U16(0xFFFF).Close();
     b.OpenFull("sdtp", 0, 0).U8(0x24).U8(0x19).U8(0xFF).Close();
     b.OpenFull("stsz", 0, 0).U32(512).U32(1000).Close();
-    b.OpenFull("stz2", 0, 0).U24(0).U8(8).U32(2).U8(7).U8(255).Close();
-    b.OpenFull("stco", 0, 0).U32(2).U32(0x30).U32(0x89ABCDEF).Close();
-    b.OpenFull("co64", 0, 0).U32(2).U64(0x1234567890ull).U64(0x28).Close();
-    b.OpenFull("stss", 0, 0).U32(1).U32(25).Close();
+    b.OpenFull("co64", 0, 0).U32(1).U64(0x1234567890ull).Close();
     b.OpenFull("stsh", 0, 0).U32(1).U32(10).U32(9).Close();
-    b.OpenFull("sbgp", 0, 0).FourCC("roll").U32(1).U32(20).U32(1).Close();
     const ParsedNodes nodes = Parse(b);
 
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "stts", 0),
-        {"| + entry_count : 2 (0x2)", "|    : Entry List",
-         "|   entry 1 : sample_count : 10 (0xA),\t sample_delta : 1024 (0x400)",
-         "|   entry 2 : sample_count : 1 (0x1),\t sample_delta : 2147483648 (0x80000000)"}));
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "stts", 1),
-                              {"|   flags : 000000h", "| + entry_count : 0 (0x0)"}));
-    EXPECT_TRUE(
-        EndsWithLines(NthText(nodes, "ctts", 0),
-                      {"|   entry 1 : sample_count : 3 (0x3) ,\t sample_offset : 0x200 (512)"}));
     // Version 1 offsets are signed.
     EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "ctts", 1),
+        nodes.TextOf("ctts"),
         {"|   entry 1 : sample_count : 1 (0x1) ,\t sample_offset : 0xFFFFFE00 (-512)"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("stsc"),
-                              {"|   entry 1 : first_chunk : 1 (0x1),\t samples_per_chunk : 30 "
-                               "(0x1E),\t sample_description_index : 1 (0x1)"}));
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "stsz", 0),
-        {"| + sample_size : 0 (0x0)", "|   sample_count : 3 (0x3)", "|    : Entry List",
-         "|   entry 1 : entry_size : 100 (0x64)", "|   entry 2 : entry_size : 0 (0x0)",
-         "|   entry 3 : entry_size : 74565 (0x12345)"}));
-    // One size for every sample: no list.
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "stsz", 1), {"| + sample_size : 512 (0x200)",
-                                                          "|   sample_count : 1000 (0x3E8)"}));
     EXPECT_TRUE(EndsWithLines(
         nodes.TextOf("stdp"),
         {"| + sample_count : 3 (0x3)", "|    : Entry List", "|   entry 1 : priority : 1 (0x1)",
@@ -384,61 +274,36 @@ TEST_F(ISOViewBoxHandlerTest, SampleTables) {
          "(no - disposable),\t sample_has_redundancy : 0x1 (redundant)",
          "|   entry 3 : sample_depends_on : 0x3 (reserved),\t sample_is_depended_on : 0x3 "
          "(reserved),\t sample_has_redundancy : 0x3 (reserved)"}));
-    EXPECT_TRUE(EndsWithLines(
-        nodes.TextOf("stz2"),
-        {"| + field_size : 8 (0x8)", "|   sample_count : 2 (0x2)", "|    : Entry List",
-         "|   entry 1 : entry_size : 7 (0x7)", "|   entry 2 : entry_size : 255 (0xFF)"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("stco"), {"|   entry 1 : chunk_offset : 0x00000030",
-                                                     "|   entry 2 : chunk_offset : 0x89ABCDEF"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("co64"), {"|   entry 1 : chunk_offset : 0x1234567890",
-                                                     "|   entry 2 : chunk_offset : 0x28"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("stss"), {"|   entry 1 : sample_number : 25 (0x19)"}));
+    // One size for every sample: no list.
+    EXPECT_TRUE(EndsWithLines(NthText(nodes, "stsz", 1), {"| + sample_size : 512 (0x200)",
+                                                          "|   sample_count : 1000 (0x3E8)"}));
+    EXPECT_TRUE(EndsWithLines(nodes.TextOf("co64"), {"|   entry 1 : chunk_offset : 0x1234567890"}));
     EXPECT_TRUE(
         EndsWithLines(nodes.TextOf("stsh"), {"|   entry 1 : shadowed_sample_number : 10 (0xA),\t "
                                              "sync_sample_number : 9 (0x9)"}));
-    // No item for the grouping type.
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("sbgp"),
-                              {"| + entry_count : 1 (0x1)", "|    : Entry List",
-                               "|   entry 1 : sample_count : 0x14 (20),\t group_description_index "
-                               ": 0x1 (1)"}));
 }
 
-TEST_F(ISOViewBoxHandlerTest, TrackExtendsAndFragmentHeaders) {
+TEST_F(ISOViewBoxHandlerTest, FragmentBoxesNotInTheRealFiles) {
     BoxBuilder b;
     b.OpenFull("mehd", 1, 0).U64(0x100000000ull).Close();
-    b.OpenFull("trex", 0, 0).U32(1).U32(1).U32(1024).U32(0).Bytes({0x01, 0x01, 0x00, 0x00}).Close();
     b.OpenFull("trex", 0, 0).U32(2).U32(1).U32(0).U32(0).Bytes({0x02, 0x5E, 0x00, 0x07}).Close();
-    b.OpenFull("mfhd", 0, 0).U32(7).Close();
-    b.OpenFull("tfhd", 0, 0x000000).U32(1).Close();
     b.OpenFull("tfhd", 0, 0x00003B).U32(1).U64(0x1000).U32(1).U32(1024).U32(300).U32(0x01010000);
     b.Close();
     b.Open("mfra").OpenFull("tfra", 0, 0).U32(1).U32(0).U32(0).Close();
-    b.OpenFull("tfra", 1, 0).U32(2).U32(0x15).U32(2);
-    b.U64(0).U64(0x2A).U16(1).U16(1).U16(1);
+    b.OpenFull("tfra", 1, 0).U32(2).U32(0x15).U32(1);
     b.U64(0x123456789ull).U64(0x123456789ull).U16(2).U16(3).U16(65535);
-    b.Close();
-    b.OpenFull("mfro", 0, 0).U32(0x61).Close().Close();
+    b.Close().Close();
+    // Every field of a run, version 1 (signed composition offsets); and an empty run.
+    b.OpenFull("trun", 1, 0x000F05).U32(1).U32(8).U32(0x02000000);
+    b.U32(512).U32(20).Bytes({0x01, 0x01, 0x00, 0x03}).U32(0xFFFFFC00).Close();
+    b.OpenFull("trun", 0, 0x000000).U32(0).Close();
     const ParsedNodes nodes = Parse(b);
 
     EXPECT_TRUE(
-        EndsWithLines(nodes.TextOf("mehd"),
-                      {"|   flags : 000000h", "| + fragment_duration : 4294967296 (0x100000000)"}));
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "trex", 0),
-        {"| + track_ID : 1 (0x1)", "|   default_sample_description_index : 1 (0x1)",
-         "|   default_sample_duration : 1024 (0x400)", "|   default_sample_size : 0 (0x0)",
-         "|   default_sample_flags : 0x0101",
-         "|    : default_sample_flags has the following structure:",
-         "|   sample_depends_on : 1 (this sample does depend on others (not an I picture))",
-         "|   sample_is_depended_on : 0 (the dependency of other samples on this sample is "
-         "unknown)",
-         "|   sample_has_redundancy : 0 (it is unknown whether there is redundant coding in this "
-         "sample))",
-         "|   sample_padding_value : 0 (0x0)", "|   sample_is_difference_sample : 1 (0x1)",
-         "|   sample_degradation_priority : 0 (0x0)"}));
+        EndsWithLines(nodes.TextOf("mehd"), {"| + fragment_duration : 4294967296 (0x100000000)"}));
     // Bytes 02 5E 00 07: depends on 2, is depended on 1, redundancy 1, padding 7, priority 7.
     EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "trex", 1),
+        nodes.TextOf("trex"),
         {"|   default_sample_flags : 0x75E02",
          "|    : default_sample_flags has the following structure:",
          "|   sample_depends_on : 2 (this sample does not depend on others (I picture))",
@@ -446,60 +311,21 @@ TEST_F(ISOViewBoxHandlerTest, TrackExtendsAndFragmentHeaders) {
          "|   sample_has_redundancy : 1 (there is redundant coding in this sample",
          "|   sample_padding_value : 7 (0x7)", "|   sample_is_difference_sample : 0 (0x0)",
          "|   sample_degradation_priority : 7 (0x7)"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("mfhd"), {"| + sequence_number : 7 (0x7)"}));
     EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "tfhd", 0),
-        {"| + track_ID : 1 (0x1)", "|   base_data_offset : Not Available",
-         "|   sample_description_index : Not Available",
-         "|   default_sample_duration : Not Available", "|   default_sample_size : Not Available",
-         "|   default_sample_flags : Not Available"}));
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "tfhd", 1),
+        nodes.TextOf("tfhd"),
         {"|   flags : 00003Bh", "| + track_ID : 1 (0x1)", "|   base_data_offset : 4096 (0x1000)",
          "|   sample_description_index : 1 (0x1)", "|   default_sample_duration : 1024 (0x400)",
          "|   default_sample_size : 300 (0x12C)",
          "|   default_sample_flags : 16842752 (0x1010000)"}));
     // The heading stands even without entries.
-    EXPECT_TRUE(EndsWithLines(
-        NthText(nodes, "tfra", 0),
-        {"| + track_ID : 1 (0x1)", "|   length_size_of_traf_num : 0 (0x0)",
-         "|   length_size_of_trun_num : 0 (0x0)", "|   length_size_of_sample_num : 0 (0x0)",
-         "|   number_of_entry : 0 (0x0)", "|    : Entry List"}));
+    EXPECT_TRUE(EndsWithLines(NthText(nodes, "tfra", 0),
+                              {"|   number_of_entry : 0 (0x0)", "|    : Entry List"}));
     EXPECT_TRUE(EndsWithLines(
         NthText(nodes, "tfra", 1),
-        {"|   length_size_of_traf_num : 1 (0x1)", "|   length_size_of_trun_num : 1 (0x1)",
-         "|   length_size_of_sample_num : 1 (0x1)", "|   number_of_entry : 2 (0x2)",
-         "|    : Entry List",
-         "|   [0] : time :        0 (0x00000000),\t moof_offset : 0x0000002A,\t traf_number : 1,\t "
-         "trun_number : 1,\t sample_number : 1",
-         "|   [1] : time : 4886718345 (0x123456789),\t moof_offset : 0x123456789,\t traf_number : "
+        {"|   [0] : time : 4886718345 (0x123456789),\t moof_offset : 0x123456789,\t traf_number : "
          "2,\t trun_number : 3,\t sample_number : 65535"}));
-    EXPECT_TRUE(EndsWithLines(nodes.TextOf("mfro"), {"| + size : 97 (0x61)"}));
-}
-
-TEST_F(ISOViewBoxHandlerTest, TrackRuns) {
-    BoxBuilder b;
-    // Durations and sizes only: one line per sample.
-    b.OpenFull("trun", 0, 0x000301).U32(2).U32(0xFFFFFFF0);
-    b.U32(1024).U32(300).U32(1024).U32(0x80000000u).Close();
-    // Every field, version 1 (signed composition offsets).
-    b.OpenFull("trun", 1, 0x000F05).U32(1).U32(8).U32(0x02000000);
-    b.U32(512).U32(20).Bytes({0x01, 0x01, 0x00, 0x03}).U32(0xFFFFFC00).Close();
-    b.OpenFull("trun", 0, 0x000000).U32(0).Close();
-    const ParsedNodes nodes = Parse(b);
-
     EXPECT_TRUE(EndsWithLines(
         NthText(nodes, "trun", 0),
-        {"| + sample_count : 2 (0x2)", "|   data_offset : -16 (0xFFFFFFFFFFFFFFF0)",
-         "|   first_sample_flags : Not Available", "|    : Array List",
-         "|   [0] : sample_duration : 1024 (0x400), sample_size : 300 (0x12C), sample_flags : Not "
-         "Available, sample_composition_time_offset : Not Available",
-         "|   [1] : sample_duration : 1024 (0x400), sample_size : 2147483648 (0x80000000), "
-         "sample_flags : Not Available, sample_composition_time_offset : Not Available"}));
-
-    const std::string full = NthText(nodes, "trun", 1);
-    EXPECT_TRUE(EndsWithLines(
-        full,
         {"| + sample_count : 1 (0x1)", "|   data_offset : 8 (0x8)",
          "|   first_sample_flags : 33554432 (0x2000000)", "|    : Array List",
          "|   [0] : sample_duration : 512 (0x200), sample_size : 20 (0x14), sample_flags : 196865 "
@@ -512,8 +338,7 @@ TEST_F(ISOViewBoxHandlerTest, TrackRuns) {
          "sample)",
          "|   sample_padding_value : 0 (0x0)", "|   sample_is_difference_sample : 1 (0x1)",
          "|   sample_degradation_priority : 3 (0x3)"}));
-
-    EXPECT_TRUE(EndsWithLines(NthText(nodes, "trun", 2),
+    EXPECT_TRUE(EndsWithLines(NthText(nodes, "trun", 1),
                               {"| + sample_count : 0 (0x0)", "|   data_offset : Not Available",
                                "|   first_sample_flags : Not Available"}));
 }
