@@ -57,21 +57,10 @@ TEST(ThreeGPPHandler, AudioEntriesAndAudioSpecificConfig) {
         });
     };
 
-    // AAC-LC, 44.1 kHz, stereo: both the entry and the 'esds' are read to their last byte.
+    // AAC-LC as in the real files is pinned by the expected exports; here the extensions.
     Audio lc;
     ParseOutcome o = run({0x12, 0x10}, lc);
-    EXPECT_EQ(o.result, 0);
     EXPECT_EQ(o.warnings, Warnings{}) << o.log;
-    ASSERT_EQ(o.entries.size(), 4u);
-    EXPECT_EQ(o.entries[2].id, 102);
-    EXPECT_EQ(o.entries[2].depth, 1);
-    EXPECT_EQ(o.entries[3].id, 103);
-    EXPECT_EQ(o.entries[3].depth, 2);
-    EXPECT_EQ(lc.channels, 2);
-    EXPECT_EQ(lc.rate, 44100u << 16);
-    EXPECT_EQ(lc.aot, 2);
-    EXPECT_EQ(lc.sfi, 4);
-    EXPECT_EQ(lc.ch, 2);
     EXPECT_EQ(lc.sync, 0);
 
     // SBR in 5 bytes: the extension frequency is read, but no second sync word fits.
@@ -206,25 +195,12 @@ TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
     f.Close();
     OpenAudioEntry(f, "sawp").Open("dawp").FourCC("FFMP").U8(2).Close().Close().Close();
 
-    std::vector<uint8_t> sps, pps;
-    uint8_t profile = 0, lengthSize = 0, level45 = 0, h263Profile = 0, ampVersion = 0;
-    uint32_t bitrAvg = 0;
-    uint16_t modeSet = 0, width = 0;
-    std::string compressor;
+    // The fields of 'avcC', 'd263', 'bitr' and 'damr' are pinned by the expected exports of
+    // the real files; here which record each type becomes, and the wideband forms.
+    uint8_t level45 = 0, ampVersion = 0;
     ParseOutcome o = ParseRecords(f, [&](const Box& b) {
-        if (auto* a = RecordAs<AVCConfigurationBox>(b, 113)) {
-            profile = a->AVCProfileIndication, lengthSize = a->lengthSizeMinusOne;
-            if (a->sequenceParameterSets.size() == 1) sps = a->sequenceParameterSets[0].nalUnit;
-            if (a->pictureParameterSets.size() == 1) pps = a->pictureParameterSets[0].nalUnit;
-        } else if (auto* v = RecordAs<VisualSampleEntry>(b, 112)) {
-            width = v->width;
-            compressor.assign(reinterpret_cast<const char*>(v->compressorname), 5);
-        } else if (auto* d = RecordAs<H263SpecificBox>(b, 108)) {
-            if (d->H263_Level == 45) level45 = 1, h263Profile = d->H263_Profile;
-        } else if (auto* r = RecordAs<BitrateBox>(b, 109)) {
-            bitrAvg = r->avgBitrate;
-        } else if (auto* m = RecordAs<AMRSpecificBox>(b, 107)) {
-            if (modeSet == 0) modeSet = m->mode_set;
+        if (auto* d = RecordAs<H263SpecificBox>(b, 108)) {
+            if (d->H263_Level == 45) level45 = 1;
         } else if (auto* w = RecordAs<AMRWPSpecificBox>(b, 111)) {
             ampVersion = w->decoder_version;
         }
@@ -253,16 +229,7 @@ TEST(ThreeGPPHandler, VisualAndSpeechEntries) {
                                                                  {"sawp", 110},
                                                                  {"dawp", 111}}));
     EXPECT_EQ(o.entries[8].depth, 3);  // 'bitr' inside 'd263'
-    EXPECT_EQ(profile, 0x64);
-    EXPECT_EQ(lengthSize, 3);
-    EXPECT_EQ(sps, (std::vector<uint8_t>{0x67, 0x64, 0, 0x1F}));
-    EXPECT_EQ(pps, (std::vector<uint8_t>{0x68, 0xEE}));
-    EXPECT_EQ(width, 176);
-    EXPECT_EQ(compressor, "codec");
     EXPECT_EQ(level45, 1);
-    EXPECT_EQ(h263Profile, 3);
-    EXPECT_EQ(bitrAvg, 64000u);
-    EXPECT_EQ(modeSet, 0x81FF);
     EXPECT_EQ(ampVersion, 2);
 }
 

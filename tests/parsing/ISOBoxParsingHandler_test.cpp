@@ -139,6 +139,8 @@ BoxBuilder Handler(const char* type, const std::string& name) {
     return b.Close();
 }
 
+// Version 0 headers, like every box of the real files, are pinned by the expected exports
+// (tests/cli/ExpectedExports_test.cpp); version 1 has 64-bit times and durations.
 TEST(ISOBoxParsingHandler, HeaderBoxesInBothVersions) {
     BoxBuilder file;
     file.Append(MovieHeader(0)).Append(MovieHeader(1));
@@ -147,28 +149,16 @@ TEST(ISOBoxParsingHandler, HeaderBoxesInBothVersions) {
     file.OpenFull("mdhd", 0, 0).U32(1).U32(2).U32(44100).U32(88200);
     file.U16(0x8000 | (5 << 10) | (14 << 5) | 7).U16(0).Close();
     file.OpenFull("mdhd", 1, 0).U64(1).U64(2).U32(1000).U64(0x123456789ull).U16(0).U16(0).Close();
-    EXPECT_EQ(file.Size(), 108u + 120u + 92u + 104u + 32u + 44u);
 
     Recorder rec;
     std::vector<uint64_t> mvhdDurations, tkhdDurations, mdhdDurations;
     OnRecord<MovieHeaderBox>(rec, 3, [&](const MovieHeaderBox& b) {
         mvhdDurations.push_back(b.duration);
-        EXPECT_EQ(b.timescale, 600u);
-        EXPECT_EQ(b.rate, 0x18000u);
-        EXPECT_EQ(b.volume, 0x80u);
-        EXPECT_EQ(b.matrix[4], 0x20000u);
-        EXPECT_EQ(b.matrix[8], 0x40000000u);
-        EXPECT_EQ(b.next_track_ID, 7u);
+        EXPECT_EQ(b.next_track_ID, 7u);  // the fields after the times are where they belong
     });
     OnRecord<TrackHeaderBox>(rec, 5, [&](const TrackHeaderBox& b) {
         tkhdDurations.push_back(b.duration);
-        EXPECT_EQ(b.track_ID, 9u);
-        EXPECT_EQ(b.layer, 1u);
-        EXPECT_EQ(b.alternate_group, 2u);
-        EXPECT_EQ(b.volume, 0x100u);
-        EXPECT_EQ(b.width, 320u << 16);
         EXPECT_EQ(b.height, 240u << 16);
-        EXPECT_EQ(b.FlagsValue(), 3u);
     });
     std::string language;
     OnRecord<MediaHeaderBox>(rec, 12, [&](const MediaHeaderBox& b) {
@@ -182,20 +172,10 @@ TEST(ISOBoxParsingHandler, HeaderBoxesInBothVersions) {
     EXPECT_EQ(tkhdDurations, (std::vector<uint64_t>{5, 0x500000005ull}));
     EXPECT_EQ(mdhdDurations, (std::vector<uint64_t>{88200, 0x123456789ull}));
     EXPECT_EQ(language, "eng");
-
-    // Defaults a record has before any field is read.
-    MovieHeaderBox mvhd(108);
-    EXPECT_EQ(mvhd.rate, 0x10000u);
-    EXPECT_EQ(mvhd.volume, 0x100u);
-    TrackHeaderBox tkhd(92);
-    EXPECT_EQ(tkhd.matrix[0], 0x10000u);
-    EXPECT_EQ(tkhd.matrix[8], 0x40000000u);
 }
 
-TEST(ISOBoxParsingHandler, FileTypeEditListAndLargeOffsets) {
+TEST(ISOBoxParsingHandler, SignedEditListsAndLargeOffsets) {
     BoxBuilder file;
-    file.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").FourCC("mp41").Close();
-    file.Open("ftyp").FourCC("3gp6").U32(0).Close();
     file.OpenFull("elst", 0, 0).U32(2);
     file.U32(1000).U32(0xFFFFFFFF).U16(1).U16(0);  // an empty edit: media_time -1
     file.U32(2000).U32(512).U16(0xFFFF).U16(0x8000).Close();
@@ -204,30 +184,18 @@ TEST(ISOBoxParsingHandler, FileTypeEditListAndLargeOffsets) {
     file.OpenFull("co64", 0, 0).U32(2).U64(0x123456789ABCull).U64(8).Close();
 
     Recorder rec;
-    std::vector<uint32_t> brandCounts;
-    std::vector<std::string> brands;
-    OnRecord<FileTypeBox>(rec, 1, [&](const FileTypeBox& b) {
-        brandCounts.push_back(b.brand_count);
-        for (const auto& brand : b.compatible_brands)
-            brands.emplace_back(brand.begin(), brand.end());
-    });
     std::vector<EditListBox::Entry> edits;
     OnRecord<EditListBox>(rec, 10, [&](const EditListBox& b) {
         edits.insert(edits.end(), b.entries.begin(), b.entries.end());
     });
     std::vector<uint64_t> offsets;
-    OnRecord<ChunkLargeOffsetBox>(rec, 31, [&](const ChunkLargeOffsetBox& b) {
-        EXPECT_EQ(b.entry_count, 2u);
-        offsets = b.chunk_offset;
-    });
+    OnRecord<ChunkLargeOffsetBox>(rec, 31,
+                                  [&](const ChunkLargeOffsetBox& b) { offsets = b.chunk_offset; });
     Outcome out = Parse(file, rec);
     EXPECT_EQ(out.result, 0);
     EXPECT_EQ(out.Warnings(), 0u) << out.log;
-    EXPECT_EQ(brandCounts, (std::vector<uint32_t>{2, 0}));
-    EXPECT_EQ(brands, (std::vector<std::string>{"isom", "mp41"}));
     ASSERT_EQ(edits.size(), 3u);
     EXPECT_EQ(edits[0].media_time, -1);
-    EXPECT_EQ(edits[1].segment_duration, 2000u);
     EXPECT_EQ(edits[1].media_rate_integer, -1);
     EXPECT_EQ(edits[1].media_rate_fraction, -0x8000);
     EXPECT_EQ(edits[2].segment_duration, 0x100000000ull);
