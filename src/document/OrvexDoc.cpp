@@ -1,6 +1,7 @@
 #include "document/OrvexDoc.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "document/ConformanceViewBox.h"
 #include "document/MediaDataView.h"
@@ -17,8 +18,8 @@
 namespace {
 constexpr int32_t kTrakId = 4;
 constexpr int32_t kMdatId = 52;
-// A depth no node reaches: nothing is hidden.
-constexpr int32_t kNoHiddenDepth = 0xFFFFF;
+// A depth no node reaches, however deeply a file nests its boxes: nothing is hidden.
+constexpr int32_t kNoHiddenDepth = std::numeric_limits<int32_t>::max();
 
 bool IsTrackStructureBox(int32_t id) {
     return id == 4 || id == 13 || id == 27 || id == 28 || id == 30 || id == 32;
@@ -163,8 +164,10 @@ int32_t COrvexDoc::OnParseEnd() {
 }
 
 void COrvexDoc::ComputeExtent() {
-    m_extentWidth = 0;
-    m_extentHeight = 0;
+    // Summed in 64 bits: a crafted file can describe more pixels than 32 bits hold; the view's
+    // scroll range takes what fits.
+    int64_t width = 0;
+    int64_t height = 0;
     int32_t hiddenDepth = kNoHiddenDepth;
     IDrawingSurface& surface = m_view.GetMeasureSurface();
     for (const auto& node : m_viewBoxes) {
@@ -173,8 +176,11 @@ void COrvexDoc::ComputeExtent() {
         if (depth == hiddenDepth) hiddenDepth = kNoHiddenDepth;
         if (node->GetChildCount() > 0 && !node->IsExpanded()) hiddenDepth = depth;
         Extent size = node->GetSize(surface);
-        m_extentWidth = std::max(m_extentWidth, depth * ViewLayout::kIndentPerDepth +
-                                                    ViewLayout::kLeftOffset + size.width);
-        m_extentHeight += ViewLayout::kVerticalGap + size.height;
+        width = std::max<int64_t>(width, int64_t{depth} * ViewLayout::kIndentPerDepth +
+                                             ViewLayout::kLeftOffset + size.width);
+        height += ViewLayout::kVerticalGap + size.height;
     }
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    m_extentWidth = static_cast<int32_t>(std::min(width, kMax));
+    m_extentHeight = static_cast<int32_t>(std::min(height, kMax));
 }
