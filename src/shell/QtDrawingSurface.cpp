@@ -20,14 +20,14 @@ QColor ToQColor(Colour colour) {
     return QColor(colour.r, colour.g, colour.b);
 }
 
-QFont MakeFont(const FontSpec& spec) {
+QFont MakeFont(const FontSpec& wanted) {
     QFont font(
-        QString::fromUtf8(spec.faceName.data(), static_cast<qsizetype>(spec.faceName.size())));
+        QString::fromUtf8(wanted.faceName.data(), static_cast<qsizetype>(wanted.faceName.size())));
     // A face that is not installed is replaced by the nearest sans-serif.
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.sizeTenths > 0 ? spec.sizeTenths / 10.0 : 8.0);
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
+    font.setPointSizeF(wanted.sizeTenths > 0 ? wanted.sizeTenths / 10.0 : 8.0);
+    font.setWeight(wanted.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(wanted.italic);
     font.setKerning(false);
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
@@ -60,10 +60,10 @@ CQtDrawingSurface::FontEntry::FontEntry(const QFont& qfont)
             static_cast<float>(exact.horizontalAdvance(QChar(static_cast<char16_t>(c))));
 }
 
-size_t CQtDrawingSurface::SpecHash::operator()(const FontSpec& spec) const {
-    size_t h = std::hash<std::string>()(spec.faceName);
-    h ^= std::hash<int32_t>()(spec.sizeTenths) + 0x9E3779B9u + (h << 6) + (h >> 2);
-    return h ^ (spec.bold ? 0x51 : 0) ^ (spec.italic ? 0xA200 : 0);
+size_t CQtDrawingSurface::SpecHash::operator()(const FontSpec& wanted) const {
+    size_t h = std::hash<std::string>()(wanted.faceName);
+    h ^= std::hash<int32_t>()(wanted.sizeTenths) + 0x9E3779B9u + (h << 6) + (h >> 2);
+    return h ^ (wanted.bold ? 0x51 : 0) ^ (wanted.italic ? 0xA200 : 0);
 }
 
 CQtDrawingSurface::CQtDrawingSurface() : m_currentSpec{"Tahoma", 80, false, false} {
@@ -92,12 +92,12 @@ const QFont& CQtDrawingSurface::GetQFont(const FontSpec& font) {
     return Lookup(font).font;
 }
 
-CQtDrawingSurface::FontEntry& CQtDrawingSurface::Lookup(const FontSpec& spec) {
-    if (m_last && spec == m_lastSpec) return *m_last;
-    auto it = m_fonts.find(spec);
+CQtDrawingSurface::FontEntry& CQtDrawingSurface::Lookup(const FontSpec& wanted) {
+    if (m_last && wanted == m_lastWanted) return *m_last;
+    auto it = m_fonts.find(wanted);
     if (it == m_fonts.end())
-        it = m_fonts.emplace(spec, std::make_unique<FontEntry>(MakeFont(spec))).first;
-    m_lastSpec = spec;
+        it = m_fonts.emplace(wanted, std::make_unique<FontEntry>(MakeFont(wanted))).first;
+    m_lastWanted = wanted;
     m_last = it->second.get();
     return *m_last;
 }

@@ -52,11 +52,11 @@ private:
         std::array<float, 128> asciiAdvance;
     };
     struct SpecHash {
-        size_t operator()(const FontSpec& spec) const;
+        size_t operator()(const FontSpec& wanted) const;
     };
 
     FontEntry& Entry(const FontSpec* font);
-    FontEntry& Lookup(const FontSpec& spec);
+    FontEntry& Lookup(const FontSpec& wanted);
     // Width of one run of text without tabs, in fractional pixels.
     static double RunWidth(FontEntry& entry, std::string_view run);
     // Keeps coordinates within a margin around the visible area, so that the frame of a node
@@ -68,7 +68,7 @@ private:
     FontEntry* m_current = nullptr;
     // The last font asked for by value: the same few fonts come again and again, and comparing
     // with the last is cheaper than hashing the face name.
-    FontSpec m_lastSpec;
+    FontSpec m_lastWanted;
     FontEntry* m_last = nullptr;
 
     QPainter* m_painter = nullptr;

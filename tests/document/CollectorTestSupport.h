@@ -74,43 +74,43 @@ inline TrackSpec::SampleSizes ConstantSizes(uint32_t size, uint32_t count) {
 
 // Notes 'trak', its 'hdlr' and its tables in file order; returns the 'trak' record.
 inline const Box* NoteTrack(CTrackInfoCollector& collector, Records& records,
-                            const TrackSpec& spec) {
+                            const TrackSpec& track) {
     const Box& trak = records.Make<Box>(4, 8);
     collector.NoteBox(trak.id, &trak);
     const auto noteHandler = [&] {
-        if (!spec.handlerKind) return;
+        if (!track.handlerKind) return;
         auto& hdlr = records.Make<ISOFileFormat::HandlerRererenceBox>(33);
-        hdlr.handlerKind = *spec.handlerKind;
+        hdlr.handlerKind = *track.handlerKind;
         collector.NoteBox(hdlr.id, &hdlr);
     };
-    if (!spec.handlerAfterTables) noteHandler();
-    if (spec.stsc) {
+    if (!track.handlerAfterTables) noteHandler();
+    if (track.stsc) {
         auto& stsc = records.Make<ISOFileFormat::SampleToChunkBox>(16);
-        for (const auto& [first, samples] : *spec.stsc)
+        for (const auto& [first, samples] : *track.stsc)
             stsc.entries.push_back({first, samples, 1});
         stsc.entry_count = static_cast<uint32_t>(stsc.entries.size());
         collector.NoteBox(stsc.id, &stsc);
     }
-    if (spec.stsz) {
+    if (track.stsz) {
         auto& stsz = records.Make<ISOFileFormat::SampleSizeBox>(20);
-        stsz.sample_size = spec.stsz->sampleSize;
-        stsz.sample_count = spec.stsz->sampleCount;
-        stsz.entry_size = spec.stsz->sizes;
+        stsz.sample_size = track.stsz->sampleSize;
+        stsz.sample_count = track.stsz->sampleCount;
+        stsz.entry_size = track.stsz->sizes;
         collector.NoteBox(stsz.id, &stsz);
     }
-    if (spec.stco) {
+    if (track.stco) {
         auto& stco = records.Make<ISOFileFormat::ChunkOffsetBox>(16);
-        stco.chunk_offset = *spec.stco;
+        stco.chunk_offset = *track.stco;
         stco.entry_count = static_cast<uint32_t>(stco.chunk_offset.size());
         collector.NoteBox(stco.id, &stco);
     }
-    if (spec.stss) {
+    if (track.stss) {
         auto& stss = records.Make<ISOFileFormat::SyncSampleBox>(16);
-        stss.sample_number = *spec.stss;
+        stss.sample_number = *track.stss;
         stss.entry_count = static_cast<uint32_t>(stss.sample_number.size());
         collector.NoteBox(stss.id, &stss);
     }
-    if (spec.handlerAfterTables) noteHandler();
+    if (track.handlerAfterTables) noteHandler();
     return &trak;
 }
 
