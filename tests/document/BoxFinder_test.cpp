@@ -11,18 +11,9 @@
 #include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
+#include "support/TestDocumentView.h"
 
 namespace {
-class TestView : public IDocumentView {
-public:
-    IDrawingSurface& GetMeasureSurface() override { return surface; }
-    void ScrollToOrigin() override {}
-    void SetScrollSize(int32_t, int32_t) override {}
-    void Invalidate() override {}
-    void ShowWarning(const std::string&, const std::string&) override {}
-
-    CFixedMetricSurface surface;
-};
 
 // ftyp, moov { trak { dinf { dref { url } } }, trak { dinf { dref { url } } } }, mdat: two
 // 'url ' boxes three levels deep in containers that the parse leaves collapsed.
@@ -56,7 +47,7 @@ struct Harness {
         return placement < geometry.GetCount() ? geometry.GetPlacement(placement).top : -1;
     }
 
-    TestView view;
+    CTestDocumentView view;
     CStringLogWriter log;
     CMemorySettingsStore settings;
     COrvexDoc doc{view, &log, settings};

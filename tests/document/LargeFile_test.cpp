@@ -14,23 +14,13 @@
 #include "document/TreeExport.h"
 #include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
+#include "support/TestDocumentView.h"
 
 namespace {
 constexpr uint64_t kMdatOffset = 0x18;  // after a 24-byte 'ftyp'
 constexpr uint64_t kMdatSize = 0x100000040;
 constexpr uint64_t kMoovOffset = kMdatOffset + kMdatSize;  // 0x100000058
 constexpr uint64_t kHighChunk = 0x100000010;
-
-class QuietView : public IDocumentView {
-public:
-    IDrawingSurface& GetMeasureSurface() override { return surface; }
-    void ScrollToOrigin() override {}
-    void SetScrollSize(int32_t, int32_t) override {}
-    void Invalidate() override {}
-    void ShowWarning(const std::string&, const std::string& text) override { message = text; }
-    CFixedMetricSurface surface;
-    std::string message;
-};
 
 void Track(BoxBuilder& b, uint32_t id, const char* handler, bool wideOffsets) {
     b.Open("trak");
@@ -80,13 +70,13 @@ std::string WriteLargeFile(uint64_t& fileSize) {
 TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     uint64_t fileSize = 0;
     const std::string path = WriteLargeFile(fileSize);
-    QuietView view;
+    CTestDocumentView view;
     CStringLogWriter log;
     CMemorySettingsStore settings;
     COrvexDoc doc(view, &log, settings);
     CParseControl control(doc, view, settings);
     ASSERT_EQ(control.OpenFile(path), 1);
-    ASSERT_TRUE(doc.IsParsed()) << view.message << "\n" << log.GetText();
+    ASSERT_TRUE(doc.IsParsed()) << view.lastMessage << "\n" << log.GetText();
 
     const std::string& trace = log.GetText();
     EXPECT_NE(trace.find("processing offset : 0x00000018, box name : mdat\r\n"

@@ -9,28 +9,12 @@
 #include "document/TreeExport.h"
 #include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
+#include "support/TestDocumentView.h"
 
 namespace {
-// A box view without a window: records what the document asks of it.
-class TestView : public IDocumentView {
-public:
-    IDrawingSurface& GetMeasureSurface() override { return surface; }
-    void ScrollToOrigin() override { ++scrollsToOrigin; }
-    void SetScrollSize(int32_t w, int32_t h) override { scrollSizes.push_back({w, h}); }
-    void Invalidate() override { ++invalidations; }
-    void ShowWarning(const std::string& title, const std::string& text) override {
-        warnings.push_back(title + ": " + text);
-    }
-
-    CFixedMetricSurface surface;
-    int scrollsToOrigin = 0;
-    int invalidations = 0;
-    std::vector<Extent> scrollSizes;
-    std::vector<std::string> warnings;
-};
 
 struct Harness {
-    TestView view;
+    CTestDocumentView view;
     CStringLogWriter log;
     CMemorySettingsStore settings;
     COrvexDoc doc{view, &log, settings};

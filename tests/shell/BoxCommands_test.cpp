@@ -15,18 +15,9 @@
 #include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
 #include "shell/ScriptedPrompts.h"
+#include "support/TestDocumentView.h"
 
 namespace {
-class TestView : public IDocumentView {
-public:
-    IDrawingSurface& GetMeasureSurface() override { return surface; }
-    void ScrollToOrigin() override {}
-    void SetScrollSize(int32_t, int32_t) override {}
-    void Invalidate() override {}
-    void ShowWarning(const std::string&, const std::string&) override {}
-
-    CFixedMetricSurface surface;
-};
 
 const QString kMediaFile = QStringLiteral(ORVEX_TEST_DATA_DIR "/h264_aac.mp4");
 
@@ -49,7 +40,7 @@ struct Harness {
         return *doc.GetViewBoxes().at(IndexOf(type));
     }
 
-    TestView view;
+    CTestDocumentView view;
     CStringLogWriter log;
     CMemorySettingsStore settings;
     COrvexDoc doc{view, &log, settings};

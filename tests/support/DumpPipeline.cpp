@@ -7,23 +7,9 @@
 #include "document/TreeExport.h"
 #include "model/TextConversion.h"
 #include "parsing/LogWriter.h"
-#include "presentation/FixedMetricSurface.h"
+#include "support/TestDocumentView.h"
 
 namespace {
-class SilentView : public IDocumentView {
-public:
-    explicit SilentView(std::string& message) : m_message(message) {}
-    IDrawingSurface& GetMeasureSurface() override { return m_surface; }
-    void ScrollToOrigin() override {}
-    void SetScrollSize(int32_t, int32_t) override {}
-    void Invalidate() override {}
-    void ShowWarning(const std::string&, const std::string& text) override { m_message = text; }
-
-private:
-    CFixedMetricSurface m_surface;
-    std::string& m_message;
-};
-
 // Converts what the export writes as the file sink does, but keeps only its length, so that
 // a tree of millions of lines is drained in pieces instead of held whole.
 class CountingSink : public CTextSink {
@@ -48,7 +34,7 @@ private:
 DumpOutcome DumpThroughDocument(const std::string& path) {
     DumpOutcome outcome;
     CStringLogWriter log;
-    SilentView view(outcome.message);
+    CTestDocumentView view;
     CMemorySettingsStore settings;
     // Parsed once, explicitly, to have the result: a failed automatic parse would leave the
     // document unparsed and a second call would parse it all over again.
@@ -64,5 +50,6 @@ DumpOutcome DumpThroughDocument(const std::string& path) {
         outcome.exportBytes = sink.Bytes();
     }
     outcome.logBytes = Utf8ToSingleByte(log.GetText()).size();
+    outcome.message = view.lastMessage;
     return outcome;
 }
