@@ -24,8 +24,8 @@ public:
     explicit CConformanceViewBox(int32_t depth);
     ~CConformanceViewBox() override;
 
-    // Starts the block of a brand: the header lines "<brand> : " and
-    // "Conforming to the specification '<description>'". The brand's test lines go into a new
+    // Starts the block of a brand: a grey header of two lines, the brand and then the standard
+    // it stands for (the brand table's description). The brand's test lines go into a new
     // layer below it.
     void AddBrandHeader(std::string_view brand, std::string_view description);
     // With a rule text: "Test : <text>" and then "=> O.K." when `result` is non-zero, else a
