@@ -16,17 +16,8 @@
 #include "presentation/ViewBoxFilling.h"
 
 namespace {
-constexpr int32_t kTrakId = 4;
-constexpr int32_t kMdatId = 52;
 // A depth no node reaches, however deeply a file nests its boxes: nothing is hidden.
 constexpr int32_t kNoHiddenDepth = std::numeric_limits<int32_t>::max();
-
-bool IsTrackStructureBox(int32_t id) {
-    return id == 4 || id == 13 || id == 27 || id == 28 || id == 30 || id == 32;
-}
-bool IsCodecBox(int32_t id) {
-    return id >= 101 && id <= 114;
-}
 }  // namespace
 
 COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
@@ -88,9 +79,9 @@ int32_t COrvexDoc::OnParseBegin() {
 
 int32_t COrvexDoc::OnBoxParsed(ISOFileFormat::Box* record) {
     if (record == nullptr || !m_collector) return 0;
-    if (IsTrackStructureBox(record->id)) {
+    if (BoxFeeds(record->id, BoxFacts::Track)) {
         m_collector->NoteBox(record->id, record);
-    } else if (IsCodecBox(record->id)) {
+    } else if (BoxFeeds(record->id, BoxFacts::Codec)) {
         m_collector->NoteCodecBox(record);
     }
     return 0;
@@ -113,7 +104,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     const ISOFileFormat::Box& record = *entry->record;
     auto node =
         std::make_unique<CISOViewBox>(&record, entry->depth, static_cast<uint64_t>(entry->offset));
-    if (record.id == kTrakId && m_collector) {
+    if (record.id == BoxId::Trak && m_collector) {
         CISOViewBoxLayer* longName = node->GetLongTypeNameLayer();
         if (longName) {
             longName->SetText(std::string(m_collector->GetTrackTypeName(&record)) + " " +
@@ -141,7 +132,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     m_lastBuilt = node.get();
     m_viewBoxes.push_back(std::move(node));
 
-    if (record.id == kMdatId && m_collector) {
+    if (record.id == BoxId::Mdat && m_collector) {
         const bool noExpandMDAT = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
         BuildMediaDataView(*m_lastBuilt, static_cast<uint64_t>(entry->offset), record.size,
                            entry->depth, *m_collector, m_view.GetMeasureSurface(), m_autoExpand,

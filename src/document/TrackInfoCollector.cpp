@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "model/3GPPBoxes.h"
+#include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
@@ -12,17 +13,6 @@
 using namespace ISOFileFormat;
 
 namespace {
-
-// Catalogue ids of the boxes noted here.
-constexpr int32_t kTrackId = 4;
-constexpr int32_t kMP4VisualEntryId = 101;
-constexpr int32_t kMP4AudioEntryId = 102;
-constexpr int32_t kAMREntryId = 104;
-constexpr int32_t kAMRWideBandEntryId = 105;
-constexpr int32_t kH263EntryId = 106;
-constexpr int32_t kAMRWPEntryId = 110;
-constexpr int32_t kAMRWPSpecificId = 111;
-constexpr int32_t kAVCEntryId = 112;
 
 // objectTypeIndication values of ISO/IEC 14496-1 that carry codec facts here.
 constexpr uint8_t kObjectTypeVisual = 0x20;
@@ -97,7 +87,7 @@ std::string_view CTrackInfoCollector::GetTrackTypeName(const Box* trak) const {
 
 void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
     if (!record) return;
-    if (id == kTrackId) {
+    if (id == BoxId::Trak) {
         FinishTrack();
         m_trackKinds.insert_or_assign(record, HandlerKindOther);
         m_currentTrack = record;
@@ -139,20 +129,20 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
 void CTrackInfoCollector::NoteCodecBox(const Box* record) {
     if (!record) return;
     switch (record->id) {
-        case kMP4VisualEntryId:
-        case kH263EntryId:
-        case kAVCEntryId:
-            m_video.name = record->id == kMP4VisualEntryId ? "MPEG-4"
-                           : record->id == kH263EntryId    ? "H.263"
+        case BoxId::Mp4v:
+        case BoxId::S263:
+        case BoxId::Avc1:
+            m_video.name = record->id == BoxId::Mp4v ? "MPEG-4"
+                           : record->id == BoxId::S263    ? "H.263"
                                                            : "H.264";
             if (const auto* entry = dynamic_cast<const VisualSampleEntry*>(record)) {
                 m_video.width = entry->width;
                 m_video.height = entry->height;
             }
             break;
-        case kMP4AudioEntryId:
-        case kAMREntryId:
-            m_audio.name = record->id == kMP4AudioEntryId ? "AAC" : "AMR";
+        case BoxId::Mp4a:
+        case BoxId::Samr:
+            m_audio.name = record->id == BoxId::Mp4a ? "AAC" : "AMR";
             if (const auto* entry = dynamic_cast<const AudioSampleEntry*>(record)) {
                 m_audio.channelCount = entry->channelcount;
                 m_audio.sampleSize = entry->samplesize;
@@ -161,10 +151,10 @@ void CTrackInfoCollector::NoteCodecBox(const Box* record) {
                                 CodecInfoBit::SampleRate;
             }
             break;
-        case kAMRWideBandEntryId:
+        case BoxId::Sawb:
             m_audio.name = "AMR WideBand";
             break;
-        case kAMRWPEntryId:
+        case BoxId::Sawp:
             m_audio.name = "AMR WideBand+";
             break;
         case ESDescriptorBox::kId:
@@ -229,7 +219,7 @@ void CTrackInfoCollector::NoteCodecBox(const Box* record) {
                                 CodecInfoBit::AverageBitrate;
             }
             break;
-        case kAMRWPSpecificId:
+        case BoxId::Dawp:
         default:
             break;
     }

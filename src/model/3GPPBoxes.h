@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 #include "model/SampleEntries.h"
 
 // Records of the boxes that 3GPP (TS 26.244, timed text TS 26.245), the MP4 file format
@@ -27,42 +28,42 @@ inline std::string_view TextBeforeZero(const std::string& text) {
 
 // 'auth', 'titl', 'dscp', 'perf', 'gnre': a language and one UTF-8 or UTF-16 text.
 struct AuthorBox : FullBox {
-    static constexpr int32_t kId = 90;
+    static constexpr int32_t kId = BoxId::Auth;
     explicit AuthorBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string author;
 };
 
 struct TitleBox : FullBox {
-    static constexpr int32_t kId = 91;
+    static constexpr int32_t kId = BoxId::Titl;
     explicit TitleBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string title;
 };
 
 struct DescriptionBox : FullBox {
-    static constexpr int32_t kId = 92;
+    static constexpr int32_t kId = BoxId::Dscp;
     explicit DescriptionBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string description;
 };
 
 struct PerformerBox : FullBox {
-    static constexpr int32_t kId = 93;
+    static constexpr int32_t kId = BoxId::Perf;
     explicit PerformerBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string performer;
 };
 
 struct GenreBox : FullBox {
-    static constexpr int32_t kId = 94;
+    static constexpr int32_t kId = BoxId::Gnre;
     explicit GenreBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string genre;
 };
 
 struct RatingBox : FullBox {
-    static constexpr int32_t kId = 95;
+    static constexpr int32_t kId = BoxId::Rtng;
     explicit RatingBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t RatingEntity[4] = {};    // four-character code, file order
     uint8_t RatingCriteria[4] = {};  // four-character code, file order
@@ -71,7 +72,7 @@ struct RatingBox : FullBox {
 };
 
 struct ClassificationBox : FullBox {
-    static constexpr int32_t kId = 96;
+    static constexpr int32_t kId = BoxId::Clsf;
     explicit ClassificationBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t ClassificationEntity[4] = {};
     uint16_t ClassificationTable = 0;
@@ -80,7 +81,7 @@ struct ClassificationBox : FullBox {
 };
 
 struct KeywordsBox : FullBox {
-    static constexpr int32_t kId = 97;
+    static constexpr int32_t kId = BoxId::Kywd;
     explicit KeywordsBox(uint64_t size) : FullBox(kId, size) {}
     struct KeywordEntry {
         uint8_t KeywordSize = 0;
@@ -92,7 +93,7 @@ struct KeywordsBox : FullBox {
 };
 
 struct LocationInformationBox : FullBox {
-    static constexpr int32_t kId = 98;
+    static constexpr int32_t kId = BoxId::Loci;
     explicit LocationInformationBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string Name;
@@ -105,7 +106,7 @@ struct LocationInformationBox : FullBox {
 };
 
 struct AlbumBox : FullBox {
-    static constexpr int32_t kId = 99;
+    static constexpr int32_t kId = BoxId::Albm;
     explicit AlbumBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t language[3] = {};
     std::string AlbumTitle;
@@ -113,14 +114,14 @@ struct AlbumBox : FullBox {
 };
 
 struct RecordingYearBox : FullBox {
-    static constexpr int32_t kId = 100;
+    static constexpr int32_t kId = BoxId::Yrrc;
     explicit RecordingYearBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t RecordingYear = 0;
 };
 
 // 'ftab' of a timed-text sample entry.
 struct FontTableBox : Box {
-    static constexpr int32_t kId = 66;
+    static constexpr int32_t kId = BoxId::Ftab;
     explicit FontTableBox(uint64_t size) : Box(kId, size) {}
     struct FontRecord {
         uint16_t font_ID = 0;
@@ -134,7 +135,7 @@ struct FontTableBox : Box {
 // 'esds': the ES_Descriptor of ISO/IEC 14496-1 with its decoder configuration, and the audio
 // (ISO/IEC 14496-3 AudioSpecificConfig) or visual (object sequence) decoder specific info.
 struct ESDescriptorBox : FullBox {
-    static constexpr int32_t kId = 103;
+    static constexpr int32_t kId = BoxId::Esds;
     explicit ESDescriptorBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t ES_ID = 0;
     uint8_t streamDependenceFlag = 0;
@@ -168,7 +169,7 @@ struct ESDescriptorBox : FullBox {
 };
 
 struct AVCConfigurationBox : Box {
-    static constexpr int32_t kId = 113;
+    static constexpr int32_t kId = BoxId::AvcC;
     explicit AVCConfigurationBox(uint64_t size) : Box(kId, size) {}
     struct ParameterSet {
         uint16_t length = 0;
@@ -187,7 +188,7 @@ struct AVCConfigurationBox : Box {
 
 // 'btrt' (ISO/IEC 14496-12 / 14496-14).
 struct MPEG4BitRateBox : Box {
-    static constexpr int32_t kId = 114;
+    static constexpr int32_t kId = BoxId::Btrt;
     explicit MPEG4BitRateBox(uint64_t size) : Box(kId, size) {}
     uint32_t bufferSizeDB = 0;
     uint32_t maxBitrate = 0;
@@ -196,14 +197,14 @@ struct MPEG4BitRateBox : Box {
 
 // 'bitr' of an H.263 entry (TS 26.244).
 struct BitrateBox : Box {
-    static constexpr int32_t kId = 109;
+    static constexpr int32_t kId = BoxId::Bitr;
     explicit BitrateBox(uint64_t size) : Box(kId, size) {}
     uint32_t avgBitrate = 0;
     uint32_t maxBitrate = 0;
 };
 
 struct AMRSpecificBox : Box {
-    static constexpr int32_t kId = 107;
+    static constexpr int32_t kId = BoxId::Damr;
     explicit AMRSpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
@@ -213,7 +214,7 @@ struct AMRSpecificBox : Box {
 };
 
 struct H263SpecificBox : Box {
-    static constexpr int32_t kId = 108;
+    static constexpr int32_t kId = BoxId::D263;
     explicit H263SpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
@@ -222,14 +223,14 @@ struct H263SpecificBox : Box {
 };
 
 struct AMRWPSpecificBox : Box {
-    static constexpr int32_t kId = 111;
+    static constexpr int32_t kId = BoxId::Dawp;
     explicit AMRWPSpecificBox(uint64_t size) : Box(kId, size) {}
     uint8_t vendor[4] = {};  // file order
     uint8_t decoder_version = 0;
 };
 
 struct TrackSelectionBox : FullBox {
-    static constexpr int32_t kId = 70;
+    static constexpr int32_t kId = BoxId::Tsel;
     explicit TrackSelectionBox(uint64_t size) : FullBox(kId, size) {}
     int32_t SwitchGroup = 0;
     // One four-character code per attribute, file order; the count is the vector's size.
@@ -238,20 +239,20 @@ struct TrackSelectionBox : FullBox {
 
 // 'hnti': a container of 'rtp ' and 'sdp '.
 struct MovieHinttInformation : Box {
-    static constexpr int32_t kId = 72;
+    static constexpr int32_t kId = BoxId::Hnti;
     explicit MovieHinttInformation(uint64_t size) : Box(kId, size) {}
 };
 
 // 'sdp ': the track's SDP text. Not terminated: its length is the vector's size.
 struct RTPTrackSDPHintInformation : Box {
-    static constexpr int32_t kId = 73;
+    static constexpr int32_t kId = BoxId::Sdp;
     explicit RTPTrackSDPHintInformation(uint64_t size) : Box(kId, size) {}
     std::vector<uint8_t> sdptext;
 };
 
 // 'rtp ': the movie's description text. Not terminated: its length is the vector's size.
 struct RTPMovieHintInformation : Box {
-    static constexpr int32_t kId = 71;
+    static constexpr int32_t kId = BoxId::Rtp;
     explicit RTPMovieHintInformation(uint64_t size) : Box(kId, size) {}
     uint8_t descriptionformat[4] = {};  // file order
     std::vector<uint8_t> sdptext;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 #include "model/SampleEntries.h"
 
 // Records of the boxes of the ISO base media file format (ISO/IEC 14496-12).
@@ -34,7 +35,7 @@ inline uint32_t SampleFlagsWord(const uint8_t bytes[4]) {
 
 // 'ftyp'
 struct FileTypeBox : Box {
-    static constexpr int32_t kId = 1;
+    static constexpr int32_t kId = BoxId::Ftyp;
     explicit FileTypeBox(uint64_t size) : Box(kId, size) {}
     uint8_t major_brand[4] = {};
     uint32_t minor_version = 0;
@@ -44,7 +45,7 @@ struct FileTypeBox : Box {
 
 // 'mvhd'
 struct MovieHeaderBox : FullBox {
-    static constexpr int32_t kId = 3;
+    static constexpr int32_t kId = BoxId::Mvhd;
     explicit MovieHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint64_t creation_time = 0;
     uint64_t modification_time = 0;
@@ -59,7 +60,7 @@ struct MovieHeaderBox : FullBox {
 
 // 'tkhd'
 struct TrackHeaderBox : FullBox {
-    static constexpr int32_t kId = 5;
+    static constexpr int32_t kId = BoxId::Tkhd;
     explicit TrackHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint64_t creation_time = 0;
     uint64_t modification_time = 0;
@@ -75,8 +76,8 @@ struct TrackHeaderBox : FullBox {
 
 // 'hint' and 'cdsc', plain boxes inside 'tref'
 struct TrackReferenceTypeBox : Box {
-    static constexpr int32_t kHintId = 7;
-    static constexpr int32_t kCdscId = 8;
+    static constexpr int32_t kHintId = BoxId::Hint;
+    static constexpr int32_t kCdscId = BoxId::Cdsc;
     TrackReferenceTypeBox(int32_t id, uint64_t size) : Box(id, size) {}
     uint32_t track_count = 0;  // from the box size: (size - header) / 4
     std::vector<uint32_t> track_IDs;
@@ -84,7 +85,7 @@ struct TrackReferenceTypeBox : Box {
 
 // 'elst'
 struct EditListBox : FullBox {
-    static constexpr int32_t kId = 10;
+    static constexpr int32_t kId = BoxId::Elst;
     explicit EditListBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint64_t segment_duration = 0;
@@ -98,7 +99,7 @@ struct EditListBox : FullBox {
 
 // 'mdhd'
 struct MediaHeaderBox : FullBox {
-    static constexpr int32_t kId = 12;
+    static constexpr int32_t kId = BoxId::Mdhd;
     explicit MediaHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint64_t creation_time = 0;
     uint64_t modification_time = 0;
@@ -110,7 +111,7 @@ struct MediaHeaderBox : FullBox {
 
 // 'hdlr'
 struct HandlerRererenceBox : FullBox {
-    static constexpr int32_t kId = 13;
+    static constexpr int32_t kId = BoxId::Hdlr;
     // Longest name kept; longer names are cut.
     static constexpr size_t kMaxNameBytes = 50;
     explicit HandlerRererenceBox(uint64_t size) : FullBox(kId, size) {}
@@ -122,7 +123,7 @@ struct HandlerRererenceBox : FullBox {
 
 // 'vmhd'
 struct VideoMediaHeaderBox : FullBox {
-    static constexpr int32_t kId = 15;
+    static constexpr int32_t kId = BoxId::Vmhd;
     explicit VideoMediaHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t graphicsmode = 0;
     uint16_t opcolor[3] = {};
@@ -130,14 +131,14 @@ struct VideoMediaHeaderBox : FullBox {
 
 // 'smhd'
 struct SoundMediaHeaderBox : FullBox {
-    static constexpr int32_t kId = 16;
+    static constexpr int32_t kId = BoxId::Smhd;
     explicit SoundMediaHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t balance = 0;  // 8.8
 };
 
 // 'hmhd'
 struct HintMediaHeaderBox : FullBox {
-    static constexpr int32_t kId = 17;
+    static constexpr int32_t kId = BoxId::Hmhd;
     explicit HintMediaHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint16_t maxPDUsize = 0;
     uint16_t avgPDUsize = 0;
@@ -159,7 +160,7 @@ bool AdoptEntryInto(std::vector<std::unique_ptr<Entry>>& table, uint32_t index,
 
 // 'dref'; its entries ('url ', 'urn ') follow it as boxes and are owned here.
 struct DataReferenceBox : FullBox {
-    static constexpr int32_t kId = 20;
+    static constexpr int32_t kId = BoxId::Dref;
     explicit DataReferenceBox(uint64_t size) : FullBox(kId, size) {}
 
     struct DataEntryBox : FullBox {
@@ -167,14 +168,14 @@ struct DataReferenceBox : FullBox {
     };
     // 'urn '
     struct DataEntryUrnBox : DataEntryBox {
-        static constexpr int32_t kId = 21;
+        static constexpr int32_t kId = BoxId::Urn;
         explicit DataEntryUrnBox(uint64_t size) : DataEntryBox(kId, size) {}
         std::string name;      // UTF-8
         std::string location;  // UTF-8
     };
     // 'url '
     struct DataEntryUrlBox : DataEntryBox {
-        static constexpr int32_t kId = 22;
+        static constexpr int32_t kId = BoxId::Url;
         explicit DataEntryUrlBox(uint64_t size) : DataEntryBox(kId, size) {}
         std::string location;  // UTF-8
     };
@@ -192,7 +193,7 @@ struct DataReferenceBox : FullBox {
 
 // 'stsd'; its sample entries follow it as boxes and are owned here.
 struct SampleDescriptionBox : FullBox {
-    static constexpr int32_t kId = 24;
+    static constexpr int32_t kId = BoxId::Stsd;
     explicit SampleDescriptionBox(uint64_t size) : FullBox(kId, size) {}
 
     bool AdoptEntry(uint32_t index, std::unique_ptr<Box>& entry) override {
@@ -207,7 +208,7 @@ struct SampleDescriptionBox : FullBox {
 
 // 'stts'
 struct TimeToSampleBox : FullBox {
-    static constexpr int32_t kId = 25;
+    static constexpr int32_t kId = BoxId::Stts;
     explicit TimeToSampleBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint32_t sample_count = 0;
@@ -219,7 +220,7 @@ struct TimeToSampleBox : FullBox {
 
 // 'ctts'
 struct CompositionOffsetBox : FullBox {
-    static constexpr int32_t kId = 26;
+    static constexpr int32_t kId = BoxId::Ctts;
     explicit CompositionOffsetBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint32_t sample_count = 0;
@@ -231,7 +232,7 @@ struct CompositionOffsetBox : FullBox {
 
 // 'stsc'
 struct SampleToChunkBox : FullBox {
-    static constexpr int32_t kId = 27;
+    static constexpr int32_t kId = BoxId::Stsc;
     explicit SampleToChunkBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint32_t first_chunk = 0;
@@ -244,7 +245,7 @@ struct SampleToChunkBox : FullBox {
 
 // 'stsz'
 struct SampleSizeBox : FullBox {
-    static constexpr int32_t kId = 28;
+    static constexpr int32_t kId = BoxId::Stsz;
     explicit SampleSizeBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t sample_size = 0;
     uint32_t sample_count = 0;
@@ -253,7 +254,7 @@ struct SampleSizeBox : FullBox {
 
 // 'stz2'
 struct CompactSampleSizeBox : FullBox {
-    static constexpr int32_t kId = 29;
+    static constexpr int32_t kId = BoxId::Stz2;
     explicit CompactSampleSizeBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t field_size = 0;
     uint32_t sample_count = 0;
@@ -262,7 +263,7 @@ struct CompactSampleSizeBox : FullBox {
 
 // 'stco'
 struct ChunkOffsetBox : FullBox {
-    static constexpr int32_t kId = 30;
+    static constexpr int32_t kId = BoxId::Stco;
     explicit ChunkOffsetBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t entry_count = 0;
     std::vector<uint32_t> chunk_offset;
@@ -270,7 +271,7 @@ struct ChunkOffsetBox : FullBox {
 
 // 'co64'
 struct ChunkLargeOffsetBox : FullBox {
-    static constexpr int32_t kId = 31;
+    static constexpr int32_t kId = BoxId::Co64;
     explicit ChunkLargeOffsetBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t entry_count = 0;
     std::vector<uint64_t> chunk_offset;
@@ -278,7 +279,7 @@ struct ChunkLargeOffsetBox : FullBox {
 
 // 'stss'
 struct SyncSampleBox : FullBox {
-    static constexpr int32_t kId = 32;
+    static constexpr int32_t kId = BoxId::Stss;
     explicit SyncSampleBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t entry_count = 0;
     std::vector<uint32_t> sample_number;
@@ -286,7 +287,7 @@ struct SyncSampleBox : FullBox {
 
 // 'stsh'
 struct ShadowSyncSampleBox : FullBox {
-    static constexpr int32_t kId = 33;
+    static constexpr int32_t kId = BoxId::Stsh;
     explicit ShadowSyncSampleBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint32_t shadowed_sample_number = 0;
@@ -298,7 +299,7 @@ struct ShadowSyncSampleBox : FullBox {
 
 // 'stdp'; the box holds no count: sample_count is the last 'stsz' sample_count (0 if none).
 struct DegradationPriorityBox : FullBox {
-    static constexpr int32_t kId = 35;
+    static constexpr int32_t kId = BoxId::Stdp;
     explicit DegradationPriorityBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t sample_count = 0;
     std::vector<uint16_t> priority;
@@ -306,7 +307,7 @@ struct DegradationPriorityBox : FullBox {
 
 // 'sdtp'; the box holds no count: sample_count is the last 'stsz' sample_count (0 if none).
 struct SampleDependencyTypeBox : FullBox {
-    static constexpr int32_t kId = 36;
+    static constexpr int32_t kId = BoxId::Sdtp;
     explicit SampleDependencyTypeBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint8_t sample_depends_on = 0;
@@ -319,7 +320,7 @@ struct SampleDependencyTypeBox : FullBox {
 
 // 'sbgp'
 struct SampleToGroupBox : FullBox {
-    static constexpr int32_t kId = 37;
+    static constexpr int32_t kId = BoxId::Sbgp;
     explicit SampleToGroupBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint32_t sample_count = 0;
@@ -332,14 +333,14 @@ struct SampleToGroupBox : FullBox {
 
 // 'mehd'
 struct MovieExtendsBox : FullBox {
-    static constexpr int32_t kId = 41;
+    static constexpr int32_t kId = BoxId::Mehd;
     explicit MovieExtendsBox(uint64_t size) : FullBox(kId, size) {}
     uint64_t fragment_duration = 0;
 };
 
 // 'trex'
 struct TrackExtendsBox : FullBox {
-    static constexpr int32_t kId = 42;
+    static constexpr int32_t kId = BoxId::Trex;
     explicit TrackExtendsBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t track_ID = 0;
     uint32_t default_sample_description_index = 0;
@@ -350,14 +351,14 @@ struct TrackExtendsBox : FullBox {
 
 // 'mfhd'
 struct MovieFragmentHeaderBox : FullBox {
-    static constexpr int32_t kId = 45;
+    static constexpr int32_t kId = BoxId::Mfhd;
     explicit MovieFragmentHeaderBox(uint64_t size) : FullBox(kId, size) {}
     uint32_t sequence_number = 0;
 };
 
 // 'tfhd'; a field whose flag is clear was not in the box and stays 0.
 struct TrackFragmentHeaderBox : FullBox {
-    static constexpr int32_t kId = 47;
+    static constexpr int32_t kId = BoxId::Tfhd;
     static constexpr uint32_t kBaseDataOffsetPresent = 0x000001;
     static constexpr uint32_t kSampleDescriptionIndexPresent = 0x000002;
     static constexpr uint32_t kDefaultSampleDurationPresent = 0x000008;
@@ -378,7 +379,7 @@ struct TrackFragmentHeaderBox : FullBox {
 // is present (flags 0x100 to 0x800 all clear) the samples hold nothing and `entries` stays
 // empty: sample_count alone says how many there are, and each is all "Not Available".
 struct TrackRunBox : FullBox {
-    static constexpr int32_t kId = 48;
+    static constexpr int32_t kId = BoxId::Trun;
     static constexpr uint32_t kDataOffsetPresent = 0x000001;
     static constexpr uint32_t kFirstSampleFlagsPresent = 0x000004;
     static constexpr uint32_t kSampleDurationPresent = 0x000100;
@@ -406,7 +407,7 @@ struct TrackRunBox : FullBox {
 
 // 'tfra'
 struct TrackFragmentRandomAccessBox : FullBox {
-    static constexpr int32_t kId = 50;
+    static constexpr int32_t kId = BoxId::Tfra;
     explicit TrackFragmentRandomAccessBox(uint64_t size) : FullBox(kId, size) {}
     struct Entry {
         uint64_t time = 0;
@@ -426,7 +427,7 @@ struct TrackFragmentRandomAccessBox : FullBox {
 
 // 'mfro'
 struct MovieFragmentRandomAceessOffsetBox : FullBox {
-    static constexpr int32_t kId = 51;
+    static constexpr int32_t kId = BoxId::Mfro;
     explicit MovieFragmentRandomAceessOffsetBox(uint64_t size) : FullBox(kId, size) {}
     // The field the standard calls "size": the size of the enclosing 'mfra' box. Named apart
     // from Box::size, which is this box's own size.
@@ -435,7 +436,7 @@ struct MovieFragmentRandomAceessOffsetBox : FullBox {
 
 // 'cprt'
 struct CopyRightBox : FullBox {
-    static constexpr int32_t kId = 56;
+    static constexpr int32_t kId = BoxId::Cprt;
     // Longest notice kept; the rest of a longer box is passed over.
     static constexpr size_t kMaxNoticeBytes = 200;
     explicit CopyRightBox(uint64_t size) : FullBox(kId, size) {}

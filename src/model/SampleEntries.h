@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 
-// Sample entry records: the entries of a 'stsd' box, made by the ISO and 3GPP parsers.
+// Sample entry records: the entries of a 'stsd' box. Every constructor takes the catalogue id
+// first and the size second, as Box does; the one-argument forms give the generic entry's id.
 namespace ISOFileFormat {
 
 struct SampleEntry : Box {
@@ -14,14 +16,16 @@ struct SampleEntry : Box {
 };
 
 struct AudioSampleEntry : SampleEntry {
-    AudioSampleEntry(uint64_t size, int32_t id = 60) : SampleEntry(id, size) {}
+    explicit AudioSampleEntry(uint64_t size) : AudioSampleEntry(BoxId::AudioSampleEntry, size) {}
+    AudioSampleEntry(int32_t id, uint64_t size) : SampleEntry(id, size) {}
     uint16_t channelcount = 2;
     uint16_t samplesize = 16;
     uint32_t samplerate = 0;  // 16.16 fixed point
 };
 
 struct VisualSampleEntry : SampleEntry {
-    VisualSampleEntry(uint64_t size, int32_t id = 61) : SampleEntry(id, size) {}
+    explicit VisualSampleEntry(uint64_t size) : VisualSampleEntry(BoxId::VisualSampleEntry, size) {}
+    VisualSampleEntry(int32_t id, uint64_t size) : SampleEntry(id, size) {}
     uint16_t width = 0;
     uint16_t height = 0;
     uint32_t horizresolution = 0x00480000;  // 72 dpi, 16.16
@@ -32,7 +36,8 @@ struct VisualSampleEntry : SampleEntry {
 };
 
 struct TextSampleEntry : SampleEntry {
-    TextSampleEntry(uint64_t size, int32_t id = 65) : SampleEntry(id, size) {}
+    explicit TextSampleEntry(uint64_t size) : TextSampleEntry(BoxId::Tx3g, size) {}
+    TextSampleEntry(int32_t id, uint64_t size) : SampleEntry(id, size) {}
     struct BoxRecord {
         int16_t top = 0;
         int16_t left = 0;
@@ -56,7 +61,8 @@ struct TextSampleEntry : SampleEntry {
 };
 
 struct HintSampleEntry : SampleEntry {
-    HintSampleEntry(uint64_t size, int32_t id = 62) : SampleEntry(id, size) {}
+    explicit HintSampleEntry(uint64_t size) : HintSampleEntry(BoxId::HintSampleEntry, size) {}
+    HintSampleEntry(int32_t id, uint64_t size) : SampleEntry(id, size) {}
     std::vector<uint8_t> data;  // the entry's remaining bytes, uninterpreted
 };
 

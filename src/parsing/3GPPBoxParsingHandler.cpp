@@ -41,17 +41,17 @@ bool TypeIs(const uint8_t* type, const char* code) {
 // The catalogue id an audio entry of this type is shown as, or 0 when its type is not one
 // whose child boxes are known.
 int32_t AudioEntryId(const uint8_t* type) {
-    if (TypeIs(type, "mp4a")) return 102;
+    if (TypeIs(type, "mp4a")) return BoxId::Mp4a;
     // AMR-WB entries share the AMR entry's id: they are read and shown alike.
-    if (TypeIs(type, "samr") || TypeIs(type, "sawb")) return 104;
-    if (TypeIs(type, "sawp")) return 110;
+    if (TypeIs(type, "samr") || TypeIs(type, "sawb")) return BoxId::Samr;
+    if (TypeIs(type, "sawp")) return BoxId::Sawp;
     return 0;
 }
 
 int32_t VisualEntryId(const uint8_t* type) {
-    if (TypeIs(type, "mp4v")) return 101;
-    if (TypeIs(type, "s263")) return 106;
-    if (TypeIs(type, "avc1")) return 112;
+    if (TypeIs(type, "mp4v")) return BoxId::Mp4v;
+    if (TypeIs(type, "s263")) return BoxId::S263;
+    if (TypeIs(type, "avc1")) return BoxId::Avc1;
     return 0;
 }
 

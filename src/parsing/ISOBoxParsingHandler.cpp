@@ -453,7 +453,7 @@ void CISOBoxParsingHandler::ParseSampleDescription(const Context& c) {
 
 void CISOBoxParsingHandler::ParseAudioSampleEntry(const Context& c) {
     CFileReader& r = Reader();
-    auto entry = std::make_unique<AudioSampleEntry>(c.size, BoxId::AudioSampleEntry);
+    auto entry = std::make_unique<AudioSampleEntry>(BoxId::AudioSampleEntry, c.size);
     ReadSampleEntryStart(r, *entry);
     r.SkipBits(64);
     entry->channelcount = r.ReadUInt16();
@@ -465,7 +465,7 @@ void CISOBoxParsingHandler::ParseAudioSampleEntry(const Context& c) {
 
 void CISOBoxParsingHandler::ParseVisualSampleEntry(const Context& c) {
     CFileReader& r = Reader();
-    auto entry = std::make_unique<VisualSampleEntry>(c.size, BoxId::VisualSampleEntry);
+    auto entry = std::make_unique<VisualSampleEntry>(BoxId::VisualSampleEntry, c.size);
     ReadSampleEntryStart(r, *entry);
     r.SkipBits(128);
     entry->width = r.ReadUInt16();
@@ -482,7 +482,7 @@ void CISOBoxParsingHandler::ParseVisualSampleEntry(const Context& c) {
 
 void CISOBoxParsingHandler::ParseHintSampleEntry(const Context& c) {
     CFileReader& r = Reader();
-    auto entry = std::make_unique<HintSampleEntry>(c.size, BoxId::HintSampleEntry);
+    auto entry = std::make_unique<HintSampleEntry>(BoxId::HintSampleEntry, c.size);
     ReadSampleEntryStart(r, *entry);
     const uint64_t length = BytesAfter(c.size, c.headerBytes, 8);
     // Allocate only what the file holds; a shortfall ends in the reader's end-of-file error.

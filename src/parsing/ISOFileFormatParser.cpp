@@ -10,27 +10,6 @@
 #include "parsing/ISOBoxParsingHandler.h"
 
 namespace {
-bool IsDriverContainer(int32_t id) {
-    switch (id) {
-        case 2:   // moov
-        case 4:   // trak
-        case 6:   // tref
-        case 9:   // edts
-        case 11:  // mdia
-        case 14:  // minf
-        case 19:  // dinf
-        case 23:  // stbl
-        case 40:  // mvex
-        case 44:  // moof
-        case 46:  // traf
-        case 49:  // mfra
-        case 55:  // udta
-            return true;
-        default:
-            return false;
-    }
-}
-
 // remaining - size where both can be anywhere in their ranges. Sizes are never 0, so once the
 // bytes left in a container go negative they never come back to 0: any negative value will do.
 int64_t BytesLeftAfter(int64_t remaining, uint64_t size) {
@@ -127,7 +106,7 @@ void CISOFileFormatParser::ParseBoxes(ParseState& s) {
                     "changing the box into 'SKIP' box.",
                     static_cast<unsigned long long>(s.size));
             }
-            if (IsDriverContainer(id)) {
+            if (GetBoxKind(id) == BoxKind::Container) {
                 r.descend = 1;
             } else {
                 r.descend = 0;

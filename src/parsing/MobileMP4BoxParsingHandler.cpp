@@ -17,7 +17,7 @@ int32_t CMobileMP4BoxParsingHandler::ParseBox(const uint8_t[4], int32_t id, uint
         case DoCoMoChapterBox::kId:
             ParseDoCoMoChapterBox(size, headerBytes, result);
             return 1;
-        case 69:  // 'drm '
+        case BoxId::Drm:
             ParseDRMInformationBox(size, result);
             return 1;
         default:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/3GPPBoxes.h"
+#include "model/BoxCatalogue.h"
 #include "model/Format.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
@@ -17,14 +18,6 @@ using namespace ISOFileFormat;
 namespace {
 
 // Catalogue ids of the records this handler shows.
-namespace Id {
-constexpr int32_t HintSampleEntry = 62;
-constexpr int32_t TextSampleEntry = 65;
-constexpr int32_t MP4VisualSampleEntry = 101;
-constexpr int32_t MP4AudioSampleEntry = 102;
-constexpr int32_t AMRSampleEntry = 104;  // AMR-WB ('sawb') entries carry it too
-constexpr int32_t H263SampleEntry = 106;
-}  // namespace Id
 
 // ---- Text helpers ----
 
@@ -423,22 +416,22 @@ int32_t C3GPPViewBoxHandler::FillViewBox(const Box& box, CISOViewBox& viewBox, i
     bool isFullBox = false;
     int32_t shown = 0;
     switch (box.id) {
-        case Id::MP4VisualSampleEntry:
+        case BoxId::Mp4v:
             shown = Show<VisualSampleEntry>(box, items, ShowMP4VisualEntry);
             break;
-        case Id::H263SampleEntry:
+        case BoxId::S263:
             shown = Show<VisualSampleEntry>(box, items, ShowH263Entry);
             break;
-        case Id::MP4AudioSampleEntry:
+        case BoxId::Mp4a:
             shown = Show<AudioSampleEntry>(box, items, ShowMP4AudioEntry);
             break;
-        case Id::AMRSampleEntry:
+        case BoxId::Samr:  // AMR-WB ('sawb') entries are given this id too
             shown = Show<AudioSampleEntry>(box, items, ShowAMREntry);
             break;
-        case Id::HintSampleEntry:
+        case BoxId::HintSampleEntry:
             shown = Show<HintSampleEntry>(box, items, ShowHintEntry);
             break;
-        case Id::TextSampleEntry:
+        case BoxId::Tx3g:
             shown = Show<TextSampleEntry>(box, items, ShowTextEntry);
             break;
         case ESDescriptorBox::kId:

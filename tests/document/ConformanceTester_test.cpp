@@ -112,14 +112,14 @@ public:
         return *this;
     }
     Facts& Video(int32_t entryId, uint16_t width, uint16_t height) {
-        auto entry = std::make_unique<ISOFileFormat::VisualSampleEntry>(86, entryId);
+        auto entry = std::make_unique<ISOFileFormat::VisualSampleEntry>(entryId, 86);
         entry->width = width;
         entry->height = height;
         Note(std::move(entry));
         return *this;
     }
     Facts& Audio(int32_t entryId) {
-        Note(std::make_unique<ISOFileFormat::AudioSampleEntry>(36, entryId));
+        Note(std::make_unique<ISOFileFormat::AudioSampleEntry>(entryId, 36));
         return *this;
     }
     const CTrackInfoCollector& Done() {

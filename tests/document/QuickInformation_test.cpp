@@ -65,7 +65,7 @@ TEST(QuickInformation, NoVideoTrack) {
     Records records;
     CTrackInfoCollector collector;
     NoteHandler(collector, records, 2);
-    auto& mp4a = records.Make<AudioSampleEntry>(40, 102);
+    auto& mp4a = records.Make<AudioSampleEntry>(BoxId::Mp4a, 40);
     mp4a.samplerate = 44100u << 16;
     collector.NoteCodecBox(&mp4a);
     auto& esds = records.Make<ESDescriptorBox>(40);
@@ -116,7 +116,7 @@ TEST(QuickInformation, EveryItemOfA3GPFile) {
     video.stco = std::vector<uint32_t>{100, 20000};
     video.stsz = Sizes({9000, 1000, 12000, 500});
     NoteTrack(collector, records, video);
-    auto& s263 = records.Make<VisualSampleEntry>(86, 106);
+    auto& s263 = records.Make<VisualSampleEntry>(BoxId::S263, 86);
     s263.width = 176;
     s263.height = 144;
     auto& d263 = records.Make<H263SpecificBox>(15);
@@ -140,7 +140,7 @@ TEST(QuickInformation, EveryItemOfA3GPFile) {
     sound.stsz = ConstantSizes(32, 20);
     sound.stsc = {{{1, 10}}};
     NoteTrack(collector, records, sound);
-    auto& samr = records.Make<AudioSampleEntry>(53, 104);
+    auto& samr = records.Make<AudioSampleEntry>(BoxId::Samr, 53);
     samr.channelcount = 2;
     samr.samplesize = 16;
     samr.samplerate = 8000u << 16;

@@ -281,7 +281,7 @@ TEST(TrackInfoCollector, CodecFacts) {
 
     // 3GP: 's263' with 'd263', 'samr' with 'damr'.
     CTrackInfoCollector gpp;
-    auto& s263 = records.Make<VisualSampleEntry>(86, 106);
+    auto& s263 = records.Make<VisualSampleEntry>(BoxId::S263, 86);
     s263.width = 176;
     s263.height = 144;
     auto& d263 = records.Make<H263SpecificBox>(15);
@@ -289,7 +289,7 @@ TEST(TrackInfoCollector, CodecFacts) {
     d263.decoder_version = 1;
     d263.H263_Level = 10;
     d263.H263_Profile = 0;
-    auto& samr = records.Make<AudioSampleEntry>(53, 104);
+    auto& samr = records.Make<AudioSampleEntry>(BoxId::Samr, 53);
     samr.channelcount = 1;
     samr.samplesize = 16;
     samr.samplerate = 8000u << 16 | 0x8000;  // 8000.5 Hz: the fraction is dropped
@@ -326,7 +326,7 @@ TEST(TrackInfoCollector, CodecFacts) {
 
     // MPEG-4 visual: profile and level from the high and low nibble of 0x08.
     CTrackInfoCollector mp4;
-    auto& mp4v = records.Make<VisualSampleEntry>(86, 101);
+    auto& mp4v = records.Make<VisualSampleEntry>(BoxId::Mp4v, 86);
     mp4v.width = 320;
     mp4v.height = 240;
     auto& visualEsds = records.Make<ESDescriptorBox>(40);
@@ -343,7 +343,7 @@ TEST(TrackInfoCollector, CodecFacts) {
     auto& otherEsds = records.Make<ESDescriptorBox>(40);  // neither visual nor audio
     otherEsds.objectTypeIndication = 0x6B;
     otherEsds.maxBitrate = 1;
-    auto& sawb = records.Make<AudioSampleEntry>(53, 105);  // name only
+    auto& sawb = records.Make<AudioSampleEntry>(BoxId::Sawb, 53);  // name only
     sawb.samplerate = 16000u << 16;
     for (const Box* box : {static_cast<const Box*>(&mp4v), static_cast<const Box*>(&visualEsds),
                            static_cast<const Box*>(&audioEsds), static_cast<const Box*>(&otherEsds),
