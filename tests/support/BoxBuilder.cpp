@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -93,18 +94,76 @@ BoxBuilder& BoxBuilder::CloseWithSize(uint64_t size) {
     return *this;
 }
 
+BoxBuilder& BoxBuilder::Mvhd(uint32_t timescale, uint32_t duration, uint32_t nextTrackId) {
+    OpenFull("mvhd", 0, 0).U32(0).U32(0).U32(timescale).U32(duration);
+    U32(0x10000).U16(0x100).Zeros(10).Matrix().Zeros(24).U32(nextTrackId);
+    return Close();
+}
+
+BoxBuilder& BoxBuilder::Tkhd(uint32_t trackId, uint32_t duration, uint32_t width, uint32_t height) {
+    OpenFull("tkhd", 0, 1).U32(0).U32(0).U32(trackId).U32(0).U32(duration).Zeros(8);
+    U16(0).U16(0).U16(0).U16(0).Matrix().U32(width << 16).U32(height << 16);
+    return Close();
+}
+
+BoxBuilder& BoxBuilder::Mdhd(uint32_t timescale, uint32_t duration, uint16_t packedLanguage) {
+    OpenFull("mdhd", 0, 0).U32(0).U32(0).U32(timescale).U32(duration).U16(packedLanguage);
+    return U16(0).Close();
+}
+
+BoxBuilder& BoxBuilder::Hdlr(std::string_view handlerType, std::string_view name) {
+    OpenFull("hdlr", 0, 0).U32(0).FourCC(handlerType).Zeros(12).Text(name, true);
+    return Close();
+}
+
+BoxBuilder& BoxBuilder::Matrix() {
+    for (uint32_t m : {0x10000u, 0u, 0u, 0u, 0x10000u, 0u, 0u, 0u, 0x40000000u})
+        U32(m);
+    return *this;
+}
+
 BoxBuilder& BoxBuilder::Leaf(std::string_view type, const std::vector<uint8_t>& payload) {
     return Open(type).Bytes(payload).Close();
 }
 
+namespace {
+// One directory per test process under the system's temporary directory, removed with
+// everything in it when the process ends, however many tests wrote into it.
+class ProcessTempDir {
+public:
+    const std::filesystem::path& Path() {
+        if (m_path.empty()) {
+            std::string pattern =
+                (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+            m_path = pattern;
+        }
+        return m_path;
+    }
+    ~ProcessTempDir() {
+        if (m_path.empty()) return;
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+ProcessTempDir& TheTempDir() {
+    static ProcessTempDir dir;
+    return dir;
+}
+}  // namespace
+
 std::string TempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = "orvex_" + std::to_string(::getpid());
-    if (info) leaf += std::string("_") + info->test_suite_name() + "_" + info->name();
+    std::string leaf = "process";
+    if (info) leaf = std::string(info->test_suite_name()) + "_" + info->name();
     for (char& c : leaf) {
         if (c == '/') c = '_';
     }
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / leaf;
+    std::filesystem::path dir = TheTempDir().Path() / leaf;
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }

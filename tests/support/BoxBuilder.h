@@ -31,6 +31,14 @@ public:
     BoxBuilder& Close();
     BoxBuilder& CloseWithSize(uint64_t forcedSize);
 
+    // Whole header boxes of the usual layout (version 0, 32-bit times of 0, unity matrix).
+    BoxBuilder& Mvhd(uint32_t timescale, uint32_t duration, uint32_t nextTrackId = 2);
+    BoxBuilder& Tkhd(uint32_t trackId, uint32_t duration, uint32_t width = 0, uint32_t height = 0);
+    BoxBuilder& Mdhd(uint32_t timescale, uint32_t duration, uint16_t packedLanguage = 0x55C4);
+    BoxBuilder& Hdlr(std::string_view handlerType, std::string_view name = "");
+    // The unity transformation matrix of 'mvhd' and 'tkhd'.
+    BoxBuilder& Matrix();
+
     // A whole leaf box with the given payload.
     BoxBuilder& Leaf(std::string_view type, const std::vector<uint8_t>& payload = {});
 
@@ -49,5 +57,6 @@ private:
     std::vector<OpenBox> m_open;
 };
 
-// A path in a fresh per-test temporary directory.
+// A path in a per-test directory inside one temporary directory per test process, which is
+// removed with everything in it when the process ends.
 std::string TempPath(const std::string& name);
