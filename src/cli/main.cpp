@@ -22,7 +22,7 @@
 namespace {
 constexpr int kExitUsage = 64;
 constexpr int kExitCannotOpen = 66;
-constexpr char kVersion[] = "orvex-dump (Orvex) 1.1.9";
+constexpr char kVersion[] = "orvex-dump (Orvex) " ORVEX_VERSION;
 
 void PrintUsage(std::FILE* to) {
     std::fputs(

@@ -132,9 +132,9 @@ void CTrackInfoCollector::NoteCodecBox(const Box* record) {
         case BoxId::Mp4v:
         case BoxId::S263:
         case BoxId::Avc1:
-            m_video.name = record->id == BoxId::Mp4v ? "MPEG-4"
-                           : record->id == BoxId::S263    ? "H.263"
-                                                           : "H.264";
+            m_video.name = record->id == BoxId::Mp4v   ? "MPEG-4"
+                           : record->id == BoxId::S263 ? "H.263"
+                                                       : "H.264";
             if (const auto* entry = dynamic_cast<const VisualSampleEntry*>(record)) {
                 m_video.width = entry->width;
                 m_video.height = entry->height;

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <limits>
 
 #include "model/TextConversion.h"
 
