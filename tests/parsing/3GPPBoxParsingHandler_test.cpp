@@ -93,65 +93,40 @@ std::string Entry(const char* type, int32_t id, const std::string& rest) {
 }
 
 TEST(ThreeGPPHandler, DescriptorsOfEveryForm) {
+    BoxBuilder visual;  // start code, profile and level, the object passed, the end code
+    OpenVisualEntry(OpenTrackEntries(visual, "vide", 1), "mp4v", "codec");
+    visual.Append(Esds(0x20, 4, {0, 0, 1, 0xB0, 8, 0, 0, 1, 0xB5, 0, 0, 1, 0xB1})).Close().Close();
+    BoxBuilder multi;  // multi-byte sizes are not understood: version and flags only
+    multi.OpenFull("esds", 1, 0).Bytes({3, 0x80, 0x80, 0x80, 0x22, 0, 1, 0, 4, 0x80}).Zeros(20);
+    multi.Close().OpenFull("esds", 0, 0).Bytes({3, 0x22, 0, 7, 0, 4, 0x80, 0x80, 0x80, 0x14});
+    multi.Zeros(22).Close();
+    BoxBuilder mp3;  // no DecoderSpecificInfo: the box is still read exactly
+    mp3.OpenFull("esds", 0, 0).Bytes({3, 21, 0, 2, 0, 4, 13, 0x6B, 0x15}).U24(0).U32(320000);
+    mp3.U32(0).Bytes({6, 1, 2}).Close();
+    BoxBuilder optional;  // optional ES_Descriptor fields are passed
+    optional.OpenFull("esds", 0, 0).Bytes({3, 27, 0, 9, 0xC0, 0, 5, 3, 'a', 'b', 'c', 4, 13});
+    optional.Bytes({0x40, 0x15}).U24(0).U32(64000).U32(0).Bytes({6, 1, 2}).Close();
     const std::string mp4a = Entry("mp4a", BoxId::Mp4a, "2 44100");
-    ExpectRecords(
-        {
-            {"AAC with SBR in 5 bytes: no room for the second sync word",
-             AacTrack({0x12, 0x10, 0x56, 0xE5, 0x98}),
-             {mp4a, "esds 0 1 64 5 128000 | 2 695 5 1 3 0 0 | 0 0 0"}},
-            {"AAC with SBR and parametric stereo",
-             AacTrack({0x12, 0x10, 0x56, 0xE5, 0x9D, 0x48, 0x80}),
-             {mp4a, "esds 0 1 64 5 128000 | 2 695 5 1 3 1352 1 | 0 0 0"}},
-            {"a configuration shorter than what is read: back to its end",
-             AacTrack({0x12, 0x10, 0x56, 0xE5}),
-             {mp4a, "esds 0 1 64 5 128000 | 2 695 5 0 0 0 0 | 0 0 0"}},
-            {"an empty configuration",
-             AacTrack({}),
-             {mp4a, "esds 0 1 64 5 128000 | 0 0 0 0 0 0 0 | 0 0 0"}},
-            {"visual: start code, profile and level, the object passed, the end code",
-             [] {
-                 BoxBuilder b;
-                 OpenTrackEntries(b, "vide", 1);
-                 OpenVisualEntry(b, "mp4v", "codec")
-                     .Append(Esds(0x20, 4, {0, 0, 1, 0xB0, 8, 0, 0, 1, 0xB5, 0, 0, 1, 0xB1}));
-                 return b.Close().Close();
-             }(),
-             {Entry("mp4v", BoxId::Mp4v, "176 144"),
-              "esds 0 1 32 4 128000 | 0 0 0 0 0 0 0 | 432 8 433"}},
-            {"multi-byte sizes are not understood: version and flags only",
-             BoxBuilder()
-                 .OpenFull("esds", 1, 0)
-                 .Bytes({3, 0x80, 0x80, 0x80, 0x22, 0, 1, 0, 4, 0x80})
-                 .Zeros(20)
-                 .Close()
-                 .OpenFull("esds", 0, 0)
-                 .Bytes({3, 0x22, 0, 7, 0, 4, 0x80, 0x80, 0x80, 0x14})
-                 .Zeros(22)
-                 .Close(),
-             {"esds 1 0 0 0 0 | 0 0 0 0 0 0 0 | 0 0 0", "esds 0 0 0 0 0 | 0 0 0 0 0 0 0 | 0 0 0"},
-             {"esds:28", "esds:25"}},
-            {"no DecoderSpecificInfo (MP3): the box is read exactly",
-             BoxBuilder()
-                 .OpenFull("esds", 0, 0)
-                 .Bytes({3, 21, 0, 2, 0, 4, 13, 0x6B, 0x15})
-                 .U24(0)
-                 .U32(320000)
-                 .U32(0)
-                 .Bytes({6, 1, 2})
-                 .Close(),
-             {"esds 0 2 107 5 320000 | 0 0 0 0 0 0 0 | 0 0 0"}},
-            {"optional ES_Descriptor fields are passed",
-             BoxBuilder()
-                 .OpenFull("esds", 0, 0)
-                 .Bytes({3, 27, 0, 9, 0xC0, 0, 5, 3, 'a', 'b', 'c', 4, 13, 0x40, 0x15})
-                 .U24(0)
-                 .U32(64000)
-                 .U32(0)
-                 .Bytes({6, 1, 2})
-                 .Close(),
-             {"esds 0 9 64 5 64000 | 0 0 0 0 0 0 0 | 0 0 0"}},
-        },
-        Describe);
+
+    // SBR in 5 bytes leaves no room for the second sync word; SBR and parametric stereo; a
+    // configuration shorter than what is read goes back to its end; an empty one.
+    EXPECT_EQ(RecordLines(AacTrack({0x12, 0x10, 0x56, 0xE5, 0x98}), Describe),
+              (Lines{mp4a, "esds 0 1 64 5 128000 | 2 695 5 1 3 0 0 | 0 0 0"}));
+    EXPECT_EQ(RecordLines(AacTrack({0x12, 0x10, 0x56, 0xE5, 0x9D, 0x48, 0x80}), Describe),
+              (Lines{mp4a, "esds 0 1 64 5 128000 | 2 695 5 1 3 1352 1 | 0 0 0"}));
+    EXPECT_EQ(RecordLines(AacTrack({0x12, 0x10, 0x56, 0xE5}), Describe),
+              (Lines{mp4a, "esds 0 1 64 5 128000 | 2 695 5 0 0 0 0 | 0 0 0"}));
+    EXPECT_EQ(RecordLines(AacTrack({}), Describe),
+              (Lines{mp4a, "esds 0 1 64 5 128000 | 0 0 0 0 0 0 0 | 0 0 0"}));
+    EXPECT_EQ(RecordLines(visual, Describe),
+              (Lines{Entry("mp4v", BoxId::Mp4v, "176 144"),
+                     "esds 0 1 32 4 128000 | 0 0 0 0 0 0 0 | 432 8 433"}));
+    EXPECT_EQ(RecordLines(multi, Describe), (Lines{"esds 1 0 0 0 0 | 0 0 0 0 0 0 0 | 0 0 0",
+                                                   "esds 0 0 0 0 0 | 0 0 0 0 0 0 0 | 0 0 0",
+                                                   "passed esds:28", "passed esds:25"}));
+    EXPECT_EQ(RecordLines(mp3, Describe), (Lines{"esds 0 2 107 5 320000 | 0 0 0 0 0 0 0 | 0 0 0"}));
+    EXPECT_EQ(RecordLines(optional, Describe),
+              (Lines{"esds 0 9 64 5 64000 | 0 0 0 0 0 0 0 | 0 0 0"}));
 }
 
 TEST(ThreeGPPHandler, SampleEntriesByTrackKindAndType) {
@@ -177,122 +152,53 @@ TEST(ThreeGPPHandler, SampleEntriesByTrackKindAndType) {
     OpenTrackEntries(others, "meta", 2).Open("mp4a").Zeros(6).U16(3).Zeros(20).Close();
     others.Open("xyz1").Zeros(6).U16(4).Zeros(10).Close().Close();
 
-    ExpectRecords(
-        {
-            {"visual types, compared without case",
-             video,
-             {Entry("avc1", BoxId::Avc1, "176 144"), Entry("S263", BoxId::S263, "176 144"),
-              "d263 10 0", Entry("s263", BoxId::S263, "176 144"), "d263 45 3", "bitr 64000 96000"}},
-            {"speech types; AMR-WB is read and shown as AMR",
-             sound,
-             {Entry("samr", BoxId::Samr, "2 44100"), Entry("sawb", BoxId::Samr, "2 44100"),
-              Entry("sawp", BoxId::Sawp, "2 44100"), "dawp 2"}},
-            {"text, hint and generic entries",
-             others,
-             {"tx3g -1 -10 18", "ftab 1 Serif 2 ",
-              Fields("rtp ", BoxId::HintSampleEntry, "[0,1,5,220]"),
-              Entry("mp4a", BoxId::Mp4a, "0 0"), Fields("xyz1", BoxId::UnknownSampleEntry, 4)}},
-        },
-        [](const Box& b) { return As<AVCConfigurationBox>(b) ? std::string() : Describe(b); });
+    const auto noAvcC = [](const Box& b) { return As<AVCConfigurationBox>(b) ? "" : Describe(b); };
+    // Visual types are compared without case.
+    EXPECT_EQ(RecordLines(video, noAvcC),
+              (Lines{Entry("avc1", BoxId::Avc1, "176 144"), Entry("S263", BoxId::S263, "176 144"),
+                     "d263 10 0", Entry("s263", BoxId::S263, "176 144"), "d263 45 3",
+                     "bitr 64000 96000"}));
+    // AMR-WB is read and shown as AMR.
+    EXPECT_EQ(RecordLines(sound, Describe),
+              (Lines{Entry("samr", BoxId::Samr, "2 44100"), Entry("sawb", BoxId::Samr, "2 44100"),
+                     Entry("sawp", BoxId::Sawp, "2 44100"), "dawp 2"}));
+    EXPECT_EQ(
+        RecordLines(others, Describe),
+        (Lines{"tx3g -1 -10 18", "ftab 1 Serif 2 ",
+               Fields("rtp ", BoxId::HintSampleEntry, "[0,1,5,220]"),
+               Entry("mp4a", BoxId::Mp4a, "0 0"), Fields("xyz1", BoxId::UnknownSampleEntry, 4)}));
 }
 
 TEST(ThreeGPPHandler, AssetTextsAndHintTexts) {
     const uint16_t eng = (5 << 10) | (14 << 5) | 7;
-    ExpectRecords(
-        {
-            {"asset texts: UTF-16 behind its mark, UTF-8 otherwise, zeros kept",
-             BoxBuilder()
-                 .Open("udta")
-                 .OpenFull("titl", 0, 0)
-                 .U16(eng)
-                 .Bytes({0xFE, 0xFF, 0, 'A', 0, 'B', 0, 0})
-                 .Close()
-                 .OpenFull("auth", 0, 0)
-                 .U16(eng)
-                 .Bytes({'J', 0xC3, 0xBC, 'r', 0xFF, 'g'})
-                 .Close()
-                 .OpenFull("perf", 0, 0)
-                 .U16(eng)
-                 .Text("Band", true)
-                 .Close()
-                 .OpenFull("dscp", 0, 0)
-                 .U16(eng)
-                 .Close()
-                 .OpenFull("gnre", 0, 0)
-                 .U16(eng)
-                 .Bytes({0xFF, 0xFE, 'x', 0})
-                 .Close()
-                 .OpenFull("rtng", 0, 0)
-                 .FourCC("MPAA")
-                 .FourCC("PG13")
-                 .U16(eng)
-                 .Text("fine", true)
-                 .Text("junk")
-                 .Close()
-                 .OpenFull("clsf", 0, 0)
-                 .FourCC("NONE")
-                 .U16(7)
-                 .U16(eng)
-                 .Text(std::string(300, 'x'))
-                 .Close()
-                 .OpenFull("kywd", 0, 0)
-                 .U16(eng)
-                 .U8(2)
-                 .U8(3)
-                 .Text("one")
-                 .U8(0)
-                 .Close()
-                 .OpenFull("loci", 0, 0)
-                 .U16(eng)
-                 .Text("Home", true)
-                 .U8(1)
-                 .U32(0xFFFF0000)
-                 .U32(0x10000)
-                 .U32(0)
-                 .Text("earth", true)
-                 .Text("", true)
-                 .Close()
-                 .OpenFull("albm", 0, 0)
-                 .U16(eng)
-                 .Text("Album", true)
-                 .U8(7)
-                 .Close()
-                 .OpenFull("albm", 0, 0)
-                 .U16(eng)
-                 .Text("A", true)
-                 .Close()  // no track number
-                 .OpenFull("yrrc", 0, 0)
-                 .U16(2024)
-                 .Close()
-                 .Close(),
-             {std::string("titl eng AB\0", 12), "auth J\xC3\xBCr\xEF\xBF\xBDg",
-              std::string("perf Band\0", 10), "dscp ",
-              std::string("gnre \xEF\xBF\xBD\xEF\xBF\xBDx\0", 13), "rtng fine", "clsf 7 200",
-              "kywd 'one' ''", "loci Home 4294901760 earth", "albm Album 7", "albm A 0",
-              "yrrc 2024"}},
-            {"track selection and hint texts",
-             BoxBuilder()
-                 .OpenFull("tsel", 0, 0)
-                 .U32(5)
-                 .FourCC("LANG")
-                 .FourCC("bwas")
-                 .U16(0)
-                 .Close()
-                 .Open("hnti")
-                 .Open("rtp ")
-                 .FourCC("sdp ")
-                 .Text("v=0\r\n")
-                 .Close()
-                 .Open("sdp ")
-                 .Text("a=x\r\n")
-                 .Close()
-                 .Close()
-                 .Open("sdp ")
-                 .Close(),
-             {"tsel 5 LANG bwas", "rtp  sdp  v=0\r\n", "sdp  a=x\r\n", "sdp  "},
-             {"tsel:2"}},
-        },
-        Describe);
+    BoxBuilder assets;  // UTF-16 behind its mark, UTF-8 otherwise, zero characters kept
+    assets.Open("udta").OpenFull("titl", 0, 0).U16(eng).Bytes({0xFE, 0xFF, 0, 'A', 0, 'B', 0, 0});
+    assets.Close().OpenFull("auth", 0, 0).U16(eng).Bytes({'J', 0xC3, 0xBC, 'r', 0xFF, 'g'}).Close();
+    assets.OpenFull("perf", 0, 0).U16(eng).Text("Band", true).Close();
+    assets.OpenFull("dscp", 0, 0).U16(eng).Close();
+    assets.OpenFull("gnre", 0, 0).U16(eng).Bytes({0xFF, 0xFE, 'x', 0}).Close();
+    assets.OpenFull("rtng", 0, 0).FourCC("MPAA").FourCC("PG13").U16(eng).Text("fine", true);
+    assets.Text("junk").Close().OpenFull("clsf", 0, 0).FourCC("NONE").U16(7).U16(eng);
+    assets.Text(std::string(300, 'x')).Close();  // cut at 200, read whole
+    assets.OpenFull("kywd", 0, 0).U16(eng).U8(2).U8(3).Text("one").U8(0).Close();
+    assets.OpenFull("loci", 0, 0).U16(eng).Text("Home", true).U8(1).U32(0xFFFF0000);
+    assets.U32(0x10000).U32(0).Text("earth", true).Text("", true).Close();
+    assets.OpenFull("albm", 0, 0).U16(eng).Text("Album", true).U8(7).Close();
+    assets.OpenFull("albm", 0, 0).U16(eng).Text("A", true).Close();  // no track number
+    assets.OpenFull("yrrc", 0, 0).U16(2024).Close().Close();
+    BoxBuilder hints;
+    hints.OpenFull("tsel", 0, 0).U32(5).FourCC("LANG").FourCC("bwas").U16(0).Close();
+    hints.Open("hnti").Open("rtp ").FourCC("sdp ").Text("v=0\r\n").Close();
+    hints.Open("sdp ").Text("a=x\r\n").Close().Close().Open("sdp ").Close();
+
+    EXPECT_EQ(RecordLines(assets, Describe),
+              (Lines{std::string("titl eng AB\0", 12), "auth J\xC3\xBCr\xEF\xBF\xBDg",
+                     std::string("perf Band\0", 10), "dscp ",
+                     std::string("gnre \xEF\xBF\xBD\xEF\xBF\xBDx\0", 13), "rtng fine", "clsf 7 200",
+                     "kywd 'one' ''", "loci Home 4294901760 earth", "albm Album 7", "albm A 0",
+                     "yrrc 2024"}));
+    EXPECT_EQ(RecordLines(hints, Describe), (Lines{"tsel 5 LANG bwas", "rtp  sdp  v=0\r\n",
+                                                   "sdp  a=x\r\n", "sdp  ", "passed tsel:2"}));
 }
 
 }  // namespace

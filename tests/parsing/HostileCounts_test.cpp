@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/BoxBuilder.h"
@@ -19,14 +20,15 @@ namespace {
 std::atomic<size_t> g_largestAllocation{0};
 }
 
-void* operator new(size_t size) {
+// None of them inlined: the compiler would otherwise pair malloc() and free() with its own idea
+// of new and delete, and warn.
+[[gnu::noinline]] void* operator new(size_t size) {
     size_t seen = g_largestAllocation.load();
     while (size > seen && !g_largestAllocation.compare_exchange_weak(seen, size)) {
     }
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-// Not inlined: the compiler would otherwise pair its own idea of new with free() and warn.
 [[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);
 }
@@ -36,15 +38,14 @@ void* operator new(size_t size) {
 
 namespace {
 
-struct HostileCase {
-    const char* name;
-    BoxBuilder file;
-    int32_t result;
-};
-
-// Inside a container, so that a read running past the box cannot pass for the file's end.
-BoxBuilder InMoov(const BoxBuilder& box) {
-    return BoxBuilder().Open("moov").Append(box).Close();
+// A box of 32-bit words; a full box (version, flags first) unless `version` is negative.
+BoxBuilder Words(const char* type, std::initializer_list<uint32_t> words, int version = 0,
+                 uint32_t flags = 0) {
+    BoxBuilder b;
+    version < 0 ? b.Open(type) : b.OpenFull(type, static_cast<uint8_t>(version), flags);
+    for (uint32_t word : words)
+        b.U32(word);
+    return b.Close();
 }
 
 BoxBuilder HintEntry(uint64_t declaredSize) {
@@ -53,88 +54,43 @@ BoxBuilder HintEntry(uint64_t declaredSize) {
     return b.CloseWithSize(declaredSize).Close();
 }
 
+// Each box sits in a container and before 4 KiB of padding, so that neither the end of the
+// file nor the next box can pass for the end of the box.
 TEST(HostileCounts, NeverAllocateFromTheCountAlone) {
-    const std::vector<uint8_t> padding(4096);
-    const std::vector<HostileCase> cases = {
-        {"stts: count x 8 beyond 32 bits",
-         BoxBuilder().OpenFull("stts", 0, 0).U32(0x20000001).U32(1).U32(1).Close(), 4},
-        {"stco", InMoov(BoxBuilder().OpenFull("stco", 0, 0).U32(0x3FFFFFFF).U32(1).Close()), 3},
-        {"stsz", InMoov(BoxBuilder().OpenFull("stsz", 0, 0).U32(0).U32(0x3FFFFFFF).U32(1).Close()),
-         3},
-        {"dref", InMoov(BoxBuilder().OpenFull("dref", 0, 0).U32(0x3FFFFFFF).U32(1).Close()), 3},
-        {"stsd", InMoov(BoxBuilder().OpenFull("stsd", 0, 0).U32(0x3FFFFFFF).U32(1).Close()), 3},
-        {"tfra",
-         InMoov(
-             BoxBuilder().OpenFull("tfra", 1, 0).U32(1).U32(0x3F).U32(0x07FFFFFF).U64(1).Close()),
-         3},
-        {"trun without per-sample fields",
-         BoxBuilder().OpenFull("trun", 0, 0x001).U32(0x0FFFFFFF).U32(8).Close(), 0},
-        {"hint entry of 1 GiB in a small file", InMoov(HintEntry(0x40000000)), 3},
+    const std::vector<std::tuple<const char*, BoxBuilder, int32_t>> cases = {
+        {"stts: count x 8 beyond 32 bits", Words("stts", {0x20000001, 1, 1}), 4},
+        {"stco", Words("stco", {0x3FFFFFFF, 1}), 3},
+        {"stsz", Words("stsz", {0, 0x3FFFFFFF, 1}), 3},
+        {"dref", Words("dref", {0x3FFFFFFF, 1}), 3},
+        {"stsd", Words("stsd", {0x3FFFFFFF, 1}), 3},
+        {"tfra", Words("tfra", {1, 0x3F, 0x07FFFFFF, 0, 1}, 1), 3},
+        {"trun without per-sample fields", Words("trun", {0x0FFFFFFF, 8}, 0, 1), 0},
+        {"hint entry of 1 GiB", HintEntry(0x40000000), 3},
         {"hint entry of 2 GiB", HintEntry(0x7FFFFFF0), 3},
-        {"ftab",
-         BoxBuilder().Open("ftab").U16(0xFFFF).U16(1).U8(1).Text("a").Close().Leaf("free", padding),
-         3},
-        {"kywd",
-         BoxBuilder()
-             .OpenFull("kywd", 0, 0)
-             .U16(0)
-             .U8(255)
-             .U8(200)
-             .Text("ab")
-             .Close()
-             .Leaf("free", padding),
-         3},
-        {"avcC",
-         BoxBuilder()
-             .Open("avcC")
-             .Bytes({1, 66, 0, 30, 0xFF, 0xFF, 0x10, 0x00})
-             .Close()
-             .Leaf("free", padding),
-         3},
-        {"sdp of 4 GiB",
-         BoxBuilder().Open("hnti").Open("sdp ").Text("v=0").CloseWithSize(0xFFFFFFF0u).Close(), 3},
+        {"ftab", Words("ftab", {0xFFFF0001, 0x01610000}, -1), 3},
+        {"kywd", Words("kywd", {0x0000FFC8, 0x61620000}), 3},
+        {"avcC", Words("avcC", {0x0142001E, 0xFFFF1000}, -1), 3},
+        {"sdp of 4 GiB", BoxBuilder().Open("sdp ").Text("v=0").CloseWithSize(0xFFFFFFF0u), 3},
         {"rtp smaller than its fixed fields",
-         BoxBuilder().Open("rtp ").FourCC("sdp ").CloseWithSize(10).Leaf("free", padding), 3},
-        {"dcmc count beyond the box",
-         BoxBuilder()
-             .OpenFull("dcmc", 0, 0)
-             .U32(0x10000000)
-             .U32(1)
-             .U32(1)
-             .Text("a")
-             .Close()
-             .Leaf("free", padding),
-         3},
-        {"dcmc count beyond 32 bits",
-         BoxBuilder().OpenFull("dcmc", 0, 0).U32(0xFFFFFFFF).Close().Leaf("free", padding), 4},
-        {"dcmc name beyond the box",
-         BoxBuilder()
-             .Open("drm ")
-             .OpenFull("dcmc", 0, 0)
-             .U32(1)
-             .U32(0)
-             .U32(1000)
-             .Text("abc")
-             .Close()
-             .Leaf("free", padding)
-             .Close(),
-         3},
-        {"dcmc name beyond the file",
-         InMoov(BoxBuilder().OpenFull("dcmc", 0, 0).U32(1).U32(0).U32(0xFFFFFFF0).Close()), 3},
+         BoxBuilder().Open("rtp ").FourCC("sdp ").CloseWithSize(10), 3},
+        {"dcmc count beyond the box", Words("dcmc", {0x10000000, 1, 1, 0x61000000}), 3},
+        {"dcmc count beyond 32 bits", Words("dcmc", {0xFFFFFFFF}), 4},
+        {"dcmc name beyond the box", Words("dcmc", {1, 0, 1000, 0x61626300}), 3},
+        {"dcmc name beyond the file", Words("dcmc", {1, 0, 0xFFFFFFF0}), 3},
     };
-    for (const HostileCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, box, result] : cases) {
+        SCOPED_TRACE(name);
         g_largestAllocation = 0;
-        const ParseOutcome o = ParseRecords(c.file);
-        EXPECT_EQ(o.result, c.result) << o.log;
+        const ParseOutcome o = ParseRecords(
+            BoxBuilder().Open("moov").Append(box).Leaf("free", std::vector<uint8_t>(4096)).Close());
+        EXPECT_EQ(o.result, result) << o.log;
         EXPECT_LT(g_largestAllocation.load(), size_t{1} << 20);
     }
 }
 
 TEST(HostileCounts, ACountBeyondTheBoxReadsIntoTheNextOne) {
-    BoxBuilder file;
-    file.OpenFull("stss", 0, 0).U32(3).U32(1).Close().Leaf("free", std::vector<uint8_t>(8));
-    const ParseOutcome o = ParseRecords(file);
+    const ParseOutcome o =
+        ParseRecords(Words("stss", {3, 1}).Leaf("free", std::vector<uint8_t>(8)));
     EXPECT_EQ(o.result, 3);
     EXPECT_NE(o.log.find("specified box size : 20 bytes, processed box size : 28"),
               std::string::npos)

@@ -107,277 +107,104 @@ BoxBuilder Track(const char* handler, uint32_t count, size_t payload) {
 }
 
 TEST(ISOBoxParsingHandler, RecordsOfCraftedBoxes) {
-    const std::string longUrl = "http://" + std::string(293, 'x');
+    BoxBuilder headers;  // 64-bit times; the pad bit of the language is ignored
+    headers.Append(MovieHeaderV1()).Append(TrackHeaderV1()).OpenFull("mdhd", 1, 0).U64(1).U64(2);
+    headers.U32(1000).U64(0x123456789ull).U16(0x8000 | (5 << 10) | (14 << 5) | 7).U16(0).Close();
+    BoxBuilder edits;  // signed times and rates, 64-bit offsets
+    edits.OpenFull("elst", 0, 0).U32(2).U32(1000).U32(0xFFFFFFFF).U16(1).U16(0);
+    edits.U32(2000).U32(512).U16(0xFFFF).U16(0x8000).Close();
+    edits.OpenFull("elst", 1, 0).U32(1).U64(1ull << 32).U64(~1ull).U16(1).U16(0).Close();
+    edits.OpenFull("co64", 0, 0).U32(2).U64(0x123456789ABCull).U64(8).Close();
+    BoxBuilder texts;  // handler names cut at 50 bytes, notices at 200, Latin-1 to UTF-8
     const uint16_t fra = (6 << 10) | (18 << 5) | 1;
-    const std::vector<uint8_t> userType = {0xA5, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 90};
-    ExpectRecords(
-        {
-            {"64-bit times of version 1 headers",
-             BoxBuilder()
-                 .Append(MovieHeaderV1())
-                 .Append(TrackHeaderV1())
-                 .OpenFull("mdhd", 1, 0)
-                 .U64(1)
-                 .U64(2)
-                 .U32(1000)
-                 .U64(0x123456789ull)
-                 .U16(0x8000 | (5 << 10) | (14 << 5) | 7)  // the pad bit is ignored
-                 .U16(0)
-                 .Close(),
-             {"mvhd 12884901891 7", "tkhd 21474836485 240", "mdhd 1000 4886718345 eng"}},
-            {"signed edits and 64-bit chunk offsets",
-             BoxBuilder()
-                 .OpenFull("elst", 0, 0)
-                 .U32(2)
-                 .U32(1000)
-                 .U32(0xFFFFFFFF)
-                 .U16(1)
-                 .U16(0)
-                 .U32(2000)
-                 .U32(512)
-                 .U16(0xFFFF)
-                 .U16(0x8000)
-                 .Close()
-                 .OpenFull("elst", 1, 0)
-                 .U32(1)
-                 .U64(0x100000000ull)
-                 .U64(0xFFFFFFFFFFFFFFFEull)
-                 .U16(1)
-                 .U16(0)
-                 .Close()
-                 .OpenFull("co64", 0, 0)
-                 .U32(2)
-                 .U64(0x123456789ABCull)
-                 .U64(8)
-                 .Close(),
-             {"elst 1000 -1 1 0 2000 512 -1 -32768", "elst 4294967296 -2 1 0",
-              "co64 [20015998343868,8]"}},
-            {"handler names cut at 50 bytes, notices at 200, Latin-1 to UTF-8",
-             BoxBuilder()
-                 .Hdlr("vide", std::string(80, 'n'))
-                 .Hdlr("text", "Sub\xE9titles")
-                 .OpenFull("hdlr", 0, 0)
-                 .U32(0)
-                 .FourCC("hint")
-                 .Zeros(12)
-                 .Close()
-                 .OpenFull("cprt", 0, 0)
-                 .U16(fra)
-                 .Text("(c) Orvex", true)
-                 .Close()
-                 .OpenFull("cprt", 0, 0)
-                 .U16(fra)
-                 .Text(std::string(250, 'c'), true)
-                 .Close(),
-             {"hdlr 1 " + std::string(50, 'n'), "hdlr 4 Sub\xC3\xA9titles", "hdlr 3 ",
-              "cprt fra (c) Orvex", "cprt fra " + std::string(200, 'c')}},
-            {"data entries in their 'dref', and one outside it",
-             BoxBuilder()
-                 .Open("dinf")
-                 .OpenFull("dref", 0, 0)
-                 .U32(3)
-                 .OpenFull("url ", 0, 1)
-                 .Close()
-                 .OpenFull("urn ", 0, 0)
-                 .Text("urn:a", true)
-                 .Text("http://b\xE9", true)
-                 .Close()
-                 .OpenFull("url ", 0, 0)
-                 .Text(longUrl, true)
-                 .Close()
-                 .Close()
-                 .Close()
-                 .OpenFull("url ", 0, 0)
-                 .Text("lone", true)
-                 .Close(),
-             {"dref 3", "url ", "urn urn:a|http://b\xC3\xA9", "url " + longUrl.substr(0, 200),
-              "url lone"}},
-            {"sample counts of 'sdtp' and 'stdp' come from the last 'stsz'",
-             BoxBuilder()
-                 .OpenFull("sdtp", 0, 0)
-                 .Bytes({0x24, 0x18})
-                 .Close()  // no 'stsz' yet: passed
-                 .OpenFull("stsz", 0, 0)
-                 .U32(0)
-                 .U32(3)
-                 .U32(10)
-                 .U32(20)
-                 .U32(30)
-                 .Close()
-                 .OpenFull("sdtp", 0, 0)
-                 .Bytes({0xE4, 0x24, 0x1B})
-                 .Close()
-                 .OpenFull("stdp", 0, 0)
-                 .U16(1)
-                 .U16(2)
-                 .U16(0xFFFF)
-                 .Close()
-                 .OpenFull("stsz", 0, 0)
-                 .U32(512)
-                 .U32(2)
-                 .Close()  // uniform: no table
-                 .OpenFull("stdp", 0, 0)
-                 .U16(5)
-                 .U16(6)
-                 .Close(),
-             {"sdtp 0", "stsz 3 [10,20,30]", "sdtp 3 2 1 0 2 1 0 1 2 3", "stdp [1,2,65535]",
-              "stsz 2 []", "stdp [5,6]"},
-             {"sdtp:2"}},
-            {"compact sample sizes of every field size",
-             BoxBuilder()
-                 .OpenFull("stz2", 0, 0)
-                 .U24(0)
-                 .U8(4)
-                 .U32(3)
-                 .Bytes({0x3C, 0x70})
-                 .Close()
-                 .OpenFull("stz2", 0, 0)
-                 .U24(0)
-                 .U8(8)
-                 .U32(2)
-                 .Bytes({200, 7})
-                 .Close()
-                 .OpenFull("stz2", 0, 0)
-                 .U24(0)
-                 .U8(16)
-                 .U32(1)
-                 .U16(0xABCD)
-                 .Close()
-                 .OpenFull("stz2", 0, 0)
-                 .U24(0)
-                 .U8(12)
-                 .U32(2)
-                 .Bytes({1, 2, 3})
-                 .Close(),
-             {"stz2 [3,12,7]", "stz2 [200,7]", "stz2 [43981]", "stz2 []"},
-             {"stz2:3"}},
-            {"fragment headers and runs with their optional fields",
-             BoxBuilder()
-                 .OpenFull("trex", 0, 0)
-                 .U32(1)
-                 .U32(1)
-                 .U32(1024)
-                 .U32(0)
-                 .Bytes({0x01, 0x01, 0x00, 0x05})
-                 .Close()
-                 .OpenFull("tfhd", 0, 0x39)
-                 .U32(2)
-                 .U64(0x1000000000ull)
-                 .U32(100)
-                 .U32(200)
-                 .U32(0x02000000)
-                 .Close()
-                 .OpenFull("tfhd", 0, 0x02)
-                 .U32(3)
-                 .U32(4)
-                 .Close()
-                 .OpenFull("trun", 0, 0x301)
-                 .U32(2)
-                 .U32(0xFFFFFFF0)
-                 .U32(10)
-                 .U32(11)
-                 .U32(20)
-                 .U32(21)
-                 .Close()
-                 .OpenFull("trun", 0, 0xC04)
-                 .U32(1)
-                 .U32(0x02000000)
-                 .Bytes({0x02, 0x40, 0x12, 0x34})
-                 .U32(0xFFFFFFFF)
-                 .Close()
-                 .OpenFull("trun", 0, 0x001)
-                 .U32(0x0FFFFFFF)
-                 .U32(8)
-                 .Close(),
-             {"trex 327937", "tfhd 2 68719476736 0 100 200 33554432", "tfhd 3 0 4 0 0 0",
-              "trun 2 -16 0 10 11 0 0 20 21 0 0", "trun 1 0 33554432 0 0 305414146 4294967295",
-              "trun 268435455 8 0"}},
-            {"random access entries of every field width",
-             BoxBuilder()
-                 .Open("mfra")
-                 .OpenFull("tfra", 1, 0)
-                 .U32(1)
-                 .U24(0)
-                 .U8(0x15)
-                 .U32(1)
-                 .U64(0x100000000ull)
-                 .U64(0x200000000ull)
-                 .U16(1)
-                 .U16(2)
-                 .U16(3)
-                 .Close()
-                 .OpenFull("tfra", 0, 0)
-                 .U32(2)
-                 .U24(0)
-                 .U8(0x2F)
-                 .U32(2)
-                 .U32(10)
-                 .U32(20)
-                 .U24(0x123456)
-                 .U32(0x89ABCDEF)
-                 .U32(5)
-                 .U32(30)
-                 .U32(40)
-                 .U24(1)
-                 .U32(2)
-                 .U32(3)
-                 .Close()
-                 .OpenFull("tfra", 0, 0)
-                 .U32(3)
-                 .U24(0)
-                 .U8(0)
-                 .U32(1)
-                 .U32(1)
-                 .U32(2)
-                 .U8(7)
-                 .U8(8)
-                 .U8(9)
-                 .Close()
-                 .OpenFull("mfro", 0, 0)
-                 .U32(0x55)
-                 .Close()
-                 .Close(),
-             {"tfra 1 1 1 4294967296 8589934592 1 2 3",
-              "tfra 2 3 3 10 20 1193046 2309737967 5 30 40 1 2 3", "tfra 0 0 0 1 2 7 8 9",
-              "mfro 85"}},
-            {"'uuid' reads its user type only",
-             BoxBuilder().Open("uuid").Bytes(userType).Zeros(6).Close(),
-             {"uuid [165,1,2,3,4,5,6,7,8,9,10,11,12,13,14,90]"},
-             {"uuid:6"}},
-        },
-        Describe);
+    texts.Hdlr("vide", std::string(80, 'n')).Hdlr("text", "Sub\xE9titles");
+    texts.OpenFull("hdlr", 0, 0).U32(0).FourCC("hint").Zeros(12).Close();
+    texts.OpenFull("cprt", 0, 0).U16(fra).Text("(c) Orvex", true).Close();
+    texts.OpenFull("cprt", 0, 0).U16(fra).Text(std::string(250, 'c'), true).Close();
+    BoxBuilder refs;  // data entries in their 'dref', and one outside it
+    const std::string longUrl = "http://" + std::string(293, 'x');
+    refs.Open("dinf").OpenFull("dref", 0, 0).U32(3).OpenFull("url ", 0, 1).Close();
+    refs.OpenFull("urn ", 0, 0).Text("urn:a", true).Text("http://b\xE9", true).Close();
+    refs.OpenFull("url ", 0, 0).Text(longUrl, true).Close().Close().Close();
+    refs.OpenFull("url ", 0, 0).Text("lone", true).Close();
+    BoxBuilder counts;  // 'sdtp' and 'stdp' count the samples of the last 'stsz'
+    counts.OpenFull("sdtp", 0, 0).Bytes({0x24, 0x18}).Close();  // no 'stsz' yet: passed
+    counts.OpenFull("stsz", 0, 0).U32(0).U32(3).U32(10).U32(20).U32(30).Close();
+    counts.OpenFull("sdtp", 0, 0).Bytes({0xE4, 0x24, 0x1B}).Close();
+    counts.OpenFull("stdp", 0, 0).U16(1).U16(2).U16(0xFFFF).Close();
+    counts.OpenFull("stsz", 0, 0).U32(512).U32(2).Close();  // uniform: no table
+    counts.OpenFull("stdp", 0, 0).U16(5).U16(6).Close();
+    BoxBuilder compact;  // every field size; 12 is none of them
+    compact.OpenFull("stz2", 0, 0).U24(0).U8(4).U32(3).Bytes({0x3C, 0x70}).Close();
+    compact.OpenFull("stz2", 0, 0).U24(0).U8(8).U32(2).Bytes({200, 7}).Close();
+    compact.OpenFull("stz2", 0, 0).U24(0).U8(16).U32(1).U16(0xABCD).Close();
+    compact.OpenFull("stz2", 0, 0).U24(0).U8(12).U32(2).Bytes({1, 2, 3}).Close();
+    BoxBuilder fragments;  // optional fields by flags
+    fragments.OpenFull("trex", 0, 0).U32(1).U32(1).U32(1024).U32(0).U32(0x01010005).Close();
+    fragments.OpenFull("tfhd", 0, 0x39).U32(2).U64(1ull << 36).U32(100).U32(200).U32(1 << 25);
+    fragments.Close().OpenFull("tfhd", 0, 0x02).U32(3).U32(4).Close();
+    fragments.OpenFull("trun", 0, 0x301).U32(2).U32(0xFFFFFFF0).U32(10).U32(11).U32(20).U32(21);
+    fragments.Close().OpenFull("trun", 0, 0xC04).U32(1).U32(1 << 25).U32(0x02401234);
+    fragments.U32(0xFFFFFFFF).Close().OpenFull("trun", 0, 0x001).U32(0x0FFFFFFF).U32(8).Close();
+    BoxBuilder access;  // tfra fields of 16, then 24/32/32, then 8 bits
+    access.Open("mfra").OpenFull("tfra", 1, 0).U32(1).U24(0).U8(0x15).U32(1).U64(1ull << 32);
+    access.U64(1ull << 33).U16(1).U16(2).U16(3).Close();
+    access.OpenFull("tfra", 0, 0).U32(2).U24(0).U8(0x2F).U32(2).U32(10).U32(20).U24(0x123456);
+    access.U32(0x89ABCDEF).U32(5).U32(30).U32(40).U24(1).U32(2).U32(3).Close();
+    access.OpenFull("tfra", 0, 0).U32(3).U24(0).U8(0).U32(1).U32(1).U32(2).U8(7).U8(8).U8(9);
+    access.Close().OpenFull("mfro", 0, 0).U32(0x55).Close().Close();
+    BoxBuilder uuid;  // the user type only
+    uuid.Open("uuid")
+        .Bytes({0xA5, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 90})
+        .Zeros(6)
+        .Close();
+
+    EXPECT_EQ(RecordLines(headers, Describe),
+              (Lines{"mvhd 12884901891 7", "tkhd 21474836485 240", "mdhd 1000 4886718345 eng"}));
+    EXPECT_EQ(RecordLines(edits, Describe),
+              (Lines{"elst 1000 -1 1 0 2000 512 -1 -32768", "elst 4294967296 -2 1 0",
+                     "co64 [20015998343868,8]"}));
+    EXPECT_EQ(RecordLines(texts, Describe),
+              (Lines{"hdlr 1 " + std::string(50, 'n'), "hdlr 4 Sub\xC3\xA9titles", "hdlr 3 ",
+                     "cprt fra (c) Orvex", "cprt fra " + std::string(200, 'c')}));
+    EXPECT_EQ(RecordLines(refs, Describe), (Lines{"dref 3", "url ", "urn urn:a|http://b\xC3\xA9",
+                                                  "url " + longUrl.substr(0, 200), "url lone"}));
+    EXPECT_EQ(RecordLines(counts, Describe),
+              (Lines{"sdtp 0", "stsz 3 [10,20,30]", "sdtp 3 2 1 0 2 1 0 1 2 3", "stdp [1,2,65535]",
+                     "stsz 2 []", "stdp [5,6]", "passed sdtp:2"}));
+    EXPECT_EQ(RecordLines(compact, Describe),
+              (Lines{"stz2 [3,12,7]", "stz2 [200,7]", "stz2 [43981]", "stz2 []", "passed stz2:3"}));
+    EXPECT_EQ(RecordLines(fragments, Describe),
+              (Lines{"trex 327937", "tfhd 2 68719476736 0 100 200 33554432", "tfhd 3 0 4 0 0 0",
+                     "trun 2 -16 0 10 11 0 0 20 21 0 0",
+                     "trun 1 0 33554432 0 0 305414146 4294967295", "trun 268435455 8 0"}));
+    EXPECT_EQ(RecordLines(access, Describe),
+              (Lines{"tfra 1 1 1 4294967296 8589934592 1 2 3",
+                     "tfra 2 3 3 10 20 1193046 2309737967 5 30 40 1 2 3", "tfra 0 0 0 1 2 7 8 9",
+                     "mfro 85"}));
+    EXPECT_EQ(RecordLines(uuid, Describe),
+              (Lines{"uuid [165,1,2,3,4,5,6,7,8,9,10,11,12,13,14,90]", "passed uuid:6"}));
 }
 
 // The handler of a track chooses the id its sample entries are read as; the entries are then
 // owned by their 'stsd'.
 TEST(ISOBoxParsingHandler, TrackKindForcesTheSampleEntryIds) {
-    ExpectRecords(
-        {
-            {"each handler kind",
-             BoxBuilder()
-                 .Open("moov")
-                 .Append(Track("soun", 1, 28))
-                 .Append(Track("vide", 1, 78))
-                 .Append(Track("hint", 1, 8))
-                 .Append(Track("text", 1, 38))
-                 .Append(Track("meta", 1, 8))
-                 .Close(),
-             {Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
-              Fields("stsd", HandlerKindVideo, 1, std::vector{BoxId::VisualSampleEntry}),
-              Fields("stsd", HandlerKindHint, 1, std::vector{BoxId::HintSampleEntry}),
-              Fields("stsd", HandlerKindText, 1, std::vector{BoxId::Tx3g}),
-              Fields("stsd", HandlerKindOther, 1, std::vector{BoxId::UnknownSampleEntry})},
-             {}},
-            {"a new 'tkhd' forgets the previous track's handler; a short 'stsd' ends its mode",
-             BoxBuilder()
-                 .Open("moov")
-                 .Append(Track("soun", 1, 28))
-                 .Append(Track(nullptr, 3, 8))
-                 .Close(),
-             {Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
-              Fields("stsd", HandlerKindOther, 3, std::vector{BoxId::UnknownSampleEntry})}},
-        },
-        [](const Box& b) { return b.id == BoxId::Stsd ? Describe(b) : ""; });
+    const auto stsd = [](const Box& b) { return b.id == BoxId::Stsd ? Describe(b) : ""; };
+    BoxBuilder kinds;
+    kinds.Open("moov").Append(Track("soun", 1, 28)).Append(Track("vide", 1, 78));
+    kinds.Append(Track("hint", 1, 8)).Append(Track("text", 1, 38)).Append(Track("meta", 1, 8));
+    EXPECT_EQ(RecordLines(kinds.Close(), stsd),
+              (Lines{Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
+                     Fields("stsd", HandlerKindVideo, 1, std::vector{BoxId::VisualSampleEntry}),
+                     Fields("stsd", HandlerKindHint, 1, std::vector{BoxId::HintSampleEntry}),
+                     Fields("stsd", HandlerKindText, 1, std::vector{BoxId::Tx3g}),
+                     Fields("stsd", HandlerKindOther, 1, std::vector{BoxId::UnknownSampleEntry})}));
+    // A new 'tkhd' forgets the previous track's handler; a short 'stsd' ends its mode.
+    BoxBuilder forget;
+    forget.Open("moov").Append(Track("soun", 1, 28)).Append(Track(nullptr, 3, 8)).Close();
+    EXPECT_EQ(RecordLines(forget, stsd),
+              (Lines{Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
+                     Fields("stsd", HandlerKindOther, 3, std::vector{BoxId::UnknownSampleEntry})}));
 }
 
 TEST(ParsingHandlers, EveryIdHasOneParser) {

@@ -25,45 +25,18 @@ std::string Describe(const Box& b) {
 }
 
 TEST(MobileMP4Handler, DrmAndChapterBoxes) {
-    ExpectRecords(
-        {
-            {"the DRM container and its box; a longer box is passed",
-             BoxBuilder()
-                 .Open("drm ")
-                 .Open("dcmd")
-                 .U16(1)
-                 .Close()
-                 .Close()
-                 .Open("dcmd")
-                 .U16(2)
-                 .Zeros(2)
-                 .Close(),
-             {"drm", "dcmd 1", "dcmd 2"},
-             {"dcmd:2"}},
-            {"chapters: none, an empty name, several",
-             BoxBuilder()
-                 .OpenFull("dcmc", 0, 0)
-                 .U32(0)
-                 .Close()
-                 .OpenFull("dcmc", 0, 0)
-                 .U32(1)
-                 .U32(5000)
-                 .U32(0)
-                 .Close()
-                 .OpenFull("dcmc", 0, 0)
-                 .U32(3)
-                 .U32(0)
-                 .U32(5)
-                 .Text("Intro")
-                 .U32(90000)
-                 .U32(0)
-                 .U32(180000)
-                 .U32(6)
-                 .Text("Finale")
-                 .Close(),
-             {"dcmc 0", "dcmc 1 5000 0 ", "dcmc 3 0 5 Intro 90000 0  180000 6 Finale"}},
-        },
-        Describe);
+    // The DRM container and its box; a longer box is passed.
+    BoxBuilder drm;
+    drm.Open("drm ").Open("dcmd").U16(1).Close().Close().Open("dcmd").U16(2).Zeros(2).Close();
+    EXPECT_EQ(RecordLines(drm, Describe), (Lines{"drm", "dcmd 1", "dcmd 2", "passed dcmd:2"}));
+    // Chapters: none, an empty name, several.
+    BoxBuilder chapters;
+    chapters.OpenFull("dcmc", 0, 0).U32(0).Close();
+    chapters.OpenFull("dcmc", 0, 0).U32(1).U32(5000).U32(0).Close();
+    chapters.OpenFull("dcmc", 0, 0).U32(3).U32(0).U32(5).Text("Intro").U32(90000).U32(0);
+    chapters.U32(180000).U32(6).Text("Finale").Close();
+    EXPECT_EQ(RecordLines(chapters, Describe),
+              (Lines{"dcmc 0", "dcmc 1 5000 0 ", "dcmc 3 0 5 Intro 90000 0  180000 6 Finale"}));
 }
 
 }  // namespace

@@ -34,15 +34,10 @@ struct ParseOutcome {
 
 ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
 
-// A table of crafted files: each must give `result`, the `lines` and the `warnings`.
-struct RecordCase {
-    const char* name;
-    BoxBuilder file;
-    std::vector<std::string> lines;
-    std::vector<std::string> warnings = {};
-    int32_t result = 0;
-};
-void ExpectRecords(const std::vector<RecordCase>& cases, const RecordDescriber& describe);
+// Bytes in, lines out: what `describe` says of each record, then "passed TYPE:BYTES" for each
+// box the driver passed the rest of with a warning, then "result N" when the parse failed.
+using Lines = std::vector<std::string>;
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe);
 
 template <typename T>
 const T* As(const ISOFileFormat::Box& box) {
