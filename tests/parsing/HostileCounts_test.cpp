@@ -88,13 +88,4 @@ TEST(HostileCounts, NeverAllocateFromTheCountAlone) {
     }
 }
 
-TEST(HostileCounts, ACountBeyondTheBoxReadsIntoTheNextOne) {
-    const ParseOutcome o =
-        ParseRecords(Words("stss", {3, 1}).Leaf("free", std::vector<uint8_t>(8)));
-    EXPECT_EQ(o.result, 3);
-    EXPECT_NE(o.log.find("specified box size : 20 bytes, processed box size : 28"),
-              std::string::npos)
-        << o.log;
-}
-
 }  // namespace

@@ -21,7 +21,7 @@ using namespace ISOFileFormat;
 
 namespace {
 
-std::string Letters(const uint8_t letters[3]) {
+std::string Letters(const uint8_t* letters) {
     return std::string(letters, letters + 3);
 }
 
@@ -68,31 +68,16 @@ std::string Describe(const Box& b) {
                                return Fields(x.sample_duration, x.sample_size, x.sample_flags,
                                              x.sample_composition_time_offset);
                            });
-    if (auto* t = As<TrackFragmentRandomAccessBox>(b)) {
-        std::string out = Fields("tfra", t->length_size_of_traf_num, t->length_size_of_trun_num,
-                                 t->length_size_of_sample_num);
-        for (const auto& x : t->entries)
-            out +=
-                " " + Fields(x.time, x.moof_offset, x.traf_number, x.trun_number, x.sample_number);
-        return out;
-    }
+    if (auto* t = As<TrackFragmentRandomAccessBox>(b))
+        return WithEntries(Fields("tfra", t->length_size_of_traf_num, t->length_size_of_trun_num,
+                                  t->length_size_of_sample_num),
+                           t->entries, [](const auto& x) {
+                               return Fields(x.time, x.moof_offset, x.traf_number, x.trun_number,
+                                             x.sample_number);
+                           });
     if (auto* m = As<MovieFragmentRandomAceessOffsetBox>(b)) return Fields("mfro", m->mfra_size);
     if (b.id == BoxId::Uuid) return Fields("uuid", std::vector<int>(b.userType, b.userType + 16));
     return "";
-}
-
-BoxBuilder MovieHeaderV1() {
-    BoxBuilder b;
-    b.OpenFull("mvhd", 1, 0).U64(0x100000001ull).U64(0x200000002ull).U32(600);
-    b.U64(0x300000003ull).U32(0x10000).U16(0x100).Zeros(10).Matrix().Zeros(24).U32(7);
-    return b.Close();
-}
-
-BoxBuilder TrackHeaderV1() {
-    BoxBuilder b;
-    b.OpenFull("tkhd", 1, 3).U64(1).U64(2).U32(9).Zeros(4).U64(0x500000005ull).Zeros(8);
-    b.U16(0).U16(0).U16(0x100).Zeros(2).Matrix().U32(320u << 16).U32(240u << 16);
-    return b.Close();
 }
 
 // A track whose 'stsd' announces `count` entries and holds one entry of a type no handler
@@ -107,9 +92,13 @@ BoxBuilder Track(const char* handler, uint32_t count, size_t payload) {
 }
 
 TEST(ISOBoxParsingHandler, RecordsOfCraftedBoxes) {
-    BoxBuilder headers;  // 64-bit times; the pad bit of the language is ignored
-    headers.Append(MovieHeaderV1()).Append(TrackHeaderV1()).OpenFull("mdhd", 1, 0).U64(1).U64(2);
-    headers.U32(1000).U64(0x123456789ull).U16(0x8000 | (5 << 10) | (14 << 5) | 7).U16(0).Close();
+    BoxBuilder headers;  // 64-bit times and durations; the pad bit of the language is ignored
+    headers.OpenFull("mvhd", 1, 0).U64(1).U64(2).U32(600).U64(0x300000003ull).U32(1 << 16);
+    headers.U16(0x100).Zeros(10).Matrix().Zeros(24).U32(7).Close();
+    headers.OpenFull("tkhd", 1, 3).U64(1).U64(2).U32(9).Zeros(4).U64(0x500000005ull).Zeros(12);
+    headers.U16(0x100).Zeros(2).Matrix().U32(320u << 16).U32(240u << 16).Close();
+    headers.OpenFull("mdhd", 1, 0).U64(1).U64(2).U32(1000).U64(0x123456789ull);
+    headers.U16(0x8000 | (5 << 10) | (14 << 5) | 7).U16(0).Close();
     BoxBuilder edits;  // signed times and rates, 64-bit offsets
     edits.OpenFull("elst", 0, 0).U32(2).U32(1000).U32(0xFFFFFFFF).U16(1).U16(0);
     edits.U32(2000).U32(512).U16(0xFFFF).U16(0x8000).Close();

@@ -7,19 +7,29 @@
 #include "parsing/MobileMP4BoxParsingHandler.h"
 
 namespace {
+std::string TypeOf(const ISOFileFormat::Box& r) {
+    return std::string(reinterpret_cast<const char*>(r.type), 4);
+}
+
 class Recorder : public IParserCallbackProcessor {
 public:
     const RecordDescriber* describe = nullptr;
     ParseOutcome* out = nullptr;
 
     int32_t OnParseBegin() override { return 0; }
-    int32_t OnBoxParsed(ISOFileFormat::Box*) override { return 0; }
-    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<ISOFileFormat::Box>>&) override {
+    int32_t OnBoxParsed(ISOFileFormat::Box* r) override {
+        out->parsed.push_back(TypeOf(*r));
+        return 0;
+    }
+    int32_t OnBoxList(size_t,
+                      const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) override {
+        for (const auto& r : records)
+            out->listed.push_back(TypeOf(*r));
         return 0;
     }
     int32_t OnBoxEntry(const BoxEntry* e) override {
-        out->entries.push_back({std::string(reinterpret_cast<const char*>(e->record->type), 4),
-                                e->record->id, e->depth});
+        out->entries.emplace_back(TypeOf(*e->record), e->record->id, e->depth, e->offset,
+                                  e->container);
         if (*describe) {
             std::string line = (*describe)(*e->record);
             if (!line.empty()) out->lines.push_back(std::move(line));

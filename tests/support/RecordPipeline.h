@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -16,16 +17,15 @@
 // becomes one line of the outcome.
 using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
 
-struct RecordedBox {
-    std::string type;
-    int32_t id;
-    int32_t depth;
-};
+// Type, id, depth, offset and container flag of a box as the document receives it.
+using RecordedBox = std::tuple<std::string, int32_t, int32_t, int64_t, int32_t>;
 
 struct ParseOutcome {
     int32_t result = -1;
     std::string log;
-    std::vector<RecordedBox> entries;  // every box, in file order
+    std::vector<RecordedBox> entries;  // every box, in file order (at the normal end only)
+    std::vector<std::string> parsed;   // the type of every box as it was parsed
+    std::vector<std::string> listed;   // the types of the record list (the entries' owners)
     std::vector<std::string> lines;    // what `describe` said, in file order
     // "type:bytes" for each box whose rest the driver passed with a warning.
     std::vector<std::string> warnings;
