@@ -21,17 +21,14 @@ using namespace ISOFileFormat;
 
 namespace {
 
-std::string Letters(const uint8_t* letters) {
-    return std::string(letters, letters + 3);
-}
-
 std::string Describe(const Box& b) {
     if (auto* m = As<MovieHeaderBox>(b)) return Fields("mvhd", m->duration, m->next_track_ID);
     if (auto* t = As<TrackHeaderBox>(b)) return Fields("tkhd", t->duration, t->height >> 16);
     if (auto* m = As<MediaHeaderBox>(b))
-        return Fields("mdhd", m->timescale, m->duration, Letters(m->language));
+        return Fields("mdhd", m->timescale, m->duration, std::string(m->language, m->language + 3));
     if (auto* h = As<HandlerRererenceBox>(b)) return Fields("hdlr", h->handlerKind, h->name);
-    if (auto* c = As<CopyRightBox>(b)) return Fields("cprt", Letters(c->language), c->notice);
+    if (auto* c = As<CopyRightBox>(b))
+        return Fields("cprt", std::string(c->language, c->language + 3), c->notice);
     if (auto* e = As<EditListBox>(b))
         return WithEntries("elst", e->entries, [](const auto& x) {
             return Fields(x.segment_duration, x.media_time, x.media_rate_integer,
@@ -41,19 +38,13 @@ std::string Describe(const Box& b) {
     if (auto* s = As<SampleSizeBox>(b)) return Fields("stsz", s->sample_count, s->entry_size);
     if (auto* s = As<CompactSampleSizeBox>(b)) return Fields("stz2", s->entry_size);
     if (auto* p = As<DegradationPriorityBox>(b)) return Fields("stdp", p->priority);
-    if (auto* d = As<SampleDependencyTypeBox>(b)) {
-        std::string out = Fields("sdtp", d->sample_count);
-        for (const auto& x : d->entries)
-            out +=
-                " " + Fields(x.sample_depends_on, x.sample_is_depended_on, x.sample_has_redundancy);
-        return out;
-    }
-    if (auto* d = As<SampleDescriptionBox>(b)) {
-        std::vector<int32_t> ids;
-        for (const auto& entry : d->entries)
-            ids.push_back(entry ? entry->id : BoxId::Unknown);
-        return Fields("stsd", d->handlerKind, d->entry_count, ids);
-    }
+    if (auto* d = As<SampleDependencyTypeBox>(b))
+        return WithEntries(Fields("sdtp", d->sample_count), d->entries, [](const auto& x) {
+            return Fields(x.sample_depends_on, x.sample_is_depended_on, x.sample_has_redundancy);
+        });
+    if (auto* d = As<SampleDescriptionBox>(b))
+        return WithEntries(Fields("stsd", d->handlerKind, d->entry_count), d->entries,
+                           [](const auto& e) { return Fields(e ? e->id : BoxId::Unknown); });
     if (auto* d = As<DataReferenceBox>(b)) return Fields("dref", d->entries.size());
     if (auto* u = As<DataReferenceBox::DataEntryUrnBox>(b))
         return Fields("urn", u->name + "|" + u->location);
@@ -183,17 +174,17 @@ TEST(ISOBoxParsingHandler, TrackKindForcesTheSampleEntryIds) {
     kinds.Open("moov").Append(Track("soun", 1, 28)).Append(Track("vide", 1, 78));
     kinds.Append(Track("hint", 1, 8)).Append(Track("text", 1, 38)).Append(Track("meta", 1, 8));
     EXPECT_EQ(RecordLines(kinds.Close(), stsd),
-              (Lines{Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
-                     Fields("stsd", HandlerKindVideo, 1, std::vector{BoxId::VisualSampleEntry}),
-                     Fields("stsd", HandlerKindHint, 1, std::vector{BoxId::HintSampleEntry}),
-                     Fields("stsd", HandlerKindText, 1, std::vector{BoxId::Tx3g}),
-                     Fields("stsd", HandlerKindOther, 1, std::vector{BoxId::UnknownSampleEntry})}));
+              (Lines{Fields("stsd", HandlerKindSound, 1, BoxId::AudioSampleEntry),
+                     Fields("stsd", HandlerKindVideo, 1, BoxId::VisualSampleEntry),
+                     Fields("stsd", HandlerKindHint, 1, BoxId::HintSampleEntry),
+                     Fields("stsd", HandlerKindText, 1, BoxId::Tx3g),
+                     Fields("stsd", HandlerKindOther, 1, BoxId::UnknownSampleEntry)}));
     // A new 'tkhd' forgets the previous track's handler; a short 'stsd' ends its mode.
     BoxBuilder forget;
     forget.Open("moov").Append(Track("soun", 1, 28)).Append(Track(nullptr, 3, 8)).Close();
     EXPECT_EQ(RecordLines(forget, stsd),
-              (Lines{Fields("stsd", HandlerKindSound, 1, std::vector{BoxId::AudioSampleEntry}),
-                     Fields("stsd", HandlerKindOther, 3, std::vector{BoxId::UnknownSampleEntry})}));
+              (Lines{Fields("stsd", HandlerKindSound, 1, BoxId::AudioSampleEntry),
+                     Fields("stsd", HandlerKindOther, 3, BoxId::UnknownSampleEntry)}));
 }
 
 TEST(ParsingHandlers, EveryIdHasOneParser) {

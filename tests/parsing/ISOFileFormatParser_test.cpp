@@ -11,8 +11,6 @@
 #include "support/RecordPipeline.h"
 
 namespace {
-using Seen = RecordedBox;
-
 const std::string kBanner = "\r\n---------- started parsing ----------\r\n";
 std::string Closing(int warnings, int errors) {
     return "\r\n\r\n---------- parsing done (warnings : " + std::to_string(warnings) +
@@ -42,10 +40,10 @@ TEST(ParseDriver, LogsOfEveryHeaderForm) {
                   "problem by changing the box into 'SKIP' box.\r\n\r\n" +
                   "processing offset : 0x0000003C, box name : free\r\n" +
                   "processing offset : 0x00000049" + Closing(0, 1));
-    EXPECT_EQ(run.entries, (std::vector<Seen>{{"free", BoxId::Free, 0, 0, 0},
-                                              {"skip", BoxId::Skip, 0, 20, 0},
-                                              {std::string(4, '\0'), BoxId::Empty, 0, 44, 0},
-                                              {"free", BoxId::Free, 0, 60, 0}}));
+    EXPECT_EQ(run.entries, (std::vector<RecordedBox>{{"free", BoxId::Free, 0, 0, 0},
+                                                     {"skip", BoxId::Skip, 0, 20, 0},
+                                                     {std::string(4, '\0'), BoxId::Empty, 0, 44, 0},
+                                                     {"free", BoxId::Free, 0, 60, 0}}));
 }
 
 TEST(ParseDriver, OffsetCorrectionAndSizeErrors) {
@@ -92,13 +90,13 @@ TEST(ParseDriver, NestingDepthsAndContainers) {
     f.Leaf("mdat", {1, 2, 3});
     const ParseOutcome run = ParseRecords(f);
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.entries, (std::vector<Seen>{{"ftyp", BoxId::Ftyp, 0, 0, 0},
-                                              {"moov", BoxId::Moov, 0, 16, 1},
-                                              {"trak", BoxId::Trak, 1, 24, 1},
-                                              {"free", BoxId::Free, 2, 32, 0},
-                                              {"skip", BoxId::Skip, 2, 40, 0},
-                                              {"udta", BoxId::Udta, 1, 48, 1},  // empty
-                                              {"mdat", BoxId::Mdat, 0, 56, 0}}));
+    EXPECT_EQ(run.entries, (std::vector<RecordedBox>{{"ftyp", BoxId::Ftyp, 0, 0, 0},
+                                                     {"moov", BoxId::Moov, 0, 16, 1},
+                                                     {"trak", BoxId::Trak, 1, 24, 1},
+                                                     {"free", BoxId::Free, 2, 32, 0},
+                                                     {"skip", BoxId::Skip, 2, 40, 0},
+                                                     {"udta", BoxId::Udta, 1, 48, 1},  // empty
+                                                     {"mdat", BoxId::Mdat, 0, 56, 0}}));
     EXPECT_EQ(run.listed, run.parsed);
 
     // The file ends inside 'moov': result 3, no box reported, the closing line still written.
@@ -128,12 +126,12 @@ TEST(ParseDriver, ParentEntryModeCountsDirectChildren) {
     OpenAudioEntry(f, "abcd").Close().Close().Leaf("free");
     const ParseOutcome run = ParseRecords(f);
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.entries, (std::vector<Seen>{{"hdlr", BoxId::Hdlr, 0, 0, 0},
-                                              {"stsd", BoxId::Stsd, 0, 33, 0},
-                                              {"mp4a", BoxId::Mp4a, 1, 49, 0},
-                                              {"free", BoxId::Free, 2, 85, 0},
-                                              {"abcd", BoxId::AudioSampleEntry, 1, 93, 0},
-                                              {"free", BoxId::Free, 0, 129, 0}}));
+    EXPECT_EQ(run.entries, (std::vector<RecordedBox>{{"hdlr", BoxId::Hdlr, 0, 0, 0},
+                                                     {"stsd", BoxId::Stsd, 0, 33, 0},
+                                                     {"mp4a", BoxId::Mp4a, 1, 49, 0},
+                                                     {"free", BoxId::Free, 2, 85, 0},
+                                                     {"abcd", BoxId::AudioSampleEntry, 1, 93, 0},
+                                                     {"free", BoxId::Free, 0, 129, 0}}));
     // Entries are owned by their parent, which joins the list after its last entry.
     EXPECT_EQ(run.listed, (std::vector<std::string>{"hdlr", "free", "stsd", "free"}));
 

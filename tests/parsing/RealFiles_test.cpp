@@ -1,11 +1,7 @@
-// Runs orvex-dump on real media files and cross-checks its parse trace with the box tree that
-// AtomicParsley printed for the same file (tests/data/<file>.atomicparsley.txt, committed by
-// tools/make-test-data.sh, so AtomicParsley is not needed here). Boxes are (offset, type) pairs:
-//  A. Every atom AtomicParsley lists must be in our trace, provided our parser descends into
-//     each of its ancestors (it keeps 'meta', 'ilst', 'sinf'... whole). When orvex-dump stops
-//     with a failure, this is asked only up to the last box it reached.
-//  B. Every box in our trace must be listed, unless it lies inside an atom AtomicParsley lists
-//     as a leaf (it cannot vouch for the inside then).
+// Cross-checks the parse trace of orvex-dump on real files with the box tree AtomicParsley
+// printed for them (tests/data/<file>.atomicparsley.txt), as (offset, type) pairs. A: every atom
+// listed is in our trace if our parser descends into its ancestors (up to the last box reached
+// when the parse failed). B: every box traced is listed, unless inside an atom listed as a leaf.
 #include <gtest/gtest.h>
 
 #include <algorithm>
