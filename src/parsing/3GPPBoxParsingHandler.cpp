@@ -55,13 +55,6 @@ int32_t VisualEntryId(const uint8_t* type) {
     return 0;
 }
 
-// The bytes a box holds after its header and `fixedBytes` of fixed fields; 0 when its
-// declared size is too small for them.
-uint64_t LengthAfter(uint64_t size, uint32_t headerBytes, uint64_t fixedBytes) {
-    const uint64_t used = uint64_t{headerBytes} + fixedBytes;
-    return size > used ? size - used : 0;
-}
-
 // The size byte of an MPEG-4 descriptor: only the one-byte form is understood.
 bool IsOneByteSize(uint8_t sizeByte) {
     return (sizeByte & 0x80) == 0;
@@ -164,14 +157,9 @@ std::string ConvertAssetText(const uint8_t* bytes, size_t count) {
     return SanitizeUtf8(bytes, count);
 }
 
-int32_t C3GPPBoxParsingHandler::ParseBox(const uint8_t type[4], int32_t id, uint64_t size,
-                                         uint32_t& headerBytes, BoxParseResult& result) {
+std::span<const BoxParseRow<C3GPPBoxParsingHandler>> C3GPPBoxParsingHandler::Rows() {
     using H = C3GPPBoxParsingHandler;
-    struct Operation {
-        int32_t id;
-        void (H::*parse)(const Context&);
-    };
-    static constexpr Operation kOperations[] = {
+    static constexpr BoxParseRow<H> kRows[] = {
         {BoxId::AudioSampleEntry, &H::ParseAudioSampleEntry},
         {BoxId::VisualSampleEntry, &H::ParseVisualSampleEntry},
         {BoxId::HintSampleEntry, &H::ParseHintSampleEntry},
@@ -201,15 +189,7 @@ int32_t C3GPPBoxParsingHandler::ParseBox(const uint8_t type[4], int32_t id, uint
         {AVCConfigurationBox::kId, &H::ParseAVCConfigurationBox},
         {MPEG4BitRateBox::kId, &H::ParseMPEG4BitRateBox},
     };
-    for (const Operation& operation : kOperations) {
-        if (operation.id != id) continue;
-        const Context c{type, size, headerBytes, result,
-                        BoxEndPosition(Reader(), size, headerBytes)};
-        result.descend = 0;
-        (this->*operation.parse)(c);
-        return 1;
-    }
-    return 0;
+    return kRows;
 }
 
 // ---- Asset boxes ----
@@ -219,7 +199,7 @@ std::string C3GPPBoxParsingHandler::ReadAssetString(const Context& c, FullBox& r
     ReadVersionAndFlags(record.version, record.flags);
     DecodePackedLanguage(Reader().ReadUInt16(), language);
     std::vector<uint8_t> bytes;
-    if (!ReadBoxBytes(Reader(), c.boxEnd, LengthAfter(c.size, c.headerBytes, 6), bytes)) return {};
+    if (!ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 6), bytes)) return {};
     return ConvertAssetText(bytes.data(), bytes.size());
 }
 
@@ -271,7 +251,7 @@ void C3GPPBoxParsingHandler::ParseRatingBox(const Context& c) {
     r.ReadBytes(record->RatingEntity, 4);
     r.ReadBytes(record->RatingCriteria, 4);
     DecodePackedLanguage(r.ReadUInt16(), record->language);
-    ReadSingleByteText(c, LengthAfter(c.size, c.headerBytes, 14), record->RatingInfo);
+    ReadSingleByteText(c, BytesAfter(c.size, c.headerBytes, 14), record->RatingInfo);
     c.result.record = std::move(record);
 }
 
@@ -282,7 +262,7 @@ void C3GPPBoxParsingHandler::ParseClassificationBox(const Context& c) {
     r.ReadBytes(record->ClassificationEntity, 4);
     record->ClassificationTable = r.ReadUInt16();
     DecodePackedLanguage(r.ReadUInt16(), record->language);
-    ReadSingleByteText(c, LengthAfter(c.size, c.headerBytes, 12), record->ClassificationInfo);
+    ReadSingleByteText(c, BytesAfter(c.size, c.headerBytes, 12), record->ClassificationInfo);
     c.result.record = std::move(record);
 }
 
@@ -360,7 +340,7 @@ void C3GPPBoxParsingHandler::ParseTrackSelectionBox(const Context& c) {
     CFileReader& r = Reader();
     ReadVersionAndFlags(record->version, record->flags);
     record->SwitchGroup = static_cast<int32_t>(r.ReadUInt32());
-    const uint64_t count = LengthAfter(c.size, c.headerBytes, 8) / 4;
+    const uint64_t count = BytesAfter(c.size, c.headerBytes, 8) / 4;
     // The count comes from the declared size, which the file may not back.
     record->AttributeList.reserve(
         static_cast<size_t>(std::min(count, BytesLeftInBox(r, c.boxEnd) / 4)));
@@ -379,14 +359,14 @@ void C3GPPBoxParsingHandler::ParseMovieHintInformation(const Context& c) {
 
 void C3GPPBoxParsingHandler::ParseRTPTrackSDPHintInformation(const Context& c) {
     auto record = std::make_unique<RTPTrackSDPHintInformation>(c.size);
-    ReadBoxBytes(Reader(), c.boxEnd, LengthAfter(c.size, c.headerBytes, 0), record->sdptext);
+    ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 0), record->sdptext);
     c.result.record = std::move(record);
 }
 
 void C3GPPBoxParsingHandler::ParseRTPMovieHintInformation(const Context& c) {
     auto record = std::make_unique<RTPMovieHintInformation>(c.size);
     Reader().ReadBytes(record->descriptionformat, 4);
-    ReadBoxBytes(Reader(), c.boxEnd, LengthAfter(c.size, c.headerBytes, 4), record->sdptext);
+    ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), record->sdptext);
     c.result.record = std::move(record);
 }
 
@@ -463,7 +443,7 @@ void C3GPPBoxParsingHandler::ParseTextSampleEntry(const Context& c) {
 void C3GPPBoxParsingHandler::ParseHintSampleEntry(const Context& c) {
     auto record = std::make_unique<HintSampleEntry>(c.size);
     CFileReader& r = Reader();
-    const uint64_t dataBytes = LengthAfter(c.size, c.headerBytes, 8);
+    const uint64_t dataBytes = BytesAfter(c.size, c.headerBytes, 8);
     r.Skip(6);  // reserved
     record->data_reference_index = r.ReadUInt16();
     ReadBoxBytes(r, c.boxEnd, dataBytes, record->data);

@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
-#include "parsing/ParserInterfaces.h"
+#include "parsing/BoxParsingTable.h"
 
 namespace ISOFileFormat {
 struct FullBox;
@@ -25,20 +26,12 @@ std::string ConvertAssetText(const uint8_t* bytes, size_t count);
 // a field or entry the box cannot hold is passed without reading, so that the parse ends the
 // way a read beyond the box ends it. Sample entry records go back through the result; the
 // driver hands them to the sample description that is waiting for them.
-class C3GPPBoxParsingHandler : public CBoxParsingHandlerImpl {
+class C3GPPBoxParsingHandler : public CTableBoxParsingHandler<C3GPPBoxParsingHandler> {
 public:
-    int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
-                     BoxParseResult& result) override;
+    static std::span<const BoxParseRow<C3GPPBoxParsingHandler>> Rows();
 
 private:
-    // What every per-box operation works from.
-    struct Context {
-        const uint8_t* type;    // the box's four type bytes
-        uint64_t size;          // the box's size, header included
-        uint32_t& headerBytes;  // bytes counted as header so far
-        BoxParseResult& result;
-        int64_t boxEnd;  // file position one past the box
-    };
+    using Context = BoxParseContext;
 
     void ParseAuthorBox(const Context& c);
     void ParseTitleBox(const Context& c);

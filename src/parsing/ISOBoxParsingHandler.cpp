@@ -25,13 +25,6 @@ constexpr uint64_t kMinSampleEntryBytes = 16;
 // An entry slot of 'dref' and 'stsd' as the table's entry size for the 32-bit check.
 constexpr uint64_t kEntrySlotBytes = 4;
 
-// The bytes of a box after its header and `used` further bytes; 0 when the declared size is
-// too small to hold them.
-uint64_t BytesAfter(uint64_t size, uint32_t headerBytes, uint64_t used) {
-    const uint64_t taken = uint64_t{headerBytes} + used;
-    return size > taken ? size - taken : 0;
-}
-
 // How many entries of a table to reserve. The table's own entry size decides whether the
 // count can be a table at all (std::bad_alloc beyond 32 bits); the bytes each entry takes in
 // the file decide how many the rest of the box can really hold.
@@ -88,11 +81,6 @@ uint32_t ReadSizedField(CFileReader& r, uint8_t bytes) {
     return value;
 }
 
-// The fields every sample entry starts with.
-void ReadSampleEntryStart(CFileReader& r, SampleEntry& entry) {
-    r.Skip(6);
-    entry.data_reference_index = r.ReadUInt16();
-}
 int32_t HandlerKindOf(const uint8_t handlerType[4]) {
     static constexpr std::pair<const char*, int32_t> kKinds[] = {{"vide", HandlerKindVideo},
                                                                  {"soun", HandlerKindSound},
@@ -119,121 +107,55 @@ int32_t SampleEntryIdFor(int32_t handlerKind) {
     }
 }
 
-template <typename Record>
-void HandOver(BoxParseResult& result, std::unique_ptr<Record> record) {
-    result.record = std::move(record);
-    result.descend = 0;
-}
-
 }  // namespace
 
-int32_t CISOBoxParsingHandler::ParseBox(const uint8_t[4], int32_t id, uint64_t size,
-                                        uint32_t& headerBytes, BoxParseResult& result) {
-    // Nothing is read, nor the position asked, for an id that is not ours.
-    auto run = [&](void (CISOBoxParsingHandler::*operation)(const Context&)) {
-        const Context c{id, size, headerBytes, result, BoxEndPosition(Reader(), size, headerBytes)};
-        (this->*operation)(c);
-        return 1;
+std::span<const BoxParseRow<CISOBoxParsingHandler>> CISOBoxParsingHandler::Rows() {
+    using H = CISOBoxParsingHandler;
+    static constexpr BoxParseRow<H> kRows[] = {
+        {FileTypeBox::kId, &H::ParseFileType},
+        {MovieHeaderBox::kId, &H::ParseMovieHeader},
+        {TrackHeaderBox::kId, &H::ParseTrackHeader},
+        {MediaHeaderBox::kId, &H::ParseMediaHeader},
+        {HandlerRererenceBox::kId, &H::ParseHandlerReference},
+        {VideoMediaHeaderBox::kId, &H::ParseVideoMediaHeader},
+        {SoundMediaHeaderBox::kId, &H::ParseSoundMediaHeader},
+        {HintMediaHeaderBox::kId, &H::ParseHintMediaHeader},
+        {TrackReferenceTypeBox::kHintId, &H::ParseTrackReferenceType},
+        {TrackReferenceTypeBox::kCdscId, &H::ParseTrackReferenceType},
+        {DataReferenceBox::kId, &H::ParseDataReference},
+        {DataReferenceBox::DataEntryUrnBox::kId, &H::ParseDataEntryUrn},
+        {DataReferenceBox::DataEntryUrlBox::kId, &H::ParseDataEntryUrl},
+        {TimeToSampleBox::kId, &H::ParseTimeToSample},
+        {CompositionOffsetBox::kId, &H::ParseCompositionOffset},
+        {SampleDescriptionBox::kId, &H::ParseSampleDescription},
+        {CopyRightBox::kId, &H::ParseCopyRight},
+        {SampleSizeBox::kId, &H::ParseSampleSize},
+        {CompactSampleSizeBox::kId, &H::ParseCompactSampleSize},
+        {SampleToChunkBox::kId, &H::ParseSampleToChunk},
+        {ChunkOffsetBox::kId, &H::ParseChunkOffset},
+        {ChunkLargeOffsetBox::kId, &H::ParseChunkLargeOffset},
+        {SyncSampleBox::kId, &H::ParseSyncSample},
+        {ShadowSyncSampleBox::kId, &H::ParseShadowSyncSample},
+        {DegradationPriorityBox::kId, &H::ParseDegradationPriority},
+        {SampleDependencyTypeBox::kId, &H::ParseSampleDependencyType},
+        {SampleToGroupBox::kId, &H::ParseSampleToGroup},
+        {EditListBox::kId, &H::ParseEditList},
+        {MovieExtendsBox::kId, &H::ParseMovieExtendsHeader},
+        {TrackExtendsBox::kId, &H::ParseTrackExtends},
+        {MovieFragmentHeaderBox::kId, &H::ParseMovieFragmentHeader},
+        {TrackFragmentHeaderBox::kId, &H::ParseTrackFragmentHeader},
+        {TrackRunBox::kId, &H::ParseTrackRun},
+        {TrackFragmentRandomAccessBox::kId, &H::ParseTrackFragmentRandomAccess},
+        {MovieFragmentRandomAceessOffsetBox::kId, &H::ParseMovieFragmentRandomAccessOffset},
+        {BoxId::Uuid, &H::ParseUuid},
     };
-    switch (id) {
-        case FileTypeBox::kId:
-            return run(&CISOBoxParsingHandler::ParseFileType);
-        case MovieHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseMovieHeader);
-        case TrackHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTrackHeader);
-        case MediaHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseMediaHeader);
-        case HandlerRererenceBox::kId:
-            return run(&CISOBoxParsingHandler::ParseHandlerReference);
-        case VideoMediaHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseVideoMediaHeader);
-        case SoundMediaHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSoundMediaHeader);
-        case HintMediaHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseHintMediaHeader);
-        case TrackReferenceTypeBox::kHintId:
-        case TrackReferenceTypeBox::kCdscId:
-            return run(&CISOBoxParsingHandler::ParseTrackReferenceType);
-        case DataReferenceBox::kId:
-            return run(&CISOBoxParsingHandler::ParseDataReference);
-        case DataReferenceBox::DataEntryUrnBox::kId:
-            return run(&CISOBoxParsingHandler::ParseDataEntryUrn);
-        case DataReferenceBox::DataEntryUrlBox::kId:
-            return run(&CISOBoxParsingHandler::ParseDataEntryUrl);
-        case TimeToSampleBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTimeToSample);
-        case CompositionOffsetBox::kId:
-            return run(&CISOBoxParsingHandler::ParseCompositionOffset);
-        case SampleDescriptionBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSampleDescription);
-        case BoxId::AudioSampleEntry:
-            return run(&CISOBoxParsingHandler::ParseAudioSampleEntry);
-        case BoxId::VisualSampleEntry:
-            return run(&CISOBoxParsingHandler::ParseVisualSampleEntry);
-        case BoxId::HintSampleEntry:
-        case BoxId::TextSampleEntry:  // kept as hint data: the same layout here
-            return run(&CISOBoxParsingHandler::ParseHintSampleEntry);
-        case BoxId::UnknownSampleEntry:
-            return run(&CISOBoxParsingHandler::ParseUnknownSampleEntry);
-        case CopyRightBox::kId:
-            return run(&CISOBoxParsingHandler::ParseCopyRight);
-        case SampleSizeBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSampleSize);
-        case CompactSampleSizeBox::kId:
-            return run(&CISOBoxParsingHandler::ParseCompactSampleSize);
-        case SampleToChunkBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSampleToChunk);
-        case ChunkOffsetBox::kId:
-            return run(&CISOBoxParsingHandler::ParseChunkOffset);
-        case ChunkLargeOffsetBox::kId:
-            return run(&CISOBoxParsingHandler::ParseChunkLargeOffset);
-        case SyncSampleBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSyncSample);
-        case ShadowSyncSampleBox::kId:
-            return run(&CISOBoxParsingHandler::ParseShadowSyncSample);
-        case DegradationPriorityBox::kId:
-            return run(&CISOBoxParsingHandler::ParseDegradationPriority);
-        case SampleDependencyTypeBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSampleDependencyType);
-        case SampleToGroupBox::kId:
-            return run(&CISOBoxParsingHandler::ParseSampleToGroup);
-        case EditListBox::kId:
-            return run(&CISOBoxParsingHandler::ParseEditList);
-        case MovieExtendsBox::kId:
-            return run(&CISOBoxParsingHandler::ParseMovieExtendsHeader);
-        case TrackExtendsBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTrackExtends);
-        case MovieFragmentHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseMovieFragmentHeader);
-        case TrackFragmentHeaderBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTrackFragmentHeader);
-        case TrackRunBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTrackRun);
-        case TrackFragmentRandomAccessBox::kId:
-            return run(&CISOBoxParsingHandler::ParseTrackFragmentRandomAccess);
-        case MovieFragmentRandomAceessOffsetBox::kId:
-            return run(&CISOBoxParsingHandler::ParseMovieFragmentRandomAccessOffset);
-        case BoxId::Uuid:
-            return run(&CISOBoxParsingHandler::ParseUuid);
-        default:
-            return 0;
-    }
-}
-
-void CISOBoxParsingHandler::PassBytes(uint64_t count) {
-    const int64_t left = std::max<int64_t>(Reader().GetRemainingSize(), 0);
-    if (count > static_cast<uint64_t>(left)) {
-        Reader().Skip(left);
-        throw CFileReaderException(CFileReaderException::ReaderEndOfFile);
-    }
-    Reader().Skip(static_cast<int64_t>(count));
+    return kRows;
 }
 
 size_t CISOBoxParsingHandler::ReadKeptBytes(uint64_t length, uint8_t* buffer, size_t capacity) {
     const size_t kept = static_cast<size_t>(std::min<uint64_t>(length, capacity));
     Reader().ReadBytes(buffer, static_cast<uint32_t>(kept));
-    PassBytes(length - kept);
+    PassFieldBytes(Reader(), length - kept);
     return kept;
 }
 
@@ -249,7 +171,7 @@ void CISOBoxParsingHandler::ParseFileType(const Context& c) {
         return brand;
     });
     box->brand_count = static_cast<uint32_t>(count);  // fits: ReadTable checked it
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseMovieHeader(const Context& c) {
@@ -266,7 +188,7 @@ void CISOBoxParsingHandler::ParseMovieHeader(const Context& c) {
     for (uint32_t& value : box->pre_defined)
         value = r.ReadUInt32();
     box->next_track_ID = r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackHeader(const Context& c) {
@@ -297,7 +219,7 @@ void CISOBoxParsingHandler::ParseTrackHeader(const Context& c) {
         value = r.ReadUInt32();
     box->width = r.ReadUInt32();
     box->height = r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseMediaHeader(const Context& c) {
@@ -307,7 +229,7 @@ void CISOBoxParsingHandler::ParseMediaHeader(const Context& c) {
     ReadHeaderTimes(r, *box);
     ReadLanguage(r, box->language);
     box->pre_defined = r.ReadUInt16();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseHandlerReference(const Context& c) {
@@ -324,7 +246,7 @@ void CISOBoxParsingHandler::ParseHandlerReference(const Context& c) {
     uint8_t name[HandlerRererenceBox::kMaxNameBytes] = {};
     const size_t kept = ReadKeptBytes(BytesAfter(c.size, c.headerBytes, 24), name, sizeof name);
     box->name = Latin1CStringToUtf8(name, kept);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseVideoMediaHeader(const Context& c) {
@@ -334,7 +256,7 @@ void CISOBoxParsingHandler::ParseVideoMediaHeader(const Context& c) {
     box->graphicsmode = r.ReadUInt16();
     for (uint16_t& value : box->opcolor)
         value = r.ReadUInt16();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSoundMediaHeader(const Context& c) {
@@ -343,7 +265,7 @@ void CISOBoxParsingHandler::ParseSoundMediaHeader(const Context& c) {
     ReadVersionAndFlags(box->version, box->flags);
     box->balance = r.ReadUInt16();
     r.SkipBits(16);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseHintMediaHeader(const Context& c) {
@@ -355,7 +277,7 @@ void CISOBoxParsingHandler::ParseHintMediaHeader(const Context& c) {
     box->maxbitrate = r.ReadUInt32();
     box->avgbitrate = r.ReadUInt32();
     r.SkipBits(32);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackReferenceType(const Context& c) {
@@ -364,7 +286,7 @@ void CISOBoxParsingHandler::ParseTrackReferenceType(const Context& c) {
     const uint64_t count = BytesAfter(c.size, c.headerBytes, 0) / 4;
     ReadTable(r, box->track_IDs, count, 4, 4, c.boxEnd, [&] { return r.ReadUInt32(); });
     box->track_count = static_cast<uint32_t>(count);  // fits: ReadTable checked it
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseDataReference(const Context& c) {
@@ -394,7 +316,7 @@ void CISOBoxParsingHandler::ParseDataEntryUrn(const Context& c) {
         const size_t start = static_cast<size_t>(zero - text) + 1;
         box->location = Latin1CStringToUtf8(text + start, sizeof text - start);
     }
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseDataEntryUrl(const Context& c) {
@@ -403,7 +325,7 @@ void CISOBoxParsingHandler::ParseDataEntryUrl(const Context& c) {
     uint8_t text[DataReferenceBox::kMaxEntryTextBytes] = {};
     const size_t kept = ReadKeptBytes(BytesAfter(c.size, c.headerBytes, 4), text, sizeof text);
     box->location = Latin1CStringToUtf8(text, kept);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTimeToSample(const Context& c) {
@@ -417,7 +339,7 @@ void CISOBoxParsingHandler::ParseTimeToSample(const Context& c) {
         e.sample_delta = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseCompositionOffset(const Context& c) {
@@ -431,7 +353,7 @@ void CISOBoxParsingHandler::ParseCompositionOffset(const Context& c) {
         e.sample_offset = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSampleDescription(const Context& c) {
@@ -451,55 +373,6 @@ void CISOBoxParsingHandler::ParseSampleDescription(const Context& c) {
     c.result.descend = 1;
 }
 
-void CISOBoxParsingHandler::ParseAudioSampleEntry(const Context& c) {
-    CFileReader& r = Reader();
-    auto entry = std::make_unique<AudioSampleEntry>(BoxId::AudioSampleEntry, c.size);
-    ReadSampleEntryStart(r, *entry);
-    r.SkipBits(64);
-    entry->channelcount = r.ReadUInt16();
-    entry->samplesize = r.ReadUInt16();
-    r.SkipBits(32);
-    entry->samplerate = r.ReadUInt32();
-    HandOver(c.result, std::move(entry));
-}
-
-void CISOBoxParsingHandler::ParseVisualSampleEntry(const Context& c) {
-    CFileReader& r = Reader();
-    auto entry = std::make_unique<VisualSampleEntry>(BoxId::VisualSampleEntry, c.size);
-    ReadSampleEntryStart(r, *entry);
-    r.SkipBits(128);
-    entry->width = r.ReadUInt16();
-    entry->height = r.ReadUInt16();
-    entry->horizresolution = r.ReadUInt32();
-    entry->vertresolution = r.ReadUInt32();
-    r.SkipBits(32);
-    entry->frame_cout = r.ReadUInt16();
-    r.ReadBytes(entry->compressorname, sizeof entry->compressorname);
-    entry->depth = r.ReadUInt16();
-    r.SkipBits(16);
-    HandOver(c.result, std::move(entry));
-}
-
-void CISOBoxParsingHandler::ParseHintSampleEntry(const Context& c) {
-    CFileReader& r = Reader();
-    auto entry = std::make_unique<HintSampleEntry>(BoxId::HintSampleEntry, c.size);
-    ReadSampleEntryStart(r, *entry);
-    const uint64_t length = BytesAfter(c.size, c.headerBytes, 8);
-    // Allocate only what the file holds; a shortfall ends in the reader's end-of-file error.
-    entry->data.resize(EntriesToReserve(length, 1, 1, BytesLeftInBox(r, c.boxEnd)));
-    r.ReadBytes(entry->data.data(), static_cast<uint32_t>(entry->data.size()));
-    PassBytes(length - entry->data.size());
-    HandOver(c.result, std::move(entry));
-}
-
-void CISOBoxParsingHandler::ParseUnknownSampleEntry(const Context& c) {
-    CFileReader& r = Reader();
-    auto entry = std::make_unique<SampleEntry>(BoxId::UnknownSampleEntry, c.size);
-    ReadSampleEntryStart(r, *entry);
-    PassBytes(BytesAfter(c.size, c.headerBytes, 8));
-    HandOver(c.result, std::move(entry));
-}
-
 void CISOBoxParsingHandler::ParseCopyRight(const Context& c) {
     CFileReader& r = Reader();
     auto box = std::make_unique<CopyRightBox>(c.size);
@@ -508,7 +381,7 @@ void CISOBoxParsingHandler::ParseCopyRight(const Context& c) {
     uint8_t text[CopyRightBox::kMaxNoticeBytes] = {};
     const size_t kept = ReadKeptBytes(BytesAfter(c.size, c.headerBytes, 6), text, sizeof text);
     box->notice = Latin1CStringToUtf8(text, kept);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSampleSize(const Context& c) {
@@ -522,7 +395,7 @@ void CISOBoxParsingHandler::ParseSampleSize(const Context& c) {
                   [&] { return r.ReadUInt32(); });
     }
     c.result.sampleCount = box->sample_count;
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseCompactSampleSize(const Context& c) {
@@ -558,7 +431,7 @@ void CISOBoxParsingHandler::ParseCompactSampleSize(const Context& c) {
         default:
             break;  // no entries: the driver passes the rest of the box
     }
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSampleToChunk(const Context& c) {
@@ -573,7 +446,7 @@ void CISOBoxParsingHandler::ParseSampleToChunk(const Context& c) {
         e.sample_description_index = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseChunkOffset(const Context& c) {
@@ -583,7 +456,7 @@ void CISOBoxParsingHandler::ParseChunkOffset(const Context& c) {
     box->entry_count = r.ReadUInt32();
     ReadTable(r, box->chunk_offset, box->entry_count, 4, 4, c.boxEnd,
               [&] { return r.ReadUInt32(); });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseChunkLargeOffset(const Context& c) {
@@ -593,7 +466,7 @@ void CISOBoxParsingHandler::ParseChunkLargeOffset(const Context& c) {
     box->entry_count = r.ReadUInt32();
     ReadTable(r, box->chunk_offset, box->entry_count, 8, 8, c.boxEnd,
               [&] { return r.ReadUInt64(); });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSyncSample(const Context& c) {
@@ -603,7 +476,7 @@ void CISOBoxParsingHandler::ParseSyncSample(const Context& c) {
     box->entry_count = r.ReadUInt32();
     ReadTable(r, box->sample_number, box->entry_count, 4, 4, c.boxEnd,
               [&] { return r.ReadUInt32(); });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseShadowSyncSample(const Context& c) {
@@ -617,7 +490,7 @@ void CISOBoxParsingHandler::ParseShadowSyncSample(const Context& c) {
         e.sync_sample_number = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseDegradationPriority(const Context& c) {
@@ -626,7 +499,7 @@ void CISOBoxParsingHandler::ParseDegradationPriority(const Context& c) {
     ReadVersionAndFlags(box->version, box->flags);
     box->sample_count = c.result.sampleCount;
     ReadTable(r, box->priority, box->sample_count, 2, 2, c.boxEnd, [&] { return r.ReadUInt16(); });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
@@ -642,7 +515,7 @@ void CISOBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
         e.sample_has_redundancy = b & 3;
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseSampleToGroup(const Context& c) {
@@ -657,7 +530,7 @@ void CISOBoxParsingHandler::ParseSampleToGroup(const Context& c) {
         e.group_description_index = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseEditList(const Context& c) {
@@ -679,7 +552,7 @@ void CISOBoxParsingHandler::ParseEditList(const Context& c) {
         e.media_rate_fraction = static_cast<int16_t>(r.ReadUInt16());
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseMovieExtendsHeader(const Context& c) {
@@ -687,7 +560,7 @@ void CISOBoxParsingHandler::ParseMovieExtendsHeader(const Context& c) {
     auto box = std::make_unique<MovieExtendsBox>(c.size);
     ReadVersionAndFlags(box->version, box->flags);
     box->fragment_duration = box->version == 1 ? r.ReadUInt64() : r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackExtends(const Context& c) {
@@ -699,7 +572,7 @@ void CISOBoxParsingHandler::ParseTrackExtends(const Context& c) {
     box->default_sample_duration = r.ReadUInt32();
     box->default_sample_size = r.ReadUInt32();
     box->default_sample_flags = ReadSampleFlags(r);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseMovieFragmentHeader(const Context& c) {
@@ -707,7 +580,7 @@ void CISOBoxParsingHandler::ParseMovieFragmentHeader(const Context& c) {
     auto box = std::make_unique<MovieFragmentHeaderBox>(c.size);
     ReadVersionAndFlags(box->version, box->flags);
     box->sequence_number = r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackFragmentHeader(const Context& c) {
@@ -721,7 +594,7 @@ void CISOBoxParsingHandler::ParseTrackFragmentHeader(const Context& c) {
     if (box->Has(B::kDefaultSampleDurationPresent)) box->default_sample_duration = r.ReadUInt32();
     if (box->Has(B::kDefaultSampleSizePresent)) box->default_sample_size = r.ReadUInt32();
     if (box->Has(B::kDefaultSampleFlagsPresent)) box->default_sample_flags = r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackRun(const Context& c) {
@@ -749,7 +622,7 @@ void CISOBoxParsingHandler::ParseTrackRun(const Context& c) {
         if (offset) e.sample_composition_time_offset = r.ReadUInt32();
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseTrackFragmentRandomAccess(const Context& c) {
@@ -777,7 +650,7 @@ void CISOBoxParsingHandler::ParseTrackFragmentRandomAccess(const Context& c) {
         e.sample_number = ReadSizedField(r, sampleBytes);
         return e;
     });
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseMovieFragmentRandomAccessOffset(const Context& c) {
@@ -785,11 +658,11 @@ void CISOBoxParsingHandler::ParseMovieFragmentRandomAccessOffset(const Context& 
     auto box = std::make_unique<MovieFragmentRandomAceessOffsetBox>(c.size);
     ReadVersionAndFlags(box->version, box->flags);
     box->mfra_size = r.ReadUInt32();
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }
 
 void CISOBoxParsingHandler::ParseUuid(const Context& c) {
     auto box = std::make_unique<Box>(BoxId::Uuid, c.size);
     Reader().ReadBytes(box->userType, sizeof box->userType);
-    HandOver(c.result, std::move(box));
+    c.result.record = std::move(box);
 }

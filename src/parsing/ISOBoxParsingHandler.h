@@ -2,8 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
-#include "parsing/ParserInterfaces.h"
+#include "parsing/BoxParsingTable.h"
 
 // Parses the boxes of the ISO base media file format (ISO/IEC 14496-12) into the records of
 // model/ISOBoxes.h, and keeps the items of BoxParseResult that later boxes depend on: the
@@ -15,23 +16,15 @@
 // size beyond 32 bits) throws std::bad_alloc; a count that exceeds its box makes the reads run
 // past the box, which the driver reports.
 //
-// Entries ('url ', 'urn ', the sample entries 60 to 64) are parsed the same way whether or not
-// a parent is waiting for them: the driver hands them to the parent's AdoptEntry in
-// parent-entry mode, and otherwise lists them as ordinary leaf records.
-class CISOBoxParsingHandler : public CBoxParsingHandlerImpl {
+// Data entries ('url ', 'urn ') are parsed the same way whether or not a parent is waiting for
+// them: the driver hands them to the parent's AdoptEntry in parent-entry mode, and otherwise
+// lists them as ordinary leaf records. The entries of 'stsd' are the 3GPP handler's.
+class CISOBoxParsingHandler : public CTableBoxParsingHandler<CISOBoxParsingHandler> {
 public:
-    int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
-                     BoxParseResult& result) override;
+    static std::span<const BoxParseRow<CISOBoxParsingHandler>> Rows();
 
 private:
-    // What every per-box operation works from.
-    struct Context {
-        int32_t id;             // the catalogue id (or the forced one)
-        uint64_t size;          // the box's size, header included
-        uint32_t& headerBytes;  // bytes counted as header so far
-        BoxParseResult& result;
-        int64_t boxEnd;  // file position one past the box
-    };
+    using Context = BoxParseContext;
 
     void ParseFileType(const Context& c);
     void ParseMovieHeader(const Context& c);
@@ -48,10 +41,6 @@ private:
     void ParseTimeToSample(const Context& c);
     void ParseCompositionOffset(const Context& c);
     void ParseSampleDescription(const Context& c);
-    void ParseAudioSampleEntry(const Context& c);
-    void ParseVisualSampleEntry(const Context& c);
-    void ParseHintSampleEntry(const Context& c);
-    void ParseUnknownSampleEntry(const Context& c);
     void ParseCopyRight(const Context& c);
     void ParseSampleSize(const Context& c);
     void ParseCompactSampleSize(const Context& c);
@@ -76,7 +65,4 @@ private:
     // Reads `length` bytes of which the first `capacity` at most go to `buffer`; the rest are
     // passed. Returns the number of bytes kept.
     size_t ReadKeptBytes(uint64_t length, uint8_t* buffer, size_t capacity);
-    // Passes `count` bytes the way reading them would: running past the end of the file throws
-    // the reader's end-of-file exception.
-    void PassBytes(uint64_t count);
 };

@@ -53,7 +53,22 @@ void CISOFileFormatParser::AddHandler(std::unique_ptr<IBoxParsingHandler> handle
     m_handlers.push_back(std::move(handler));
 }
 
-void CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4], int32_t& id) {
+// Ends parent-entry mode: the parent joins the record list with the entries it holds.
+void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
+    if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
+    s.parse.parent = nullptr;
+    s.parse.forcedId = -1;
+}
+
+void CISOFileFormatParser::BeginBox(ParseState& s) {
+    s.parse.record.reset();
+    s.parse.descend = 0;
+    s.headerBytes = 0;
+    s.boxStart = GetPosition();
+    if (m_log) m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
+}
+
+int32_t CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4]) {
     uint32_t size32 = ReadUInt32();
     s.headerBytes += 4;
     ReadBytes(type, 4);
@@ -64,137 +79,142 @@ void CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4], int32_t
         s.headerBytes += 8;
     }
     if (s.size == 0) s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
-    id = FindBoxId(type);
+    return FindBoxId(type);
 }
 
-// Ends parent-entry mode: the parent joins the record list with the entries it holds.
-void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
-    if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
-    s.parse.parent = nullptr;
-    s.parse.forcedId = -1;
+bool CISOFileFormatParser::ChooseId(ParseState& s, int32_t& id) {
+    BoxParseResult& r = s.parse;
+    // Entries are the parent's direct children; a box back at the parent's level or above
+    // means the parent held fewer entries than it announced.
+    if (r.parent && s.depth <= s.parentDepth) FinishEntryMode(s);
+    const bool isEntry = r.parent != nullptr && s.depth == s.parentDepth + 1;
+    if (isEntry && r.forcedId != -1) id = r.forcedId;
+    return isEntry;
+}
+
+bool CISOFileFormatParser::RunHandlers(ParseState& s, const uint8_t type[4], int32_t id) {
+    for (auto it = m_handlers.rbegin(); it != m_handlers.rend(); ++it) {
+        if ((*it)->ParseBox(type, id, s.size, s.headerBytes, s.parse) == 1) return true;
+    }
+    return false;
+}
+
+void CISOFileFormatParser::MakeFallbackRecord(ParseState& s, int32_t id) {
+    BoxParseResult& r = s.parse;
+    r.record = std::make_unique<ISOFileFormat::Box>(id, s.size);
+    if (id == BoxId::Empty && m_log) {
+        m_log->PrintError(
+            "skipped an abnormal empty box : %llu byte(s)\r\nthis should be corrected or "
+            "may cause problems to other applications.\r\nyou can fix this problem by "
+            "changing the box into 'SKIP' box.",
+            static_cast<unsigned long long>(s.size));
+    }
+    if (GetBoxKind(id) == BoxKind::Container) {
+        r.descend = 1;
+    } else {
+        r.descend = 0;
+        if (s.size > s.headerBytes) SkipClamped(s.size - s.headerBytes);
+    }
+}
+
+void CISOFileFormatParser::AttachRecord(ParseState& s, const uint8_t type[4], bool isEntry) {
+    BoxParseResult& r = s.parse;
+    ISOFileFormat::Box* record = r.record.get();
+    BoxEntry entry;
+    entry.record = record;
+    entry.depth = s.depth;
+    entry.offset = s.boxStart;
+    entry.container = (r.descend == 1 && r.parent == nullptr) ? 1 : 0;
+
+    if (type[0] != 0 && m_log) {
+        // The name is the type up to its first zero byte, each byte one Latin-1 character.
+        m_log->Print(", box name : %s\r\n", Latin1CStringToUtf8(type, 4).c_str());
+    }
+    std::copy(type, type + 4, record->type);
+    s.entries.push_back(entry);
+    m_callback->OnBoxParsed(record);
+
+    if (r.parent == record) {
+        // Its handler has just switched parent-entry mode on.
+        if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
+        s.pendingParent = std::move(r.record);
+        s.parentDepth = s.depth;
+        r.entriesSeen = 0;
+        if (r.expectedEntries == 0) FinishEntryMode(s);
+    } else if (isEntry) {
+        if (!r.parent->AdoptEntry(r.entriesSeen, r.record)) {
+            m_records.push_back(std::move(r.record));
+        }
+        r.entriesSeen += 1;
+        if (r.entriesSeen >= r.expectedEntries) FinishEntryMode(s);
+    } else {
+        m_records.push_back(std::move(r.record));
+    }
+}
+
+bool CISOFileFormatParser::CheckSize(ParseState& s) {
+    const int64_t processed = GetPosition() - s.boxStart;
+    if (s.parse.descend == 1 && s.size > s.headerBytes) {
+        if (processed != static_cast<int64_t>(s.headerBytes)) throw ParseSizeMismatch;
+        if (s.depth > 0) s.boxStack.push_back(BytesLeftAfter(s.remaining, s.size));
+        s.depth += 1;
+        s.remaining = static_cast<int64_t>(std::min<uint64_t>(
+            s.size - s.headerBytes, static_cast<uint64_t>(std::numeric_limits<int64_t>::max())));
+        return true;
+    }
+
+    if (s.size < static_cast<uint64_t>(processed)) {
+        if (m_log) {
+            m_log->PrintError(
+                "the processed length of the box is greater than the length specified in the "
+                "size field of box.\r\nthe size filed may have a wrong value.\r\n\r\nspecified "
+                "box size : %llu bytes, processed box size : %lld",
+                static_cast<unsigned long long>(s.size), static_cast<long long>(processed));
+        }
+        throw ParseSizeMismatch;
+    }
+    if (static_cast<uint64_t>(processed) < s.size) {
+        const uint64_t passed = s.size - static_cast<uint64_t>(processed);
+        SkipClamped(passed);
+        if (m_log) {
+            m_log->PrintWarning(
+                "the processed length of the box is less than the length specified in the "
+                "size field of box.\r\nthe box may be the unsupported or partially supported "
+                "one by the current version of 'Orvex'.\r\nthe left length will be passed by "
+                "the automatic offset correction feature.\r\npassed length : %llu bytes.",
+                static_cast<unsigned long long>(passed));
+        }
+    }
+    return false;
+}
+
+void CISOFileFormatParser::CloseFinishedContainers(ParseState& s) {
+    if (s.depth == 0) return;
+    s.remaining = BytesLeftAfter(s.remaining, s.size);
+    // Close every container this box was the last child of.
+    while (s.remaining == 0) {
+        s.depth -= 1;
+        if (s.boxStack.empty()) break;
+        s.remaining = s.boxStack.back();
+        s.boxStack.pop_back();
+    }
+}
+
+void CISOFileFormatParser::SkipClamped(uint64_t count) {
+    const int64_t room = std::numeric_limits<int64_t>::max() - GetPosition();
+    Skip(count > static_cast<uint64_t>(room) ? room : static_cast<int64_t>(count));
 }
 
 void CISOFileFormatParser::ParseBoxes(ParseState& s) {
-    BoxParseResult& r = s.parse;
     for (;;) {
-        r.record.reset();
-        r.descend = 0;
-        s.headerBytes = 0;
-        s.boxStart = GetPosition();
-        if (m_log) m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
-
+        BeginBox(s);
         uint8_t type[4] = {};
-        int32_t id = BoxId::Unknown;
-        ReadBoxHeader(s, type, id);
-
-        // Entries are the parent's direct children; a box back at the parent's level or above
-        // means the parent held fewer entries than it announced.
-        if (r.parent && s.depth <= s.parentDepth) FinishEntryMode(s);
-        const bool isEntry = r.parent != nullptr && s.depth == s.parentDepth + 1;
-        if (isEntry && r.forcedId != -1) id = r.forcedId;
-
-        bool handled = false;
-        for (auto it = m_handlers.rbegin(); it != m_handlers.rend() && !handled; ++it) {
-            handled = (*it)->ParseBox(type, id, s.size, s.headerBytes, r) == 1;
-        }
-        if (!handled || !r.record) {
-            r.record = std::make_unique<ISOFileFormat::Box>(id, s.size);
-            if (id == BoxId::Empty && m_log) {
-                m_log->PrintError(
-                    "skipped an abnormal empty box : %llu byte(s)\r\nthis should be corrected or "
-                    "may cause problems to other applications.\r\nyou can fix this problem by "
-                    "changing the box into 'SKIP' box.",
-                    static_cast<unsigned long long>(s.size));
-            }
-            if (GetBoxKind(id) == BoxKind::Container) {
-                r.descend = 1;
-            } else {
-                r.descend = 0;
-                if (s.size > s.headerBytes) {
-                    uint64_t skip = s.size - s.headerBytes;
-                    const int64_t room = std::numeric_limits<int64_t>::max() - GetPosition();
-                    Skip(skip > static_cast<uint64_t>(room) ? room : static_cast<int64_t>(skip));
-                }
-            }
-        }
-
-        ISOFileFormat::Box* record = r.record.get();
-        BoxEntry entry;
-        entry.record = record;
-        entry.depth = s.depth;
-        entry.offset = s.boxStart;
-        entry.container = (r.descend == 1 && r.parent == nullptr) ? 1 : 0;
-
-        if (type[0] != 0 && m_log) {
-            // The name is the type up to its first zero byte, each byte one Latin-1 character.
-            m_log->Print(", box name : %s\r\n", Latin1CStringToUtf8(type, 4).c_str());
-        }
-        std::copy(type, type + 4, record->type);
-        s.entries.push_back(entry);
-        m_callback->OnBoxParsed(record);
-
-        // Ownership of the record.
-        if (r.parent == record) {
-            // Its handler has just switched parent-entry mode on.
-            if (s.pendingParent) m_records.push_back(std::move(s.pendingParent));
-            s.pendingParent = std::move(r.record);
-            s.parentDepth = s.depth;
-            r.entriesSeen = 0;
-            if (r.expectedEntries == 0) FinishEntryMode(s);
-        } else if (isEntry) {
-            if (!r.parent->AdoptEntry(r.entriesSeen, r.record)) {
-                m_records.push_back(std::move(r.record));
-            }
-            r.entriesSeen += 1;
-            if (r.entriesSeen >= r.expectedEntries) FinishEntryMode(s);
-        } else {
-            m_records.push_back(std::move(r.record));
-        }
-
-        const int64_t processed = GetPosition() - s.boxStart;
-        if (r.descend == 1 && s.size > s.headerBytes) {
-            if (processed != static_cast<int64_t>(s.headerBytes)) throw ParseSizeMismatch;
-            if (s.depth > 0) s.boxStack.push_back(BytesLeftAfter(s.remaining, s.size));
-            s.depth += 1;
-            s.remaining = static_cast<int64_t>(
-                std::min<uint64_t>(s.size - s.headerBytes,
-                                   static_cast<uint64_t>(std::numeric_limits<int64_t>::max())));
-            continue;
-        }
-
-        if (s.size < static_cast<uint64_t>(processed)) {
-            if (m_log) {
-                m_log->PrintError(
-                    "the processed length of the box is greater than the length specified in the "
-                    "size field of box.\r\nthe size filed may have a wrong value.\r\n\r\nspecified "
-                    "box size : %llu bytes, processed box size : %lld",
-                    static_cast<unsigned long long>(s.size), static_cast<long long>(processed));
-            }
-            throw ParseSizeMismatch;
-        }
-        if (static_cast<uint64_t>(processed) < s.size) {
-            const uint64_t passed = s.size - static_cast<uint64_t>(processed);
-            const int64_t room = std::numeric_limits<int64_t>::max() - GetPosition();
-            Skip(passed > static_cast<uint64_t>(room) ? room : static_cast<int64_t>(passed));
-            if (m_log) {
-                m_log->PrintWarning(
-                    "the processed length of the box is less than the length specified in the "
-                    "size field of box.\r\nthe box may be the unsupported or partially supported "
-                    "one by the current version of 'Orvex'.\r\nthe left length will be passed by "
-                    "the automatic offset correction feature.\r\npassed length : %llu bytes.",
-                    static_cast<unsigned long long>(passed));
-            }
-        }
-        if (s.depth > 0) {
-            s.remaining = BytesLeftAfter(s.remaining, s.size);
-            // Close every container this box was the last child of.
-            while (s.remaining == 0) {
-                s.depth -= 1;
-                if (s.boxStack.empty()) break;
-                s.remaining = s.boxStack.back();
-                s.boxStack.pop_back();
-            }
-        }
+        int32_t id = ReadBoxHeader(s, type);
+        const bool isEntry = ChooseId(s, id);
+        if (!RunHandlers(s, type, id) || !s.parse.record) MakeFallbackRecord(s, id);
+        AttachRecord(s, type, isEntry);
+        if (CheckSize(s)) continue;  // descended into the box's children
+        CloseFinishedContainers(s);
     }
 }
 

@@ -41,8 +41,30 @@ public:
 
 private:
     struct ParseState;
-    void ReadBoxHeader(ParseState& state, uint8_t type[4], int32_t& id);
+    // One box after the other until the file ends, each in the steps below.
     void ParseBoxes(ParseState& state);
+    // Forgets the previous box's result and logs where this one starts.
+    void BeginBox(ParseState& state);
+    // Reads size and type (and a 64-bit size); returns the catalogue id of the type.
+    int32_t ReadBoxHeader(ParseState& state, uint8_t type[4]);
+    // Leaves parent-entry mode once the parse is back at the parent's level, and gives an
+    // entry the id its parent forces. True when the box is an entry of the pending parent.
+    bool ChooseId(ParseState& state, int32_t& id);
+    // Asks the handlers, the last added first; true when one of them claimed the box.
+    bool RunHandlers(ParseState& state, const uint8_t type[4], int32_t id);
+    // The record of a box no handler made: the empty-box error, then a container is walked
+    // and anything else passed.
+    void MakeFallbackRecord(ParseState& state, int32_t id);
+    // Reports the box and hands its record to its owner: the record list, the pending parent
+    // (parent-entry mode) or the parent's entry slots.
+    void AttachRecord(ParseState& state, const uint8_t type[4], bool isEntry);
+    // Descends into a container, or compares what was read with the declared size: an over-read
+    // ends the parse, a short read is passed with a warning. True when it descended.
+    bool CheckSize(ParseState& state);
+    // Counts the box against the containers it is in and closes every one it completes.
+    void CloseFinishedContainers(ParseState& state);
+    // Moves forward `count` bytes, no further than the largest position.
+    void SkipClamped(uint64_t count);
     void FinishEntryMode(ParseState& state);
     int32_t ResultOfFailure();
 

@@ -10,6 +10,11 @@ int64_t BoxEndPosition(const CFileReader& reader, uint64_t size, uint32_t header
     return static_cast<int64_t>(start + size);
 }
 
+uint64_t BytesAfter(uint64_t size, uint32_t headerBytes, uint64_t used) {
+    const uint64_t taken = uint64_t{headerBytes} + used;
+    return size > taken ? size - taken : 0;
+}
+
 uint64_t BytesLeftInBox(const CFileReader& reader, int64_t boxEnd) {
     int64_t end = std::min(boxEnd, reader.GetFileSize());
     int64_t position = reader.GetPosition();

@@ -14,6 +14,10 @@
 // (`headerBytes` consumed so far). Saturates for sizes beyond the 64-bit position range.
 int64_t BoxEndPosition(const CFileReader& reader, uint64_t size, uint32_t headerBytes);
 
+// The bytes a box holds after its header and `used` bytes of fixed fields; 0 when its declared
+// size is too small for them.
+uint64_t BytesAfter(uint64_t size, uint32_t headerBytes, uint64_t used);
+
 // Bytes that remain both in the box and in the file from the current position (0 when none).
 uint64_t BytesLeftInBox(const CFileReader& reader, int64_t boxEnd);
 

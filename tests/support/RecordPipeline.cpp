@@ -7,58 +7,76 @@
 #include "parsing/MobileMP4BoxParsingHandler.h"
 
 namespace {
+std::string TypeOf(const ISOFileFormat::Box& r) {
+    return std::string(reinterpret_cast<const char*>(r.type), 4);
+}
+
 class Recorder : public IParserCallbackProcessor {
 public:
-    std::function<void(const ISOFileFormat::Box&)> inspect;
-    std::vector<RecordedBox> entries;
+    const RecordDescriber* describe = nullptr;
+    ParseOutcome* out = nullptr;
 
     int32_t OnParseBegin() override { return 0; }
-    int32_t OnBoxParsed(ISOFileFormat::Box* record) override {
-        if (inspect) inspect(*record);
+    int32_t OnBoxParsed(ISOFileFormat::Box* r) override {
+        out->parsed.push_back(TypeOf(*r));
         return 0;
     }
-    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<ISOFileFormat::Box>>&) override {
+    int32_t OnBoxList(size_t,
+                      const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) override {
+        for (const auto& r : records)
+            out->listed.push_back(TypeOf(*r));
         return 0;
     }
     int32_t OnBoxEntry(const BoxEntry* e) override {
-        entries.push_back({std::string(reinterpret_cast<const char*>(e->record->type), 4),
-                           e->record->id, e->depth});
+        out->entries.emplace_back(TypeOf(*e->record), e->record->id, e->depth, e->offset,
+                                  e->container);
+        if (*describe) {
+            std::string line = (*describe)(*e->record);
+            if (!line.empty()) out->lines.push_back(std::move(line));
+        }
         return 0;
     }
     int32_t OnParseEnd() override { return 0; }
 };
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
 }  // namespace
 
-ParseOutcome ParseRecords(const BoxBuilder& file,
-                          std::function<void(const ISOFileFormat::Box&)> inspect) {
+ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe) {
+    ParseOutcome out;
     Recorder recorder;
-    recorder.inspect = std::move(inspect);
+    recorder.describe = &describe;
+    recorder.out = &out;
     CStringLogWriter log;
     CISOFileFormatParser parser(&recorder, &log);
     parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
     EXPECT_EQ(parser.Open(file.WriteTempFile("records.mp4").c_str()), 1);
-    ParseOutcome out;
     out.result = parser.Parse();
     out.log = log.GetText();
-    out.entries = recorder.entries;
     const std::string name = "box name : ", passed = "passed length : ";
     for (size_t at = out.log.find("WARNING :"); at != std::string::npos;
          at = out.log.find("WARNING :", at + 1)) {
         const size_t n = out.log.rfind(name, at);
-        const size_t p = out.log.find(passed, at);
-        out.warnings.emplace_back(
-            n == std::string::npos ? "" : out.log.substr(n + name.size(), 4),
-            p == std::string::npos
-                ? ""
-                : out.log.substr(p + passed.size(),
-                                 out.log.find(' ', p + passed.size()) - p - passed.size()));
+        const size_t p = out.log.find(passed, at) + passed.size();
+        out.warnings.push_back(out.log.substr(n + name.size(), 4) + ":" +
+                               out.log.substr(p, out.log.find(' ', p) - p));
     }
-    for (size_t at = out.log.find("ERROR :"); at != std::string::npos;
-         at = out.log.find("ERROR :", at + 1)) {
-        ++out.errors;
-    }
+    out.errors = static_cast<int>(Count(out.log, "ERROR :"));
     return out;
+}
+
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe) {
+    ParseOutcome o = ParseRecords(file, describe);
+    for (const std::string& warning : o.warnings)
+        o.lines.push_back("passed " + warning);
+    if (o.result != 0) o.lines.push_back("result " + std::to_string(o.result));
+    return o.lines;
 }
 
 BoxBuilder& OpenTrackEntries(BoxBuilder& b, const char* handler, uint32_t entries) {

@@ -3,36 +3,81 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "model/Box.h"
 #include "support/BoxBuilder.h"
 
-// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), for tests of the
-// parsers. Records die when the parse returns, so `inspect` sees each one while it lives.
-struct RecordedBox {
-    std::string type;
-    int32_t id;
-    int32_t depth;
-};
+// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), as the document
+// does, for tests of the parsers. Records die when the parse returns, so `describe` sees each
+// one at the normal end, while the whole tree still lives; what it returns (when not empty)
+// becomes one line of the outcome.
+using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
+
+// Type, id, depth, offset and container flag of a box as the document receives it.
+using RecordedBox = std::tuple<std::string, int32_t, int32_t, int64_t, int32_t>;
 
 struct ParseOutcome {
     int32_t result = -1;
     std::string log;
-    std::vector<RecordedBox> entries;  // every box, in file order
-    // The type of each box the driver passed bytes of, and how many bytes it passed.
-    std::vector<std::pair<std::string, std::string>> warnings;
+    std::vector<RecordedBox> entries;  // every box, in file order (at the normal end only)
+    std::vector<std::string> parsed;   // the type of every box as it was parsed
+    std::vector<std::string> listed;   // the types of the record list (the entries' owners)
+    std::vector<std::string> lines;    // what `describe` said, in file order
+    // "type:bytes" for each box whose rest the driver passed with a warning.
+    std::vector<std::string> warnings;
     int errors = 0;
 };
 
-ParseOutcome ParseRecords(const BoxBuilder& file,
-                          std::function<void(const ISOFileFormat::Box&)> inspect = {});
+ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
 
-// The record as T when it has the catalogue id `id`, else null.
+// Bytes in, lines out: what `describe` says of each record, then "passed TYPE:BYTES" for each
+// box the driver passed the rest of with a warning, then "result N" when the parse failed.
+using Lines = std::vector<std::string>;
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe);
+
 template <typename T>
-const T* RecordAs(const ISOFileFormat::Box& box, int32_t id) {
-    return box.id == id ? dynamic_cast<const T*>(&box) : nullptr;
+const T* As(const ISOFileFormat::Box& box) {
+    return dynamic_cast<const T*>(&box);
+}
+
+// Values separated by spaces; a vector as [a,b,c].
+inline void AppendField(std::string& out, std::string_view text) {
+    out += text;
+}
+template <typename T>
+requires std::is_arithmetic_v<T> || std::is_enum_v<T>
+void AppendField(std::string& out, T value) {
+    out += std::to_string(+value);  // promoted: bytes and unscoped enums print as numbers
+}
+template <typename T>
+void AppendField(std::string& out, const std::vector<T>& values) {
+    out += '[';
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i != 0) out += ',';
+        AppendField(out, values[i]);
+    }
+    out += ']';
+}
+template <typename... T>
+std::string Fields(const T&... values) {
+    std::string out;
+    bool first = true;
+    ((out += first ? "" : " ", first = false, AppendField(out, values)), ...);
+    return out;
+}
+
+// `line`, then what `describe` says of each entry, separated by spaces.
+template <typename Entries, typename Describe>
+std::string WithEntries(std::string line, const Entries& entries, Describe describe) {
+    for (const auto& entry : entries) {
+        line += ' ';
+        line += describe(entry);
+    }
+    return line;
 }
 
 // Sample description pieces: a track's handler, then its 'stsd' (left open) announcing

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "parsing/ParserInterfaces.h"
+#include "parsing/TableReading.h"
+
+// What every per-box parse of a handler works from.
+struct BoxParseContext {
+    const uint8_t* type;    // the box's four type bytes
+    int32_t id;             // the catalogue id (or the id forced by the box's parent)
+    uint64_t size;          // the box's size, header included
+    uint32_t& headerBytes;  // bytes counted as header so far
+    BoxParseResult& result;
+    int64_t boxEnd;  // file position one past the box
+};
+
+// One row of a handler's table: the catalogue id it claims and the member that parses it.
+template <typename Handler>
+struct BoxParseRow {
+    int32_t id;
+    void (Handler::*parse)(const BoxParseContext&);
+};
+
+// The dispatch every parsing handler shares. `Handler` lists its ids once, in
+// `static std::span<const BoxParseRow<Handler>> Rows()`; this walks them for every box, so the
+// lookup allocates nothing and reads nothing for an id that is not in the table.
+template <typename Handler>
+class CTableBoxParsingHandler : public CBoxParsingHandlerImpl {
+public:
+    int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
+                     BoxParseResult& result) final {
+        for (const BoxParseRow<Handler>& row : Handler::Rows()) {
+            if (row.id != id) continue;
+            const BoxParseContext c{
+                type, id, size, headerBytes, result, BoxEndPosition(Reader(), size, headerBytes)};
+            result.descend = 0;
+            (static_cast<Handler*>(this)->*row.parse)(c);
+            return 1;
+        }
+        return 0;
+    }
+};
