@@ -27,15 +27,6 @@ BoxBuilder Esds(const char* entry, uint8_t objectType, uint8_t streamType,
     return b.U8(6).U8(1).U8(2).Close().Close().Close();
 }
 
-BoxBuilder AudioInfo(const std::vector<uint8_t>& info) {
-    return Esds("mp4a", 0x40, 5, info);
-}
-
-// An asset box of version 0 holding the language "eng" and then `rest`.
-BoxBuilder Asset(const char* type, const BoxBuilder& rest) {
-    return BoxBuilder().OpenFull(type, 0, 0).U16((5 << 10) | (14 << 5) | 7).Append(rest).Close();
-}
-
 const std::vector<std::string> kNoFields;
 
 }  // namespace
@@ -68,12 +59,8 @@ TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecConfiguration) {
         {"avcC", avc, {"...", "|   [0] : 0x68CE", "|   [1] : 0x"}},
         {"tx3g",
          text,
-         {"| + displayFlags : 0x60000800", "|   horizontal-justification : 1 (0x1)",
-          "|   vertical-justification : -1 (0xFFFFFFFFFFFFFFFF)",
-          "|   background-color-rgba : R 0x00(0), G 0x10(16), B 0xff(255), A 0x80(128)",
-          "|   default-text-box : top 0, left 0, bottom 60, right -1",
-          "|   default-style : startChar 0, endChar 5, font-ID 1, face-style-flags 0xB, "
-          "font-size 18"}},
+         {"...", "|   vertical-justification : -1 (0xFFFFFFFFFFFFFFFF)", "...",
+          "|   default-text-box : top 0, left 0, bottom 60, right -1", "..."}},
         // Sample entry types outside a sample description are bare boxes to the driver: their
         // catalogue ids are ours, their records are not, and nothing may be read from them.
         {"mp4a", BoxBuilder().Open("mp4a").Zeros(40).Close(), kNoFields},
@@ -86,7 +73,7 @@ TEST(C3GPPViewBoxHandler, DecoderSpecificInfo) {
     ExpectNodeFields({
         // HE-AAC v2: 24000 Hz core, SBR at 48000 Hz, then parametric stereo.
         {"esds",
-         AudioInfo({0x13, 0x10, 0x56, 0xE5, 0x9D, 0x48, 0x80}),
+         Esds("mp4a", 0x40, 5, {0x13, 0x10, 0x56, 0xE5, 0x9D, 0x48, 0x80}),
          {"...", "|   audioObjectType : 2 (0x2)",
           "|   samplingFrequencyIndex : 0x6 (frequency : 24000)",
           "|   channelConfiguration : 2 (2 channel(s), Right and left of the front)",
@@ -96,123 +83,57 @@ TEST(C3GPPViewBoxHandler, DecoderSpecificInfo) {
           "|    : for High Efficiency AAC v2 Profile (EAAC+)",
           "|   syncExtensionType : 1352 (0x548)", "|   psPresentFlag : 1 (0x1)",
           "|    : SLConfigDescriptor", "|   predefined : 2 (0x2)"}},
-        // SBR signalled but not present: no heading, and nothing further was read.
+        // Index 13 is reserved: no frequency to show. Seven channels plus bass is the widest
+        // layout.
         {"esds",
-         AudioInfo({0x12, 0x10, 0x56, 0xE5, 0x00}),
-         {"...", "|   extensionAudioObjectType : 5 (0x5)", "|   sbrPresentFlag : 0 (0x0)",
-          "|   extensionSamplingFrequencyIndex : 0x0 (frequency : 96000)",
-          "|    : SLConfigDescriptor", "..."}},
-        // Index 13 is reserved and 15 announces an explicit frequency that the fixed-form
-        // reading does not decode: neither has a frequency to show. Seven channels plus bass is
-        // the widest layout, 0 defers to the GASpecificConfig.
-        {"esds",
-         AudioInfo({0x16, 0xB8}),
+         Esds("mp4a", 0x40, 5, {0x16, 0xB8}),
          {"...", "|   samplingFrequencyIndex : 0xD (frequency : reserved)",
           "|   channelConfiguration : 7 (7+1 channel(s), Center, right and left of the front, "
           "right and left of front outward, and right and left of bacward, and front for bass)",
           "|    : SLConfigDescriptor", "..."}},
-        {"esds",
-         AudioInfo({0x17, 0x80}),
-         {"...", "|   samplingFrequencyIndex : 0xF (frequency : escape value, not read)",
-          "|   channelConfiguration : 0 (- channel(s), Set GASpecificConfig)", "..."}},
-        // Visual: the profile and level as numbers, by name, or bare when unknown.
-        {"esds",
-         Esds("mp4v", 0x20, 4, {0, 0, 1, 0xB0, 0x21, 0xAA, 0, 0, 1, 0xB1}),
-         {"...", "|   profile_and_level_indication : 0x21 (Profile 2, Level 1)", "..."}},
+        // Visual: a profile and level known by name.
         {"esds",
          Esds("mp4v", 0x20, 4, {0, 0, 1, 0xB0, 0xF5, 0xAA, 0, 0, 1, 0xB1}),
          {"...", "|   profile_and_level_indication : 0xF5 (4:2:2 Profile @ Main Level)", "..."}},
-        {"esds",
-         Esds("mp4v", 0x20, 4, {0, 0, 1, 0xB0, 0xF0, 0xAA, 0, 0, 1, 0xB1}),
-         {"...", "|   profile_and_level_indication : 0xF0", "..."}},
         // MPEG-1 audio has no DecoderSpecificInfo: the warning, then the record's visual
         // fields, all zero. A stream type neither audio nor visual is questioned.
         {"esds",
          Esds("mp4a", 0x6B, 0x20, {}),
-         {"| + version : 0 (0x0)",
-          "|   flags : 000000h",
-          "| +  : ES_Descriptor",
-          "|   ES_ID : 0x12 (18)",
-          "|   streamDependenceFlag : 0 (0x0)",
-          "|   URL_Flag : 0 (0x0)",
-          "|   OCRstreamFlag : 0 (0x0)",
-          "|   streamPriority : 0 (0x0)",
-          "|    : DecoderConfigDescriptor",
-          "|   objectTypeIndication : 0x6B (107) - Warning! Check this value!",
-          "|   streamType : 0x20 (?)",
-          "|   upStream : 0 (0x0)",
-          "|   bufferSizeDB : 6144 (0x1800)",
-          "|   maxBitrate : 128000 (0x1F400)",
-          "|   avgBitrate : 96000 (0x17700)",
-          "|    : DecoderSpecificInfo",
+         {"...", "|   objectTypeIndication : 0x6B (107) - Warning! Check this value!",
+          "|   streamType : 0x20 (?)", "...", "|    : DecoderSpecificInfo",
           "|   visual_object_sequence_start_code : 0x00000000",
-          "|   profile_and_level_indication : 0x00 (Profile 0, Level 0)",
-          "|   VisualObject() : Not supported by this version",
-          "|   visual_object_sequence_end_code : 0x00000000",
-          "|    : SLConfigDescriptor",
-          "|   predefined : 2 (0x2)"}},
+          "|   profile_and_level_indication : 0x00 (Profile 0, Level 0)", "..."}},
     });
 }
 
+// Asset boxes hold the language "eng" (0x15C7) after their version and flags.
 TEST(C3GPPViewBoxHandler, AssetsTrackSelectionAndHintTexts) {
     ExpectNodeFields({
-        // UTF-16 big-endian behind its mark, with a terminating zero character.
-        {"titl",
-         Asset("titl", BoxBuilder().U32(0xFEFF0041).U32(0x00420000)),
-         {"...", "| + language : eng", "|   title : AB"}},
-        {"rtng",
-         BoxBuilder()
-             .OpenFull("rtng", 0, 0)
-             .FourCC("MPAA")
-             .FourCC("PG13")
-             .U16(0x15C7)
-             .Text("teens", true)
-             .Close(),
-         {"...", "| + RatingEntity : MPAA", "|   RatingCriteria : PG13", "|   Language : eng",
-          "|   RatingInfo : teens"}},
         // The classification text is shown under the rating's label.
         {"clsf",
-         BoxBuilder()
-             .OpenFull("clsf", 0, 0)
-             .FourCC("BBFC")
-             .U16(3)
-             .U16(0x15C7)
-             .Text("U", true)
-             .Close(),
+         BoxBuilder().Leaf("clsf", {0, 0, 0, 0, 'B', 'B', 'F', 'C', 0, 3, 0x15, 0xC7, 'U', 0}),
          {"...", "| + ClassificationEntity : BBFC", "|   ClassificationTable : 3 (0x3)",
           "|   Language : eng", "|   RatingInfo : U"}},
         {"kywd",
-         Asset("kywd", BoxBuilder().U8(2).U8(3).Text("sea").U8(4).Text("boat")),
+         BoxBuilder().Leaf("kywd",
+                           {0, 0, 0, 0, 0x15, 0xC7, 2, 3, 's', 'e', 'a', 4, 'b', 'o', 'a', 't'}),
          {"...", "| + Language : eng", "|   KeywordCnt : 2 (0x2)", "|    : Keywords",
           "|   Keywords 1 : sea", "|   Keywords 2 : boat"}},
         {"kywd",
-         Asset("kywd", BoxBuilder().U8(0)),
+         BoxBuilder().Leaf("kywd", {0, 0, 0, 0, 0x15, 0xC7, 0}),
          {"...", "| + Language : eng", "|   KeywordCnt : 0 (0x0)"}},
         {"loci",
-         Asset("loci", BoxBuilder()
-                           .Text("Home", true)
-                           .U8(1)
-                           .U32(0x00018000)
-                           .U32(0xFFFF0000)
-                           .U32(0x00100000)
-                           .Text("Earth", true)
-                           .U8(0)),
+         BoxBuilder().Leaf(
+             "loci", {0,    0,    0, 0, 0x15, 0xC7, 'H', 'o', 'm', 'e', 0,   1,   0,   1, 0x80, 0,
+                      0xFF, 0xFF, 0, 0, 0,    0x10, 0,   0,   'E', 'a', 'r', 't', 'h', 0, 0}),
          {"...", "| + Language : eng", "|   Name : Home", "|   Role : 1 (0x1)",
           "|   Longitude : 1.32768 (0x00018000)", "|   Latitude : 65535.0 (0xFFFF0000)",
           "|   altitude : 16.0 (0x00100000)", "|   Astronomical_body : Earth",
           "|   Additional_notes : 'empty' (zero-lengthed field)"}},
-        {"albm",
-         Asset("albm", BoxBuilder().Text("Blue", true).U8(7)),
-         {"...", "| + Language : eng", "|   AlbumTitle : Blue", "|   TrackNumber : 7 (0x7)"}},
         // Codes compare without regard to case; the explanation follows the code directly.
         {"tsel",
-         BoxBuilder()
-             .OpenFull("tsel", 0, 0)
-             .U32(0)
-             .FourCC("LANG")
-             .FourCC("bwas")
-             .FourCC("abcd")
-             .Close(),
+         BoxBuilder().Leaf("tsel", {0,   0,   0,   0,   0,   0,   0,   0,   'L', 'A',
+                                    'N', 'G', 'b', 'w', 'a', 's', 'a', 'b', 'c', 'd'}),
          {"| + version : 0 (0x0)", "|   flags : 000000h",
           "| + SwitchGroup : 0 (not intended for switching)", "|    : AttributeList",
           "|   Attribute 1 : LANG(Language, Value of grouping type LANG of \"alt-group\" "

@@ -28,7 +28,6 @@ TEST(CMobileMP4ViewBoxHandler, RedistributionRightAndChapters) {
     ExpectNodeFields({
         // A plain box; only bit 0 counts. The container has nothing to show.
         {"dcmd", Right(1), {"| + distiribution_right : 0x0001 (re-distribution not allowed)"}},
-        {"dcmd", Right(0), {"| + distiribution_right : 0x0000 (re-distribution allowed)"}},
         {"dcmd", Right(2), {"| + distiribution_right : 0x0002 (re-distribution allowed)"}},
         {"drm ", Right(1), {}},
         {"dcmc",

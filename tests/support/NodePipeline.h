@@ -35,8 +35,8 @@ ParsedNodes ParseWithDocumentHandlers(const BoxBuilder& file);
 // a full box, or the first item) on. None when no handler claimed the node.
 std::vector<std::string> FieldLines(const std::string& nodeText);
 
-// A crafted file and the field lines expected of its `nth` node of `type`. A first or last line
-// "..." stands for any lines before or after the others, which must then follow one another.
+// A crafted file and the field lines expected of its `nth` node of `type`, in which a line "..."
+// stands for any run of lines.
 struct NodeCase {
     std::string type;
     BoxBuilder file;
