@@ -6,15 +6,9 @@
 
 #include "document/ConformanceTester.h"
 #include "model/Format.h"
+#include "presentation/ViewPalette.h"
 
 namespace {
-
-constexpr Colour kTitleBack = Rgb(79, 104, 77);
-constexpr Colour kTitleText = Rgb(255, 255, 255);
-constexpr Colour kHeaderBack = Rgb(192, 192, 192);
-constexpr Colour kTestBack = Rgb(255, 255, 255);
-constexpr Colour kTestText = Rgb(0, 0, 0);
-constexpr Colour kFailureText = Rgb(255, 0, 0);
 
 std::unique_ptr<CISOViewBoxMultiLineLayer> MakeLinesLayer(Colour back) {
     auto layer = std::make_unique<CISOViewBoxMultiLineLayer>(LayerKind::Contents);
@@ -40,15 +34,15 @@ void AddBrandBlock(CConformanceViewBox& node, CConformanceTester& tester, int32_
 CConformanceViewBox::CConformanceViewBox(int32_t depth) : CISOViewBox(nullptr, depth, 0) {
     auto title = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
     title->SetText(std::string(kTitle));
-    title->SetBackColour(kTitleBack);
-    title->SetTextColour(kTitleText);
+    title->SetBackColour(kViewPalette.sectionTitleBack);
+    title->SetTextColour(kViewPalette.sectionTitleText);
     SetShortTypeNameLayer(AddLayer(std::move(title)));
 }
 
 CConformanceViewBox::~CConformanceViewBox() = default;
 
 void CConformanceViewBox::AddBrandHeader(std::string_view brand, std::string_view description) {
-    auto header = MakeLinesLayer(kHeaderBack);
+    auto header = MakeLinesLayer(kViewPalette.conformanceHeaderBack);
     header->AddLine(StrFormat("%.*s : ", static_cast<int>(brand.size()), brand.data()));
     header->AddLine(StrFormat("Conforming to the specification '%.*s'",
                               static_cast<int>(description.size()), description.data()));
@@ -58,9 +52,9 @@ void CConformanceViewBox::AddBrandHeader(std::string_view brand, std::string_vie
 
 void CConformanceViewBox::AddTestLine(std::optional<std::string_view> ruleText, int32_t result) {
     if (!m_currentTestLayer) {
-        auto tests = MakeLinesLayer(kTestBack);
+        auto tests = MakeLinesLayer(kViewPalette.sectionBack);
         tests->SetFont("Tahoma", 80, false, true);
-        tests->SetTextColour(kTestText);
+        tests->SetTextColour(kViewPalette.sectionText);
         m_currentTestLayer = AddLayer(std::move(tests));
     }
     if (ruleText) {
@@ -69,7 +63,7 @@ void CConformanceViewBox::AddTestLine(std::optional<std::string_view> ruleText, 
         if (result != 0)
             m_currentTestLayer->AddLine("=> O.K.");
         else
-            m_currentTestLayer->AddLine("=> Failure", kFailureText);
+            m_currentTestLayer->AddLine("=> Failure", kViewPalette.conformanceFailureText);
     } else {
         m_currentTestLayer->AddLine("-> conformance test not available for this");
     }
@@ -77,7 +71,7 @@ void CConformanceViewBox::AddTestLine(std::optional<std::string_view> ruleText, 
 }
 
 void CConformanceViewBox::AddUntestedBrandsLine(uint64_t count) {
-    auto layer = MakeLinesLayer(kHeaderBack);
+    auto layer = MakeLinesLayer(kViewPalette.conformanceHeaderBack);
     layer->AddLine(StrFormat("%llu more compatible brands not tested",
                              static_cast<unsigned long long>(count)));
     AddLayer(std::move(layer));

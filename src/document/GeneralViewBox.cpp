@@ -3,18 +3,20 @@
 #include <memory>
 #include <utility>
 
+#include "presentation/ViewPalette.h"
+
 CGeneralViewBox::CGeneralViewBox(int32_t depth) : CISOViewBox(nullptr, depth, 0) {
     auto title = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
     title->SetText("General Information");
-    title->SetBackColour(Rgb(79, 104, 77));
-    title->SetTextColour(Rgb(255, 255, 255));
+    title->SetBackColour(kViewPalette.sectionTitleBack);
+    title->SetTextColour(kViewPalette.sectionTitleText);
     SetShortTypeNameLayer(AddLayer(std::move(title)));
 
     auto items = std::make_unique<CISOViewBoxItemLayer>(LayerKind::Contents);
-    items->SetLabelColumnColour(Rgb(192, 192, 192));
-    items->SetBackColour(Rgb(255, 255, 255));
-    items->SetTextColour(Rgb(0, 0, 0));
-    items->SetShadeColour(Rgb(138, 138, 138));
+    items->SetLabelColumnColour(kViewPalette.sectionLabelColumn);
+    items->SetBackColour(kViewPalette.sectionBack);
+    items->SetTextColour(kViewPalette.sectionText);
+    items->SetShadeColour(kViewPalette.sectionShade);
     SetContentsLayer(AddLayer(std::move(items)));
 }
 

@@ -3,13 +3,15 @@
 #include <memory>
 #include <utility>
 
+#include "presentation/ViewPalette.h"
+
 CLineViewBox::CLineViewBox(int32_t depth, uint64_t fileOffset, uint64_t size)
     : CISOViewBox(nullptr, depth, fileOffset) {
     SetBoxSize(size);
     auto title = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
     title->SetText(kInitialTitle);
-    title->SetBackColour(Rgb(255, 255, 255));
-    title->SetTextColour(Rgb(0, 0, 0));
+    title->SetBackColour(kViewPalette.lineBack);
+    title->SetTextColour(kViewPalette.lineText);
     SetShortTypeNameLayer(AddLayer(std::move(title)));
 }
 

@@ -10,14 +10,10 @@
 #include "document/TrackInfoCollector.h"
 #include "model/Format.h"
 #include "model/NumberText.h"
+#include "presentation/ViewPalette.h"
 
 namespace {
 
-constexpr Colour kBlack = Rgb(0, 0, 0);
-constexpr Colour kWhite = Rgb(255, 255, 255);
-constexpr Colour kTrackBack = Rgb(247, 222, 86);
-constexpr Colour kChunkBack = Rgb(238, 232, 170);
-constexpr Colour kRandomAccessBack = Rgb(215, 179, 179);
 constexpr std::string_view kRandomAccessPointSummary = "Random Access Point";
 
 // A file can have millions of chunk and sample lines, so their titles are put together
@@ -73,7 +69,7 @@ void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, siz
                                   static_cast<unsigned long long>(table.biggestChunkSize)));
     trackLine->SetExpanded(c.expanded);
     trackLine->Measure(c.surface);
-    trackLine->SetTitleColours(kBlack, kTrackBack);
+    trackLine->SetTitleColours(kViewPalette.lineText, kViewPalette.trackLineBack);
     CISOViewBox& track = *trackLine;
     c.displayList.push_back(std::move(trackLine));
 
@@ -81,7 +77,7 @@ void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, siz
         const ChunkInfo& chunk = table.chunks[chunkIndex];
         track.IncrementChildCount();
         auto chunkLine = std::make_unique<CLineViewBox>(depth + 2, chunk.offset, chunk.size);
-        chunkLine->SetTitleColours(kBlack, kChunkBack);
+        chunkLine->SetTitleColours(kViewPalette.lineText, kViewPalette.chunkLineBack);
         chunkLine->SetTitle(ChunkTitle(uint64_t{chunkIndex} + 1, chunk));
         chunkLine->SetExpanded(c.expanded);
         chunkLine->Measure(c.surface);
@@ -94,10 +90,11 @@ void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, siz
             chunkNode.IncrementChildCount();
             auto sampleLine = std::make_unique<CLineViewBox>(depth + 3, sample.offset, sample.size);
             if (sample.randomAccessPoint) {
-                sampleLine->SetTitleColours(kBlack, kRandomAccessBack);
+                sampleLine->SetTitleColours(kViewPalette.lineText,
+                                            kViewPalette.randomAccessLineBack);
                 sampleLine->ShareSummaryText(c.randomAccessPoint);
             } else {
-                sampleLine->SetTitleColours(kBlack, kWhite);
+                sampleLine->SetTitleColours(kViewPalette.lineText, kViewPalette.lineBack);
             }
             sampleLine->SetExpanded(c.expanded);
             sampleLine->SetTitle(SampleTitle(sampleNumber++, sample.size));
@@ -109,7 +106,7 @@ void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, siz
         if (holdsUnlisted && chunkIndex == collector.GetUnlistedChunkIndex()) {
             chunkNode.IncrementChildCount();
             auto rest = std::make_unique<CLineViewBox>(depth + 3, nextOffset, 0);
-            rest->SetTitleColours(kBlack, kWhite);
+            rest->SetTitleColours(kViewPalette.lineText, kViewPalette.lineBack);
             rest->SetExpanded(c.expanded);
             std::string text;
             NumberText::AppendUnsigned(text, collector.GetUnlistedSampleCount());

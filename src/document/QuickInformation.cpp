@@ -4,6 +4,7 @@
 #include "document/LineViewBox.h"
 #include "document/TrackInfoCollector.h"
 #include "model/Format.h"
+#include "presentation/ViewPalette.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface
                            std::vector<std::unique_ptr<CISOViewBox>>& displayList) {
     auto title = std::make_unique<CLineViewBox>(0, 0, 0);
     title->SetTitle("Quick Information");
-    title->SetTitleColours(Rgb(25, 25, 112), Rgb(255, 255, 255));
+    title->SetTitleColours(kViewPalette.quickInformationTitleText, kViewPalette.lineBack);
     // The general information and the conformance node.
     title->IncrementChildCount();
     title->IncrementChildCount();

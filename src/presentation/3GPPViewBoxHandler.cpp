@@ -12,12 +12,11 @@
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
 #include "presentation/ISOViewBox.h"
+#include "presentation/ViewBoxTable.h"
 
 using namespace ISOFileFormat;
 
 namespace {
-
-// Catalogue ids of the records this handler shows.
 
 // ---- Text helpers ----
 
@@ -122,15 +121,15 @@ std::string_view AttributeExplanationOf(const std::array<uint8_t, 4>& attribute)
 
 // ---- Sample entries ----
 
-void ShowMP4VisualEntry(const VisualSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddNumber("Width", e.width);
-    items.AddNumber("Height", e.height);
+void ShowMP4VisualEntry(const VisualSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddNumber("Width", e.width);
+    t.contents.AddNumber("Height", e.height);
 }
 
-void ShowH263Entry(const VisualSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddNumber("Data-reference-index", e.data_reference_index);
-    items.AddNumber("Width", e.width);
-    items.AddNumber("Height", e.height);
+void ShowH263Entry(const VisualSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddNumber("Data-reference-index", e.data_reference_index);
+    t.contents.AddNumber("Width", e.width);
+    t.contents.AddNumber("Height", e.height);
 }
 
 // The integer part of the 16.16 rate.
@@ -138,38 +137,38 @@ int64_t Samplerate(const AudioSampleEntry& e) {
     return e.samplerate >> 16;
 }
 
-void ShowMP4AudioEntry(const AudioSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddNumber("Samplerate", Samplerate(e));
+void ShowMP4AudioEntry(const AudioSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddNumber("Samplerate", Samplerate(e));
 }
 
-void ShowAMREntry(const AudioSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddNumber("Data-reference-index", e.data_reference_index);
-    items.AddNumber("Samplerate", Samplerate(e));
+void ShowAMREntry(const AudioSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddNumber("Data-reference-index", e.data_reference_index);
+    t.contents.AddNumber("Samplerate", Samplerate(e));
 }
 
-void ShowHintEntry(const HintSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddNumber("data_reference_index", e.data_reference_index);
-    AddHexDumpItem(items, "data", e.data);
+void ShowHintEntry(const HintSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddNumber("data_reference_index", e.data_reference_index);
+    AddHexDumpItem(t.contents, "data", e.data);
 }
 
-void ShowTextEntry(const TextSampleEntry& e, CISOViewBoxItemLayer& items) {
-    items.AddItem("displayFlags", StrFormat("0x%08X", e.displayFlags));
-    items.AddNumber("horizontal-justification", e.horizontal_justification);
-    items.AddNumber("vertical-justification", e.vertical_justification);
+void ShowTextEntry(const TextSampleEntry& e, const ViewBoxTarget& t) {
+    t.contents.AddItem("displayFlags", StrFormat("0x%08X", e.displayFlags));
+    t.contents.AddNumber("horizontal-justification", e.horizontal_justification);
+    t.contents.AddNumber("vertical-justification", e.vertical_justification);
     const uint8_t* rgba = e.background_color_rgba;
-    items.AddItem("background-color-rgba",
-                  StrFormat("R 0x%02x(%d), G 0x%02x(%d), B 0x%02x(%d), A 0x%02x(%d)", rgba[0],
-                            rgba[0], rgba[1], rgba[1], rgba[2], rgba[2], rgba[3], rgba[3]));
+    t.contents.AddItem("background-color-rgba",
+                       StrFormat("R 0x%02x(%d), G 0x%02x(%d), B 0x%02x(%d), A 0x%02x(%d)", rgba[0],
+                                 rgba[0], rgba[1], rgba[1], rgba[2], rgba[2], rgba[3], rgba[3]));
     const TextSampleEntry::BoxRecord& box = e.default_text_box;
-    items.AddItem("default-text-box", StrFormat("top %d, left %d, bottom %d, right %d", box.top,
-                                                box.left, box.bottom, box.right));
+    t.contents.AddItem("default-text-box", StrFormat("top %d, left %d, bottom %d, right %d",
+                                                     box.top, box.left, box.bottom, box.right));
     // The style's text colour is not part of the line.
     const TextSampleEntry::StyleRecord& style = e.default_style;
-    items.AddItem("default-style",
-                  StrFormat("startChar %d, endChar %d, font-ID %d, face-style-flags 0x%0X, "
-                            "font-size %d",
-                            style.startChar, style.endChar, style.font_ID, style.face_style_flags,
-                            style.font_size));
+    t.contents.AddItem("default-style",
+                       StrFormat("startChar %d, endChar %d, font-ID %d, face-style-flags 0x%0X, "
+                                 "font-size %d",
+                                 style.startChar, style.endChar, style.font_ID,
+                                 style.face_style_flags, style.font_size));
 }
 
 // ---- Codec configuration ----
@@ -215,46 +214,47 @@ void ShowVisualSpecificInfo(const ESDescriptorBox& b, CISOViewBoxItemLayer& item
                   StrFormat("0x%08X", b.visual_object_sequence_end_code));
 }
 
-void ShowESDescriptor(const ESDescriptorBox& b, CISOViewBoxItemLayer& items) {
-    items.AddHeading("ES_Descriptor");
-    items.AddItem("ES_ID", StrFormat("0x%02X (%d)", b.ES_ID, b.ES_ID));
-    items.AddNumber("streamDependenceFlag", b.streamDependenceFlag);
-    items.AddNumber("URL_Flag", b.URL_Flag);
-    items.AddNumber("OCRstreamFlag", b.OCRstreamFlag);
-    items.AddNumber("streamPriority", b.streamPriority);
+void ShowESDescriptor(const ESDescriptorBox& b, const ViewBoxTarget& t) {
+    t.contents.AddHeading("ES_Descriptor");
+    t.contents.AddItem("ES_ID", StrFormat("0x%02X (%d)", b.ES_ID, b.ES_ID));
+    t.contents.AddNumber("streamDependenceFlag", b.streamDependenceFlag);
+    t.contents.AddNumber("URL_Flag", b.URL_Flag);
+    t.contents.AddNumber("OCRstreamFlag", b.OCRstreamFlag);
+    t.contents.AddNumber("streamPriority", b.streamPriority);
 
-    items.AddHeading("DecoderConfigDescriptor");
+    t.contents.AddHeading("DecoderConfigDescriptor");
     const uint8_t objectType = b.objectTypeIndication;
     if (objectType == 0x20)
-        items.AddItem("objectTypeIndication", StrFormat("MPEG-4 Visual (0x%X)", objectType));
+        t.contents.AddItem("objectTypeIndication", StrFormat("MPEG-4 Visual (0x%X)", objectType));
     else if (objectType == 0x40)
-        items.AddItem("objectTypeIndication", StrFormat("MPEG-4 Audio (0x%X)", objectType));
+        t.contents.AddItem("objectTypeIndication", StrFormat("MPEG-4 Audio (0x%X)", objectType));
     else
-        items.AddItem("objectTypeIndication",
-                      StrFormat("0x%X (%d) - Warning! Check this value!", objectType, objectType));
+        t.contents.AddItem(
+            "objectTypeIndication",
+            StrFormat("0x%X (%d) - Warning! Check this value!", objectType, objectType));
     if (b.streamType == 4)
-        items.AddItem("streamType", StrFormat("VisualStream (0x%X)", b.streamType));
+        t.contents.AddItem("streamType", StrFormat("VisualStream (0x%X)", b.streamType));
     else if (b.streamType == 5)
-        items.AddItem("streamType", StrFormat("AudioStream (0x%X)", b.streamType));
+        t.contents.AddItem("streamType", StrFormat("AudioStream (0x%X)", b.streamType));
     else
-        items.AddItem("streamType", StrFormat("0x%X (?)", b.streamType));
-    items.AddNumber("upStream", b.upStream);
-    items.AddNumber("bufferSizeDB", b.bufferSizeDB);
-    items.AddNumber("maxBitrate", b.maxBitrate);
-    items.AddNumber("avgBitrate", b.avgBitrate);
+        t.contents.AddItem("streamType", StrFormat("0x%X (?)", b.streamType));
+    t.contents.AddNumber("upStream", b.upStream);
+    t.contents.AddNumber("bufferSizeDB", b.bufferSizeDB);
+    t.contents.AddNumber("maxBitrate", b.maxBitrate);
+    t.contents.AddNumber("avgBitrate", b.avgBitrate);
 
     // Which half of the record to show follows the object type alone: every object type but
     // MPEG-4 Audio shows the visual fields, zero when the parser did not fill them.
-    items.AddHeading("DecoderSpecificInfo");
+    t.contents.AddHeading("DecoderSpecificInfo");
     if (objectType == 0x40)
-        ShowAudioSpecificInfo(b, items);
+        ShowAudioSpecificInfo(b, t.contents);
     else
-        ShowVisualSpecificInfo(b, items);
+        ShowVisualSpecificInfo(b, t.contents);
 
     // MP4 files always use the predefined SL configuration 2 (ISO/IEC 14496-14); the parser does
     // not keep the byte.
-    items.AddHeading("SLConfigDescriptor");
-    items.AddNumber("predefined", 2);
+    t.contents.AddHeading("SLConfigDescriptor");
+    t.contents.AddNumber("predefined", 2);
 }
 
 void ShowParameterSets(const std::vector<AVCConfigurationBox::ParameterSet>& sets,
@@ -264,40 +264,40 @@ void ShowParameterSets(const std::vector<AVCConfigurationBox::ParameterSet>& set
         AddHexDump(items.BeginItem().Char('[').Signed(index++).Char(']'), set.nalUnit);
 }
 
-void ShowAVCConfiguration(const AVCConfigurationBox& b, CISOViewBoxItemLayer& items) {
-    items.AddNumber("configurationVersion", b.configurationVersion);
-    items.AddNumber("AVCProfileIndication", b.AVCProfileIndication);
-    items.AddNumber("profile_compatibility", b.profile_compatibility);
-    items.AddNumber("AVCLevelIndication", b.AVCLevelIndication);
-    items.AddNumber("lengthSizeMinusOne", b.lengthSizeMinusOne);
-    items.AddNumber("numOfSequenceParameterSets", b.numOfSequenceParameterSets);
-    items.AddHeading("Sequence Parameter Sets");
-    ShowParameterSets(b.sequenceParameterSets, items);
-    items.AddHeading("");
-    items.AddNumber("numOfPicutreParamterSets", b.numOfPicutreParamterSets);
-    items.AddHeading("Picture Parameter Sets");
-    ShowParameterSets(b.pictureParameterSets, items);
+void ShowAVCConfiguration(const AVCConfigurationBox& b, const ViewBoxTarget& t) {
+    t.contents.AddNumber("configurationVersion", b.configurationVersion);
+    t.contents.AddNumber("AVCProfileIndication", b.AVCProfileIndication);
+    t.contents.AddNumber("profile_compatibility", b.profile_compatibility);
+    t.contents.AddNumber("AVCLevelIndication", b.AVCLevelIndication);
+    t.contents.AddNumber("lengthSizeMinusOne", b.lengthSizeMinusOne);
+    t.contents.AddNumber("numOfSequenceParameterSets", b.numOfSequenceParameterSets);
+    t.contents.AddHeading("Sequence Parameter Sets");
+    ShowParameterSets(b.sequenceParameterSets, t.contents);
+    t.contents.AddHeading("");
+    t.contents.AddNumber("numOfPicutreParamterSets", b.numOfPicutreParamterSets);
+    t.contents.AddHeading("Picture Parameter Sets");
+    ShowParameterSets(b.pictureParameterSets, t.contents);
 }
 
-void ShowAMRSpecific(const AMRSpecificBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("vendor", StrFormat("'%s'", CodeText(b.vendor).c_str()));
-    items.AddNumber("decoder_version", b.decoder_version);
-    items.AddNumber("mode_set", b.mode_set);
-    items.AddNumber("mode_change_period", b.mode_change_period);
-    items.AddNumber("frames_per_sample", b.frames_per_sample);
+void ShowAMRSpecific(const AMRSpecificBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("vendor", StrFormat("'%s'", CodeText(b.vendor).c_str()));
+    t.contents.AddNumber("decoder_version", b.decoder_version);
+    t.contents.AddNumber("mode_set", b.mode_set);
+    t.contents.AddNumber("mode_change_period", b.mode_change_period);
+    t.contents.AddNumber("frames_per_sample", b.frames_per_sample);
 }
 
-void ShowH263Specific(const H263SpecificBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("vendor", StrFormat("'%s'", CodeText(b.vendor).c_str()));
-    items.AddNumber("decoder_version", b.decoder_version);
-    items.AddNumber("H263_Level", b.H263_Level);
-    items.AddNumber("H263_Profile", b.H263_Profile);
+void ShowH263Specific(const H263SpecificBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("vendor", StrFormat("'%s'", CodeText(b.vendor).c_str()));
+    t.contents.AddNumber("decoder_version", b.decoder_version);
+    t.contents.AddNumber("H263_Level", b.H263_Level);
+    t.contents.AddNumber("H263_Profile", b.H263_Profile);
 }
 
-void ShowMPEG4BitRate(const MPEG4BitRateBox& b, CISOViewBoxItemLayer& items) {
-    items.AddNumber("bufferSizeDB", b.bufferSizeDB);
-    items.AddNumber("maxBitrate", b.maxBitrate);
-    items.AddNumber("avgBitrate", b.avgBitrate);
+void ShowMPEG4BitRate(const MPEG4BitRateBox& b, const ViewBoxTarget& t) {
+    t.contents.AddNumber("bufferSizeDB", b.bufferSizeDB);
+    t.contents.AddNumber("maxBitrate", b.maxBitrate);
+    t.contents.AddNumber("avgBitrate", b.avgBitrate);
 }
 
 // ---- Asset boxes ----
@@ -310,64 +310,85 @@ void ShowLanguageAndText(const uint8_t language[3], const char* label, const std
     items.AddItem(label, TextBeforeZero(text));
 }
 
-void ShowRating(const RatingBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("RatingEntity", CodeText(b.RatingEntity));
-    items.AddItem("RatingCriteria", CodeText(b.RatingCriteria));
-    items.AddItem("Language", LanguageText(b.language));
-    items.AddItem("RatingInfo", TextBeforeZero(b.RatingInfo));
+void ShowRating(const RatingBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("RatingEntity", CodeText(b.RatingEntity));
+    t.contents.AddItem("RatingCriteria", CodeText(b.RatingCriteria));
+    t.contents.AddItem("Language", LanguageText(b.language));
+    t.contents.AddItem("RatingInfo", TextBeforeZero(b.RatingInfo));
 }
 
-void ShowClassification(const ClassificationBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("ClassificationEntity", CodeText(b.ClassificationEntity));
-    items.AddNumber("ClassificationTable", b.ClassificationTable);
-    items.AddItem("Language", LanguageText(b.language));
-    items.AddItem("RatingInfo", TextBeforeZero(b.ClassificationInfo));
+void ShowClassification(const ClassificationBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("ClassificationEntity", CodeText(b.ClassificationEntity));
+    t.contents.AddNumber("ClassificationTable", b.ClassificationTable);
+    t.contents.AddItem("Language", LanguageText(b.language));
+    t.contents.AddItem("RatingInfo", TextBeforeZero(b.ClassificationInfo));
 }
 
-void ShowKeywords(const KeywordsBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("Language", LanguageText(b.language));
-    items.AddNumber("KeywordCnt", b.KeywordCnt);
+void ShowKeywords(const KeywordsBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("Language", LanguageText(b.language));
+    t.contents.AddNumber("KeywordCnt", b.KeywordCnt);
     if (b.KeywordCnt == 0) return;
-    items.AddHeading("Keywords");
+    t.contents.AddHeading("Keywords");
     // The keywords actually read: a box that ends early holds fewer than it declares.
     int32_t number = 1;
     for (const KeywordsBox::KeywordEntry& keyword : b.keywords)
-        items.AddItem(StrFormat("Keywords %d", number++), TextBeforeZero(keyword.KeywordInfo));
+        t.contents.AddItem(StrFormat("Keywords %d", number++), TextBeforeZero(keyword.KeywordInfo));
 }
 
-void ShowLocation(const LocationInformationBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("Language", LanguageText(b.language));
-    items.AddItem("Name", TextBeforeZero(b.Name));
-    items.AddNumber("Role", b.Role);
-    items.AddFixed16("Longitude", b.Longitude);
-    items.AddFixed16("Latitude", b.Latitude);
-    items.AddFixed16("altitude", b.altitude);
-    items.AddItem("Astronomical_body", TextBeforeZero(b.Astronomical_body));
-    items.AddItem("Additional_notes", TextBeforeZero(b.Additional_notes));
+void ShowLocation(const LocationInformationBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("Language", LanguageText(b.language));
+    t.contents.AddItem("Name", TextBeforeZero(b.Name));
+    t.contents.AddNumber("Role", b.Role);
+    t.contents.AddFixed16("Longitude", b.Longitude);
+    t.contents.AddFixed16("Latitude", b.Latitude);
+    t.contents.AddFixed16("altitude", b.altitude);
+    t.contents.AddItem("Astronomical_body", TextBeforeZero(b.Astronomical_body));
+    t.contents.AddItem("Additional_notes", TextBeforeZero(b.Additional_notes));
 }
 
-void ShowAlbum(const AlbumBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("Language", LanguageText(b.language));
-    items.AddItem("AlbumTitle", TextBeforeZero(b.AlbumTitle));
-    items.AddNumber("TrackNumber", b.TrackNumber);
+void ShowAlbum(const AlbumBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("Language", LanguageText(b.language));
+    t.contents.AddItem("AlbumTitle", TextBeforeZero(b.AlbumTitle));
+    t.contents.AddNumber("TrackNumber", b.TrackNumber);
 }
 
-void ShowRecordingYear(const RecordingYearBox& b, CISOViewBoxItemLayer& items) {
-    items.AddNumber("RecordingYear", b.RecordingYear);
+void ShowRecordingYear(const RecordingYearBox& b, const ViewBoxTarget& t) {
+    t.contents.AddNumber("RecordingYear", b.RecordingYear);
+}
+
+void ShowAuthor(const AuthorBox& b, const ViewBoxTarget& t) {
+    ShowLanguageAndText(b.language, "author", b.author, t.contents);
+}
+
+void ShowTitle(const TitleBox& b, const ViewBoxTarget& t) {
+    ShowLanguageAndText(b.language, "title", b.title, t.contents);
+}
+
+void ShowDescription(const DescriptionBox& b, const ViewBoxTarget& t) {
+    ShowLanguageAndText(b.language, "description", b.description, t.contents);
+}
+
+void ShowPerformer(const PerformerBox& b, const ViewBoxTarget& t) {
+    ShowLanguageAndText(b.language, "performer", b.performer, t.contents);
+}
+
+void ShowGenre(const GenreBox& b, const ViewBoxTarget& t) {
+    ShowLanguageAndText(b.language, "genre", b.genre, t.contents);
 }
 
 // ---- Track selection and hint information ----
 
-void ShowTrackSelection(const TrackSelectionBox& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("SwitchGroup", b.SwitchGroup == 0
-                                     ? StrFormat("%d (not intended for switching)", b.SwitchGroup)
-                                     : StrFormat("%d", b.SwitchGroup));
-    items.AddHeading("AttributeList");
+void ShowTrackSelection(const TrackSelectionBox& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("SwitchGroup",
+                       b.SwitchGroup == 0
+                           ? StrFormat("%d (not intended for switching)", b.SwitchGroup)
+                           : StrFormat("%d", b.SwitchGroup));
+    t.contents.AddHeading("AttributeList");
     int32_t number = 1;
     for (const std::array<uint8_t, 4>& attribute : b.AttributeList) {
         std::string value = CodeText(attribute.data());
         value += AttributeExplanationOf(attribute);
-        items.AddItem(StrFormat("Attribute %d", number++), value);
+        t.contents.AddItem(StrFormat("Attribute %d", number++), value);
     }
 }
 
@@ -389,138 +410,46 @@ void ShowSDPLines(const std::vector<uint8_t>& text, CISOViewBoxItemLayer& items)
     }
 }
 
-void ShowRTPMovieHint(const RTPMovieHintInformation& b, CISOViewBoxItemLayer& items) {
-    items.AddItem("descriptionformat", CodeText(b.descriptionformat));
-    ShowSDPLines(b.sdptext, items);
+void ShowRTPMovieHint(const RTPMovieHintInformation& b, const ViewBoxTarget& t) {
+    t.contents.AddItem("descriptionformat", CodeText(b.descriptionformat));
+    ShowSDPLines(b.sdptext, t.contents);
 }
 
-void ShowRTPTrackSDPHint(const RTPTrackSDPHintInformation& b, CISOViewBoxItemLayer& items) {
-    ShowSDPLines(b.sdptext, items);
+void ShowRTPTrackSDPHint(const RTPTrackSDPHintInformation& b, const ViewBoxTarget& t) {
+    ShowSDPLines(b.sdptext, t.contents);
 }
 
-// Shows `box` with `show` when it is the record our parser makes for that id; 0 otherwise.
-template <class Record, class Shower>
-int32_t Show(const Box& box, CISOViewBoxItemLayer& items, Shower show) {
-    const auto* record = dynamic_cast<const Record*>(&box);
-    if (record == nullptr) return 0;
-    show(*record, items);
-    return 1;
-}
+// The generic sample entries and 'uuid' are the ISO handler's; 'ftab', 'hnti', 'bitr', 'dawp',
+// 'sawp', 'avc1' and 'm4ds' are shown by no handler.
+constexpr CViewBoxTable kRows{
+    Row<VisualSampleEntry, ShowMP4VisualEntry>(BoxId::Mp4v),
+    Row<VisualSampleEntry, ShowH263Entry>(BoxId::S263),
+    Row<AudioSampleEntry, ShowMP4AudioEntry>(BoxId::Mp4a),
+    // AMR-WB ('sawb') entries are given the AMR id too.
+    Row<AudioSampleEntry, ShowAMREntry>(BoxId::Samr),
+    Row<HintSampleEntry, ShowHintEntry>(BoxId::HintSampleEntry),
+    Row<TextSampleEntry, ShowTextEntry>(BoxId::Tx3g),
+    Row<ESDescriptorBox, ShowESDescriptor>(BoxId::Esds),
+    Row<AVCConfigurationBox, ShowAVCConfiguration>(BoxId::AvcC),
+    Row<AMRSpecificBox, ShowAMRSpecific>(BoxId::Damr),
+    Row<H263SpecificBox, ShowH263Specific>(BoxId::D263),
+    Row<MPEG4BitRateBox, ShowMPEG4BitRate>(BoxId::Btrt),
+    Row<AuthorBox, ShowAuthor>(BoxId::Auth),
+    Row<TitleBox, ShowTitle>(BoxId::Titl),
+    Row<DescriptionBox, ShowDescription>(BoxId::Dscp),
+    Row<PerformerBox, ShowPerformer>(BoxId::Perf),
+    Row<GenreBox, ShowGenre>(BoxId::Gnre),
+    Row<RatingBox, ShowRating>(BoxId::Rtng),
+    Row<ClassificationBox, ShowClassification>(BoxId::Clsf),
+    Row<KeywordsBox, ShowKeywords>(BoxId::Kywd),
+    Row<LocationInformationBox, ShowLocation>(BoxId::Loci),
+    Row<AlbumBox, ShowAlbum>(BoxId::Albm),
+    Row<RecordingYearBox, ShowRecordingYear>(BoxId::Yrrc),
+    Row<TrackSelectionBox, ShowTrackSelection>(BoxId::Tsel),
+    Row<RTPMovieHintInformation, ShowRTPMovieHint>(BoxId::Rtp),
+    Row<RTPTrackSDPHintInformation, ShowRTPTrackSDPHint>(BoxId::Sdp),
+};
 
 }  // namespace
 
-int32_t C3GPPViewBoxHandler::FillViewBox(const Box& box, CISOViewBox& viewBox, int32_t& fullBox) {
-    CISOViewBoxItemLayer* layer = viewBox.GetContentsLayer();
-    if (layer == nullptr) return 0;
-    CISOViewBoxItemLayer& items = *layer;
-    bool isFullBox = false;
-    int32_t shown = 0;
-    switch (box.id) {
-        case BoxId::Mp4v:
-            shown = Show<VisualSampleEntry>(box, items, ShowMP4VisualEntry);
-            break;
-        case BoxId::S263:
-            shown = Show<VisualSampleEntry>(box, items, ShowH263Entry);
-            break;
-        case BoxId::Mp4a:
-            shown = Show<AudioSampleEntry>(box, items, ShowMP4AudioEntry);
-            break;
-        case BoxId::Samr:  // AMR-WB ('sawb') entries are given this id too
-            shown = Show<AudioSampleEntry>(box, items, ShowAMREntry);
-            break;
-        case BoxId::HintSampleEntry:
-            shown = Show<HintSampleEntry>(box, items, ShowHintEntry);
-            break;
-        case BoxId::Tx3g:
-            shown = Show<TextSampleEntry>(box, items, ShowTextEntry);
-            break;
-        case ESDescriptorBox::kId:
-            shown = Show<ESDescriptorBox>(box, items, ShowESDescriptor);
-            isFullBox = true;
-            break;
-        case AVCConfigurationBox::kId:
-            shown = Show<AVCConfigurationBox>(box, items, ShowAVCConfiguration);
-            break;
-        case AMRSpecificBox::kId:
-            shown = Show<AMRSpecificBox>(box, items, ShowAMRSpecific);
-            break;
-        case H263SpecificBox::kId:
-            shown = Show<H263SpecificBox>(box, items, ShowH263Specific);
-            break;
-        case MPEG4BitRateBox::kId:
-            shown = Show<MPEG4BitRateBox>(box, items, ShowMPEG4BitRate);
-            break;
-        case AuthorBox::kId:
-            shown = Show<AuthorBox>(box, items, [](const AuthorBox& b, CISOViewBoxItemLayer& i) {
-                ShowLanguageAndText(b.language, "author", b.author, i);
-            });
-            isFullBox = true;
-            break;
-        case TitleBox::kId:
-            shown = Show<TitleBox>(box, items, [](const TitleBox& b, CISOViewBoxItemLayer& i) {
-                ShowLanguageAndText(b.language, "title", b.title, i);
-            });
-            isFullBox = true;
-            break;
-        case DescriptionBox::kId:
-            shown = Show<DescriptionBox>(
-                box, items, [](const DescriptionBox& b, CISOViewBoxItemLayer& i) {
-                    ShowLanguageAndText(b.language, "description", b.description, i);
-                });
-            isFullBox = true;
-            break;
-        case PerformerBox::kId:
-            shown =
-                Show<PerformerBox>(box, items, [](const PerformerBox& b, CISOViewBoxItemLayer& i) {
-                    ShowLanguageAndText(b.language, "performer", b.performer, i);
-                });
-            isFullBox = true;
-            break;
-        case GenreBox::kId:
-            shown = Show<GenreBox>(box, items, [](const GenreBox& b, CISOViewBoxItemLayer& i) {
-                ShowLanguageAndText(b.language, "genre", b.genre, i);
-            });
-            isFullBox = true;
-            break;
-        case RatingBox::kId:
-            shown = Show<RatingBox>(box, items, ShowRating);
-            isFullBox = true;
-            break;
-        case ClassificationBox::kId:
-            shown = Show<ClassificationBox>(box, items, ShowClassification);
-            isFullBox = true;
-            break;
-        case KeywordsBox::kId:
-            shown = Show<KeywordsBox>(box, items, ShowKeywords);
-            isFullBox = true;
-            break;
-        case LocationInformationBox::kId:
-            shown = Show<LocationInformationBox>(box, items, ShowLocation);
-            isFullBox = true;
-            break;
-        case AlbumBox::kId:
-            shown = Show<AlbumBox>(box, items, ShowAlbum);
-            isFullBox = true;
-            break;
-        case RecordingYearBox::kId:
-            shown = Show<RecordingYearBox>(box, items, ShowRecordingYear);
-            isFullBox = true;
-            break;
-        case TrackSelectionBox::kId:
-            shown = Show<TrackSelectionBox>(box, items, ShowTrackSelection);
-            isFullBox = true;
-            break;
-        case RTPMovieHintInformation::kId:
-            shown = Show<RTPMovieHintInformation>(box, items, ShowRTPMovieHint);
-            break;
-        case RTPTrackSDPHintInformation::kId:
-            shown = Show<RTPTrackSDPHintInformation>(box, items, ShowRTPTrackSDPHint);
-            break;
-        default:
-            // The generic sample entries and 'uuid' are the ISO handler's; 'ftab', 'hnti',
-            // 'bitr', 'dawp', 'sawp', 'avc1' and 'm4ds' are shown by no handler.
-            return 0;
-    }
-    if (shown == 1 && isFullBox) fullBox = 1;
-    return shown;
-}
+C3GPPViewBoxHandler::C3GPPViewBoxHandler() : CViewBoxTableHandler(kRows) {}

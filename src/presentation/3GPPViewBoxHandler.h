@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
-
-#include "presentation/ViewBoxHandler.h"
+#include "presentation/ViewBoxTable.h"
 
 // Shows what the 3GPP parsing handler decodes: the recognised MP4, AMR and H.263 sample entries,
 // the timed-text and hint sample entries, the elementary stream descriptor with its audio or
@@ -13,8 +11,7 @@
 // of ours but whose record is not the one our parser makes (a sample entry type met outside a
 // sample description, which the driver keeps as a bare box) is declined, so that its node shows
 // no contents rather than fields that were never read.
-class C3GPPViewBoxHandler : public IViewBoxHandler {
+class C3GPPViewBoxHandler : public CViewBoxTableHandler {
 public:
-    int32_t FillViewBox(const ISOFileFormat::Box& box, CISOViewBox& viewBox,
-                        int32_t& fullBox) override;
+    C3GPPViewBoxHandler();
 };

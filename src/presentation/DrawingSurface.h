@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,13 @@ struct Colour {
 
 constexpr Colour Rgb(uint8_t r, uint8_t g, uint8_t b) {
     return Colour{r, g, b};
+}
+
+// A 64-bit position or length as a drawing coordinate: a file of gigabytes lays its tree out
+// further than 32 bits reach, and such a value is clamped to the range rather than wrapped.
+constexpr int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 // A font by face name and size. A face that is not installed is left to the surface's

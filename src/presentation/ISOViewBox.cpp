@@ -8,6 +8,7 @@
 #include "model/BoxCatalogue.h"
 #include "model/NumberText.h"
 #include "model/TextConversion.h"
+#include "presentation/ViewPalette.h"
 
 void CISOViewBoxLayerList::PushBack(Pointer layer) {
     if (!layer) return;
@@ -47,14 +48,14 @@ void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
         quoted += '\'';
         shortName->SetText(std::move(quoted));
     }
-    shortName->SetTextColour(Rgb(232, 230, 185));
+    shortName->SetTextColour(kViewPalette.typeNameText);
     SetShortTypeNameLayer(AddLayer(std::move(shortName)));
 
     auto longName = std::make_unique<CISOViewBoxLayer>(LayerKind::LongName);
     const char* longText = entry ? entry->longName : GetBoxLongName(BoxId::Unknown);
     longName->SetText(longText ? longText : "");
-    longName->SetBackColour(Rgb(182, 178, 91));
-    longName->SetTextColour(Rgb(0, 0, 0));
+    longName->SetBackColour(kViewPalette.longNameBack);
+    longName->SetTextColour(kViewPalette.longNameText);
     SetLongTypeNameLayer(AddLayer(std::move(longName)));
 
     if (entry && entry->description && entry->description[0] != '\0') {

@@ -14,6 +14,7 @@
 #include "presentation/ISOViewBox.h"
 #include "presentation/ISOViewBoxLayer.h"
 #include "presentation/ValueFormatContext.h"
+#include "presentation/ViewBoxTable.h"
 
 using namespace ISOFileFormat;
 
@@ -21,13 +22,6 @@ namespace {
 
 using Layer = CISOViewBoxItemLayer;
 using Writer = CISOViewBoxItemLayer::ItemWriter;
-
-// What a box is shown into.
-struct Target {
-    Layer& contents;
-    CISOViewBox& node;
-    CValueFormatContext& context;
-};
 
 constexpr std::string_view kNotAvailable = "Not Available";
 
@@ -147,7 +141,7 @@ constexpr size_t kSampleFlagsStructureChars = 420;
 
 // ---- File, movie, track and media boxes ----
 
-void Show(const FileTypeBox& box, const Target& t) {
+void Show(const FileTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddItem("Major Brand", BoundedLatin1Text(box.major_brand, 4));
     t.contents.AddNumber("Minor Version", box.minor_version);
     const size_t count = std::min<size_t>(box.brand_count, box.compatible_brands.size());
@@ -166,12 +160,12 @@ void AddMatrix(Layer& layer, const uint32_t (&matrix)[9]) {
         layer.AddNumber(IndexLabel(i).View(), static_cast<int32_t>(matrix[i]));
 }
 
-void Show(const MovieHeaderBox& box, const Target& t) {
+void Show(const MovieHeaderBox& box, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddDate("creation_time", box.creation_time);
     l.AddDate("modification_time", box.modification_time);
     l.AddNumber("timescale", box.timescale);
-    l.AddDuration("duration", box.duration, box.timescale, t.context);
+    l.AddDuration("duration", box.duration, box.timescale, *t.context);
     l.AddNumber("rate", static_cast<int32_t>(box.rate));
     l.AddNumber("volume", static_cast<int16_t>(box.volume));
     AddMatrix(l, box.matrix);
@@ -197,7 +191,7 @@ const char* TrackHeaderFlagsMeaning(uint32_t flags) {
     }
 }
 
-void Show(const TrackHeaderBox& box, const Target& t) {
+void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
     // The header names what the flags mean, so it is written here rather than by the caller.
     if (CISOViewBoxItemLayer* header = t.node.GetHeaderLayer()) {
         header->AddNumber("version", box.version);
@@ -212,7 +206,7 @@ void Show(const TrackHeaderBox& box, const Target& t) {
     l.AddDate("modification_time", box.modification_time);
     l.AddNumber("track_ID", box.track_ID);
     // A track header has no timescale of its own: the last one handed over applies.
-    l.AddDuration("duration", box.duration, 0, t.context);
+    l.AddDuration("duration", box.duration, 0, *t.context);
     l.AddNumber("layer", static_cast<int16_t>(box.layer));
     l.AddNumber("alternate_group", static_cast<int16_t>(box.alternate_group));
     l.AddNumber("volume", static_cast<int16_t>(box.volume));
@@ -222,14 +216,14 @@ void Show(const TrackHeaderBox& box, const Target& t) {
     l.AddFixed16("height", box.height);
 }
 
-void Show(const TrackReferenceTypeBox& box, const Target& t) {
+void Show(const TrackReferenceTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddHeading("tarck_ID");
     const size_t count = std::min<size_t>(box.track_count, box.track_IDs.size());
     for (size_t i = 0; i < count; ++i)
         t.contents.AddNumber(IndexLabel(i).View(), box.track_IDs[i]);
 }
 
-void Show(const EditListBox& box, const Target& t) {
+void Show(const EditListBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.entries, 150 + 2 * (kDec64 + kHex64),
                  [](Writer& item, const EditListBox::Entry& e) {
@@ -244,35 +238,35 @@ void Show(const EditListBox& box, const Target& t) {
                  });
 }
 
-void Show(const MediaHeaderBox& box, const Target& t) {
+void Show(const MediaHeaderBox& box, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddDate("creation_time", box.creation_time);
     l.AddDate("modification_time", box.modification_time);
     l.AddNumber("timescale", box.timescale);
-    l.AddDuration("duration", box.duration, box.timescale, t.context);
+    l.AddDuration("duration", box.duration, box.timescale, *t.context);
     l.AddItem("language", BoundedLatin1Text(box.language, 3));
     l.AddNumber("pre_defined", box.pre_defined);
 }
 
-void Show(const HandlerRererenceBox& box, const Target& t) {
+void Show(const HandlerRererenceBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("pre_defined", box.pre_defined);
     t.contents.AddItem("handler_type", StrFormat("%s ('%s')", GetTrackKindName(box.handlerKind),
                                                  BoundedLatin1Text(box.handler_type, 4).c_str()));
     t.contents.AddItem("name", box.name);
 }
 
-void Show(const VideoMediaHeaderBox& box, const Target& t) {
+void Show(const VideoMediaHeaderBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("graphicsmode", box.graphicsmode);
     t.contents.AddHeading("opcolor");
     for (size_t i = 0; i < 3; ++i)
         t.contents.AddNumber(IndexLabel(i).View(), box.opcolor[i]);
 }
 
-void Show(const SoundMediaHeaderBox& box, const Target& t) {
+void Show(const SoundMediaHeaderBox& box, const ViewBoxTarget& t) {
     t.contents.AddFixed8("balance", box.balance);
 }
 
-void Show(const HintMediaHeaderBox& box, const Target& t) {
+void Show(const HintMediaHeaderBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("maxPDUsize", box.maxPDUsize);
     t.contents.AddNumber("avgPDUsize", box.avgPDUsize);
     t.contents.AddNumber("maxbitrate", box.maxbitrate);
@@ -280,38 +274,38 @@ void Show(const HintMediaHeaderBox& box, const Target& t) {
 }
 
 // The entries of 'dref' and 'stsd' follow as boxes of their own and are shown there.
-void Show(const DataReferenceBox& box, const Target& t) {
+void Show(const DataReferenceBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
 }
 
-void Show(const DataReferenceBox::DataEntryUrnBox& box, const Target& t) {
+void Show(const DataReferenceBox::DataEntryUrnBox& box, const ViewBoxTarget& t) {
     t.contents.AddItem("name", box.name);
     t.contents.AddItem("location", box.location);
 }
 
-void Show(const DataReferenceBox::DataEntryUrlBox& box, const Target& t) {
+void Show(const DataReferenceBox::DataEntryUrlBox& box, const ViewBoxTarget& t) {
     t.contents.AddItem("location", box.location);
 }
 
-void Show(const SampleDescriptionBox& box, const Target& t) {
+void Show(const SampleDescriptionBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
 }
 
-void Show(const CopyRightBox& box, const Target& t) {
+void Show(const CopyRightBox& box, const ViewBoxTarget& t) {
     t.contents.AddItem("language", BoundedLatin1Text(box.language, 3));
     t.contents.AddItem("copyright", box.notice);
 }
 
 // ---- Sample entries no codec-aware handler claimed ----
 
-void Show(const AudioSampleEntry& entry, const Target& t) {
+void Show(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
     t.contents.AddNumber("data_reference_index", entry.data_reference_index);
     t.contents.AddNumber("channelcount", entry.channelcount);
     t.contents.AddNumber("samplesize", entry.samplesize);
     t.contents.AddNumber("samplerate", entry.samplerate >> 16);
 }
 
-void Show(const VisualSampleEntry& entry, const Target& t) {
+void Show(const VisualSampleEntry& entry, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddNumber("data_reference_index", entry.data_reference_index);
     l.AddNumber("width", entry.width);
@@ -325,13 +319,13 @@ void Show(const VisualSampleEntry& entry, const Target& t) {
     l.AddNumber("depth", entry.depth);
 }
 
-void Show(const SampleEntry& entry, const Target& t) {
+void Show(const SampleEntry& entry, const ViewBoxTarget& t) {
     t.contents.AddNumber("data_reference_index", entry.data_reference_index);
 }
 
 // ---- Sample tables ----
 
-void Show(const TimeToSampleBox& box, const Target& t) {
+void Show(const TimeToSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.entries, 40 + 2 * (kDec32 + kHex32),
                  [](Writer& item, const TimeToSampleBox::Entry& e) {
@@ -340,7 +334,7 @@ void Show(const TimeToSampleBox& box, const Target& t) {
                  });
 }
 
-void Show(const CompositionOffsetBox& box, const Target& t) {
+void Show(const CompositionOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     const uint8_t version = box.version;
     AddEntryList(t.contents, box.entry_count, box.entries, 45 + 2 * (kDec32 + kHex32),
@@ -351,7 +345,7 @@ void Show(const CompositionOffsetBox& box, const Target& t) {
                  });
 }
 
-void Show(const SampleToChunkBox& box, const Target& t) {
+void Show(const SampleToChunkBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.entries, 90 + 3 * (kDec32 + kHex32),
                  [](Writer& item, const SampleToChunkBox::Entry& e) {
@@ -368,40 +362,40 @@ void AddEntrySizes(Layer& layer, uint32_t count, const std::vector<Size>& sizes)
                  [](Writer& item, Size size) { DecHex(item.Text("entry_size : "), size); });
 }
 
-void Show(const SampleSizeBox& box, const Target& t) {
+void Show(const SampleSizeBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_size", box.sample_size);
     t.contents.AddNumber("sample_count", box.sample_count);
     // One size for all samples: the box holds no table.
     AddEntrySizes(t.contents, box.sample_count, box.entry_size);
 }
 
-void Show(const CompactSampleSizeBox& box, const Target& t) {
+void Show(const CompactSampleSizeBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("field_size", box.field_size);
     t.contents.AddNumber("sample_count", box.sample_count);
     AddEntrySizes(t.contents, box.sample_count, box.entry_size);
 }
 
-void Show(const ChunkOffsetBox& box, const Target& t) {
+void Show(const ChunkOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(
         t.contents, box.entry_count, box.chunk_offset, 20 + kHex32,
         [](Writer& item, uint32_t offset) { item.Text("chunk_offset : 0x").Hex(offset, 8); });
 }
 
-void Show(const ChunkLargeOffsetBox& box, const Target& t) {
+void Show(const ChunkLargeOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.chunk_offset, 20 + kHex64,
                  [](Writer& item, uint64_t offset) { item.Text("chunk_offset : 0x").Hex(offset); });
 }
 
-void Show(const SyncSampleBox& box, const Target& t) {
+void Show(const SyncSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(
         t.contents, box.entry_count, box.sample_number, 20 + kDec32 + kHex32,
         [](Writer& item, uint32_t number) { DecHex(item.Text("sample_number : "), number); });
 }
 
-void Show(const ShadowSyncSampleBox& box, const Target& t) {
+void Show(const ShadowSyncSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.entries, 60 + 2 * (kDec32 + kHex32),
                  [](Writer& item, const ShadowSyncSampleBox::Entry& e) {
@@ -410,7 +404,7 @@ void Show(const ShadowSyncSampleBox& box, const Target& t) {
                  });
 }
 
-void Show(const DegradationPriorityBox& box, const Target& t) {
+void Show(const DegradationPriorityBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_count", box.sample_count);
     AddEntryList(
         t.contents, box.sample_count, box.priority, 20 + kDec32 + kHex32,
@@ -424,7 +418,7 @@ constexpr std::string_view kSdtpIsDependedOnTexts[4] = {"unknown", "yes - not di
 constexpr std::string_view kSdtpRedundancyTexts[4] = {"unknown", "redundant", "no redundant",
                                                       "reserved"};
 
-void Show(const SampleDependencyTypeBox& box, const Target& t) {
+void Show(const SampleDependencyTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_count", box.sample_count);
     AddEntryList(t.contents, box.sample_count, box.entries, 140,
                  [](Writer& item, const SampleDependencyTypeBox::Entry& e) {
@@ -441,7 +435,7 @@ void Show(const SampleDependencyTypeBox& box, const Target& t) {
                  });
 }
 
-void Show(const SampleToGroupBox& box, const Target& t) {
+void Show(const SampleToGroupBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.entries, 60 + 2 * (kDec32 + kHex32),
                  [](Writer& item, const SampleToGroupBox::Entry& e) {
@@ -452,11 +446,11 @@ void Show(const SampleToGroupBox& box, const Target& t) {
 
 // ---- Movie fragments ----
 
-void Show(const MovieExtendsBox& box, const Target& t) {
+void Show(const MovieExtendsBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("fragment_duration", static_cast<int64_t>(box.fragment_duration));
 }
 
-void Show(const TrackExtendsBox& box, const Target& t) {
+void Show(const TrackExtendsBox& box, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddNumber("track_ID", box.track_ID);
     l.AddNumber("default_sample_description_index", box.default_sample_description_index);
@@ -467,11 +461,11 @@ void Show(const TrackExtendsBox& box, const Target& t) {
     AddSampleFlagsStructure(l, box.default_sample_flags, kExtendsRedundancyTexts);
 }
 
-void Show(const MovieFragmentHeaderBox& box, const Target& t) {
+void Show(const MovieFragmentHeaderBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sequence_number", box.sequence_number);
 }
 
-void Show(const TrackFragmentHeaderBox& box, const Target& t) {
+void Show(const TrackFragmentHeaderBox& box, const ViewBoxTarget& t) {
     using B = TrackFragmentHeaderBox;
     Layer& l = t.contents;
     l.AddNumber("track_ID", box.track_ID);
@@ -492,7 +486,7 @@ void Show(const TrackFragmentHeaderBox& box, const Target& t) {
     optional(B::kDefaultSampleFlagsPresent, "default_sample_flags", box.default_sample_flags);
 }
 
-void Show(const TrackRunBox& box, const Target& t) {
+void Show(const TrackRunBox& box, const ViewBoxTarget& t) {
     using B = TrackRunBox;
     Layer& l = t.contents;
     l.AddNumber("sample_count", box.sample_count);
@@ -570,7 +564,7 @@ void Show(const TrackRunBox& box, const Target& t) {
     }
 }
 
-void Show(const TrackFragmentRandomAccessBox& box, const Target& t) {
+void Show(const TrackFragmentRandomAccessBox& box, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddNumber("track_ID", box.track_ID);
     l.AddNumber("length_size_of_traf_num", box.length_size_of_traf_num);
@@ -599,14 +593,14 @@ void Show(const TrackFragmentRandomAccessBox& box, const Target& t) {
     }
 }
 
-void Show(const MovieFragmentRandomAceessOffsetBox& box, const Target& t) {
+void Show(const MovieFragmentRandomAceessOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("size", box.mfra_size);
 }
 
 // ---- 'uuid' ----
 
 // "0x" and the 16 bytes of the extended type in the 8-4-4-4-12 grouping of UUIDs.
-void ShowUuid(const Box& box, const Target& t) {
+void ShowUuid(const Box& box, const ViewBoxTarget& t) {
     Writer item = t.contents.BeginItem();
     item.Text("UUID").Value().Text("0x");
     for (size_t i = 0; i < sizeof box.userType; ++i) {
@@ -615,157 +609,52 @@ void ShowUuid(const Box& box, const Target& t) {
     }
 }
 
-// Shows `box` as a `Record` when it is one. The id alone is not trusted: a record of another
-// type under a known id is left to the next handler instead of being misread.
-template <typename Record>
-bool ShowAs(const Box& box, const Target& target) {
-    const auto* record = dynamic_cast<const Record*>(&box);
-    if (record == nullptr) return false;
-    Show(*record, target);
-    return true;
-}
+// Each box type once, with the record its parser makes for it.
+constexpr CViewBoxTable kRows{
+    Row<FileTypeBox, Show>(BoxId::Ftyp),
+    Row<MovieHeaderBox, Show>(BoxId::Mvhd),
+    Row<TrackHeaderBox, Show, VersionFlags::ByShow>(BoxId::Tkhd),
+    Row<TrackReferenceTypeBox, Show>(BoxId::Hint),
+    Row<TrackReferenceTypeBox, Show>(BoxId::Cdsc),
+    Row<EditListBox, Show>(BoxId::Elst),
+    Row<MediaHeaderBox, Show>(BoxId::Mdhd),
+    Row<HandlerRererenceBox, Show>(BoxId::Hdlr),
+    Row<VideoMediaHeaderBox, Show>(BoxId::Vmhd),
+    Row<SoundMediaHeaderBox, Show>(BoxId::Smhd),
+    Row<HintMediaHeaderBox, Show>(BoxId::Hmhd),
+    Row<DataReferenceBox, Show>(BoxId::Dref),
+    Row<DataReferenceBox::DataEntryUrnBox, Show>(BoxId::Urn),
+    Row<DataReferenceBox::DataEntryUrlBox, Show>(BoxId::Url),
+    Row<SampleDescriptionBox, Show>(BoxId::Stsd),
+    Row<TimeToSampleBox, Show>(BoxId::Stts),
+    Row<CompositionOffsetBox, Show>(BoxId::Ctts),
+    Row<SampleToChunkBox, Show>(BoxId::Stsc),
+    Row<SampleSizeBox, Show>(BoxId::Stsz),
+    Row<CompactSampleSizeBox, Show>(BoxId::Stz2),
+    Row<ChunkOffsetBox, Show>(BoxId::Stco),
+    Row<ChunkLargeOffsetBox, Show>(BoxId::Co64),
+    Row<SyncSampleBox, Show>(BoxId::Stss),
+    Row<ShadowSyncSampleBox, Show>(BoxId::Stsh),
+    Row<DegradationPriorityBox, Show>(BoxId::Stdp),
+    Row<SampleDependencyTypeBox, Show>(BoxId::Sdtp),
+    Row<SampleToGroupBox, Show>(BoxId::Sbgp),
+    Row<MovieExtendsBox, Show>(BoxId::Mehd),
+    Row<TrackExtendsBox, Show>(BoxId::Trex),
+    Row<MovieFragmentHeaderBox, Show>(BoxId::Mfhd),
+    Row<TrackFragmentHeaderBox, Show>(BoxId::Tfhd),
+    Row<TrackRunBox, Show>(BoxId::Trun),
+    Row<TrackFragmentRandomAccessBox, Show>(BoxId::Tfra),
+    Row<MovieFragmentRandomAceessOffsetBox, Show>(BoxId::Mfro),
+    Row<CopyRightBox, Show>(BoxId::Cprt),
+    // Sample entries no codec-aware handler claimed.
+    Row<AudioSampleEntry, Show>(BoxId::AudioSampleEntry),
+    Row<VisualSampleEntry, Show>(BoxId::VisualSampleEntry),
+    Row<SampleEntry, Show>(BoxId::UnknownSampleEntry),
+    // Every record has the extended type.
+    Row<Box, ShowUuid>(BoxId::Uuid),
+};
 
 }  // namespace
 
-CISOViewBoxHandler::CISOViewBoxHandler(CValueFormatContext& context) : m_context(context) {}
-
-int32_t CISOViewBoxHandler::FillViewBox(const Box& box, CISOViewBox& viewBox, int32_t& fullBox) {
-    CISOViewBoxItemLayer* contents = viewBox.GetContentsLayer();
-    if (contents == nullptr) return 0;
-    const Target target{*contents, viewBox, m_context};
-
-    // Whether the caller adds the version and flags: every full box shown here but 'tkhd',
-    // which writes its own.
-    bool versionAndFlags = true;
-    bool shown = false;
-    switch (box.id) {
-        case FileTypeBox::kId:
-            versionAndFlags = false;
-            shown = ShowAs<FileTypeBox>(box, target);
-            break;
-        case MovieHeaderBox::kId:
-            shown = ShowAs<MovieHeaderBox>(box, target);
-            break;
-        case TrackHeaderBox::kId:
-            versionAndFlags = false;
-            shown = ShowAs<TrackHeaderBox>(box, target);
-            break;
-        case TrackReferenceTypeBox::kHintId:
-        case TrackReferenceTypeBox::kCdscId:
-            versionAndFlags = false;
-            shown = ShowAs<TrackReferenceTypeBox>(box, target);
-            break;
-        case EditListBox::kId:
-            shown = ShowAs<EditListBox>(box, target);
-            break;
-        case MediaHeaderBox::kId:
-            shown = ShowAs<MediaHeaderBox>(box, target);
-            break;
-        case HandlerRererenceBox::kId:
-            shown = ShowAs<HandlerRererenceBox>(box, target);
-            break;
-        case VideoMediaHeaderBox::kId:
-            shown = ShowAs<VideoMediaHeaderBox>(box, target);
-            break;
-        case SoundMediaHeaderBox::kId:
-            shown = ShowAs<SoundMediaHeaderBox>(box, target);
-            break;
-        case HintMediaHeaderBox::kId:
-            shown = ShowAs<HintMediaHeaderBox>(box, target);
-            break;
-        case DataReferenceBox::kId:
-            shown = ShowAs<DataReferenceBox>(box, target);
-            break;
-        case DataReferenceBox::DataEntryUrnBox::kId:
-            shown = ShowAs<DataReferenceBox::DataEntryUrnBox>(box, target);
-            break;
-        case DataReferenceBox::DataEntryUrlBox::kId:
-            shown = ShowAs<DataReferenceBox::DataEntryUrlBox>(box, target);
-            break;
-        case SampleDescriptionBox::kId:
-            shown = ShowAs<SampleDescriptionBox>(box, target);
-            break;
-        case TimeToSampleBox::kId:
-            shown = ShowAs<TimeToSampleBox>(box, target);
-            break;
-        case CompositionOffsetBox::kId:
-            shown = ShowAs<CompositionOffsetBox>(box, target);
-            break;
-        case SampleToChunkBox::kId:
-            shown = ShowAs<SampleToChunkBox>(box, target);
-            break;
-        case SampleSizeBox::kId:
-            shown = ShowAs<SampleSizeBox>(box, target);
-            break;
-        case CompactSampleSizeBox::kId:
-            shown = ShowAs<CompactSampleSizeBox>(box, target);
-            break;
-        case ChunkOffsetBox::kId:
-            shown = ShowAs<ChunkOffsetBox>(box, target);
-            break;
-        case ChunkLargeOffsetBox::kId:
-            shown = ShowAs<ChunkLargeOffsetBox>(box, target);
-            break;
-        case SyncSampleBox::kId:
-            shown = ShowAs<SyncSampleBox>(box, target);
-            break;
-        case ShadowSyncSampleBox::kId:
-            shown = ShowAs<ShadowSyncSampleBox>(box, target);
-            break;
-        case DegradationPriorityBox::kId:
-            shown = ShowAs<DegradationPriorityBox>(box, target);
-            break;
-        case SampleDependencyTypeBox::kId:
-            shown = ShowAs<SampleDependencyTypeBox>(box, target);
-            break;
-        case SampleToGroupBox::kId:
-            shown = ShowAs<SampleToGroupBox>(box, target);
-            break;
-        case MovieExtendsBox::kId:
-            shown = ShowAs<MovieExtendsBox>(box, target);
-            break;
-        case TrackExtendsBox::kId:
-            shown = ShowAs<TrackExtendsBox>(box, target);
-            break;
-        case MovieFragmentHeaderBox::kId:
-            shown = ShowAs<MovieFragmentHeaderBox>(box, target);
-            break;
-        case TrackFragmentHeaderBox::kId:
-            shown = ShowAs<TrackFragmentHeaderBox>(box, target);
-            break;
-        case TrackRunBox::kId:
-            shown = ShowAs<TrackRunBox>(box, target);
-            break;
-        case TrackFragmentRandomAccessBox::kId:
-            shown = ShowAs<TrackFragmentRandomAccessBox>(box, target);
-            break;
-        case MovieFragmentRandomAceessOffsetBox::kId:
-            shown = ShowAs<MovieFragmentRandomAceessOffsetBox>(box, target);
-            break;
-        case CopyRightBox::kId:
-            shown = ShowAs<CopyRightBox>(box, target);
-            break;
-        case BoxId::AudioSampleEntry:
-            versionAndFlags = false;
-            shown = ShowAs<AudioSampleEntry>(box, target);
-            break;
-        case BoxId::VisualSampleEntry:
-            versionAndFlags = false;
-            shown = ShowAs<VisualSampleEntry>(box, target);
-            break;
-        case BoxId::UnknownSampleEntry:
-            versionAndFlags = false;
-            shown = ShowAs<SampleEntry>(box, target);
-            break;
-        case BoxId::Uuid:
-            versionAndFlags = false;
-            ShowUuid(box, target);
-            shown = true;
-            break;
-        default:
-            break;
-    }
-    if (!shown) return 0;
-    if (versionAndFlags) fullBox = 1;
-    return 1;
-}
+CISOViewBoxHandler::CISOViewBoxHandler(CValueFormatContext& context)
+    : CViewBoxTableHandler(kRows, &context) {}

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "presentation/ViewBoxHandler.h"
+#include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
 
@@ -15,21 +15,15 @@ class CValueFormatContext;
 //
 // Table entries are listed in full. Their counts are kept apart from their tables in the
 // records, so a list shows the entries a record actually holds, never more than its count.
-class CISOViewBoxHandler : public IViewBoxHandler {
+class CISOViewBoxHandler : public CViewBoxTableHandler {
 public:
     // `context` carries the last timescale from one box to the next within a parse: a track
     // header's duration is shown in it. The document owns the context and resets it per parse.
     explicit CISOViewBoxHandler(CValueFormatContext& context);
-
-    int32_t FillViewBox(const ISOFileFormat::Box& box, CISOViewBox& viewBox,
-                        int32_t& fullBox) override;
 
     // A track run whose samples carry no field of their own costs the file no byte per sample,
     // so its sample_count alone could ask for billions of lines. Such a run lists at most one
     // sample per byte of the box; a heading "<n> more samples not listed" (n, then this text)
     // then says how many samples got no line.
     static constexpr std::string_view kUnlistedSamplesText = " more samples not listed";
-
-private:
-    CValueFormatContext& m_context;
 };

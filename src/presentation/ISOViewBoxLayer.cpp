@@ -8,12 +8,6 @@
 
 namespace {
 
-int32_t Saturate(int64_t value) {
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
-}
-
 // Height of one line of text in the given font.
 int32_t TextLineHeight(IDrawingSurface& surface, const FontSpec* font) {
     return surface.MeasureText(font, std::string_view(), false).height;
@@ -100,8 +94,8 @@ void CISOViewBoxLayer::DrawFrame(IDrawingSurface& surface, int32_t x, int32_t y)
 // CISOViewBoxItemLayer
 
 CISOViewBoxItemLayer::CISOViewBoxItemLayer(int32_t kind) : CISOViewBoxLayer(kind) {
-    SetTextColour(Rgb(255, 255, 255));
-    SetBackColour(Rgb(0, 54, 81));
+    SetTextColour(kViewPalette.itemText);
+    SetBackColour(kViewPalette.itemBack);
 }
 
 CISOViewBoxItemLayer::~CISOViewBoxItemLayer() = default;

@@ -10,6 +10,7 @@
 
 #include "presentation/DrawingSurface.h"
 #include "presentation/TextSink.h"
+#include "presentation/ViewPalette.h"
 
 class CValueFormatContext;
 
@@ -101,9 +102,9 @@ private:
     std::unique_ptr<Style> m_style;
     int32_t m_width = 0;
     int32_t m_height = 0;
-    Colour m_frameColour = Rgb(0, 6, 31);
-    Colour m_textColour = Rgb(0, 0, 0);
-    Colour m_backColour = Rgb(146, 143, 73);
+    Colour m_frameColour = kViewPalette.layerFrame;
+    Colour m_textColour = kViewPalette.layerText;
+    Colour m_backColour = kViewPalette.layerBack;
     int8_t m_kind;  // one of LayerKind
     bool m_visible = true;
 };
@@ -220,8 +221,8 @@ private:
     int32_t m_labelColumnWidth = 0;
     int32_t m_valueColumnWidth = 0;
     int32_t m_lineHeight = 0;
-    Colour m_labelColumnColour = Rgb(0, 99, 148);
-    Colour m_shadeColour = Rgb(0, 0, 0);
+    Colour m_labelColumnColour = kViewPalette.itemLabelColumn;
+    Colour m_shadeColour = kViewPalette.itemShade;
     bool m_writerOpen = false;
 };
 

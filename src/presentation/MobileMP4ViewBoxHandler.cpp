@@ -4,12 +4,14 @@
 #include "model/MobileMP4Boxes.h"
 #include "model/TextConversion.h"
 #include "presentation/ISOViewBox.h"
+#include "presentation/ViewBoxTable.h"
 
 using namespace ISOFileFormat;
 
 namespace {
 
-void ShowDRMBox(const DoCoMoDRMBox& box, CISOViewBoxItemLayer& items) {
+void ShowDRMBox(const DoCoMoDRMBox& box, const ViewBoxTarget& t) {
+    CISOViewBoxItemLayer& items = t.contents;
     // Only bit 0 carries the right; the other bits are reserved and do not change it.
     const bool notAllowed = (box.distiribution_right & 1) != 0;
     items.AddItem("distiribution_right", StrFormat("0x%04X (%s)", box.distiribution_right,
@@ -17,7 +19,8 @@ void ShowDRMBox(const DoCoMoDRMBox& box, CISOViewBoxItemLayer& items) {
                                                               : "re-distribution allowed"));
 }
 
-void ShowChapterBox(const DoCoMoChapterBox& box, CISOViewBoxItemLayer& items) {
+void ShowChapterBox(const DoCoMoChapterBox& box, const ViewBoxTarget& t) {
+    CISOViewBoxItemLayer& items = t.contents;
     items.AddNumber("entry_count", box.entry_count);
     items.AddHeading("Entry List");
     int32_t index = 0;
@@ -33,27 +36,11 @@ void ShowChapterBox(const DoCoMoChapterBox& box, CISOViewBoxItemLayer& items) {
     }
 }
 
+constexpr CViewBoxTable kRows{
+    Row<DoCoMoDRMBox, ShowDRMBox>(BoxId::Dcmd),
+    Row<DoCoMoChapterBox, ShowChapterBox>(BoxId::Dcmc),
+};
+
 }  // namespace
 
-int32_t CMobileMP4ViewBoxHandler::FillViewBox(const Box& box, CISOViewBox& viewBox,
-                                              int32_t& fullBox) {
-    CISOViewBoxItemLayer* items = viewBox.GetContentsLayer();
-    if (items == nullptr) return 0;
-    switch (box.id) {
-        case DoCoMoDRMBox::kId:
-            if (const auto* drm = dynamic_cast<const DoCoMoDRMBox*>(&box)) {
-                ShowDRMBox(*drm, *items);
-                return 1;
-            }
-            return 0;
-        case DoCoMoChapterBox::kId:
-            if (const auto* chapters = dynamic_cast<const DoCoMoChapterBox*>(&box)) {
-                fullBox = 1;
-                ShowChapterBox(*chapters, *items);
-                return 1;
-            }
-            return 0;
-        default:
-            return 0;
-    }
-}
+CMobileMP4ViewBoxHandler::CMobileMP4ViewBoxHandler() : CViewBoxTableHandler(kRows) {}

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <cstdint>
-
-#include "presentation/ViewBoxHandler.h"
+#include "presentation/ViewBoxTable.h"
 
 // Shows the two DoCoMo boxes of Mobile MP4 that carry fields: 'dcmd' (the re-distribution
 // right) and 'dcmc' (the chapter list). The 'drm ' container has nothing to show.
-class CMobileMP4ViewBoxHandler : public IViewBoxHandler {
+class CMobileMP4ViewBoxHandler : public CViewBoxTableHandler {
 public:
-    int32_t FillViewBox(const ISOFileFormat::Box& box, CISOViewBox& viewBox,
-                        int32_t& fullBox) override;
+    CMobileMP4ViewBoxHandler();
 };

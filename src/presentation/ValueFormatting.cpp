@@ -28,6 +28,21 @@ bool ToLocalTime(uint64_t secondsSince1904, std::tm& local) {
     return local.tm_year + 1900 <= 9999 && local.tm_mon >= 0 && local.tm_mon < 12;
 }
 
+// "%d.%d (0x%0NX)" of a fixed-point field of twice `fractionBits` bits: the fraction is shown as
+// the integer its bits make, and the raw value in all its hexadecimal digits.
+void AddFixedPoint(CISOViewBoxItemLayer& layer, std::string_view label, uint32_t value,
+                   int fractionBits) {
+    layer.BeginItem()
+        .Text(label)
+        .Value()
+        .Unsigned(value >> fractionBits)
+        .Char('.')
+        .Unsigned(value & ((1u << fractionBits) - 1))
+        .Text(" (0x")
+        .Hex(value, fractionBits / 2)
+        .Char(')');
+}
+
 }  // namespace
 
 void CISOViewBoxItemLayer::AddNumber(std::string_view label, int64_t value, bool decimalOnly) {
@@ -72,25 +87,9 @@ void CISOViewBoxItemLayer::AddDuration(std::string_view label, uint64_t duration
 }
 
 void CISOViewBoxItemLayer::AddFixed16(std::string_view label, uint32_t value) {
-    BeginItem()
-        .Text(label)
-        .Value()
-        .Unsigned(value >> 16)
-        .Char('.')
-        .Unsigned(value & 0xFFFF)
-        .Text(" (0x")
-        .Hex(value, 8)
-        .Char(')');
+    AddFixedPoint(*this, label, value, 16);
 }
 
 void CISOViewBoxItemLayer::AddFixed8(std::string_view label, uint16_t value) {
-    BeginItem()
-        .Text(label)
-        .Value()
-        .Unsigned(value >> 8)
-        .Char('.')
-        .Unsigned(value & 0xFF)
-        .Text(" (0x")
-        .Hex(value, 4)
-        .Char(')');
+    AddFixedPoint(*this, label, value, 8);
 }

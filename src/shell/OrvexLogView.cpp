@@ -10,6 +10,8 @@
 #include <fstream>
 
 #include "model/TextConversion.h"
+#include "presentation/ViewPalette.h"
+#include "shell/QtDrawingSurface.h"
 #include "shell/ShellPrompts.h"
 
 COrvexLogView::COrvexLogView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -22,8 +24,8 @@ COrvexLogView::COrvexLogView(QWidget* parent) : QPlainTextEdit(parent) {
     // Like the rich-text control it stands for: long lines scroll sideways instead of wrapping.
     setLineWrapMode(QPlainTextEdit::NoWrap);
     QPalette colours = palette();
-    colours.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xBD));
-    colours.setColor(QPalette::Text, QColor(0, 0, 0));
+    colours.setColor(QPalette::Base, ToQColor(kViewPalette.logBack));
+    colours.setColor(QPalette::Text, ToQColor(kViewPalette.logText));
     setPalette(colours);
     document()->setModified(false);
 

@@ -21,15 +21,13 @@
 #include <limits>
 
 #include "model/Format.h"
+#include "presentation/ViewPalette.h"
 #include "shell/ShellPrompts.h"
 #include "shell/ShellResources.h"
 
 namespace {
 
 const FontSpec kBoxFont{"Tahoma", 80, false, false};
-const QColor kOffsetTextColour(255, 255, 255);
-const QColor kOffsetBandColour(56, 111, 139);
-const QColor kGuideColour(189, 183, 107);
 // Where the offset text starts, right of the band's left edge.
 constexpr int kOffsetTextLeft = 4;
 constexpr int kImageSize = 16;
@@ -57,11 +55,6 @@ QFont MakeOffsetFont() {
 QPixmap LoadImage(const char* name) {
     InitShellResources();
     return QPixmap(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
-int32_t Saturate(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
 }
 
 QStringList LocalFiles(const QMimeData* mime) {
@@ -278,7 +271,7 @@ void COrvexView::PaintContents(QPainter& painter) {
     const int guideTop = std::max(0, -vs);
     const int guideBottom = Saturate(std::min<int64_t>(client.height(), contentHeight - vs));
     if (guideBottom > guideTop) {
-        QPen guidePen(kGuideColour, 1, Qt::DotLine);
+        QPen guidePen(ToQColor(kViewPalette.depthGuide), 1, Qt::DotLine);
         guidePen.setDashOffset((guideTop + vs) % 3);
         painter.setPen(guidePen);
         const int64_t firstGuide =
@@ -296,8 +289,8 @@ void COrvexView::PaintContents(QPainter& painter) {
 
     // The offset band with its edge.
     painter.fillRect(QRect(-hs, 0, ViewLayout::kOffsetBandWidth, client.height()),
-                     kOffsetBandColour);
-    painter.setPen(QPen(Qt::black, 1));
+                     ToQColor(kViewPalette.offsetBand));
+    painter.setPen(QPen(ToQColor(kViewPalette.offsetBandEdge), 1));
     painter.drawLine(QPoint(ViewLayout::kOffsetBandWidth - hs, 0),
                      QPoint(ViewLayout::kOffsetBandWidth - hs, client.height()));
 
@@ -319,7 +312,7 @@ void COrvexView::PaintContents(QPainter& painter) {
             const std::string offset =
                 StrFormat("0x%08llX", static_cast<unsigned long long>(node.GetFileOffset()));
             painter.setFont(m_offsetFont);
-            painter.setPen(kOffsetTextColour);
+            painter.setPen(ToQColor(kViewPalette.offsetText));
             painter.drawText(
                 QPoint(kOffsetTextLeft - hs, top + offsetMetrics.ascent()),
                 QString::fromLatin1(offset.data(), static_cast<qsizetype>(offset.size())));

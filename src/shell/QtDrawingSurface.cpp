@@ -16,10 +16,6 @@ namespace {
 constexpr int kClampMargin = 64;
 constexpr int32_t kTabStopCharacters = 8;
 
-QColor ToQColor(Colour colour) {
-    return QColor(colour.r, colour.g, colour.b);
-}
-
 QFont MakeFont(const FontSpec& wanted) {
     QFont font(
         QString::fromUtf8(wanted.faceName.data(), static_cast<qsizetype>(wanted.faceName.size())));
@@ -47,6 +43,10 @@ int32_t ToPixels(double width) {
 }
 
 }  // namespace
+
+QColor ToQColor(Colour colour) {
+    return QColor(colour.r, colour.g, colour.b);
+}
 
 CQtDrawingSurface::FontEntry::FontEntry(const QFont& qfont)
     : font(qfont),

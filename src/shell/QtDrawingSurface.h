@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
@@ -12,6 +13,9 @@
 #include "presentation/DrawingSurface.h"
 
 class QPainter;
+
+// A colour of the core (see presentation/ViewPalette.h) as Qt paints it.
+QColor ToQColor(Colour colour);
 
 // The view tree's drawing surface on Qt. Nodes are measured while a file is parsed, before any
 // painter exists, and a big file has millions of texts to measure: fonts and their metrics are
