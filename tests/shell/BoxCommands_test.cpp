@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -14,7 +13,7 @@
 #include "model/TextConversion.h"
 #include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
-#include "shell/ScriptedPrompts.h"
+#include "shell/ShellTestSupport.h"
 #include "support/TestDocumentView.h"
 
 namespace {
@@ -28,16 +27,8 @@ struct Harness {
         control.OpenFile(kMediaFile.toStdString());
     }
 
-    size_t IndexOf(const std::string& type) const {
-        const auto& nodes = doc.GetViewBoxes();
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            const CISOViewBoxLayer* layer = nodes[i]->GetShortTypeNameLayer();
-            if (layer && layer->Text() == type) return i;
-        }
-        return nodes.size();
-    }
-    const CISOViewBox& Node(const std::string& type) const {
-        return *doc.GetViewBoxes().at(IndexOf(type));
+    const CISOViewBox& Node(const std::string& type) {
+        return *doc.GetViewBoxes().at(FindType(doc, type));
     }
 
     CTestDocumentView view;
@@ -50,13 +41,8 @@ struct Harness {
     CBoxCommands commands{doc, settings, prompts, owner};
 };
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray BoxBytes(const CISOViewBox& node) {
-    return ReadAll(kMediaFile)
+    return ReadWholeFile(kMediaFile)
         .mid(static_cast<qsizetype>(node.GetFileOffset()),
              static_cast<qsizetype>(node.GetBoxSize()));
 }
@@ -93,7 +79,6 @@ private slots:
     void hexEditorGetsTheCopyAsOneArgument();
     void hexEditorIsAskedForWhenNoneIsSet();
     void failuresAreReported();
-    void treeExportMatchesOrvexDump();
     void contextMenuRunsTheCommandsOnItsNode();
 
 private:
@@ -126,7 +111,7 @@ void BoxCommandsTest::dumpWritesTheBoxBytesAndRefusesOtherNodes() {
     QCOMPARE(h.prompts.saveDialogs[0].defaultSuffix, QStringLiteral("bin"));
     QCOMPARE(h.prompts.saveDialogs[0].fileName, QStringLiteral("trak"));
     QVERIFY(trak.GetBoxSize() > 8);
-    QCOMPARE(ReadAll(out), BoxBytes(trak));
+    QCOMPARE(ReadWholeFile(out), BoxBytes(trak));
 
     // Quick Information is no box of the file.
     h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
@@ -145,12 +130,12 @@ void BoxCommandsTest::hexEditorGetsTheCopyAsOneArgument() {
 
     const QString args = m_temp->filePath(QStringLiteral("args.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 10000);
-    const QStringList lines = QString::fromUtf8(ReadAll(args)).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromUtf8(ReadWholeFile(args)).split(QLatin1Char('\n'));
     QCOMPARE(lines.value(0), QStringLiteral("1"));
     const QString copy = lines.value(1);
     QVERIFY2(copy.startsWith(m_temp->path() + QStringLiteral("/_ix")), qPrintable(copy));
-    QCOMPARE(ReadAll(m_temp->filePath(QStringLiteral("seen.bin"))), BoxBytes(moov));
-    QCOMPARE(ReadAll(copy), BoxBytes(moov));  // kept for the editor
+    QCOMPARE(ReadWholeFile(m_temp->filePath(QStringLiteral("seen.bin"))), BoxBytes(moov));
+    QCOMPARE(ReadWholeFile(copy), BoxBytes(moov));  // kept for the editor
 }
 
 void BoxCommandsTest::hexEditorIsAskedForWhenNoneIsSet() {
@@ -199,33 +184,9 @@ void BoxCommandsTest::failuresAreReported() {
     }
 }
 
-void BoxCommandsTest::treeExportMatchesOrvexDump() {
-    {
-        Harness h(false);  // opened, not parsed: nothing to export, nothing asked
-        QCOMPARE(h.commands.ExportTree(false), 0);
-        QVERIFY(h.prompts.saveDialogs.empty());
-    }
-    Harness h;
-    for (bool indented : {false, true}) {
-        const QString out = m_temp->filePath(QStringLiteral("tree%1.txt").arg(indented));
-        h.prompts.saveAnswers = QStringList{out};
-        QCOMPARE(h.commands.ExportTree(indented), 1);
-        QCOMPARE(h.prompts.saveDialogs.back().filters,
-                 QStringList{QStringLiteral("Text File (*.txt)")});
-        QProcess dump;
-        dump.start(QStringLiteral(ORVEX_DUMP_PATH),
-                   indented ? QStringList{QStringLiteral("--indent"), kMediaFile}
-                            : QStringList{kMediaFile});
-        QVERIFY(dump.waitForFinished(60000));
-        QCOMPARE(dump.exitCode(), 0);
-        QCOMPARE(ReadAll(out), dump.readAllStandardOutput());
-    }
-    QCOMPARE(h.commands.ExportTree(false), 1);  // cancelled
-}
-
 void BoxCommandsTest::contextMenuRunsTheCommandsOnItsNode() {
     Harness h;
-    const size_t mvhd = h.IndexOf("mvhd");
+    const size_t mvhd = FindType(h.doc, "mvhd");
     std::unique_ptr<QMenu> menu = h.commands.CreateBoxContextMenu(mvhd);
     QCOMPARE(menu->title(), QStringLiteral("Box Context Menu"));
     const QList<QAction*> actions = menu->actions();
@@ -243,7 +204,7 @@ void BoxCommandsTest::contextMenuRunsTheCommandsOnItsNode() {
     QCOMPARE(h.prompts.saveDialogs[0].defaultSuffix, QStringLiteral("txt"));
     std::string expected;
     AppendSingleByte(h.Node("mvhd").GetText(false) + "\n", expected, true);
-    QCOMPARE(ReadAll(out), QByteArray::fromStdString(expected));
+    QCOMPARE(ReadWholeFile(out), QByteArray::fromStdString(expected));
 
     // A menu whose node went with its document does nothing.
     h.control.ResetView();

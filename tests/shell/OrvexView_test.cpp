@@ -9,9 +9,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "document/Settings.h"
-#include "shell/MainFrame.h"
-#include "shell/ScriptedPrompts.h"
 #include "shell/ShellTestSupport.h"
 
 namespace {
@@ -30,19 +27,6 @@ BoxBuilder ManyFreeBoxes(int count) {
     return file;
 }
 
-std::string TypeOf(const CISOViewBox& node) {
-    return node.GetShortTypeNameLayer() ? node.GetShortTypeNameLayer()->Text() : std::string();
-}
-
-// The index of the first node of that type in the document's list.
-size_t FindType(COrvexView& view, const std::string& type) {
-    const auto& nodes = view.GetDocument().GetViewBoxes();
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        if (TypeOf(*nodes[i]) == type) return i;
-    }
-    return nodes.size();
-}
-
 // The node's top-left corner in the window, at the current scroll position.
 QPoint ClientCorner(COrvexView& view, size_t node) {
     const CTreeGeometry& geometry = view.GetGeometry();
@@ -57,28 +41,20 @@ class OrvexViewTest : public QObject {
 
 private slots:
     void init() {
-        m_settings = std::make_unique<CMemorySettingsStore>();
-        m_prompts = std::make_unique<CScriptedPrompts>();
-        m_frame = std::make_unique<CMainFrame>(*m_settings, *m_prompts);
-        m_frame->resize(900, 700);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m = std::make_unique<FrameHarness>();
+        QVERIFY(m->Show(900, 700));
     }
-    void cleanup() {
-        m_frame.reset();
-        m_prompts.reset();
-        m_settings.reset();
-    }
+    void cleanup() { m.reset(); }
 
     void openingAFileFillsTheView() {
         const QString path = TestDataFile("h264_aac.mp4");
-        QVERIFY(m_frame->OpenMediaFile(path));
-        COrvexView& view = m_frame->GetView();
+        QVERIFY(m->frame.OpenMediaFile(path));
+        COrvexView& view = m->View();
         COrvexDoc& document = view.GetDocument();
         QVERIFY(document.IsParsed());
-        QVERIFY(m_prompts->messages.empty());
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Orvex - h264_aac.mp4"));
-        QCOMPARE(m_frame->GetStatusText(), QStringLiteral("Loaded File : %1, File Size : %2 KBytes")
+        QVERIFY(m->prompts.messages.empty());
+        QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - h264_aac.mp4"));
+        QCOMPARE(m->frame.GetStatusText(), QStringLiteral("Loaded File : %1, File Size : %2 KBytes")
                                                .arg(QFileInfo(path).absoluteFilePath())
                                                .arg(QFileInfo(path).size() / 1024));
 
@@ -94,15 +70,15 @@ private slots:
         const CTreeGeometry& geometry = view.GetGeometry();
         for (size_t i = 0; i < geometry.GetCount(); ++i)
             QCOMPARE(nodes[geometry.GetPlacement(i).node]->GetDepth(), 0);
-        QCOMPARE(TypeOf(*nodes[geometry.GetPlacement(1).node]), std::string("ftyp"));
+        QCOMPARE(FindType(document, "ftyp"), geometry.GetPlacement(1).node);
     }
 
     void clickingAnExpandButtonTogglesTheSubtree() {
-        SetSwitchSetting(*m_settings, SwitchAutoExpand, true);
-        QVERIFY(m_frame->OpenMediaFile(TestDataFile("h264_aac.mp4")));
-        COrvexView& view = m_frame->GetView();
+        SetSwitchSetting(m->settings, SwitchAutoExpand, true);
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("h264_aac.mp4")));
+        COrvexView& view = m->View();
         COrvexDoc& document = view.GetDocument();
-        const size_t moov = FindType(view, "moov");
+        const size_t moov = FindType(view.GetDocument(), "moov");
         QVERIFY(moov < document.GetViewBoxes().size());
         const int32_t fullHeight = document.GetExtentHeight();
         const size_t fullCount = view.GetGeometry().GetCount();
@@ -138,16 +114,15 @@ private slots:
     }
 
     void hitTestingHoldsDeepInALargeFile() {
-        SetSwitchSetting(*m_settings, SwitchAutoExpand, true);
-        QTemporaryDir dir;
+        SetSwitchSetting(m->settings, SwitchAutoExpand, true);
         const int count = 20000;
-        QVERIFY(m_frame->OpenMediaFile(WriteBoxes(ManyFreeBoxes(count), dir, "many.mp4")));
-        COrvexView& view = m_frame->GetView();
+        QVERIFY(m->frame.OpenMediaFile(WriteBoxes(ManyFreeBoxes(count), "many.mp4")));
+        COrvexView& view = m->View();
         const auto& nodes = view.GetDocument().GetViewBoxes();
         QVERIFY(view.GetDocument().IsParsed());
 
         // Every 'free' box is drawn alike: the k-th lies k steps below the first.
-        const size_t firstFree = FindType(view, "free");
+        const size_t firstFree = FindType(view.GetDocument(), "free");
         const CTreeGeometry& geometry = view.GetGeometry();
         const auto first = geometry.GetPlacement(geometry.FindNode(firstFree));
         const int64_t step = first.height + 10;
@@ -176,7 +151,7 @@ private slots:
 
         // At the very end: the closing moov and its button.
         vertical->setValue(vertical->maximum());
-        const size_t moov = FindType(view, "moov");
+        const size_t moov = FindType(view.GetDocument(), "moov");
         const QPoint corner = ClientCorner(view, moov);
         QVERIFY(corner.y() > 0 && corner.y() < view.viewport()->height());
         CTreeGeometry::Hit hit = view.HitTestNode(corner + QPoint(-20, 2));
@@ -197,11 +172,10 @@ private slots:
     }
 
     void keysAndTheWheelScroll() {
-        QTemporaryDir dir;
-        SetSwitchSetting(*m_settings, SwitchAutoExpand, true);
-        QVERIFY(m_frame->OpenMediaFile(WriteBoxes(ManyFreeBoxes(300), dir, "some.mp4")));
-        COrvexView& view = m_frame->GetView();
-        m_frame->resize(300, 700);  // narrower than the content, so it scrolls sideways too
+        SetSwitchSetting(m->settings, SwitchAutoExpand, true);
+        QVERIFY(m->frame.OpenMediaFile(WriteBoxes(ManyFreeBoxes(300), "some.mp4")));
+        COrvexView& view = m->View();
+        m->frame.resize(300, 700);  // narrower than the content, so it scrolls sideways too
         QCoreApplication::processEvents();
         QScrollBar* vertical = view.verticalScrollBar();
         QScrollBar* horizontal = view.horizontalScrollBar();
@@ -238,10 +212,10 @@ private slots:
         QCOMPARE(vertical->value(), 0);
 
         // The same file collapsed fits from top to bottom: the wheel scrolls sideways.
-        m_frame->OnFileNew();
-        SetSwitchSetting(*m_settings, SwitchAutoExpand, false);
-        QVERIFY(m_frame->OpenMediaFile(WriteBoxes(ManyFreeBoxes(1), dir, "few.mp4")));
-        m_frame->resize(200, 1000);
+        m->frame.OnFileNew();
+        SetSwitchSetting(m->settings, SwitchAutoExpand, false);
+        QVERIFY(m->frame.OpenMediaFile(WriteBoxes(ManyFreeBoxes(1), "few.mp4")));
+        m->frame.resize(200, 1000);
         QCoreApplication::processEvents();
         QCOMPARE(vertical->maximum(), 0);
         QVERIFY(horizontal->maximum() > 0);
@@ -254,15 +228,14 @@ private slots:
         file.Open("ftyp").FourCC("isom").U32(0).Close();
         file.Open("moov").Leaf("free");
         file.CloseWithSize(4000);  // declares far more than the file holds
-        QTemporaryDir dir;
-        const QString path = WriteBoxes(file, dir, "cut.mp4");
+        const QString path = WriteBoxes(file, "cut.mp4");
 
-        QVERIFY(m_frame->OpenMediaFile(path));
-        COrvexView& view = m_frame->GetView();
-        QCOMPARE(m_prompts->messages.size(), size_t{1});
-        QCOMPARE(m_prompts->messages[0].icon, CShellPrompts::Icon::Warning);
-        QCOMPARE(m_prompts->messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(m_prompts->messages[0].text,
+        QVERIFY(m->frame.OpenMediaFile(path));
+        COrvexView& view = m->View();
+        QCOMPARE(m->prompts.messages.size(), size_t{1});
+        QCOMPARE(m->prompts.messages[0].icon, CShellPrompts::Icon::Warning);
+        QCOMPARE(m->prompts.messages[0].title, QStringLiteral("Error"));
+        QCOMPARE(m->prompts.messages[0].text,
                  QStringLiteral("error occured in parsing. check if the file is corrupted."));
         QVERIFY(!view.GetDocument().IsParsed());
         QVERIFY(view.GetDocument().IsFileOpen());
@@ -270,16 +243,16 @@ private slots:
         QCOMPARE(view.HitTestNode(QPoint(100, 10)).part, HitPart::None);
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
         // Opened, so the window names it, as with any opened file.
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Orvex - cut.mp4"));
+        QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - cut.mp4"));
 
         // Parsing again fails again, with the same message.
-        m_frame->OnStartParsing();
-        QCOMPARE(m_prompts->messages.size(), size_t{2});
+        m->frame.OnStartParsing();
+        QCOMPARE(m->prompts.messages.size(), size_t{2});
     }
 
     void paintingDrawsTheBandAndTheNodes() {
-        QVERIFY(m_frame->OpenMediaFile(TestDataFile("h264_aac.mp4")));
-        COrvexView& view = m_frame->GetView();
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("h264_aac.mp4")));
+        COrvexView& view = m->View();
         QImage image(view.viewport()->size(), QImage::Format_RGB32);
         image.fill(Qt::magenta);
         {
@@ -294,14 +267,14 @@ private slots:
                  view.palette().color(QPalette::Base));
 
         // The ftyp node: framed layers, the short type name on its olive back.
-        const size_t ftyp = FindType(view, "ftyp");
+        const size_t ftyp = FindType(view.GetDocument(), "ftyp");
         const QPoint corner = ClientCorner(view, ftyp);
         QCOMPARE(image.pixelColor(corner + QPoint(0, 6)), QColor(0, 6, 31));
         QCOMPARE(image.pixelColor(corner + QPoint(4, 4)), QColor(146, 143, 73));
         // ftyp is no container and has no children: no image left of it.
         QCOMPARE(image.pixelColor(corner + QPoint(-12, 10)), view.palette().color(QPalette::Base));
         // moov has children: its collapsed button, with the plus in the middle.
-        const QPoint moov = ClientCorner(view, FindType(view, "moov"));
+        const QPoint moov = ClientCorner(view, FindType(view.GetDocument(), "moov"));
         QCOMPARE(image.pixelColor(moov + QPoint(-20 + 7, 2 + 5)), QColor(0, 6, 31));
         QCOMPARE(image.pixelColor(moov + QPoint(-20 + 2, 2 + 2)), QColor(56, 111, 139));
         // The node's offset is written in white in the band (smoothed: nearly white will do).
@@ -313,7 +286,7 @@ private slots:
         QVERIFY(light > 20);
 
         // Nothing but the background once the file is closed.
-        m_frame->OnFileNew();
+        m->frame.OnFileNew();
         {
             QPainter painter(&image);
             view.PaintContents(painter);
@@ -329,9 +302,7 @@ private:
         QCoreApplication::sendEvent(view.viewport(), &wheel);
     }
 
-    std::unique_ptr<CMemorySettingsStore> m_settings;
-    std::unique_ptr<CScriptedPrompts> m_prompts;
-    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<FrameHarness> m;
 };
 
 QTEST_MAIN(OrvexViewTest)

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "shell/ShellTestSupport.h"
@@ -13,9 +12,8 @@ class SettingsFileStoreTest : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_path = m_dir->filePath(QStringLiteral("conf/settings.json"));
+        static int tests = 0;
+        m_path = TempFile("store" + std::to_string(++tests) + "/conf/settings.json");
     }
 
     void numbersAndTextsKeepTheirTypesAndNames() {
@@ -89,22 +87,17 @@ private slots:
     }
 
     void aCorruptFileReadsAsDefaultsAndIsReplacedByTheNextWrite() {
-        for (const char* corrupt :
-             {"{\"software\\\\Orvex\": {\"AutoExpand\": 1", "[1, 2]", "\xFF\xFE garbage", ""}) {
+        // The last: a key that is not an object holds no values.
+        for (const char* corrupt : {"{\"software\\\\Orvex\": {\"AutoExpand\": 1", "[1, 2]",
+                                    "\xFF\xFE garbage", "", "{\"software\\\\Orvex\": 5}"}) {
             WriteFile(corrupt);
             CSettingsFileStore store(m_path);
-            QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+            QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
             QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
             QVERIFY(SetSwitchSetting(store, SwitchAutoParse, false));
             QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
             QVERIFY(QJsonDocument::fromJson(ReadWholeFile(m_path)).isObject());
         }
-        // A key that is not an object holds no values.
-        WriteFile(R"({"software\\Orvex": 5})");
-        CSettingsFileStore store(m_path);
-        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
-        QVERIFY(store.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0)));
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
     }
 
     void nothingIsCached() {
@@ -120,8 +113,8 @@ private slots:
 
     void aFileThatCannotBeWrittenLosesTheWriteQuietly() {
         // The folder of the file is a file: nothing can be created there.
-        WriteWholeFile(m_dir->filePath(QStringLiteral("blocker")), "x");
-        CSettingsFileStore store(m_dir->filePath(QStringLiteral("blocker/settings.json")));
+        WriteFile("x");
+        CSettingsFileStore store(m_path + QStringLiteral("/settings.json"));
         QVERIFY(!SetSwitchSetting(store, SwitchAutoExpand, true));
         QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
     }
@@ -148,10 +141,11 @@ private slots:
 private:
     void WriteFile(const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        WriteWholeFile(m_path, bytes);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
 };
 
