@@ -55,7 +55,9 @@ private slots:
         QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
         QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
         QVERIFY(GetSwitchSetting(store, SwitchNoExpandMDAT));
-        QCOMPARE(store.ReadValue(kSettingsKey, "NoExpandQI")->number, 0u);
+        // Each of the five under its own name.
+        const auto noExpandQI = store.ReadValue(kSettingsKey, "NoExpandQI");
+        QVERIFY(noExpandQI && noExpandQI->number == 0);
         QVERIFY(GetHexEditorPath(store, path));
         QCOMPARE(path, std::string("/opt/hex editor/hexed"));
     }
