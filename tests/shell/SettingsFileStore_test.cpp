@@ -81,9 +81,11 @@ private slots:
         QVERIFY(!GetHexEditorPath(store, path));
         QCOMPARE(path, std::string("kept"));
 
-        // AutoParse off is honoured; a missing file would have it on.
+        // Nothing is cached: a change behind the store's back is read, a removed file is gone.
         WriteFile(R"({"software\\Orvex": {"AutoParse": 1}})");
         QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
+        QFile::remove(m_path);
+        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
     }
 
     void aCorruptFileReadsAsDefaultsAndIsReplacedByTheNextWrite() {
@@ -98,44 +100,30 @@ private slots:
             QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
             QVERIFY(QJsonDocument::fromJson(ReadWholeFile(m_path)).isObject());
         }
-    }
-
-    void nothingIsCached() {
-        CSettingsFileStore store(m_path);
-        QVERIFY(SetSwitchSetting(store, SwitchAutoExpand, true));
-        QVERIFY(GetSwitchSetting(store, SwitchAutoExpand));
-        // Changed behind the store's back: the next read sees it.
-        WriteFile(R"({"software\\Orvex": {"AutoExpand": 0}})");
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
-        QFile::remove(m_path);
-        QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
-    }
-
-    void aFileThatCannotBeWrittenLosesTheWriteQuietly() {
-        // The folder of the file is a file: nothing can be created there.
-        WriteFile("x");
-        CSettingsFileStore store(m_path + QStringLiteral("/settings.json"));
-        QVERIFY(!SetSwitchSetting(store, SwitchAutoExpand, true));
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+        // The folder of the file is a file: nothing can be created there, the write is lost.
+        CSettingsFileStore below(m_path + QStringLiteral("/settings.json"));
+        QVERIFY(!SetSwitchSetting(below, SwitchAutoExpand, true));
+        QVERIFY(!GetSwitchSetting(below, SwitchAutoExpand));
     }
 
     void theFileLivesInTheConfigurationFolder() {
-        const QByteArray savedOrvex = qgetenv("ORVEX_CONFIG_DIR");
-        const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("ORVEX_CONFIG_DIR", "/tmp/orvex-conf");
-        qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QStringLiteral("/tmp/orvex-conf/settings.json"));
-        qunsetenv("ORVEX_CONFIG_DIR");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QStringLiteral("/tmp/xdg/Orvex/settings.json"));
-        qputenv("XDG_CONFIG_HOME", "relative/ignored");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QDir::homePath() + QStringLiteral("/.config/Orvex/settings.json"));
-        qputenv("ORVEX_CONFIG_DIR", savedOrvex);
-        qputenv("XDG_CONFIG_HOME", savedXdg);
-        if (savedOrvex.isEmpty()) qunsetenv("ORVEX_CONFIG_DIR");
-        if (savedXdg.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+        const QByteArray saved[] = {qgetenv("ORVEX_CONFIG_DIR"), qgetenv("XDG_CONFIG_HOME")};
+        const struct {
+            const char* orvex;
+            const char* xdg;
+            QString file;
+        } cases[] = {
+            {"/tmp/orvex-conf", "/tmp/xdg", QStringLiteral("/tmp/orvex-conf/settings.json")},
+            {"", "/tmp/xdg", QStringLiteral("/tmp/xdg/Orvex/settings.json")},
+            {"", "relative/ignored",
+             QDir::homePath() + QStringLiteral("/.config/Orvex/settings.json")}};
+        for (const auto& c : cases) {
+            SetOrUnset("ORVEX_CONFIG_DIR", c.orvex);
+            SetOrUnset("XDG_CONFIG_HOME", c.xdg);
+            QCOMPARE(CSettingsFileStore::DefaultFilePath(), c.file);
+        }
+        SetOrUnset("ORVEX_CONFIG_DIR", saved[0]);
+        SetOrUnset("XDG_CONFIG_HOME", saved[1]);
     }
 
 private:
@@ -144,6 +132,10 @@ private:
         QFile file(m_path);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
+    }
+
+    static void SetOrUnset(const char* name, const QByteArray& value) {
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
     }
 
     QString m_path;
