@@ -3,7 +3,6 @@
 // Helpers of the shell's Qt tests: scripted prompts, a main window to drive, test files.
 
 #include <QAction>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -16,6 +15,7 @@
 #include "shell/OrvexView.h"
 #include "shell/ShellPrompts.h"
 #include "support/BoxBuilder.h"
+#include "support/DumpProcess.h"
 
 // Answers the shell's questions from a script instead of a user, and records what was asked:
 // message boxes are noted and dismissed, file dialogs take the next scripted answer (an empty
@@ -70,8 +70,7 @@ inline QString TestDataFile(const char* name) {
 }
 
 inline QByteArray ReadWholeFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QByteArray::fromStdString(ReadFileBytes(path.toStdString()));
 }
 
 // Writes crafted boxes to a new file of the test process's temporary folder.
