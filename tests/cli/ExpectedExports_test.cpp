@@ -27,10 +27,6 @@ const fs::path kExpectedDir = kDataDir / "expected";
 constexpr std::string_view kFirstLinePrefix = "Parsed File Name : ";
 constexpr std::string_view kIndentedSuffix = ".indented.txt";
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 // The first line where two texts differ, for a readable failure.
 std::string FirstDifference(const std::string& expected, const std::string& actual) {
     std::istringstream wanted(expected), got(actual);
@@ -53,7 +49,7 @@ std::vector<std::string> ExpectedFiles() {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(kExpectedDir, error)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && EndsWith(name, ".txt")) names.push_back(name);
+        if (entry.is_regular_file() && name.ends_with(".txt")) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -78,7 +74,7 @@ TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     ASSERT_TRUE(fs::is_regular_file(kDataDir / mediaName)) << mediaName;
 
     std::vector<std::string> args;
-    if (EndsWith(GetParam(), kIndentedSuffix)) args.push_back("--indent");
+    if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
     args.push_back(mediaName);
     const ProcessRun run = RunOrvexDump(args, 60, kDataDir, {"TZ=UTC"});
     ASSERT_EQ(run.status, 0) << "orvex-dump " << mediaName;
@@ -109,7 +105,7 @@ TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
 TEST(ExpectedExports, IndentedFormIsTheFlatFormWithTabs) {
     bool compared = false;
     for (const std::string& name : ExpectedFiles()) {
-        if (!EndsWith(name, kIndentedSuffix)) continue;
+        if (!name.ends_with(kIndentedSuffix)) continue;
         const std::string flatName = name.substr(0, name.size() - kIndentedSuffix.size()) + ".txt";
         const std::string indented = ReadFileBytes(kExpectedDir / name);
         const std::string withoutTabs = std::regex_replace(indented, std::regex("\n\t+"), "\n");
