@@ -6,21 +6,18 @@
 // as orvex-dump was given it: orvex-dump runs in tests/data with that NAME, so the line comes
 // out the same. "<NAME>.indented.txt" holds the --indent form. TZ=UTC pins the dates, which
 // are shown in local time.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/DumpProcess.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -30,81 +27,21 @@ const fs::path kExpectedDir = kDataDir / "expected";
 constexpr std::string_view kFirstLinePrefix = "Parsed File Name : ";
 constexpr std::string_view kIndentedSuffix = ".indented.txt";
 
-std::string ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-struct DumpRun {
-    int status = -1;  // exit status, or -1 when it did not exit normally
-    std::string out;
-};
-
-// orvex-dump ARGS in `workingDir` with TZ=UTC, its standard output captured through a pipe.
-// No shell: the arguments reach it as they are.
-DumpRun RunDump(const fs::path& workingDir, const std::vector<std::string>& args) {
-    DumpRun run;
-    int fds[2];
-    if (::pipe(fds) != 0) return run;
-    std::vector<std::string> argv{ORVEX_DUMP_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (std::string& arg : argv)
-        cargv.push_back(arg.data());
-    cargv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(fds[1], STDOUT_FILENO);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        if (::chdir(workingDir.c_str()) != 0) ::_exit(127);
-        ::setenv("TZ", "UTC", 1);
-        ::execv(cargv[0], cargv.data());
-        ::_exit(127);
-    }
-    ::close(fds[1]);
-    if (pid < 0) {
-        ::close(fds[0]);
-        return run;
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-        if (got > 0) {
-            run.out.append(buffer, static_cast<size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    ::close(fds[0]);
-    int raw = 0;
-    while (::waitpid(pid, &raw, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
-    return run;
-}
-
-// Where two texts first differ, by line (lines end in CR LF), for a readable failure.
+// The first line where two texts differ, for a readable failure.
 std::string FirstDifference(const std::string& expected, const std::string& actual) {
-    const auto mismatch =
-        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
-    const size_t at = static_cast<size_t>(mismatch.first - expected.begin());
-    const size_t lineStart = expected.rfind('\n', at == 0 ? 0 : at - 1);
-    const size_t from = lineStart == std::string::npos || at == 0 ? 0 : lineStart + 1;
-    const size_t line = static_cast<size_t>(
-        std::count(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(from), '\n'));
-    auto lineAt = [from](const std::string& text) {
-        if (from >= text.size()) return std::string("<end of text>");
-        return text.substr(from, text.find('\n', from) - from);
-    };
-    return "first difference at byte " + std::to_string(at) + ", line " + std::to_string(line + 1) +
-           "\n  expected: " + lineAt(expected) + "\n  actual:   " + lineAt(actual) + "\n(sizes " +
-           std::to_string(expected.size()) + " and " + std::to_string(actual.size()) + " bytes)";
+    std::istringstream wanted(expected), got(actual);
+    std::string want, have;
+    for (int line = 1;; ++line) {
+        const bool inExpected = static_cast<bool>(std::getline(wanted, want));
+        const bool inActual = static_cast<bool>(std::getline(got, have));
+        if (!inExpected && !inActual) break;
+        if (!inExpected) want = "<end of text>";
+        if (!inActual) have = "<end of text>";
+        if (want != have)
+            return "line " + std::to_string(line) + "\n  expected: " + want +
+                   "\n  actual:   " + have;
+    }
+    return "sizes " + std::to_string(expected.size()) + " and " + std::to_string(actual.size());
 }
 
 std::vector<std::string> ExpectedFiles() {
@@ -112,16 +49,23 @@ std::vector<std::string> ExpectedFiles() {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(kExpectedDir, error)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && EndsWith(name, ".txt")) names.push_back(name);
+        if (entry.is_regular_file() && name.ends_with(".txt")) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    return name;
+}
+
 class ExpectedExport : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
-    const std::string expected = ReadWholeFile(kExpectedDir / GetParam());
+    const std::string expected = ReadFileBytes(kExpectedDir / GetParam());
     ASSERT_EQ(expected.rfind(kFirstLinePrefix, 0), 0u) << GetParam() << " has no first line";
     const size_t lineEnd = expected.find("\r\n");
     ASSERT_NE(lineEnd, std::string::npos);
@@ -130,22 +74,16 @@ TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     ASSERT_TRUE(fs::is_regular_file(kDataDir / mediaName)) << mediaName;
 
     std::vector<std::string> args;
-    if (EndsWith(GetParam(), kIndentedSuffix)) args.push_back("--indent");
+    if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
     args.push_back(mediaName);
-    const DumpRun run = RunDump(kDataDir, args);
+    const ProcessRun run = RunOrvexDump(args, 60, kDataDir, {"TZ=UTC"});
     ASSERT_EQ(run.status, 0) << "orvex-dump " << mediaName;
     EXPECT_TRUE(run.out == expected)
         << GetParam() << ": " << FirstDifference(expected, run.out)
         << "\nAfter a deliberate change of the output: tools/update-expected-exports.sh";
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(ExpectedFiles()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (std::isalnum(static_cast<unsigned char>(c)) == 0) c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(ExpectedFiles()), TestName);
 
 // A media file added to tests/data without its expected export would go unchecked, and a
 // missing expected folder would make the suite above silently empty.
@@ -167,21 +105,14 @@ TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
 TEST(ExpectedExports, IndentedFormIsTheFlatFormWithTabs) {
     bool compared = false;
     for (const std::string& name : ExpectedFiles()) {
-        if (!EndsWith(name, kIndentedSuffix)) continue;
+        if (!name.ends_with(kIndentedSuffix)) continue;
         const std::string flatName = name.substr(0, name.size() - kIndentedSuffix.size()) + ".txt";
-        std::string indented = ReadWholeFile(kExpectedDir / name);
-        std::string withoutTabs;
-        bool lineStart = true;
-        for (char c : indented) {
-            if (lineStart && c == '\t') continue;
-            lineStart = c == '\n';
-            withoutTabs += c;
-        }
-        EXPECT_TRUE(withoutTabs == ReadWholeFile(kExpectedDir / flatName)) << name;
+        const std::string indented = ReadFileBytes(kExpectedDir / name);
+        const std::string withoutTabs = std::regex_replace(indented, std::regex("\n\t+"), "\n");
+        EXPECT_TRUE(withoutTabs == ReadFileBytes(kExpectedDir / flatName)) << name;
         EXPECT_NE(indented.find("\r\n\t\t\t| + "), std::string::npos) << name;
         compared = true;
     }
     EXPECT_TRUE(compared);
 }
-
 }  // namespace

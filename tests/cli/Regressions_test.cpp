@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/BoxBuilder.h"
 #include "support/DumpPipeline.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +35,23 @@ int32_t PromisedResult(const fs::path& input) {
     return ext[2] - '0';
 }
 
+void ExpectResult(const fs::path& input, int32_t promised) {
+    const DumpOutcome outcome = DumpThroughDocument(input.string());
+    ASSERT_TRUE(outcome.opened);
+    EXPECT_EQ(outcome.result, promised) << outcome.message;
+    // Nothing fails silently: a failure has its message, a success its export.
+    if (outcome.result == 0) {
+        EXPECT_GT(outcome.exportBytes, 0u);
+        EXPECT_EQ(outcome.message, "");
+    } else {
+        EXPECT_NE(outcome.message, "");
+    }
+    EXPECT_GT(outcome.logBytes, 0u);
+    // Every line of the export comes from bytes of the file: a sample line from at least one
+    // byte, a table line from one to twelve, a box from at least eight.
+    EXPECT_LE(outcome.exportBytes, 64 * fs::file_size(input) + 64 * 1024);
+}
+
 TEST(Regressions, EveryInputGivesItsResult) {
     const std::vector<fs::path> inputs = Inputs();
     ASSERT_FALSE(inputs.empty()) << "no inputs in " << kFolder;
@@ -41,17 +59,29 @@ TEST(Regressions, EveryInputGivesItsResult) {
         SCOPED_TRACE(input.filename().string());
         const int32_t promised = PromisedResult(input);
         ASSERT_NE(promised, -1) << "the name must end in .r0 to .r6, the expected parse result";
-        const DumpOutcome outcome = DumpThroughDocument(input.string());
-        ASSERT_TRUE(outcome.opened);
-        EXPECT_EQ(outcome.result, promised) << outcome.message;
-        // Nothing fails silently: a failure has its message, a success its export.
-        if (outcome.result == 0) {
-            EXPECT_GT(outcome.exportBytes, 0u);
-            EXPECT_EQ(outcome.message, "");
-        } else {
-            EXPECT_NE(outcome.message, "");
-        }
-        EXPECT_GT(outcome.logBytes, 0u);
+        ExpectResult(input, promised);
+    }
+}
+
+// Extreme but well-formed structures, too big to keep as files: each parses without exhausting
+// the stack or memory.
+TEST(Regressions, HugeStructuresParseInProportion) {
+    BoxBuilder deep, many, brands;
+    for (int i = 0; i < 100000; ++i) {
+        deep.Open(i % 2 ? "trak" : "moov");
+        many.Leaf(i % 3 ? "free" : "abcd");
+    }
+    deep.Leaf("free");
+    for (int i = 0; i < 100000; ++i)
+        deep.Close();
+    brands.Open("ftyp").FourCC("3gp4").U32(0);
+    for (int i = 0; i < 1000000; ++i)
+        brands.FourCC(i % 2 ? "isom" : "zzzz");
+    brands.Close();
+    for (const auto& [file, name] : {std::pair{&deep, "deep.mp4"}, std::pair{&many, "many.mp4"},
+                                     std::pair{&brands, "brands.mp4"}}) {
+        SCOPED_TRACE(name);
+        ExpectResult(file->WriteTempFile(name), 0);
     }
 }
 }  // namespace

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -13,33 +12,44 @@
 #include "document/ParseControl.h"
 #include "model/TextConversion.h"
 #include "parsing/LogWriter.h"
-#include "presentation/FixedMetricSurface.h"
-#include "shell/ScriptedPrompts.h"
+#include "shell/ShellTestSupport.h"
 #include "support/TestDocumentView.h"
 
 namespace {
 
-const QString kMediaFile = QStringLiteral(ORVEX_TEST_DATA_DIR "/h264_aac.mp4");
+const QString kMediaFile = TestDataFile("h264_aac.mp4");
 
-// The commands on a document of a real file, answering through scripted prompts.
+// The commands on a document of a real file, answering through scripted prompts. The system's
+// temporary folder, where the hex editor's copies go, is a folder of ours with a space in its
+// name while the harness lives.
 struct Harness {
-    explicit Harness(bool autoParse = true) {
-        SetSwitchSetting(settings, SwitchAutoParse, autoParse);
+    Harness() {
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
         control.OpenFile(kMediaFile.toStdString());
     }
+    ~Harness() { qputenv("TMPDIR", oldTmpDir); }
 
-    size_t IndexOf(const std::string& type) const {
-        const auto& nodes = doc.GetViewBoxes();
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            const CISOViewBoxLayer* layer = nodes[i]->GetShortTypeNameLayer();
-            if (layer && layer->Text() == type) return i;
-        }
-        return nodes.size();
+    const CISOViewBox& Node(const std::string& type) {
+        return *doc.GetViewBoxes().at(FindType(doc, type));
     }
-    const CISOViewBox& Node(const std::string& type) const {
-        return *doc.GetViewBoxes().at(IndexOf(type));
+    QString Path(const char* name) const { return temp.filePath(QString::fromLatin1(name)); }
+    QStringList Copies() const { return QDir(temp.path()).entryList({QStringLiteral("_ix*")}); }
+
+    // A stand-in hex editor: writes its argument count and arguments, one a line, and a copy of
+    // the file it was given beside itself.
+    QString FakeEditor() const {
+        QFile file(Path("fake editor.sh"));
+        if (!file.open(QIODevice::WriteOnly)) return {};
+        file.write(
+            "#!/bin/sh\nhere=$(dirname \"$0\")\ncp \"$1\" \"$here/seen.bin\"\n"
+            "{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > \"$here/args.tmp\"\n"
+            "mv \"$here/args.tmp\" \"$here/args.txt\"\n");
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return file.fileName();
     }
 
+    const QByteArray oldTmpDir = qgetenv("TMPDIR");
+    const QTemporaryDir temp{QDir::tempPath() + QStringLiteral("/orvex box-XXXXXX")};
     CTestDocumentView view;
     CStringLogWriter log;
     CMemorySettingsStore settings;
@@ -50,207 +60,106 @@ struct Harness {
     CBoxCommands commands{doc, settings, prompts, owner};
 };
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray BoxBytes(const CISOViewBox& node) {
-    return ReadAll(kMediaFile)
-        .mid(static_cast<qsizetype>(node.GetFileOffset()),
-             static_cast<qsizetype>(node.GetBoxSize()));
+    return ReadWholeFile(kMediaFile)
+        .mid(qsizetype(node.GetFileOffset()), qsizetype(node.GetBoxSize()));
 }
 
-QStringList TemporaryCopies() {
-    return QDir(QDir::tempPath()).entryList(QStringList{QStringLiteral("_ix*")}, QDir::Files);
-}
-
-// A stand-in hex editor: records its arguments, one a line after their count, and a copy of
-// the file it was given, beside itself.
-QString WriteFakeEditor(const QString& dir) {
-    const QString script = dir + QStringLiteral("/fake editor.sh");
-    QFile file(script);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(
-        "#!/bin/sh\n"
-        "here=$(dirname \"$0\")\n"
-        "cp \"$1\" \"$here/seen.bin\"\n"
-        "{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > \"$here/args.tmp\"\n"
-        "mv \"$here/args.tmp\" \"$here/args.txt\"\n");
-    file.close();
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-    return script;
-}
 }  // namespace
 
 class BoxCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void dumpWritesTheBoxBytesAndRefusesOtherNodes();
-    void hexEditorGetsTheCopyAsOneArgument();
-    void hexEditorIsAskedForWhenNoneIsSet();
-    void failuresAreReported();
-    void treeExportMatchesOrvexDump();
-    void contextMenuRunsTheCommandsOnItsNode();
+    void theContextMenuDumpsAndExportsItsNode() {
+        Harness h;
+        std::unique_ptr<QMenu> menu = h.commands.CreateBoxContextMenu(FindType(h.doc, "trak"));
+        QCOMPARE(menu->title(), QStringLiteral("Box Context Menu"));
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{"&Dump This Box to Binary File",
+                                     "Dump This Box and Open In Hex Editor", "",
+                                     "&Export This Box to Text File"}));
+        QVERIFY(menu->actions()[2]->isSeparator());
 
-private:
-    // The system's temporary directory, with a space in its name.
-    std::unique_ptr<QTemporaryDir> m_temp;
-    QByteArray m_oldTmpDir;
+        // The dump: the box's bytes, header and all.
+        h.prompts.saveAnswers = QStringList{h.Path("trak.bin"), h.Path("trak.txt")};
+        menu->actions()[0]->trigger();
+        const CShellPrompts::FileDialog& dump = h.prompts.saveDialogs.at(0);
+        QCOMPARE(dump.filters, QStringList{QStringLiteral("Box's Dumped Binary File (*.bin)")});
+        QCOMPARE(dump.defaultSuffix + QLatin1Char(' ') + dump.fileName, QStringLiteral("bin trak"));
+        QVERIFY(h.Node("trak").GetBoxSize() > 8);
+        QCOMPARE(ReadWholeFile(h.Path("trak.bin")), BoxBytes(h.Node("trak")));
+        // The export: the node's plain text form and one more line break, in CR LF, one byte
+        // each.
+        menu->actions()[3]->trigger();
+        const CShellPrompts::FileDialog& text = h.prompts.saveDialogs.at(1);
+        QCOMPARE(text.defaultSuffix + QLatin1Char(' ') + text.fileName, QStringLiteral("txt trak"));
+        std::string expected;
+        AppendSingleByte(h.Node("trak").GetText(false) + "\n", expected, true);
+        QCOMPARE(ReadWholeFile(h.Path("trak.txt")), QByteArray::fromStdString(expected));
+
+        // Quick Information is no box of the file.
+        h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
+        QCOMPARE(h.prompts.messages.at(0).title, QStringLiteral("Note"));
+        QCOMPARE(h.prompts.messages[0].text,
+                 QStringLiteral("This box is not appropriate for dump."));
+        // A menu whose node went with its document does nothing.
+        h.control.ResetView();
+        menu->actions()[0]->trigger();
+        QCOMPARE(h.prompts.saveDialogs.size(), size_t{2});
+        QCOMPARE(h.prompts.messages.size(), size_t{1});
+    }
+
+    void theHexEditorIsAskedForThenGetsTheCopyAsOneArgument() {
+        Harness h;
+        // Declined: a warning, and no copy is made.
+        h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
+        QCOMPARE(h.prompts.messages.size(), size_t{2});
+        QCOMPARE(h.prompts.messages[0].icon, CShellPrompts::Icon::Information);
+        QCOMPARE(h.prompts.messages[0].text,
+                 QStringLiteral("You havn't set any hex editor yet.\nLet it set now."));
+        QCOMPARE(h.prompts.messages[1].icon, CShellPrompts::Icon::Warning);
+        QCOMPARE(h.prompts.messages[1].text, QStringLiteral("You havn't set any hex editor."));
+        QVERIFY(h.Copies().isEmpty());
+
+        // Chosen: stored, and started at once on a copy of the box, which is kept.
+        h.prompts.openAnswers = QStringList{h.FakeEditor()};
+        h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
+        std::string stored;
+        QVERIFY(GetHexEditorPath(h.settings, stored));
+        QCOMPARE(QString::fromStdString(stored), h.FakeEditor());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(h.Path("args.txt")), 10000);
+        const QStringList args = QString::fromUtf8(ReadWholeFile(h.Path("args.txt"))).split('\n');
+        QCOMPARE(args.value(0), QStringLiteral("1"));
+        QVERIFY2(args.value(1).startsWith(h.Path("_ix")), qPrintable(args.value(1)));
+        QCOMPARE(ReadWholeFile(h.Path("seen.bin")), BoxBytes(h.Node("moov")));
+        QCOMPARE(ReadWholeFile(args.value(1)), BoxBytes(h.Node("moov")));
+        QCOMPARE(h.prompts.messages.size(), size_t{3});  // asked again, nothing failed
+    }
+
+    void failuresAreReported() {
+        Harness h;
+        SetHexEditorPath(h.settings, h.FakeEditor().toStdString());
+        // A range beyond the file cannot be copied: no editor, no copy left behind.
+        CISOViewBox beyond(nullptr, 0, 7000);
+        beyond.SetBoxSize(4096);
+        h.commands.DumpAndOpenInHexEditor(beyond);
+        QVERIFY(h.Copies().isEmpty());
+        // An editor that cannot be started; files that cannot be created.
+        SetHexEditorPath(h.settings, h.Path("no such editor").toStdString());
+        h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
+        const QString nowhere = h.Path("missing folder/out.txt");
+        h.prompts.saveAnswers = QStringList{nowhere, nowhere, nowhere};
+        h.commands.DumpToBinaryFile(h.Node("moov"));
+        h.commands.ExportToTextFile(h.Node("moov"));
+        QCOMPARE(h.commands.ExportTree(false), 1);
+        QCOMPARE(h.prompts.messages.size(), size_t{5});
+        for (const auto& message : h.prompts.messages)
+            QCOMPARE(message.title + ": " + message.text, QStringLiteral("Note: Operation failed"));
+    }
 };
-
-void BoxCommandsTest::init() {
-    m_temp =
-        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orvex box-XXXXXX"));
-    QVERIFY(m_temp->isValid());
-    m_oldTmpDir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(m_temp->path()));
-}
-
-void BoxCommandsTest::cleanup() {
-    qputenv("TMPDIR", m_oldTmpDir);
-    m_temp.reset();
-}
-
-void BoxCommandsTest::dumpWritesTheBoxBytesAndRefusesOtherNodes() {
-    Harness h;
-    const CISOViewBox& trak = h.Node("trak");
-    const QString out = m_temp->filePath(QStringLiteral("trak.bin"));
-    h.prompts.saveAnswers = QStringList{out};
-    h.commands.DumpToBinaryFile(trak);
-    QCOMPARE(h.prompts.saveDialogs.at(0).filters,
-             QStringList{QStringLiteral("Box's Dumped Binary File (*.bin)")});
-    QCOMPARE(h.prompts.saveDialogs[0].defaultSuffix, QStringLiteral("bin"));
-    QCOMPARE(h.prompts.saveDialogs[0].fileName, QStringLiteral("trak"));
-    QVERIFY(trak.GetBoxSize() > 8);
-    QCOMPARE(ReadAll(out), BoxBytes(trak));
-
-    // Quick Information is no box of the file.
-    h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
-    QCOMPARE(h.prompts.saveDialogs.size(), size_t{1});
-    QCOMPARE(h.prompts.messages.size(), size_t{1});
-    QCOMPARE(h.prompts.messages[0].title, QStringLiteral("Note"));
-    QCOMPARE(h.prompts.messages[0].text, QStringLiteral("This box is not appropriate for dump."));
-}
-
-void BoxCommandsTest::hexEditorGetsTheCopyAsOneArgument() {
-    Harness h;
-    SetHexEditorPath(h.settings, WriteFakeEditor(m_temp->path()).toStdString());
-    const CISOViewBox& moov = h.Node("moov");
-    h.commands.DumpAndOpenInHexEditor(moov);
-    QVERIFY(h.prompts.messages.empty());
-
-    const QString args = m_temp->filePath(QStringLiteral("args.txt"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(args), 10000);
-    const QStringList lines = QString::fromUtf8(ReadAll(args)).split(QLatin1Char('\n'));
-    QCOMPARE(lines.value(0), QStringLiteral("1"));
-    const QString copy = lines.value(1);
-    QVERIFY2(copy.startsWith(m_temp->path() + QStringLiteral("/_ix")), qPrintable(copy));
-    QCOMPARE(ReadAll(m_temp->filePath(QStringLiteral("seen.bin"))), BoxBytes(moov));
-    QCOMPARE(ReadAll(copy), BoxBytes(moov));  // kept for the editor
-}
-
-void BoxCommandsTest::hexEditorIsAskedForWhenNoneIsSet() {
-    Harness h;
-    // Declined: a warning, and no copy is made.
-    h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
-    QCOMPARE(h.prompts.messages.size(), size_t{2});
-    QCOMPARE(h.prompts.messages[0].icon, CShellPrompts::Icon::Information);
-    QCOMPARE(h.prompts.messages[0].text,
-             QStringLiteral("You havn't set any hex editor yet.\nLet it set now."));
-    QCOMPARE(h.prompts.messages[1].icon, CShellPrompts::Icon::Warning);
-    QCOMPARE(h.prompts.messages[1].text, QStringLiteral("You havn't set any hex editor."));
-    QVERIFY(TemporaryCopies().isEmpty());
-
-    // Chosen: stored, and used at once.
-    const QString editor = WriteFakeEditor(m_temp->path());
-    h.prompts.openAnswers = QStringList{editor};
-    h.commands.DumpAndOpenInHexEditor(h.Node("ftyp"));
-    std::string stored;
-    QVERIFY(GetHexEditorPath(h.settings, stored));
-    QCOMPARE(QString::fromStdString(stored), editor);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_temp->filePath(QStringLiteral("args.txt"))), 10000);
-}
-
-void BoxCommandsTest::failuresAreReported() {
-    Harness h;
-    SetHexEditorPath(h.settings, WriteFakeEditor(m_temp->path()).toStdString());
-    // A range beyond the file cannot be copied: no editor, no copy left behind.
-    CISOViewBox beyond(nullptr, 0, 7000);
-    beyond.SetBoxSize(4096);
-    h.commands.DumpAndOpenInHexEditor(beyond);
-    QVERIFY(TemporaryCopies().isEmpty());
-    // An editor that cannot be started; files that cannot be created.
-    SetHexEditorPath(h.settings, m_temp->filePath(QStringLiteral("no such editor")).toStdString());
-    h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
-    const QString nowhere = m_temp->filePath(QStringLiteral("missing folder/out.txt"));
-    h.prompts.saveAnswers = QStringList{nowhere, nowhere, nowhere};
-    h.commands.DumpToBinaryFile(h.Node("moov"));
-    h.commands.ExportToTextFile(h.Node("moov"));
-    QCOMPARE(h.commands.ExportTree(false), 1);
-
-    QCOMPARE(h.prompts.messages.size(), size_t{5});
-    for (const auto& message : h.prompts.messages) {
-        QCOMPARE(message.title, QStringLiteral("Note"));
-        QCOMPARE(message.text, QStringLiteral("Operation failed"));
-    }
-}
-
-void BoxCommandsTest::treeExportMatchesOrvexDump() {
-    {
-        Harness h(false);  // opened, not parsed: nothing to export, nothing asked
-        QCOMPARE(h.commands.ExportTree(false), 0);
-        QVERIFY(h.prompts.saveDialogs.empty());
-    }
-    Harness h;
-    for (bool indented : {false, true}) {
-        const QString out = m_temp->filePath(QStringLiteral("tree%1.txt").arg(indented));
-        h.prompts.saveAnswers = QStringList{out};
-        QCOMPARE(h.commands.ExportTree(indented), 1);
-        QCOMPARE(h.prompts.saveDialogs.back().filters,
-                 QStringList{QStringLiteral("Text File (*.txt)")});
-        QProcess dump;
-        dump.start(QStringLiteral(ORVEX_DUMP_PATH),
-                   indented ? QStringList{QStringLiteral("--indent"), kMediaFile}
-                            : QStringList{kMediaFile});
-        QVERIFY(dump.waitForFinished(60000));
-        QCOMPARE(dump.exitCode(), 0);
-        QCOMPARE(ReadAll(out), dump.readAllStandardOutput());
-    }
-    QCOMPARE(h.commands.ExportTree(false), 1);  // cancelled
-}
-
-void BoxCommandsTest::contextMenuRunsTheCommandsOnItsNode() {
-    Harness h;
-    const size_t mvhd = h.IndexOf("mvhd");
-    std::unique_ptr<QMenu> menu = h.commands.CreateBoxContextMenu(mvhd);
-    QCOMPARE(menu->title(), QStringLiteral("Box Context Menu"));
-    const QList<QAction*> actions = menu->actions();
-    QCOMPARE(actions.size(), 4);
-    QCOMPARE(actions[0]->text(), QStringLiteral("&Dump This Box to Binary File"));
-    QCOMPARE(actions[1]->text(), QStringLiteral("Dump This Box and Open In Hex Editor"));
-    QVERIFY(actions[2]->isSeparator());
-    QCOMPARE(actions[3]->text(), QStringLiteral("&Export This Box to Text File"));
-
-    // The export: the node's plain text form and one more line break, in CR LF, one byte each.
-    const QString out = m_temp->filePath(QStringLiteral("mvhd.txt"));
-    h.prompts.saveAnswers = QStringList{out};
-    actions[3]->trigger();
-    QCOMPARE(h.prompts.saveDialogs.at(0).fileName, QStringLiteral("mvhd"));
-    QCOMPARE(h.prompts.saveDialogs[0].defaultSuffix, QStringLiteral("txt"));
-    std::string expected;
-    AppendSingleByte(h.Node("mvhd").GetText(false) + "\n", expected, true);
-    QCOMPARE(ReadAll(out), QByteArray::fromStdString(expected));
-
-    // A menu whose node went with its document does nothing.
-    h.control.ResetView();
-    actions[0]->trigger();
-    QCOMPARE(h.prompts.saveDialogs.size(), size_t{1});
-    QVERIFY(h.prompts.messages.empty());
-}
 
 QTEST_MAIN(BoxCommandsTest)
 #include "BoxCommands_test.moc"

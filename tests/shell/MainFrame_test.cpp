@@ -1,44 +1,32 @@
 #include "shell/MainFrame.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QtTest>
 #include <memory>
 
-#include "document/Settings.h"
 #include "shell/AboutDialog.h"
 #include "shell/FindBoxDlg.h"
 #include "shell/OrvexLogView.h"
 #include "shell/OrvexPaneContainer.h"
-#include "shell/OrvexView.h"
-#include "shell/ScriptedPrompts.h"
 #include "shell/SettingsFileStore.h"
 #include "shell/ShellTestSupport.h"
+#include "shell/WindowPlacement.h"
+#include "support/DumpProcess.h"
 
 namespace {
 
 const QString kStartTitle = QStringLiteral("Orvex - The Visual ISO Base Media File Format Viewer");
-
-QAction* Action(CMainFrame& frame, const char* name) {
-    return frame.findChild<QAction*>(QString::fromLatin1(name));
-}
 
 // The texts of a menu's items, "-" for a separator and "Title>" before a submenu's items.
 QStringList MenuTexts(const QMenu* menu) {
@@ -48,21 +36,26 @@ QStringList MenuTexts(const QMenu* menu) {
             texts << QStringLiteral("-");
         } else if (action->menu()) {
             texts << action->text() + QStringLiteral(">") << MenuTexts(action->menu());
-        } else {
+        } else if (action->isVisible()) {
             texts << action->text();
         }
     }
     return texts;
 }
 
-QStringList FileMenuTexts(CMainFrame& frame) {
-    QStringList texts;
-    for (QAction* action : frame.menuBar()->actions().front()->menu()->actions()) {
-        if (action->isVisible() && !action->isSeparator() && !action->menu()) {
-            texts << action->text();
-        }
-    }
-    return texts;
+QMenu* FileMenu(CMainFrame& frame) {
+    return frame.menuBar()->actions().front()->menu();
+}
+
+// The orvex program run as its own process, without a display to show a window on.
+ProcessRun RunOrvex(const QStringList& args, unsigned timeoutSeconds = 20) {
+    std::vector<std::string> arguments;
+    for (const QString& arg : args)
+        arguments.push_back(arg.toStdString());
+    std::string config = "ORVEX_CONFIG_DIR=";
+    config += TempPath("config");
+    return RunProgram(ORVEX_GUI_PATH, arguments, timeoutSeconds, {},
+                      {"QT_QPA_PLATFORM=offscreen", config});
 }
 
 }  // namespace
@@ -71,250 +64,157 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        m_settings = std::make_unique<CMemorySettingsStore>();
-        m_prompts = std::make_unique<CScriptedPrompts>();
-        m_frame = std::make_unique<CMainFrame>(*m_settings, *m_prompts);
-    }
-    void cleanup() {
-        m_frame.reset();
-        m_prompts.reset();
-        m_settings.reset();
-    }
+    void init() { m = std::make_unique<FrameHarness>(); }
+    void cleanup() { m.reset(); }
 
     void startsWithItsMenusToolbarAndTexts() {
-        CMainFrame& frame = *m_frame;
+        CMainFrame& frame = m->frame;
         QCOMPARE(frame.windowTitle(), kStartTitle);
         QCOMPARE(frame.GetStatusText(), QStringLiteral("Ready"));
         QCOMPARE(frame.GetLogPane().GetTitle(), QStringLiteral("Logs"));
-        QCOMPARE(frame.GetLogPane().GetClient(), &frame.GetLogView());
-
         QStringList menus;
         for (QAction* action : frame.menuBar()->actions())
-            menus << action->text();
-        QCOMPARE(menus, (QStringList{"&File", "&Edit", "&View", "Process", "Logs", "&Help"}));
-        const auto menuOf = [&](int i) { return frame.menuBar()->actions()[i]->menu(); };
-        QCOMPARE(MenuTexts(menuOf(0)),
-                 (QStringList{"&New\tCtrl+N", "&Open Media File...\tCtrl+O", "-", "&Export To>",
-                              "Text File", "Text File with Indentation", "Options...", "-",
-                              "(MRU list is empty)", "-", "E&xit"}));
-        QCOMPARE(MenuTexts(menuOf(1)), QStringList{"&Find\tCtrl+F"});
-        QCOMPARE(MenuTexts(menuOf(2)), (QStringList{"&Toolbar", "&Status Bar"}));
-        QCOMPARE(MenuTexts(menuOf(3)), QStringList{"&Start Parsing"});
-        QCOMPARE(MenuTexts(menuOf(4)), (QStringList{"&Clear Log View", "Save to &File"}));
-        QCOMPARE(MenuTexts(menuOf(5)), QStringList{"&About..."});
-        QVERIFY(!Action(frame, "actionRecentEmpty")->isEnabled());
-
-        QCOMPARE(Action(frame, "actionNew")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        QCOMPARE(Action(frame, "actionOpen")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(Action(frame, "actionFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+            menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
+        QCOMPARE(menus.join(QLatin1Char('|')),
+                 QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
+                                "Text File|Text File with Indentation|Options...|-|"
+                                "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
+                                "&Status Bar|Process:|&Start Parsing|Logs:|&Clear Log View|"
+                                "Save to &File|&Help:|&About..."));
+        QVERIFY(!m->Action("actionRecentEmpty")->isEnabled());
+        QCOMPARE(m->Action("actionFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
 
         // Prompts in the status bar and tooltips on the toolbar.
-        const struct {
-            const char* action;
-            const char* prompt;
-            const char* tip;
-        } prompts[] = {
-            {"actionNew", "Create a new document", "New"},
-            {"actionOpen", "Open an existing document", "Open"},
-            {"actionStartParsing", "Start parsing", "Start parsing"},
-            {"actionFind", "Find", "Find"},
-            {"actionExit", "Quit the application; prompts to save documents", "Exit"},
-            {"actionViewToolBar", "Show or hide the toolbar", "Toggle ToolBar"},
-            {"actionViewStatusBar", "Show or hide the status bar", "Toggle StatusBar"},
-        };
-        for (const auto& p : prompts) {
-            QCOMPARE(Action(frame, p.action)->statusTip(), QString::fromLatin1(p.prompt));
-            QCOMPARE(Action(frame, p.action)->toolTip(), QString::fromLatin1(p.tip));
-        }
-
+        QStringList prompts;
+        for (const char* name : {"actionNew", "actionOpen", "actionStartParsing", "actionFind",
+                                 "actionExit", "actionViewToolBar", "actionViewStatusBar"})
+            prompts << m->Action(name)->statusTip() + QStringLiteral("/") +
+                           m->Action(name)->toolTip();
+        QCOMPARE(prompts,
+                 (QStringList{"Create a new document/New", "Open an existing document/Open",
+                              "Start parsing/Start parsing", "Find/Find",
+                              "Quit the application; prompts to save documents/Exit",
+                              "Show or hide the toolbar/Toggle ToolBar",
+                              "Show or hide the status bar/Toggle StatusBar"}));
         QStringList buttons;
         for (QAction* action : frame.GetToolBar().actions())
             buttons << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
         QCOMPARE(buttons, (QStringList{"actionNew", "actionOpen", "-", "actionStartParsing",
                                        "actionFind", "-", "actionOptions"}));
-        QCOMPARE(frame.GetToolBar().iconSize(), QSize(16, 16));
     }
 
-    void theViewMenuShowsAndHidesTheBars() {
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QAction* toolBar = Action(*m_frame, "actionViewToolBar");
-        QAction* statusBar = Action(*m_frame, "actionViewStatusBar");
-        QVERIFY(toolBar->isChecked() && statusBar->isChecked());
-        toolBar->trigger();
-        QVERIFY(!toolBar->isChecked());
-        QVERIFY(!m_frame->GetToolBar().isVisible());
-        statusBar->trigger();
-        QVERIFY(!m_frame->statusBar()->isVisible());
-        toolBar->trigger();
-        statusBar->trigger();
-        QVERIFY(m_frame->GetToolBar().isVisible());
-        QVERIFY(m_frame->statusBar()->isVisible());
-    }
-
-    void theBoxViewGetsThreeQuartersOfTheHeight() {
-        m_frame->resize(800, 800);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QSplitter& splitter = m_frame->GetSplitter();
-        QCOMPARE(splitter.widget(0), static_cast<QWidget*>(&m_frame->GetView()));
-        QCOMPARE(splitter.widget(1), static_cast<QWidget*>(&m_frame->GetLogPane()));
+    void theBarsToggleAndTheViewGetsThreeQuartersOfTheHeight() {
+        QVERIFY(m->Show(800, 800));
+        QSplitter& splitter = m->frame.GetSplitter();
+        QCOMPARE(splitter.widget(0), static_cast<QWidget*>(&m->View()));
         const int height = splitter.height() - splitter.handleWidth();
         QCOMPARE(splitter.sizes(), (QList<int>{height - height / 4, height / 4}));
+        for (bool visible : {false, true}) {
+            m->Action("actionViewToolBar")->trigger();
+            m->Action("actionViewStatusBar")->trigger();
+            QCOMPARE(m->frame.GetToolBar().isVisible(), visible);
+            QCOMPARE(m->frame.statusBar()->isVisible(), visible);
+        }
     }
 
-    void theOpenDialogOpensTheChosenFile() {
-        QAction* open = Action(*m_frame, "actionOpen");
+    void openNewAndStartParsing() {
+        QAction* open = m->Action("actionOpen");
         open->trigger();  // cancelled
-        QCOMPARE(m_prompts->openDialogs.size(), size_t{1});
-        QCOMPARE(m_prompts->openDialogs[0].filters,
+        QCOMPARE(m->prompts.openDialogs.at(0).filters,
                  (QStringList{"3gp files (*.3gp)", "mp4 files (*.mp4)", "All files (*)"}));
-        QVERIFY(m_prompts->openDialogs[0].defaultSuffix.isEmpty());
-        QCOMPARE(m_frame->windowTitle(), kStartTitle);
-
-        m_prompts->openAnswers << TestDataFile("h263_amr.3gp");
+        QCOMPARE(m->frame.windowTitle(), kStartTitle);
+        const QFileInfo media(TestDataFile("h263_amr.3gp"));
+        m->prompts.openAnswers << media.filePath() << TestDataFile("no-such-file.mp4");
         open->trigger();
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Orvex - h263_amr.3gp"));
-        QVERIFY(m_frame->GetView().GetDocument().IsParsed());
-        QVERIFY(m_frame->GetStatusText().startsWith(QStringLiteral("Loaded File : ")));
-
+        const QString status = QStringLiteral("Loaded File : %1, File Size : %2 KBytes")
+                                   .arg(media.absoluteFilePath())
+                                   .arg(media.size() / 1024);
+        QCOMPARE(m->frame.GetStatusText(), status);
+        QVERIFY(m->View().GetDocument().IsParsed());
         // A file that cannot be opened leaves the title and the status text and says nothing;
         // the file shown before was closed first.
-        const QString status = m_frame->GetStatusText();
-        m_prompts->openAnswers << TestDataFile("no-such-file.mp4");
         open->trigger();
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Orvex - h263_amr.3gp"));
-        QCOMPARE(m_frame->GetStatusText(), status);
-        QVERIFY(!m_frame->GetView().GetDocument().IsFileOpen());
-        QVERIFY(m_prompts->messages.empty());
-    }
+        QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - h263_amr.3gp"));
+        QCOMPARE(m->frame.GetStatusText(), status);
+        QVERIFY(!m->View().GetDocument().IsFileOpen() && m->prompts.messages.empty());
 
-    void newEmptiesTheViewAndKeepsTheLog() {
-        QVERIFY(m_frame->OpenMediaFile(TestDataFile("mpeg4_aac.mp4")));
-        COrvexLogView& log = m_frame->GetLogView();
-        const std::string logText = log.GetLogText();
-        QVERIFY(logText.find("box name : moov") != std::string::npos);
+        // New empties the view and keeps the log; parsing then has no file.
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("mpeg4_aac.mp4")));
+        const std::string log = m->frame.GetLogView().GetLogText();
+        m->Action("actionNew")->trigger();
+        QVERIFY(m->View().GetDocument().GetViewBoxes().empty());
+        QCOMPARE(m->View().GetContentSize(), QSize(1, 1));
+        QCOMPARE(m->frame.GetStatusText(), QStringLiteral("No loaded file"));
+        QCOMPARE(m->frame.windowTitle(), kStartTitle);
+        QCOMPARE(m->frame.GetLogView().GetLogText(), log);
+        m->Action("actionStartParsing")->trigger();
+        QCOMPARE(m->prompts.messages.at(0).text, QStringLiteral("file was not opened."));
 
-        Action(*m_frame, "actionNew")->trigger();
-        COrvexView& view = m_frame->GetView();
-        QVERIFY(!view.GetDocument().IsFileOpen());
-        QVERIFY(view.GetDocument().GetViewBoxes().empty());
-        QCOMPARE(view.GetContentSize(), QSize(1, 1));
-        QCOMPARE(view.GetScrollPosition(), QPoint(0, 0));
-        QCOMPARE(m_frame->GetStatusText(), QStringLiteral("No loaded file"));
-        QCOMPARE(m_frame->windowTitle(), kStartTitle);
-        QCOMPARE(log.GetLogText(), logText);
-
-        // Start Parsing with no file: the parse result's message.
-        Action(*m_frame, "actionStartParsing")->trigger();
-        QCOMPARE(m_prompts->messages.size(), size_t{1});
-        QCOMPARE(m_prompts->messages[0].text, QStringLiteral("file was not opened."));
-    }
-
-    void startParsingParsesAFileOpenedWithoutParsing() {
-        SetSwitchSetting(*m_settings, SwitchAutoParse, false);
-        QVERIFY(m_frame->OpenMediaFile(TestDataFile("timed_text.3gp")));
-        COrvexView& view = m_frame->GetView();
-        QVERIFY(!view.GetDocument().IsParsed());
-        QCOMPARE(view.GetContentSize(), QSize(1, 1));
-        const QString loaded = m_frame->GetStatusText();
-
-        // While the parse runs, the cursor is busy and the status bar says so.
+        // A file opened without parsing: Start Parsing parses it once, busy while it runs.
+        SetSwitchSetting(m->settings, SwitchAutoParse, false);
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("timed_text.3gp")));
+        QVERIFY(!m->View().GetDocument().IsParsed());
+        const QString loaded = m->frame.GetStatusText();
         QStringList seen;
-        connect(&view, &COrvexView::busyChanged, this, [&](bool busy) {
+        connect(&m->View(), &COrvexView::busyChanged, this, [&](bool busy) {
             const QCursor* cursor = QGuiApplication::overrideCursor();
             seen << QStringLiteral("%1 %2 %3")
                         .arg(busy)
                         .arg(cursor ? int(cursor->shape()) : -1)
-                        .arg(m_frame->GetStatusText());
+                        .arg(m->frame.GetStatusText());
         });
-        Action(*m_frame, "actionStartParsing")->trigger();
-        QCOMPARE(
-            seen,
-            (QStringList{QStringLiteral("1 %1 Parsing timed_text.3gp ...").arg(int(Qt::WaitCursor)),
-                         QStringLiteral("0 -1 ") + loaded}));
-        QVERIFY(view.GetDocument().IsParsed());
-        QCOMPARE(view.GetContentSize().height(), view.GetDocument().GetExtentHeight());
-        QCOMPARE(m_frame->GetStatusText(), loaded);
-
-        // Once parsed, parsing again does nothing.
-        const std::string log = m_frame->GetLogView().GetLogText();
-        Action(*m_frame, "actionStartParsing")->trigger();
-        QCOMPARE(m_frame->GetLogView().GetLogText(), log);
-        QCOMPARE(seen.size(), 2);
+        m->Action("actionStartParsing")->trigger();
+        m->Action("actionStartParsing")->trigger();
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral("1 %1 Parsing timed_text.3gp ...").arg(Qt::WaitCursor),
+                              QStringLiteral("0 -1 ") + loaded}));
+        QCOMPARE(m->View().GetContentSize().height(), m->View().GetDocument().GetExtentHeight());
     }
 
     void onlyTheFirstDroppedFileThatOpensIsOpened() {
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        QTemporaryDir dir;
-        const QString missing = dir.filePath(QStringLiteral("missing.mp4"));
-        const QString folder = dir.filePath(QStringLiteral("a folder.mp4"));
+        QVERIFY(m->Show(640, 480));
+        const QString folder = TempFile("a folder.mp4");
         QDir().mkpath(folder);
         const QString second = TestDataFile("rtp_hinted.mp4");
-        const QString third = TestDataFile("h264_aac.mp4");
-
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(missing), QUrl::fromLocalFile(second),
-                      QUrl::fromLocalFile(folder), QUrl::fromLocalFile(third)});
-        QWidget* target = m_frame->GetView().viewport();
-        const QPoint at(50, 50);
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        mime.setUrls({QUrl::fromLocalFile(TempFile("missing.mp4")), QUrl::fromLocalFile(second),
+                      QUrl::fromLocalFile(folder),
+                      QUrl::fromLocalFile(TestDataFile("h264_aac.mp4"))});
+        QWidget* target = m->View().viewport();
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &enter);
         QVERIFY(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &drop);
-
-        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Orvex - rtp_hinted.mp4"));
-        QVERIFY(m_frame->GetStatusText().contains(second));
-        QCOMPARE(QString::fromStdString(m_frame->GetView().GetDocument().GetFilePath()), second);
-        QVERIFY(m_prompts->messages.empty());
-    }
-
-    void theLogsMenuClearsAndSaves() {
-        QVERIFY(m_frame->OpenMediaFile(TestDataFile("h264_aac.mp4")));
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("log.txt"));
-        m_prompts->saveAnswers << path;
-        Action(*m_frame, "actionSaveLog")->trigger();
-        const QByteArray saved = ReadWholeFile(path);
-        QVERIFY(saved.contains("box name : moov\r\n"));
-        QCOMPARE(saved.size(), qsizetype(m_frame->GetLogView().GetLogText().size()));
-
-        Action(*m_frame, "actionClearLog")->trigger();
-        QVERIFY(m_frame->GetLogView().GetLogText().empty());
-        QVERIFY(m_frame->GetLogView().toPlainText().isEmpty());
+        QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - rtp_hinted.mp4"));
+        QCOMPARE(QString::fromStdString(m->View().GetDocument().GetFilePath()), second);
+        QVERIFY(m->prompts.messages.empty());
     }
 
     void theAboutDialogShowsTitleVersionAndHistory() {
-        CAboutDialog about(m_frame.get());
-        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("aboutTitle"))->text(),
-                 QStringLiteral("Orvex - The visual ISO base meida file format viewer"));
-        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("aboutVersion"))->text(),
-                 QStringLiteral("Version 1.1.9 (Unicode)"));
+        CAboutDialog about(&m->frame);
+        const auto text = [&](const char* name) {
+            return about.findChild<QLabel*>(QString::fromLatin1(name))->text();
+        };
+        QCOMPARE(QStringList({about.windowTitle(), text("aboutTitle"), text("aboutVersion")}),
+                 (QStringList{"About", "Orvex - The visual ISO base meida file format viewer",
+                              "Version 1.1.9 (Unicode)"}));
         const auto* history = about.findChild<QPlainTextEdit*>(QStringLiteral("aboutHistory"));
-        QVERIFY(history->isReadOnly());
-        QVERIFY(history->toPlainText().contains(QStringLiteral("1.1.9")));
-        auto* close = about.findChild<QPushButton*>();
-        QCOMPARE(close->text(), QStringLiteral("Close"));
+        QVERIFY(history->isReadOnly() && history->toPlainText().contains("1.1.9"));
         about.show();
-        close->click();
+        about.findChild<QPushButton*>()->click();
         QVERIFY(!about.isVisible());
     }
 
     void thePlacementIsKeptInTheSettingsFile() {
-        QTemporaryDir dir;
-        CSettingsFileStore store(dir.filePath(QStringLiteral("settings.json")));
-        const QRect placed(40, 30, 640, 480);
+        CSettingsFileStore store(TempFile("placement.json"));
         QRect outer;
         {
-            CMainFrame frame(store, *m_prompts);
+            CMainFrame frame(store, m->prompts);
             frame.RestorePlacement();  // nothing stored: the default placement stays
             frame.show();
             QVERIFY(QTest::qWaitForWindowExposed(&frame));
-            frame.setGeometry(placed);
+            frame.setGeometry(QRect(40, 30, 640, 480));
             QCoreApplication::processEvents();
             outer = frame.frameGeometry();
             QVERIFY(frame.close());
@@ -322,135 +222,132 @@ private slots:
         const auto stored = ReadWindowPlacement(store);
         QVERIFY(stored);
         QCOMPARE(QRect(stored->x, stored->y, stored->width, stored->height), outer);
-
-        CMainFrame again(store, *m_prompts);
+        CMainFrame again(store, m->prompts);
         again.RestorePlacement();
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
-        QCOMPARE(again.frameGeometry(), QRect(stored->x, stored->y, stored->width, stored->height));
-
+        QCOMPARE(again.frameGeometry(), outer);
         // Three values of four: the default placement.
         store.DeleteValue(kSettingsKey, "height");
-        CMainFrame partial(store, *m_prompts);
+        CMainFrame partial(store, m->prompts);
         const QSize defaultSize = partial.size();
         partial.RestorePlacement();
         QCOMPARE(partial.size(), defaultSize);
     }
 
-    void exportWritesWhatOrvexDumpWritesOrSaysWhyNot() {
-        Action(*m_frame, "actionExportText")->trigger();
-        QCOMPARE(m_prompts->messages.size(), size_t{1});
-        QCOMPARE(m_prompts->messages[0].title, QStringLiteral("error"));
-        QCOMPARE(m_prompts->messages[0].text,
-                 QStringLiteral("can't export. check the file was opened and parsing was done."));
-        QVERIFY(m_prompts->saveDialogs.empty());
+    void exportAndLogsWriteWhatOrvexDumpWritesOrSayWhyNot() {
+        m->Action("actionExportText")->trigger();
+        QCOMPARE(m->prompts.messages.size(), size_t{1});
+        QCOMPARE(
+            m->prompts.messages[0].title + ": " + m->prompts.messages[0].text,
+            QStringLiteral("error: can't export. check the file was opened and parsing was done."));
+        QVERIFY(m->prompts.saveDialogs.empty());
 
-        QTemporaryDir dir;
         const QString media = TestDataFile("h263_amr.3gp");
-        QVERIFY(m_frame->OpenUserFile(media));
-        const QString flat = dir.filePath(QStringLiteral("flat.txt"));
-        const QString indented = dir.filePath(QStringLiteral("indented.txt"));
-        m_prompts->saveAnswers << flat << indented;
-        Action(*m_frame, "actionExportText")->trigger();
-        Action(*m_frame, "actionExportIndented")->trigger();
-        QCOMPARE(m_prompts->messages.size(), size_t{1});
-        for (const auto& [path, option] :
-             {std::pair{flat, QString()}, std::pair{indented, QStringLiteral("--indent")}}) {
-            QProcess dump;
-            QStringList args;
-            if (!option.isEmpty()) args << option;
-            dump.start(QStringLiteral(ORVEX_DUMP_PATH), args << media);
-            QVERIFY(dump.waitForFinished(60000));
-            QCOMPARE(ReadWholeFile(path), dump.readAllStandardOutput());
-        }
+        QVERIFY(m->frame.OpenUserFile(media));
+        m->prompts.saveAnswers << TempFile("flat.txt") << TempFile("indented.txt") << QString()
+                               << TempFile("log.txt");
+        m->Action("actionExportText")->trigger();
+        m->Action("actionExportIndented")->trigger();
+        m->Action("actionExportText")->trigger();  // cancelled: nothing written, nothing said
+        QCOMPARE(m->prompts.messages.size(), size_t{1});
+        QCOMPARE(m->prompts.saveDialogs.at(0).filters, QStringList{"Text File (*.txt)"});
+        const ProcessRun flat = RunOrvexDump({media.toStdString()});
+        const ProcessRun indented = RunOrvexDump({"--indent", media.toStdString()});
+        QCOMPARE(flat.status, 0);
+        QCOMPARE(ReadWholeFile(TempFile("flat.txt")).toStdString(), flat.out);
+        QCOMPARE(ReadWholeFile(TempFile("indented.txt")).toStdString(), indented.out);
+        // The Logs menu saves the log in single bytes and clears it.
+        m->Action("actionSaveLog")->trigger();
+        const QByteArray saved = ReadWholeFile(TempFile("log.txt"));
+        QVERIFY(saved.contains("box name : moov\r\n"));
+        QCOMPARE(saved.size(), qsizetype(m->frame.GetLogView().GetLogText().size()));
+        m->Action("actionClearLog")->trigger();
+        QVERIFY(m->frame.GetLogView().GetLogText().empty());
     }
 
     void findScrollsToEachMatchInTurnThenSaysNoneIsLeft() {
-        QVERIFY(m_frame->OpenUserFile(TestDataFile("h264_aac.mp4")));
-        m_frame->resize(900, 300);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        Action(*m_frame, "actionFind")->trigger();
-        auto* dialog = m_frame->findChild<CFindBoxDlg*>();
+        QVERIFY(m->frame.OpenUserFile(TestDataFile("h264_aac.mp4")));
+        QVERIFY(m->Show(900, 300));
+        m->Action("actionFind")->trigger();
+        auto* dialog = m->frame.findChild<CFindBoxDlg*>();
         QVERIFY(dialog && dialog->isVisible());
-        QScrollBar* vertical = m_frame->GetView().verticalScrollBar();
-        // Two tracks, two 'tkhd' boxes, each inside collapsed containers: each find expands
-        // the way and puts the box at the top; the third says none is left.
-        QList<int> positions;
-        for (int i = 0; i < 2; ++i) {
-            emit dialog->findNextRequested(QStringLiteral("TKHD"));
-            QVERIFY(m_prompts->messages.empty());
-            positions << vertical->value();
+        // Two tracks, two 'tkhd' boxes inside collapsed containers: each find expands the way
+        // and puts the box at the top, by the button or by Return; the third says none is left.
+        QTest::keyClicks(&dialog->FindEdit(), QStringLiteral("TKHD"));
+        QList<int> tops;
+        QTest::mouseClick(&dialog->FindNextButton(), Qt::LeftButton);
+        for (int i = 0; i < 3; ++i) {
+            if (i > 0) QTest::keyClick(&dialog->FindEdit(), Qt::Key_Return);
+            tops << m->View().verticalScrollBar()->value();
         }
-        QVERIFY(positions[1] > positions[0]);
-        emit dialog->findNextRequested(QStringLiteral("tkhd"));
-        QCOMPARE(m_prompts->messages.size(), size_t{1});
-        QCOMPARE(m_prompts->messages[0].title, QStringLiteral("Find"));
-        QCOMPARE(m_prompts->messages[0].text,
+        const size_t tkhd = FindType(m->View().GetDocument(), "tkhd");
+        const auto& geometry = m->View().GetGeometry();
+        QCOMPARE(tops[0], int(geometry.GetPlacement(geometry.FindNode(tkhd)).top));
+        QVERIFY(tops[1] > tops[0] && tops[2] == tops[1]);
+        QCOMPARE(m->prompts.messages.size(), size_t{1});
+        QCOMPARE(m->prompts.messages[0].title, QStringLiteral("Find"));
+        QCOMPARE(m->prompts.messages[0].text,
                  QStringLiteral("cannot find a box any more by that name."));
-        QCOMPARE(vertical->value(), positions[1]);
-        emit dialog->cancelRequested();
+        QVERIFY(dialog->isVisible());
+        QTest::mouseClick(&dialog->CancelButton(), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        // Shown again it keeps its text; Escape is a cancel too.
+        m->Action("actionFind")->trigger();
+        QCOMPARE(dialog->GetFindText(), QStringLiteral("TKHD"));
+        QTest::keyClick(&dialog->FindEdit(), Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
     }
 
     void recentFilesAreListedReopenedAndKeptAcrossRuns() {
-        QTemporaryDir dir;
-        BoxBuilder box;
-        box.Leaf("free", {1, 2, 3, 4});
         QStringList paths;
         for (int i = 0; i < 10; ++i) {
-            paths << WriteBoxes(box, dir, QStringLiteral("f%1.mp4").arg(i).toUtf8().constData());
-            QVERIFY(m_frame->OpenUserFile(paths.back()));
+            const QString name = QStringLiteral("R&D %1.mp4").arg(i);
+            paths << WriteBoxes(BoxBuilder().Leaf("free", {1, 2, 3, 4}), name.toStdString());
+            QVERIFY(m->frame.OpenUserFile(paths.back()));
         }
-        QStringList texts = FileMenuTexts(*m_frame);
-        QVERIFY(!texts.contains(QStringLiteral("(MRU list is empty)")));
-        QVERIFY(texts.contains(QStringLiteral("&1 ") + paths[9]));
-        QVERIFY(texts.contains(QStringLiteral("&9 ") + paths[1]));
-        QVERIFY(!texts.join(QChar('\n')).contains(paths[0] + QChar('\n')));
-
-        // Choosing an entry that no longer opens removes it.
+        // Choosing an entry that no longer opens removes it. A menu shows '&' doubled.
+        const auto label = [](QString path) { return path.replace("&", "&&"); };
         QFile::remove(paths[5]);
-        for (QAction* action : m_frame->menuBar()->actions().front()->menu()->actions()) {
-            if (action->text().endsWith(paths[5])) action->trigger();
+        for (QAction* action : FileMenu(m->frame)->actions()) {
+            if (action->text().endsWith(label(paths[5]))) action->trigger();
         }
-        QVERIFY(!FileMenuTexts(*m_frame).join(QChar('\n')).contains(paths[5]));
-
+        QStringList expected;
+        for (int i : {9, 8, 7, 6, 4, 3, 2, 1})
+            expected << QStringLiteral("&%1 ").arg(expected.size() + 1) + label(paths[i]);
+        const auto entries = [](CMainFrame& frame) {
+            return MenuTexts(FileMenu(frame)).filter(QRegularExpression(QStringLiteral("^&\\d ")));
+        };
+        QCOMPARE(entries(m->frame), expected);
+        QVERIFY(!MenuTexts(FileMenu(m->frame)).contains(QStringLiteral("(MRU list is empty)")));
         // Closing the window keeps the list; the next window reads it back.
-        m_frame->close();
-        CMainFrame next(*m_settings, *m_prompts);
-        QStringList again = FileMenuTexts(next);
-        QVERIFY(again.contains(QStringLiteral("&1 ") + paths[9]));
-        QCOMPARE(again.filter(QRegularExpression(QStringLiteral("^&\\d "))).size(), 8);
+        m->frame.close();
+        CMainFrame next(m->settings, m->prompts);
+        QCOMPARE(entries(next), expected);
     }
 
-    void optionsWriteTheSettingsTheDocumentReads() {
-        QTimer::singleShot(0, [] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w->windowTitle() == QStringLiteral("Options") && w->isVisible()) {
-                    auto boxes = w->findChildren<QCheckBox*>();
-                    for (QCheckBox* b : boxes) {
-                        if (b->text() ==
-                            QStringLiteral("Expands all the sub boxes when parsing done."))
-                            b->setChecked(true);
-                    }
-                    for (QPushButton* b : w->findChildren<QPushButton*>()) {
-                        if (b->text().remove(QChar('&')) == QStringLiteral("OK")) b->click();
-                    }
-                }
-            }
-        });
-        Action(*m_frame, "actionOptions")->trigger();
-        QVERIFY(GetSwitchSetting(*m_settings, SwitchAutoExpand));
-        QVERIFY(m_frame->OpenUserFile(TestDataFile("h264_aac.mp4")));
-        for (const auto& node : m_frame->GetView().GetDocument().GetViewBoxes()) {
-            QVERIFY(node->IsExpanded());
+    void theProgramAnswersItsCommandLine() {
+        // --help and --version need no display, not even a platform to show a window on.
+        const ProcessRun version =
+            RunProgram(ORVEX_GUI_PATH, {"--version"}, 20, {}, {"QT_QPA_PLATFORM=no-such-platform"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, std::string("orvex (Orvex) " ORVEX_VERSION "\n"));
+        const ProcessRun help = RunOrvex({QStringLiteral("--help")});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.starts_with("Usage: orvex [MEDIA_FILE]\n"));
+        for (const QStringList& usageError : {QStringList{"--frobnicate"}, {"a.mp4", "b.mp4"}}) {
+            const ProcessRun run = RunOrvex(usageError);
+            QCOMPARE(run.status, 64);
+            QVERIFY(run.err.find("orvex: ") != std::string::npos);
         }
+        // The window stays open after saying so: it is stopped once its time is up.
+        const ProcessRun missing = RunOrvex({QStringLiteral("/no/such/file.mp4")}, 5);
+        QVERIFY(missing.timedOut);
+        QVERIFY(missing.err.find("orvex: cannot open '/no/such/file.mp4'\n") != std::string::npos);
     }
 
 private:
-    std::unique_ptr<CMemorySettingsStore> m_settings;
-    std::unique_ptr<CScriptedPrompts> m_prompts;
-    std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<FrameHarness> m;
 };
 
 QTEST_MAIN(MainFrameTest)

@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "shell/ShellTestSupport.h"
@@ -13,9 +12,8 @@ class SettingsFileStoreTest : public QObject {
 
 private slots:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_path = m_dir->filePath(QStringLiteral("conf/settings.json"));
+        static int tests = 0;
+        m_path = TempFile("store" + std::to_string(++tests) + "/conf/settings.json");
     }
 
     void numbersAndTextsKeepTheirTypesAndNames() {
@@ -83,75 +81,63 @@ private slots:
         QVERIFY(!GetHexEditorPath(store, path));
         QCOMPARE(path, std::string("kept"));
 
-        // AutoParse off is honoured; a missing file would have it on.
+        // Nothing is cached: a change behind the store's back is read, a removed file is gone.
         WriteFile(R"({"software\\Orvex": {"AutoParse": 1}})");
         QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
+        QFile::remove(m_path);
+        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
     }
 
     void aCorruptFileReadsAsDefaultsAndIsReplacedByTheNextWrite() {
-        for (const char* corrupt :
-             {"{\"software\\\\Orvex\": {\"AutoExpand\": 1", "[1, 2]", "\xFF\xFE garbage", ""}) {
+        // The last: a key that is not an object holds no values.
+        for (const char* corrupt : {"{\"software\\\\Orvex\": {\"AutoExpand\": 1", "[1, 2]",
+                                    "\xFF\xFE garbage", "", "{\"software\\\\Orvex\": 5}"}) {
             WriteFile(corrupt);
             CSettingsFileStore store(m_path);
-            QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+            QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
             QVERIFY(GetSwitchSetting(store, SwitchAutoParse));
             QVERIFY(SetSwitchSetting(store, SwitchAutoParse, false));
             QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
             QVERIFY(QJsonDocument::fromJson(ReadWholeFile(m_path)).isObject());
         }
-        // A key that is not an object holds no values.
-        WriteFile(R"({"software\\Orvex": 5})");
-        CSettingsFileStore store(m_path);
-        QVERIFY(!store.ReadValue(kSettingsKey, "AutoParse"));
-        QVERIFY(store.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0)));
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
-    }
-
-    void nothingIsCached() {
-        CSettingsFileStore store(m_path);
-        QVERIFY(SetSwitchSetting(store, SwitchAutoExpand, true));
-        QVERIFY(GetSwitchSetting(store, SwitchAutoExpand));
-        // Changed behind the store's back: the next read sees it.
-        WriteFile(R"({"software\\Orvex": {"AutoExpand": 0}})");
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
-        QFile::remove(m_path);
-        QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
-    }
-
-    void aFileThatCannotBeWrittenLosesTheWriteQuietly() {
-        // The folder of the file is a file: nothing can be created there.
-        WriteWholeFile(m_dir->filePath(QStringLiteral("blocker")), "x");
-        CSettingsFileStore store(m_dir->filePath(QStringLiteral("blocker/settings.json")));
-        QVERIFY(!SetSwitchSetting(store, SwitchAutoExpand, true));
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+        // The folder of the file is a file: nothing can be created there, the write is lost.
+        CSettingsFileStore below(m_path + QStringLiteral("/settings.json"));
+        QVERIFY(!SetSwitchSetting(below, SwitchAutoExpand, true));
+        QVERIFY(!GetSwitchSetting(below, SwitchAutoExpand));
     }
 
     void theFileLivesInTheConfigurationFolder() {
-        const QByteArray savedOrvex = qgetenv("ORVEX_CONFIG_DIR");
-        const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("ORVEX_CONFIG_DIR", "/tmp/orvex-conf");
-        qputenv("XDG_CONFIG_HOME", "/tmp/xdg");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QStringLiteral("/tmp/orvex-conf/settings.json"));
-        qunsetenv("ORVEX_CONFIG_DIR");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QStringLiteral("/tmp/xdg/Orvex/settings.json"));
-        qputenv("XDG_CONFIG_HOME", "relative/ignored");
-        QCOMPARE(CSettingsFileStore::DefaultFilePath(),
-                 QDir::homePath() + QStringLiteral("/.config/Orvex/settings.json"));
-        qputenv("ORVEX_CONFIG_DIR", savedOrvex);
-        qputenv("XDG_CONFIG_HOME", savedXdg);
-        if (savedOrvex.isEmpty()) qunsetenv("ORVEX_CONFIG_DIR");
-        if (savedXdg.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+        const QByteArray saved[] = {qgetenv("ORVEX_CONFIG_DIR"), qgetenv("XDG_CONFIG_HOME")};
+        const struct {
+            const char* orvex;
+            const char* xdg;
+            QString file;
+        } cases[] = {
+            {"/tmp/orvex-conf", "/tmp/xdg", QStringLiteral("/tmp/orvex-conf/settings.json")},
+            {"", "/tmp/xdg", QStringLiteral("/tmp/xdg/Orvex/settings.json")},
+            {"", "relative/ignored",
+             QDir::homePath() + QStringLiteral("/.config/Orvex/settings.json")}};
+        for (const auto& c : cases) {
+            SetOrUnset("ORVEX_CONFIG_DIR", c.orvex);
+            SetOrUnset("XDG_CONFIG_HOME", c.xdg);
+            QCOMPARE(CSettingsFileStore::DefaultFilePath(), c.file);
+        }
+        SetOrUnset("ORVEX_CONFIG_DIR", saved[0]);
+        SetOrUnset("XDG_CONFIG_HOME", saved[1]);
     }
 
 private:
     void WriteFile(const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        WriteWholeFile(m_path, bytes);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    static void SetOrUnset(const char* name, const QByteArray& value) {
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    }
+
     QString m_path;
 };
 

@@ -1,39 +1,96 @@
 #pragma once
 
-// Helpers of the shell's Qt tests: test files, crafted files and whole-file reads and writes.
+// Helpers of the shell's Qt tests: scripted prompts, a main window to drive, test files.
 
-#include <QDir>
-#include <QFile>
+#include <QAction>
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
+#include <QTest>
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "document/Settings.h"
+#include "shell/MainFrame.h"
+#include "shell/OrvexView.h"
+#include "shell/ShellPrompts.h"
 #include "support/BoxBuilder.h"
+#include "support/DumpProcess.h"
+
+// Answers the shell's questions from a script instead of a user, and records what was asked:
+// message boxes are noted and dismissed, file dialogs take the next scripted answer (an empty
+// answer, or none left, is a cancel).
+class CScriptedPrompts : public CShellPrompts {
+public:
+    struct Message {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+
+    void ShowMessage(QWidget*, Icon icon, const QString& title, const QString& text) override {
+        messages.push_back(Message{icon, title, text});
+    }
+    QString GetOpenFileName(QWidget*, const FileDialog& dialog) override {
+        openDialogs.push_back(dialog);
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString GetSaveFileName(QWidget*, const FileDialog& dialog) override {
+        saveDialogs.push_back(dialog);
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+
+    std::vector<Message> messages;
+    std::vector<FileDialog> openDialogs;
+    std::vector<FileDialog> saveDialogs;
+    QStringList openAnswers;
+    QStringList saveAnswers;
+};
+
+// A main window on settings held in memory, answering through scripted prompts.
+struct FrameHarness {
+    QAction* Action(const char* name) {
+        return frame.findChild<QAction*>(QString::fromLatin1(name));
+    }
+    bool Show(int width, int height) {
+        frame.resize(width, height);
+        frame.show();
+        return QTest::qWaitForWindowExposed(&frame);
+    }
+    COrvexView& View() { return frame.GetView(); }
+
+    CMemorySettingsStore settings;
+    CScriptedPrompts prompts;
+    CMainFrame frame{settings, prompts};
+};
 
 // A file of tests/data.
 inline QString TestDataFile(const char* name) {
-    return QDir(QStringLiteral(ORVEX_TEST_DATA_DIR)).filePath(QString::fromUtf8(name));
+    return QStringLiteral(ORVEX_TEST_DATA_DIR "/") + QString::fromUtf8(name);
 }
 
 inline QByteArray ReadWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
+    return QByteArray::fromStdString(ReadFileBytes(path.toStdString()));
 }
 
-inline void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
+// Writes crafted boxes to a new file of the test process's temporary folder.
+inline QString WriteBoxes(const BoxBuilder& boxes, const std::string& name) {
+    return QString::fromStdString(boxes.WriteTempFile(name));
 }
 
-inline std::string Local(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+// A path in the test process's temporary folder, removed with it when the process ends.
+inline QString TempFile(const std::string& name) {
+    return QString::fromStdString(TempPath(name));
 }
 
-// Writes crafted boxes to `name` in `dir`; returns the path.
-inline QString WriteBoxes(const BoxBuilder& boxes, const QTemporaryDir& dir, const char* name) {
-    const QString path = dir.filePath(QString::fromUtf8(name));
-    WriteWholeFile(path, QByteArray(reinterpret_cast<const char*>(boxes.Data().data()),
-                                    static_cast<qsizetype>(boxes.Size())));
-    return path;
+// The index of the first node of that type in the document's list; the list's size if none.
+inline size_t FindType(COrvexDoc& document, const std::string& type) {
+    const auto& nodes = document.GetViewBoxes();
+    return static_cast<size_t>(std::find_if(nodes.begin(), nodes.end(),
+                                            [&](const auto& node) {
+                                                return node->GetShortTypeNameLayer() &&
+                                                       node->GetShortTypeNameLayer()->Text() ==
+                                                           type;
+                                            }) -
+                               nodes.begin());
 }

@@ -7,46 +7,63 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <string>
+#include <fstream>
+#include <iterator>
 
 #include "support/BoxBuilder.h"
 
+extern char** environ;
+
 namespace {
-std::string ReadAndRemove(const std::string& path) {
-    std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        char buffer[65536];
-        ssize_t got;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-            text.append(buffer, static_cast<size_t>(got));
-        ::close(fd);
+// The test's environment with `overrides` put in place of, or beside, its variables.
+std::vector<std::string> Environment(const std::vector<std::string>& overrides) {
+    std::vector<std::string> result;
+    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        result.emplace_back(*entry);
+    for (const std::string& entry : overrides) {
+        std::erase_if(result, [&](const std::string& e) { return nameOf(e) == nameOf(entry); });
+        result.push_back(entry);
     }
-    ::unlink(path.c_str());
-    return text;
+    return result;
 }
 
-void AppendExitCode(const char* name) {
-    const char* current = std::getenv(name);
-    std::string value = current != nullptr && *current != '\0' ? std::string(current) + ":" : "";
-    ::setenv(name, (value + "exitcode=99").c_str(), 1);
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
 }
 }  // namespace
 
-DumpProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned timeoutSeconds) {
+std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+ProcessRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      unsigned timeoutSeconds, const std::string& workingDir,
+                      const std::vector<std::string>& environment) {
     static int runs = 0;
-    const std::string stem = TempPath("orvex-dump-run-" + std::to_string(runs++));
+    const std::string stem = TempPath("run-" + std::to_string(runs++));
     const std::string outPath = stem + ".out";
     const std::string errPath = stem + ".err";
 
-    std::vector<std::string> argv{ORVEX_DUMP_PATH};
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (std::string& arg : argv)
-        cargv.push_back(arg.data());
-    cargv.push_back(nullptr);
+    std::vector<std::string> overrides = environment;
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        const char* current = std::getenv(name);
+        const bool set = current != nullptr && *current != '\0';
+        overrides.push_back(std::string(name) + "=" + (set ? std::string(current) + ":" : "") +
+                            "exitcode=99");
+    }
+    std::vector<std::string> envp = Environment(overrides);
+    std::vector<char*> cargv = Pointers(argv);
+    std::vector<char*> cenvp = Pointers(envp);
 
-    DumpProcessRun run;
+    ProcessRun run;
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Files rather than pipes: nothing can block on a full pipe while the other is read.
@@ -57,11 +74,10 @@ DumpProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned timeo
         ::dup2(in, STDIN_FILENO);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        AppendExitCode("ASAN_OPTIONS");
-        AppendExitCode("UBSAN_OPTIONS");
+        if (!workingDir.empty() && ::chdir(workingDir.c_str()) != 0) ::_exit(127);
         // The alarm survives exec and kills the program if it hangs.
         ::alarm(timeoutSeconds);
-        ::execv(cargv[0], cargv.data());
+        ::execve(cargv[0], cargv.data(), cenvp.data());
         ::_exit(127);
     }
     if (pid < 0) return run;
@@ -70,7 +86,9 @@ DumpProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned timeo
     }
     if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
     run.timedOut = WIFSIGNALED(raw) && WTERMSIG(raw) == SIGALRM;
-    run.out = ReadAndRemove(outPath);
-    run.err = ReadAndRemove(errPath);
+    run.out = ReadFileBytes(outPath);
+    run.err = ReadFileBytes(errPath);
+    ::unlink(outPath.c_str());
+    ::unlink(errPath.c_str());
     return run;
 }
