@@ -5,11 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "document/OrvexDoc.h"
-#include "document/ParseControl.h"
 #include "document/TreeGeometry.h"
-#include "parsing/LogWriter.h"
-#include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -31,14 +27,11 @@ BoxBuilder TwoTracksWithDataReferences() {
     return f;
 }
 
-struct Harness {
+struct Harness : TestDocument {
     Harness() {
         EXPECT_EQ(control.OpenFile(TwoTracksWithDataReferences().WriteTempFile("find.mp4")), 1);
         EXPECT_TRUE(doc.IsParsed());
     }
-
-    const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes()[index]; }
-    std::string TypeOf(size_t index) const { return Node(index).GetShortTypeNameLayer()->Text(); }
     // Where the box view places a node as the tree is expanded now; -1 when not displayed.
     int64_t TopInTheView(size_t index) {
         CTreeGeometry geometry;
@@ -47,11 +40,6 @@ struct Harness {
         return placement < geometry.GetCount() ? geometry.GetPlacement(placement).top : -1;
     }
 
-    CTestDocumentView view;
-    CStringLogWriter log;
-    CMemorySettingsStore settings;
-    COrvexDoc doc{view, &log, settings};
-    CParseControl control{doc, view, settings};
     CBoxFinder finder;
 };
 }  // namespace
@@ -60,16 +48,10 @@ TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     Harness h;
     const auto& nodes = h.doc.GetViewBoxes();
     // The parse leaves every container collapsed.
-    size_t moov = 0;
-    while (moov < nodes.size() && h.TypeOf(moov) != "moov")
-        ++moov;
-    ASSERT_LT(moov, nodes.size());
-    ASSERT_FALSE(nodes[moov]->IsExpanded());
-
-    std::vector<size_t> urls;
-    for (size_t i = 0; i < nodes.size(); ++i)
-        if (h.TypeOf(i) == "url ") urls.push_back(i);
-    ASSERT_EQ(urls.size(), 2u);
+    const size_t moov = h.IndexOf("moov");
+    ASSERT_FALSE(h.Node(moov).IsExpanded());
+    const size_t urls[2] = {h.IndexOf("url "), h.IndexOf("url ", h.IndexOf("url ") + 1)};
+    ASSERT_LT(urls[1], nodes.size());
 
     // "url" is padded to "url "; every node up to and including the match is expanded.
     auto first = h.finder.FindNext(nodes, "url", 0, h.view.surface);

@@ -9,10 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "document/OrvexDoc.h"
-#include "document/ParseControl.h"
 #include "document/TreeExport.h"
-#include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -24,11 +21,7 @@ constexpr uint64_t kHighChunk = 0x100000010;
 
 void Track(BoxBuilder& b, uint32_t id, const char* handler, bool wideOffsets) {
     b.Open("trak");
-    b.OpenFull("tkhd", 0, 1).U32(0).U32(0).U32(id).U32(0).U32(1000).Zeros(60).Close();
-    b.Open("mdia");
-    b.OpenFull("mdhd", 0, 0).U32(0).U32(0).U32(1000).U32(1000).U16(0x55C4).U16(0).Close();
-    b.OpenFull("hdlr", 0, 0).U32(0).FourCC(handler).Zeros(12).Text("h", true).Close();
-    b.Open("minf").Open("stbl");
+    b.Tkhd(id, 1000).Open("mdia").Mdhd(1000, 1000).Hdlr(handler, "h").Open("minf").Open("stbl");
     b.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(2).U32(1).Close();
     b.OpenFull("stsz", 0, 0).U32(0).U32(4).U32(100).U32(200).U32(300).U32(400).Close();
     if (wideOffsets) {
@@ -49,7 +42,7 @@ std::string WriteLargeFile(uint64_t& fileSize) {
 
     BoxBuilder moov;
     moov.Open("moov");
-    moov.OpenFull("mvhd", 0, 0).U32(0).U32(0).U32(1000).U32(1000).Zeros(80).Close();
+    moov.Mvhd(1000, 1000);
     Track(moov, 1, "vide", true);
     Track(moov, 2, "soun", false);
     moov.Close();
@@ -70,15 +63,11 @@ std::string WriteLargeFile(uint64_t& fileSize) {
 TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     uint64_t fileSize = 0;
     const std::string path = WriteLargeFile(fileSize);
-    CTestDocumentView view;
-    CStringLogWriter log;
-    CMemorySettingsStore settings;
-    COrvexDoc doc(view, &log, settings);
-    CParseControl control(doc, view, settings);
-    ASSERT_EQ(control.OpenFile(path), 1);
-    ASSERT_TRUE(doc.IsParsed()) << view.lastMessage << "\n" << log.GetText();
+    TestDocument t;
+    ASSERT_EQ(t.control.OpenFile(path), 1);
+    ASSERT_TRUE(t.doc.IsParsed()) << t.view.lastMessage << "\n" << t.log.GetText();
 
-    const std::string& trace = log.GetText();
+    const std::string& trace = t.log.GetText();
     EXPECT_NE(trace.find("processing offset : 0x00000018, box name : mdat\r\n"
                          "processing offset : 0x100000058, box name : moov\r\n"),
               std::string::npos)
@@ -89,22 +78,14 @@ TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     EXPECT_NE(trace.find(endLine), std::string::npos) << trace;
     EXPECT_NE(trace.find("parsing done (warnings : 0, errors : 0)"), std::string::npos);
 
-    const CISOViewBox* mdat = nullptr;
-    const CISOViewBox* moov = nullptr;
-    for (const auto& node : doc.GetViewBoxes()) {
-        const std::string text = node->GetText(false);
-        if (!mdat && text.rfind("\n| + mdat\n", 0) == 0) mdat = node.get();
-        if (!moov && text.rfind("\n| + moov\n", 0) == 0) moov = node.get();
-    }
-    ASSERT_NE(mdat, nullptr);
-    ASSERT_NE(moov, nullptr);
-    EXPECT_EQ(mdat->GetFileOffset(), kMdatOffset);
-    EXPECT_EQ(mdat->GetBoxSize(), kMdatSize);
-    EXPECT_EQ(mdat->GetSummaryText(), "Box Size : 4294967360 bytes");
-    EXPECT_EQ(moov->GetFileOffset(), kMoovOffset);
+    const CISOViewBox& mdat = t.Node(t.IndexOf("mdat"));
+    EXPECT_EQ(mdat.GetFileOffset(), kMdatOffset);
+    EXPECT_EQ(mdat.GetBoxSize(), kMdatSize);
+    EXPECT_EQ(mdat.GetSummaryText(), "Box Size : 4294967360 bytes");
+    EXPECT_EQ(t.Node(t.IndexOf("moov")).GetFileOffset(), kMoovOffset);
 
     CTextSink sink;
-    WriteTreeText(doc.GetViewBoxes(), "large.mp4", false, sink);
+    WriteTreeText(t.doc.GetViewBoxes(), "large.mp4", false, sink);
     const std::string& text = sink.GetText();
     EXPECT_NE(text.find("|   entry 1 : chunk_offset : 0x28\n"
                         "|   entry 2 : chunk_offset : 0x100000010\n"),
