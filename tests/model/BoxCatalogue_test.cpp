@@ -5,30 +5,27 @@
 #include <cstring>
 
 TEST(BoxCatalogue, LookupIsCaseInsensitiveAndFirstWins) {
-    EXPECT_EQ(FindBoxId("moov"), 2);
-    EXPECT_EQ(FindBoxId("MOOV"), 2);
-    EXPECT_EQ(FindBoxId("mOoV"), 2);
-    EXPECT_EQ(FindBoxId("loci"), 98);
-    EXPECT_EQ(FindBoxId("LOCI"), 98);
-    EXPECT_EQ(FindBoxId("abcd"), -1);
-    EXPECT_EQ(FindBoxId("????"), 0);
-    EXPECT_EQ(FindBoxId("-"), 60);
-    EXPECT_EQ(FindBoxId("url "), 22);
-    EXPECT_EQ(FindBoxId("url"), -1);
-
-    const uint8_t zeros[4] = {0, 0, 0, 0};
-    const uint8_t leadingZero[4] = {0, 'a', 'b', 'c'};
-    const uint8_t shortType[4] = {'a', 'b', 0, 0};
-    const uint8_t dash[4] = {'-', 0, 0, 0};
-    const uint8_t latin[4] = {0xE9, 't', 'r', 'k'};
-    EXPECT_EQ(FindBoxId(zeros), 0);
-    EXPECT_EQ(FindBoxId(leadingZero), 0);
-    EXPECT_EQ(FindBoxId(shortType), -1);
-    EXPECT_EQ(FindBoxId(dash), 60);
-    EXPECT_EQ(FindBoxId(latin), -1);
-    // Entry 62 has an empty type and can never be found by a lookup.
-    for (const char* t : {"", " ", "    "})
-        EXPECT_NE(FindBoxId(t), 62) << t;
+    const struct {
+        const char* type;
+        int32_t id;
+    } texts[] = {{"moov", BoxId::Moov},   {"MOOV", BoxId::Moov},          {"mOoV", BoxId::Moov},
+                 {"LOCI", BoxId::Loci},   {"abcd", BoxId::Unknown},       {"????", BoxId::Empty},
+                 {"", BoxId::Empty},      {"-", BoxId::AudioSampleEntry}, {"url ", BoxId::Url},
+                 {"url", BoxId::Unknown}, {" ", BoxId::Unknown}};
+    for (const auto& t : texts)
+        EXPECT_EQ(FindBoxId(t.type), t.id) << t.type;
+    // Raw type bytes end at the first zero byte.
+    const struct {
+        uint8_t bytes[4];
+        int32_t id;
+    } raw[] = {{{0, 0, 0, 0}, BoxId::Empty},
+               {{0, 'a', 'b', 'c'}, BoxId::Empty},
+               {{'a', 'b', 0, 0}, BoxId::Unknown},
+               {{'-', 0, 0, 0}, BoxId::AudioSampleEntry},
+               {{0xE9, 't', 'r', 'k'}, BoxId::Unknown},
+               {{'T', 'R', 'A', 'K'}, BoxId::Trak}};
+    for (const auto& r : raw)
+        EXPECT_EQ(FindBoxId(r.bytes), r.id) << r.bytes[0];
 }
 
 TEST(BoxCatalogue, TextsAreTheUsersTexts) {
@@ -44,14 +41,13 @@ TEST(BoxCatalogue, TextsAreTheUsersTexts) {
         }
     }
     EXPECT_GT(described, 90);
-    EXPECT_STREQ(GetBoxTypeText(-1), "Unknown Type");
-    EXPECT_STREQ(GetBoxLongName(-1), "Unknown Type");
-    EXPECT_EQ(GetBoxDescription(-1), nullptr);
-    EXPECT_STREQ(GetBoxLongName(53), "Free Sapce Box");
-    EXPECT_STREQ(GetBoxDescription(107),
+    EXPECT_STREQ(GetBoxTypeText(BoxId::Unknown), "Unknown Type");
+    EXPECT_STREQ(GetBoxLongName(BoxId::Unknown), "Unknown Type");
+    EXPECT_EQ(GetBoxDescription(BoxId::Unknown), nullptr);
+    EXPECT_STREQ(GetBoxLongName(BoxId::Free), "Free Sapce Box");
+    EXPECT_STREQ(GetBoxDescription(BoxId::Damr),
                  "Structure which holds the AMR and AMR-WB Seecific information");
-    EXPECT_STREQ(GetBoxLongName(17), "Hin Media Header Box");
-    EXPECT_STREQ(GetBoxTypeText(62), "");
-    EXPECT_STREQ(GetBoxLongName(62), "HintSampleEntry Box");
-    EXPECT_STREQ(GetBoxTypeText(116), "uuid");
+    EXPECT_STREQ(GetBoxLongName(BoxId::Hmhd), "Hin Media Header Box");
+    EXPECT_STREQ(GetBoxTypeText(BoxId::HintSampleEntry), "");
+    EXPECT_STREQ(GetBoxLongName(BoxId::HintSampleEntry), "HintSampleEntry Box");
 }

@@ -10,24 +10,8 @@
 namespace {
 
 std::vector<uint64_t> SampleValues() {
-    std::vector<uint64_t> values = {0,
-                                    1,
-                                    9,
-                                    10,
-                                    99,
-                                    100,
-                                    101,
-                                    999,
-                                    1000,
-                                    0xF,
-                                    0x10,
-                                    0xFF,
-                                    0x100,
-                                    0x7FFFFFFF,
-                                    0x80000000,
-                                    0xFFFFFFFF,
-                                    std::numeric_limits<uint64_t>::max()};
-    // Every power of ten and of two, and their neighbours.
+    // Digit and hex-digit counts change at every power of ten and of two, and their neighbours.
+    std::vector<uint64_t> values = {0, 999, 0xFF, 0x7FFFFFFF, std::numeric_limits<uint64_t>::max()};
     for (uint64_t p = 1; p <= std::numeric_limits<uint64_t>::max() / 10; p *= 10) {
         values.insert(values.end(), {p - 1, p, p + 1});
     }
