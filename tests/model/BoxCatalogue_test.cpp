@@ -28,6 +28,7 @@ TEST(BoxCatalogue, LookupIsCaseInsensitiveAndFirstWins) {
         EXPECT_EQ(FindBoxId(r.bytes), r.id) << r.bytes[0];
 }
 
+// The texts themselves, misspellings included, are pinned by the expected exports.
 TEST(BoxCatalogue, TextsAreTheUsersTexts) {
     int described = 0;
     for (int32_t id = 0; id < kBoxCatalogueSize; ++id) {
@@ -44,10 +45,4 @@ TEST(BoxCatalogue, TextsAreTheUsersTexts) {
     EXPECT_STREQ(GetBoxTypeText(BoxId::Unknown), "Unknown Type");
     EXPECT_STREQ(GetBoxLongName(BoxId::Unknown), "Unknown Type");
     EXPECT_EQ(GetBoxDescription(BoxId::Unknown), nullptr);
-    EXPECT_STREQ(GetBoxLongName(BoxId::Free), "Free Sapce Box");
-    EXPECT_STREQ(GetBoxDescription(BoxId::Damr),
-                 "Structure which holds the AMR and AMR-WB Seecific information");
-    EXPECT_STREQ(GetBoxLongName(BoxId::Hmhd), "Hin Media Header Box");
-    EXPECT_STREQ(GetBoxTypeText(BoxId::HintSampleEntry), "");
-    EXPECT_STREQ(GetBoxLongName(BoxId::HintSampleEntry), "HintSampleEntry Box");
 }
