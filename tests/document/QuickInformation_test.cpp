@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,60 +37,90 @@ TEST(QuickInformation, SectionNodesAndTheirExpansion) {
     }
 }
 
-// What no real file shows: no video track, a text track, an 'esds' for AMR; and nothing at
-// all.
+// What no real file shows, as lines of the general information: no video track, a text
+// track, an 'esds' for AMR; a 'btrt' after a 'bitr'; and nothing at all.
 TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
-    Tracks tracks;
-    tracks.Add(
-        TrackSpec().Kind(HandlerKindSound).Stsc({{1, 10}}).Stco({100}).Stsz(ConstantSizes(32, 10)));
-    auto& samr = tracks.Make<AudioSampleEntry>(BoxId::Samr, 53);
-    samr.samplerate = 8000u << 16;
-    auto& damr = tracks.Make<AMRSpecificBox>(17);
-    std::copy_n("AMRV", 4, damr.vendor);
-    damr.frames_per_sample = 10;
-    auto& esds = tracks.Make<ESDescriptorBox>(40);
-    esds.objectTypeIndication = 0x40;
-    esds.bufferSizeDB = 320;
-    esds.maxBitrate = 12200;
-    esds.avgBitrate = 12000;
-    tracks.Note(samr, damr, esds);
-    tracks.Add(TrackSpec()
-                   .Kind(HandlerKindText)
-                   .Stsc({{1, 2}})
-                   .Stco({100, 200})
-                   .Stsz(Sizes({40, 2, 70, 3})));
-    CGeneralViewBox node(1);
-    FillGeneralInformation(node, tracks.Done());
-    EXPECT_EQ(node.GetText(false),
-              "\n| + General Information"
-              "\n| +  : Track Count"
-              "\n|   Total Number Of Tracks : 2"
-              "\n|   Number Of Video Tracks : 0"
-              "\n|   Number Of Sound Tracks : 1"
-              "\n|   Number Of Timed Text Tracks : 1"
-              "\n|   Number Of Hint Tracks : 0"
-              "\n|    : Video Codec"
-              "\n|   - : No Video Track"
-              "\n|    : Audio Codec"
-              "\n|   Type : AMR"
-              "\n|   Number Of Channels : 2"
-              "\n|   Sample Rate : 8000 Hz"
-              "\n|   Sample Size : 16"
-              "\n|   Frames Per Sample : 10"
-              "\n|   Max Bitrate : 12200"
-              "\n|   Avarge Bitrate : 12000"
-              "\n|   Decoder Buffer Size : 320"
-              "\n|   Decoder Version : 0"
-              "\n|   Vendor : AMRV"
-              "\n|    : Media Data"
-              "\n|   Biggest Sound Chunk : 320 bytes"
-              "\n|   Biggest Text Chunk : 73 bytes");
-
-    CGeneralViewBox empty(1);
-    FillGeneralInformation(empty, CTrackInfoCollector());
-    const std::string text = empty.GetText(false);
-    EXPECT_NE(text.find("\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|"
-                        "    : Media Data"),
-              std::string::npos);
-    EXPECT_EQ(text.find("Biggest"), std::string::npos);
+    const struct {
+        const char* what;
+        std::function<void(Tracks&)> craft;
+        const char* lines;
+    } cases[] = {
+        {"sound and text",
+         [](Tracks& t) {
+             t.Add(TrackSpec()
+                       .Kind(HandlerKindSound)
+                       .Stsc({{1, 10}})
+                       .Stco({100})
+                       .Stsz(ConstantSizes(32, 10)));
+             auto& samr = t.Make<AudioSampleEntry>(BoxId::Samr, 53);
+             samr.samplerate = 8000u << 16;
+             auto& damr = t.Make<AMRSpecificBox>(17);
+             std::copy_n("AMRV", 4, damr.vendor);
+             damr.frames_per_sample = 10;
+             auto& esds = t.Make<ESDescriptorBox>(40);
+             esds.objectTypeIndication = 0x40;
+             esds.bufferSizeDB = 320;
+             esds.maxBitrate = 12200;
+             esds.avgBitrate = 12000;
+             t.Note(samr, damr, esds);
+             t.Add(TrackSpec()
+                       .Kind(HandlerKindText)
+                       .Stsc({{1, 2}})
+                       .Stco({100, 200})
+                       .Stsz(Sizes({40, 2, 70, 3})));
+         },
+         "\n| + General Information"
+         "\n| +  : Track Count"
+         "\n|   Total Number Of Tracks : 2"
+         "\n|   Number Of Video Tracks : 0"
+         "\n|   Number Of Sound Tracks : 1"
+         "\n|   Number Of Timed Text Tracks : 1"
+         "\n|   Number Of Hint Tracks : 0"
+         "\n|    : Video Codec"
+         "\n|   - : No Video Track"
+         "\n|    : Audio Codec"
+         "\n|   Type : AMR"
+         "\n|   Number Of Channels : 2"
+         "\n|   Sample Rate : 8000 Hz"
+         "\n|   Sample Size : 16"
+         "\n|   Frames Per Sample : 10"
+         "\n|   Max Bitrate : 12200"
+         "\n|   Avarge Bitrate : 12000"
+         "\n|   Decoder Buffer Size : 320"
+         "\n|   Decoder Version : 0"
+         "\n|   Vendor : AMRV"
+         "\n|    : Media Data"
+         "\n|   Biggest Sound Chunk : 320 bytes"
+         "\n|   Biggest Text Chunk : 73 bytes"},
+        {"'btrt' after 'bitr'",
+         [](Tracks& t) {
+             t.Add(TrackSpec().Stsc({{1, 1}}).Stco({100}).Stsz(Sizes({500})));
+             auto& s263 = t.Make<VisualSampleEntry>(BoxId::S263, 86);
+             auto& bitr = t.Make<BitrateBox>(16);
+             bitr.avgBitrate = 64000;
+             bitr.maxBitrate = 128000;
+             auto& btrt = t.Make<MPEG4BitRateBox>(20);
+             btrt.bufferSizeDB = 4096;
+             btrt.maxBitrate = 130000;
+             btrt.avgBitrate = 65000;
+             t.Note(s263, bitr, btrt);
+         },
+         "\n|   Name : H.263"
+         "\n|   Size : 0 x 0 pixels"
+         "\n|   Max Bitrate : 130000"
+         "\n|   Avarge Bitrate : 65000"
+         "\n|   Decoder Buffer Size : 4096"
+         "\n|    : Audio Codec"},
+        {"nothing", [](Tracks&) {},
+         "\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|    : Media Data"},
+    };
+    for (const auto& c : cases) {
+        Tracks tracks;
+        c.craft(tracks);
+        CGeneralViewBox node(1);
+        FillGeneralInformation(node, tracks.Done());
+        const std::string text = node.GetText(false);
+        EXPECT_NE(text.find(c.lines), std::string::npos) << c.what << text;
+        EXPECT_EQ(text.find("Biggest") == std::string::npos, c.what == cases[2].what) << c.what;
+    }
 }
