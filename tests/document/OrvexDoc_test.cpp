@@ -58,17 +58,13 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
               std::max(width, ViewLayout::kLeftOffset + 60 + all[6]->GetWidth()));
 }
 
-TEST(OrvexDoc, SwitchesParsingOnceAndReplacingTheFile) {
+// Parsing once, with AutoParse off, and failed parses are the main window's tests.
+TEST(OrvexDoc, AutoExpandAndReplacingTheFile) {
     TestDocument t;
     t.settings.WriteValue(kSettingsKey, "AutoExpand", SettingValue::Number(1));
     ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
     for (const auto& node : t.doc.GetViewBoxes())
         EXPECT_TRUE(node->IsExpanded());
-    // A parsed file is not parsed again.
-    const std::string log = t.log.GetText();
-    EXPECT_EQ(t.control.StartParsing(), 0);
-    EXPECT_EQ(t.log.GetText(), log);
-    EXPECT_EQ(t.doc.GetViewBoxes().size(), 9u);
 
     // Another file replaces the first.
     BoxBuilder other;
@@ -82,32 +78,4 @@ TEST(OrvexDoc, SwitchesParsingOnceAndReplacingTheFile) {
     EXPECT_FALSE(t.doc.IsFileOpen());
     EXPECT_TRUE(t.doc.GetViewBoxes().empty());
     EXPECT_EQ(t.view.scrollSizes.back(), (Extent{1, 1}));
-
-    // With AutoParse off, opening does not parse; StartParsing does.
-    TestDocument manual;
-    manual.settings.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0));
-    ASSERT_EQ(manual.control.OpenFile(SmallMovie()), 1);
-    EXPECT_FALSE(manual.doc.IsParsed());
-    EXPECT_TRUE(manual.doc.GetViewBoxes().empty());
-    EXPECT_EQ(manual.control.StartParsing(), 0);
-    EXPECT_TRUE(manual.doc.IsParsed());
-}
-
-TEST(OrvexDoc, FailedParsesLeaveNoNodesAndSayWhy) {
-    TestDocument t;
-    BoxBuilder truncated;
-    truncated.Open("moov").Leaf("free").CloseWithSize(400);
-    ASSERT_EQ(t.control.OpenFile(truncated.WriteTempFile("truncated.mp4")), 1);
-    EXPECT_FALSE(t.doc.IsParsed());
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
-    EXPECT_EQ(t.view.warnings,
-              (std::vector<std::string>{
-                  "Error: error occured in parsing. check if the file is corrupted."}));
-    EXPECT_TRUE(t.doc.IsFileOpen());
-    // A failed parse may be tried again: it fails the same way.
-    EXPECT_EQ(t.control.StartParsing(), 3);
-    EXPECT_EQ(t.view.warnings.size(), 2u);
-    // A file that cannot be opened: nothing happens, no message.
-    EXPECT_EQ(t.control.OpenFile("/nonexistent/file.mp4"), 0);
-    EXPECT_EQ(t.view.warnings.size(), 2u);
 }
