@@ -19,57 +19,27 @@
 namespace collector_test {
 
 using ISOFileFormat::Box;
+using Numbers = std::vector<uint32_t>;
 
 // 'stsz': one size for every sample (size not 0), or the sizes one by one; count as declared.
 struct SampleSizes {
     uint32_t size = 0;
     uint32_t count = 0;
-    std::vector<uint32_t> sizes;
+    Numbers sizes = {};
 };
 
-inline SampleSizes Sizes(std::vector<uint32_t> sizes) {
-    const auto count = static_cast<uint32_t>(sizes.size());
-    return {0, count, std::move(sizes)};
+inline SampleSizes Sizes(Numbers sizes) {
+    return {0, static_cast<uint32_t>(sizes.size()), std::move(sizes)};
 }
 
-inline SampleSizes ConstantSizes(uint32_t size, uint32_t count) {
-    return {size, count, {}};
-}
-
-// One track's boxes, set up in a chain; a table left out is not noted.
+// One track's boxes as a row. An empty 'stsc' and the tables left out are not noted.
 struct TrackSpec {
-    TrackSpec& Kind(std::optional<int32_t> kind) {
-        handlerKind = kind;
-        return *this;
-    }
-    TrackSpec& Stsc(std::vector<std::pair<uint32_t, uint32_t>> firstChunkAndSamples) {
-        stsc = std::move(firstChunkAndSamples);
-        return *this;
-    }
-    TrackSpec& Stco(std::vector<uint32_t> offsets) {
-        stco = std::move(offsets);
-        return *this;
-    }
-    TrackSpec& Stsz(SampleSizes sizes) {
-        stsz = std::move(sizes);
-        return *this;
-    }
-    TrackSpec& Stss(std::optional<std::vector<uint32_t>> numbers) {
-        stss = std::move(numbers);
-        return *this;
-    }
-    // 'hdlr' noted after the sample tables.
-    TrackSpec& HandlerLast() {
-        handlerAfterTables = true;
-        return *this;
-    }
-
-    std::optional<int32_t> handlerKind = HandlerKindVideo;
-    std::optional<std::vector<std::pair<uint32_t, uint32_t>>> stsc;
-    std::optional<std::vector<uint32_t>> stco;
-    std::optional<SampleSizes> stsz;
-    std::optional<std::vector<uint32_t>> stss;
-    bool handlerAfterTables = false;
+    std::optional<int32_t> kind = HandlerKindVideo;        // no 'hdlr' when empty
+    std::vector<std::pair<uint32_t, uint32_t>> stsc = {};  // first chunk, samples per chunk
+    std::optional<Numbers> stco = {};
+    std::optional<SampleSizes> stsz = {};
+    std::optional<Numbers> stss = {};
+    bool handlerLast = false;  // 'hdlr' noted after the sample tables
 };
 
 // A collector and the records it was told about, kept alive for as long as it may look at them.
@@ -96,10 +66,10 @@ public:
     const Box* Add(const TrackSpec& track) {
         const Box& trak = Make<Box>(BoxId::Trak, 8);
         Note(trak);
-        if (!track.handlerAfterTables) NoteHandler(track.handlerKind);
-        if (track.stsc) {
+        if (!track.handlerLast) NoteHandler(track.kind);
+        if (!track.stsc.empty()) {
             auto& stsc = Make<ISOFileFormat::SampleToChunkBox>(16);
-            for (const auto& [first, samples] : *track.stsc)
+            for (const auto& [first, samples] : track.stsc)
                 stsc.entries.push_back({first, samples, 1});
             stsc.entry_count = static_cast<uint32_t>(stsc.entries.size());
             Note(stsc);
@@ -111,19 +81,9 @@ public:
             stsz.entry_size = track.stsz->sizes;
             Note(stsz);
         }
-        if (track.stco) {
-            auto& stco = Make<ISOFileFormat::ChunkOffsetBox>(16);
-            stco.chunk_offset = *track.stco;
-            stco.entry_count = static_cast<uint32_t>(stco.chunk_offset.size());
-            Note(stco);
-        }
-        if (track.stss) {
-            auto& stss = Make<ISOFileFormat::SyncSampleBox>(16);
-            stss.sample_number = *track.stss;
-            stss.entry_count = static_cast<uint32_t>(stss.sample_number.size());
-            Note(stss);
-        }
-        if (track.handlerAfterTables) NoteHandler(track.handlerKind);
+        if (track.stco) NoteTable(&ISOFileFormat::ChunkOffsetBox::chunk_offset, *track.stco);
+        if (track.stss) NoteTable(&ISOFileFormat::SyncSampleBox::sample_number, *track.stss);
+        if (track.handlerLast) NoteHandler(track.kind);
         return &trak;
     }
 
@@ -143,6 +103,14 @@ public:
     CTrackInfoCollector collector;
 
 private:
+    template <class Record>
+    void NoteTable(Numbers Record::*entries, const Numbers& values) {
+        auto& record = Make<Record>(16);
+        record.*entries = values;
+        record.entry_count = static_cast<uint32_t>(values.size());
+        Note(record);
+    }
+
     void NoteOne(const Box& record) {
         if (BoxFeeds(record.id, BoxFacts::Track)) {
             collector.NoteBox(record.id, &record);

@@ -60,8 +60,10 @@ struct TrackFact {
 
 void AddTracks(Tracks& tracks, const std::vector<TrackFact>& facts) {
     for (const TrackFact& f : facts) {
-        tracks.Add(TrackSpec().Kind(f.kind).Stsc({{1, 2}}).Stco({1000}).Stsz(
-            ConstantSizes(static_cast<uint32_t>(f.chunkBytes / 2), 2)));
+        tracks.Add({f.kind,
+                    {{1, 2}},
+                    Numbers{1000},
+                    SampleSizes{static_cast<uint32_t>(f.chunkBytes / 2), 2}});
         if (f.kind == HandlerKindVideo && f.entry != BoxId::Unknown) {
             auto& entry = tracks.Make<ISOFileFormat::VisualSampleEntry>(f.entry, 86);
             entry.width = f.width;
@@ -293,29 +295,20 @@ TEST(ConformanceViewBox, BrandBlocksAsText) {
     EXPECT_TRUE(node->IsExpanded());
     EXPECT_FALSE(node->NeedsMeasure());
     EXPECT_EQ(node->GetText(false),
-              "\n| + Conformance Information"
-              "\n| + mmp4 : "
+              "\n| + Conformance Information\n| + mmp4 : "
               "\n| + Conforming to the specification "
               "'Mobile MP4 for NTT DoCoMo Progressive Download'"
               "\n| + Test : The maximum track number for each track (Audio, Video, Text) is one."
-              "\n| + => O.K."
-              "\n| + Test : FTYP should be the first ATOM for Mobile MP4."
-              "\n| + => O.K."
-              "\n| + Test : The minor-version of the major-brand 'mmp4' is '1'."
-              "\n| + => Failure"
+              "\n| + => O.K.\n| + Test : FTYP should be the first ATOM for Mobile MP4.\n| + => O.K."
+              "\n| + Test : The minor-version of the major-brand 'mmp4' is '1'.\n| + => Failure"
               "\n| + Test : The maximum chunk size for video is 20 kbytes, and 80 kbytes for "
-              "MPEG-4 QVGA."
-              "\n| + => Failure"
+              "MPEG-4 QVGA.\n| + => Failure"
               "\n| + Test : The maximum chunk size for audio is 2 kbytes for AMR, and  5 kbytes "
-              "for MPEG-4 AAC, HE_AAC, and EAAC+."
-              "\n| + => O.K."
-              "\n| + Test : The maximum chunk size for text is 4 kbytes."
-              "\n| + => O.K."
-              "\n| + 3gr6 : "
-              "\n| + Conforming to the specification '3GP Progressive-download profile'"
-              "\n| + Test : the \xE2\x80\x98moov\xE2\x80\x99 box shall be placed right after the "
-              "'ftyp' box in the beginning of the file."
-              "\n| + => O.K.");
+              "for MPEG-4 AAC, HE_AAC, and EAAC+.\n| + => O.K."
+              "\n| + Test : The maximum chunk size for text is 4 kbytes.\n| + => O.K."
+              "\n| + 3gr6 : \n| + Conforming to the specification '3GP Progressive-download "
+              "profile'\n| + Test : the \xE2\x80\x98moov\xE2\x80\x99 box shall be placed right "
+              "after the 'ftyp' box in the beginning of the file.\n| + => O.K.");
     // A failure is written in red.
     const auto* tests = dynamic_cast<const CISOViewBoxMultiLineLayer*>(node->GetLayers()[2].get());
     ASSERT_NE(tests, nullptr);

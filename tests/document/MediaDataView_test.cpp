@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/CollectorTestSupport.h"
@@ -39,21 +40,32 @@ struct MdatView {
         BuildMediaDataView(*list[0], offset, size, depth, collector, surface, autoExpand,
                            noExpandMDAT, list);
     }
-    // Depth, offset, size, child count and title of each line; "*" marks a random access point.
+    // Depth, offset, size, child count and title of each line, then its background: "t" for a
+    // track, "c" for a chunk, "*" for a random access point, nothing for another sample.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
         for (size_t i = 1; i < list.size(); ++i) {
             const CISOViewBox& n = *list[i];
-            const bool rap = n.GetSummaryText() == "Random Access Point";
+            const Colour back = n.GetShortTypeNameLayer()->GetBackColour();
+            const bool rap = back == kRandomAccessBack;
             EXPECT_EQ(rap ? "Random Access Point" : "Not an Actual Box", n.GetSummaryText());
+            EXPECT_EQ(n.GetShortTypeNameLayer()->GetTextColour(), Rgb(0, 0, 0));
+            EXPECT_FALSE(n.NeedsMeasure());
+            const char* mark = rap                  ? " *"
+                               : back == kTrackBack ? " t"
+                               : back == kChunkBack ? " c"
+                               : back == kPlainBack ? ""
+                                                    : " ?";
             lines.push_back(StrFormat("%d %llu %llu %d %s%s", n.GetDepth(),
                                       static_cast<unsigned long long>(n.GetFileOffset()),
                                       static_cast<unsigned long long>(n.GetBoxSize()),
-                                      n.GetChildCount(), Title(n).c_str(), rap ? " *" : ""));
+                                      n.GetChildCount(), Title(n).c_str(), mark));
         }
         return lines;
     }
 };
+
+constexpr int32_t V = HandlerKindVideo;
 
 }  // namespace
 
@@ -61,53 +73,42 @@ struct MdatView {
 // and samples numbered from 1 each time.
 TEST(MediaDataView, TracksUnderOneMdat) {
     Tracks tracks;
-    tracks.Add(TrackSpec()
-                   .Stsc({{1, 2}})
-                   .Stco({40008, 50000})
-                   .Stsz(Sizes({100, 200, 300, 400}))
-                   .Stss({{1, 3}}));
-    tracks.Add(
-        TrackSpec().Kind(HandlerKindSound).Stsc({{1, 3}}).Stco({45000}).Stsz(ConstantSizes(32, 3)));
-    tracks.Add(TrackSpec().Kind(HandlerKindText).Stsc({{1, 6}}).Stco({46000}));  // no 'stsz'
+    tracks.Add({V, {{1, 2}}, Numbers{40008, 50000}, Sizes({100, 200, 300, 400}), Numbers{1, 3}});
+    tracks.Add({HandlerKindSound, {{1, 3}}, Numbers{45000}, SampleSizes{32, 3}});
+    tracks.Add({HandlerKindText, {{1, 6}}, Numbers{46000}});  // no 'stsz'
     const MdatView view(tracks.Done(), 40000, 100000, 1);
     EXPECT_EQ(view.list[0]->GetChildCount(), 3);
     EXPECT_EQ(
         view.Lines(),
         (std::vector<std::string>{
-            "2 40008 0 2 chunks from 'Video Track', biggest chunk size 700 bytes",
-            "3 40008 300 2 chunk #1 size 300 bytes, sample count 2, biggest sample size 200 bytes",
+            "2 40008 0 2 chunks from 'Video Track', biggest chunk size 700 bytes t",
+            "3 40008 300 2 chunk #1 size 300 bytes, sample count 2, biggest sample size 200 bytes "
+            "c",
             "4 40008 100 0 sample #1 size 100 bytes *",
             "4 40108 200 0 sample #2 size 200 bytes",
-            "3 50000 700 2 chunk #2 size 700 bytes, sample count 2, biggest sample size 400 bytes",
+            "3 50000 700 2 chunk #2 size 700 bytes, sample count 2, biggest sample size 400 bytes "
+            "c",
             "4 50000 300 0 sample #1 size 300 bytes *",
             "4 50300 400 0 sample #2 size 400 bytes",
-            "2 45000 0 1 chunks from 'Sound Track', biggest chunk size 96 bytes",
-            "3 45000 96 3 chunk #1 size 96 bytes, sample count 3, biggest sample size 32 bytes",
+            "2 45000 0 1 chunks from 'Sound Track', biggest chunk size 96 bytes t",
+            "3 45000 96 3 chunk #1 size 96 bytes, sample count 3, biggest sample size 32 bytes c",
             "4 45000 32 0 sample #1 size 32 bytes *",
             "4 45032 32 0 sample #2 size 32 bytes *",
             "4 45064 32 0 sample #3 size 32 bytes *",
-            "2 46000 0 1 chunks from 'Timed Text Track', biggest chunk size 0 bytes",
-            "3 46000 0 0 chunk #1 size 0 bytes, sample count 6, biggest sample size 0 bytes",
+            "2 46000 0 1 chunks from 'Timed Text Track', biggest chunk size 0 bytes t",
+            "3 46000 0 0 chunk #1 size 0 bytes, sample count 6, biggest sample size 0 bytes c",
         }));
-    const auto& list = view.list;
-    for (const auto& [index, back] :
-         {std::pair{1, kTrackBack}, {2, kChunkBack}, {3, kRandomAccessBack}, {4, kPlainBack}})
-        EXPECT_EQ(list[index]->GetShortTypeNameLayer()->GetBackColour(), back) << index;
-    for (size_t i = 1; i < list.size(); ++i) {
-        EXPECT_EQ(list[i]->GetShortTypeNameLayer()->GetTextColour(), Rgb(0, 0, 0));
-        EXPECT_FALSE(list[i]->NeedsMeasure());
-    }
-    EXPECT_EQ(list[3]->GetText(true), "\n\t\t\t\t| + sample #1 size 100 bytes");
+    EXPECT_EQ(view.list[3]->GetText(true), "\n\t\t\t\t| + sample #1 size 100 bytes");
 }
 
 // A track is listed whole under the 'mdat' that holds its first chunk, and under no other; the
 // lines follow the switches.
 TEST(MediaDataView, TracksGoToTheMdatHoldingTheirFirstChunk) {
     Tracks tracks;
-    tracks.Add(TrackSpec().Stsc({{1, 1}}).Stco({108, 1500}).Stsz(Sizes({10, 20})));
-    tracks.Add(TrackSpec().Stsc({{1, 1}}).Stco({1100}).Stsz(Sizes({5})));  // right at the start
-    tracks.Add(TrackSpec().Stsc({{1, 1}}).Stco({2100}));  // at the end of the second: in neither
-    tracks.Add(TrackSpec().Stsc({{1, 1}}).Stco({}));      // no chunk: nowhere
+    tracks.Add({V, {{1, 1}}, Numbers{108, 1500}, Sizes({10, 20})});
+    tracks.Add({V, {{1, 1}}, Numbers{1100}, Sizes({5})});  // right at the start
+    tracks.Add({V, {{1, 1}}, Numbers{2100}});              // at the end of the second: in neither
+    tracks.Add({V, {{1, 1}}, Numbers{}});                  // no chunk: nowhere
     tracks.Done();
     const struct {
         uint64_t offset, size;
@@ -127,15 +128,13 @@ TEST(MediaDataView, TracksGoToTheMdatHoldingTheirFirstChunk) {
             offsets.push_back(view.list[i]->GetFileOffset());
         EXPECT_EQ(offsets, c.lineOffsets) << c.offset;
     }
-
-    const struct {
-        bool autoExpand, noExpandMDAT, expanded;
-    } switches[] = {
-        {false, false, false}, {false, true, false}, {true, false, true}, {true, true, false}};
-    for (const auto& c : switches) {
-        const MdatView view(tracks.collector, 100, 1000, 0, c.autoExpand, c.noExpandMDAT);
+    for (const auto& [autoExpand, noExpandMDAT, expanded] : {std::tuple{false, false, false},
+                                                             {false, true, false},
+                                                             {true, false, true},
+                                                             {true, true, false}}) {
+        const MdatView view(tracks.collector, 100, 1000, 0, autoExpand, noExpandMDAT);
         for (const auto& node : view.list)
-            EXPECT_EQ(node->IsExpanded(), c.expanded) << c.autoExpand << c.noExpandMDAT;
+            EXPECT_EQ(node->IsExpanded(), expanded) << autoExpand << noExpandMDAT;
     }
 }
 
@@ -144,37 +143,40 @@ TEST(MediaDataView, TracksGoToTheMdatHoldingTheirFirstChunk) {
 // tracks have no sample lines, their chunk lines are exact.
 TEST(MediaDataView, SampleLinesStopAtTheLimit) {
     Tracks tracks(4);
-    tracks.Add(TrackSpec().Stsc({{1, 2}}).Stco({100, 200, 300}).Stsz(Sizes({1, 2, 3, 4, 5, 6})));
-    tracks.Add(TrackSpec().Stsc({{1, 2}}).Stco({400}).Stsz(ConstantSizes(7, 2)));
+    tracks.Add({V, {{1, 2}}, Numbers{100, 200, 300}, Sizes({1, 2, 3, 4, 5, 6})});
+    tracks.Add({V, {{1, 2}}, Numbers{400}, SampleSizes{7, 2}});
     const MdatView view(tracks.Done(), 0, 1000);
-    EXPECT_EQ(view.Lines(),
-              (std::vector<std::string>{
-                  "1 100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes",
-                  "2 100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes",
-                  "3 100 1 0 sample #1 size 1 bytes *",
-                  "3 101 2 0 sample #2 size 2 bytes *",
-                  "2 200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes",
-                  "3 200 3 0 sample #1 size 3 bytes *",
-                  "3 203 4 0 sample #2 size 4 bytes *",
-                  "2 300 11 1 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 bytes",
-                  "3 300 0 0 4 more samples not listed",
-                  "1 400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes",
-                  "2 400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 bytes",
-              }));
+    EXPECT_EQ(
+        view.Lines(),
+        (std::vector<std::string>{
+            "1 100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes t",
+            "2 100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes c",
+            "3 100 1 0 sample #1 size 1 bytes *",
+            "3 101 2 0 sample #2 size 2 bytes *",
+            "2 200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes c",
+            "3 200 3 0 sample #1 size 3 bytes *",
+            "3 203 4 0 sample #2 size 4 bytes *",
+            "2 300 11 1 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 bytes c",
+            "3 300 0 0 4 more samples not listed",
+            "1 400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes t",
+            "2 400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 bytes c",
+        }));
 }
 
-// A few hundred bytes declaring four billion samples of one size in chunks of 2^32 - 1, opened
-// by the document: the chunk lines are exact, sample lines stop at the file's size (the limit
-// falling inside a chunk), and one line counts the rest.
+// A few hundred bytes declaring 2^32 - 1 samples of 2^32 - 1 bytes, one chunk of them all,
+// opened by the document. The chunk is computed, not walked, and needs 64 bits; sample lines
+// stop at the file's size (inside the chunk) and one line counts the rest; the second chunk
+// finds no sample left.
 TEST(MediaDataView, HugeSampleTableFromAFile) {
+    constexpr uint32_t kMax = 0xFFFFFFFFu;
     BoxBuilder file;
     file.Open("ftyp").FourCC("isom").U32(0).FourCC("isom").Close();
     const uint32_t payload = static_cast<uint32_t>(file.Size()) + 8;
     file.Open("mdat").Zeros(64).Close();
     file.Open("moov").Open("trak").Open("mdia").Hdlr("vide", "v").Open("minf").Open("stbl");
     file.OpenFull("stsd", 0, 0).U32(0).Close();
-    file.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(0xFFFFFFFFu).U32(1).Close();
-    file.OpenFull("stsz", 0, 0).U32(1).U32(4'000'000'000u).Close();
+    file.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(kMax).U32(1).Close();
+    file.OpenFull("stsz", 0, 0).U32(kMax).U32(kMax).Close();
     file.OpenFull("stco", 0, 0).U32(2).U32(payload).U32(payload + 32).Close();
     file.Close().Close().Close().Close().Close();
     const uint64_t fileSize = file.Size();
@@ -185,23 +187,27 @@ TEST(MediaDataView, HugeSampleTableFromAFile) {
     const size_t mdat = t.IndexOf("mdat");
     ASSERT_EQ(t.Node(mdat).GetChildCount(), 1);
     ASSERT_EQ(t.IndexOf("moov"), mdat + 1 + 3 + fileSize + 1);
-    EXPECT_EQ(Title(t.Node(mdat + 1)),
-              "chunks from 'Video Track', biggest chunk size 4000000000 bytes");
-    const CISOViewBox& first = t.Node(mdat + 2);
-    EXPECT_EQ(first.GetChildCount(), static_cast<int32_t>(fileSize + 1));
+    const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
+    std::vector<std::string> lines;
+    for (size_t i :
+         {mdat + 1, mdat + 2, mdat + 2 + fileSize, mdat + 3 + fileSize, mdat + 4 + fileSize}) {
+        const CISOViewBox& n = t.Node(i);
+        lines.push_back(StrFormat("%d %llu %llu %d %s", n.GetDepth(), u(n.GetFileOffset()),
+                                  u(n.GetBoxSize()), n.GetChildCount(), Title(n).c_str()));
+    }
+    const uint64_t last = payload + (fileSize - 1) * kMax;
     EXPECT_EQ(
-        Title(first),
-        "chunk #1 size 4000000000 bytes, sample count 4294967295, biggest sample size 1 bytes");
-    EXPECT_EQ(first.GetBoxSize(), 4'000'000'000u);
-    EXPECT_EQ(Title(t.Node(mdat + 2 + fileSize)),
-              StrFormat("sample #%llu size 1 bytes", static_cast<unsigned long long>(fileSize)));
-    const CISOViewBox& rest = t.Node(mdat + 3 + fileSize);
-    EXPECT_EQ(Title(rest), StrFormat("%llu more samples not listed",
-                                     static_cast<unsigned long long>(4'000'000'000u - fileSize)));
-    EXPECT_EQ(rest.GetFileOffset(), payload + fileSize);
-    EXPECT_EQ(rest.GetDepth(), 3);
-    const CISOViewBox& second = t.Node(mdat + 4 + fileSize);
-    EXPECT_EQ(Title(second),
-              "chunk #2 size 0 bytes, sample count 4294967295, biggest sample size 0 bytes");
-    EXPECT_EQ(second.GetChildCount(), 0);
+        lines,
+        (std::vector<std::string>{
+            "1 28 0 2 chunks from 'Video Track', biggest chunk size 18446744065119617025 bytes",
+            StrFormat("2 28 18446744065119617025 %llu chunk #1 size 18446744065119617025 "
+                      "bytes, sample count 4294967295, biggest sample size 4294967295 bytes",
+                      u(fileSize + 1)),
+            StrFormat("3 %llu 4294967295 0 sample #%llu size 4294967295 bytes", u(last),
+                      u(fileSize)),
+            StrFormat("3 %llu 0 0 %llu more samples not listed", u(last + kMax),
+                      u(kMax - fileSize)),
+            "2 60 0 0 chunk #2 size 0 bytes, sample count 4294967295, biggest sample size 0 "
+            "bytes",
+        }));
 }
