@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/CollectorTestSupport.h"
+#include "model/Format.h"
 
 using namespace collector_test;
 
@@ -22,82 +25,59 @@ Numbers SampleCounts(const TrackChunkTable& table) {
 }
 }  // namespace
 
+// Each chunk as "samples:bytes", then the numbers of the random access points. Without 'stss'
+// every sample is one. With it, only the next entry is compared: nothing after 3 (smaller than
+// 5) is ever marked, 8 included.
 TEST(TrackInfoCollector, ChunksAndRandomAccessPointsFromTheSampleTables) {
     Numbers oneToFifty(50);
     std::iota(oneToFifty.begin(), oneToFifty.end(), 1);
-    const Numbers twelve = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    // Without 'stss' every sample is a random access point. With it, only the next entry is
-    // compared: nothing after 3 (smaller than 5) is ever marked, 8 included.
-    const struct {
-        const char* what;
-        TrackSpec track;
-        Numbers counts;
-        std::vector<uint64_t> sizes;
-        Numbers marked = {};
-    } cases[] = {
-        {"one entry for every chunk",
-         {V, {{1, 10}}, Numbers{1000, 2000, 3000, 4000, 5000}, Sizes(oneToFifty), Numbers{1, 5}},
-         {10, 10, 10, 10, 10},
-         {55, 155, 255, 355, 455},
-         {1, 5}},
-        {"two entries",
-         {V, {{1, 4}, {3, 2}}, Numbers{1, 2, 3, 4}, Sizes(twelve)},
-         {4, 4, 2, 2},
-         {10, 26, 19, 23},
-         twelve},
+    const std::pair<TrackSpec, const char*> cases[] = {
+        {{V, {{1, 10}}, Numbers{1000, 2000, 3000, 4000, 5000}, Sizes(oneToFifty), Numbers{1, 5}},
+         "10:55 10:155 10:255 10:355 10:455 | 1 5"},
+        {{V, {{1, 4}, {3, 2}}, Numbers{1, 2, 3, 4}, Sizes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})},
+         "4:10 4:26 2:19 2:23 | 1 2 3 4 5 6 7 8 9 10 11 12"},
         // The last entry in table order whose first_chunk is at most k wins: (1, 4) after
         // (3, 2) covers chunk 3 too, until (4, 7) takes over.
-        {"entries out of order",
-         {V, {{3, 2}, {1, 4}, {4, 7}}, Numbers{1, 2, 3, 4, 5}},
-         {4, 4, 4, 7, 7},
-         {0, 0, 0, 0, 0}},
-        {"first entry past chunk 1",
-         {V, {{2, 5}, {4, 1}}, Numbers{1, 2, 3, 4}},
-         {0, 5, 5, 1},
-         {0, 0, 0, 0}},
+        {{V, {{3, 2}, {1, 4}, {4, 7}}, Numbers{1, 2, 3, 4, 5}}, "4:0 4:0 4:0 7:0 7:0 |"},
+        {{V, {{2, 5}, {4, 1}}, Numbers{1, 2, 3, 4}}, "0:0 5:0 5:0 1:0 |"},
         // 'stsz' declares 30 samples but holds 25 sizes: only 5 samples of the last chunk exist.
-        {"short 'stsz'",
-         {V, {{1, 10}}, Numbers{0, 100, 200}, SampleSizes{0, 30, Numbers(25, 3)}, Numbers{5, 3, 8}},
-         {10, 10, 10},
-         {30, 30, 15},
-         {5}},
-        {"constant size wins over entries",
-         {V, {{1, 3}}, Numbers{0, 4096}, SampleSizes{512, 6, {1, 2, 3, 4, 5, 6}}, Numbers{}},
-         {3, 3},
-         {1536, 1536}},
-        {"no 'stsz'", {V, {{1, 7}}, Numbers{10, 20}}, {7, 7}, {0, 0}},
-        {"empty 'stco'", {V, {{1, 7}}, Numbers{}, Sizes({1, 2, 3})}, {}, {}},
+        {{V, {{1, 10}}, Numbers{0, 100, 200}, SampleSizes{0, 30, Numbers(25, 3)}, Numbers{5, 3, 8}},
+         "10:30 10:30 10:15 | 5"},
+        // A size for all wins over the entries.
+        {{V, {{1, 3}}, Numbers{0, 4096}, SampleSizes{512, 6, {1, 2, 3, 4, 5, 6}}, Numbers{}},
+         "3:1536 3:1536 |"},
+        {{V, {{1, 7}}, Numbers{10, 20}}, "7:0 7:0 |"},  // no 'stsz'
+        {{V, {{1, 7}}, Numbers{}, Sizes({1, 2, 3})}, " |"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [track, expected] : cases) {
         Tracks tracks;
-        tracks.Add(c.track);
+        tracks.Add(track);
         const auto& tables = tracks.Done().GetChunkTables();
-        ASSERT_EQ(tables.size(), 1u) << c.what;
+        ASSERT_EQ(tables.size(), 1u) << expected;
         const TrackChunkTable& table = tables[0];
-        EXPECT_EQ(SampleCounts(table), c.counts) << c.what;
-        std::vector<uint64_t> sizes;
-        Numbers marked;
+        std::string text, marked;
         uint64_t biggest = 0;
         for (const ChunkInfo& chunk : table.chunks) {
-            sizes.push_back(chunk.size);
+            text += StrFormat("%s%u:%llu", text.empty() ? "" : " ", chunk.sampleCount,
+                              static_cast<unsigned long long>(chunk.size));
             biggest = std::max(biggest, chunk.size);
             // Samples follow each other from the chunk's offset.
             uint64_t offset = chunk.offset;
             uint32_t biggestSample = 0;
             for (const SampleInfo& sample : table.SamplesOf(chunk)) {
-                EXPECT_EQ(sample.offset, offset) << c.what;
+                EXPECT_EQ(sample.offset, offset) << expected;
                 offset += sample.size;
                 biggestSample = std::max(biggestSample, sample.size);
-                const auto number = static_cast<uint32_t>(&sample - table.samples.data() + 1);
-                if (sample.randomAccessPoint) marked.push_back(number);
+                if (sample.randomAccessPoint)
+                    marked +=
+                        StrFormat(" %d", static_cast<int>(&sample - table.samples.data() + 1));
             }
-            EXPECT_EQ(offset - chunk.offset, chunk.size) << c.what;
-            EXPECT_EQ(biggestSample, chunk.biggestSampleSize) << c.what;
+            EXPECT_EQ(offset - chunk.offset, chunk.size) << expected;
+            EXPECT_EQ(biggestSample, chunk.biggestSampleSize) << expected;
         }
-        EXPECT_EQ(sizes, c.sizes) << c.what;
-        EXPECT_EQ(marked, c.marked) << c.what;
-        EXPECT_EQ(table.biggestChunkSize, biggest) << c.what;
-        EXPECT_EQ(table.firstChunkOffset, c.track.stco->empty() ? 0 : c.track.stco->front());
+        EXPECT_EQ(text + " |" + marked, expected);
+        EXPECT_EQ(table.biggestChunkSize, biggest) << expected;
+        EXPECT_EQ(table.firstChunkOffset, track.stco->empty() ? 0 : track.stco->front());
     }
 
     // No 'stco' or no 'stsc': no table, and the tables noted are forgotten (the next track's
@@ -130,22 +110,21 @@ TEST(TrackInfoCollector, TrackKindsCountsAndBiggestChunks) {
     tracks.NoteHandler(HandlerKindOther);
 
     const CTrackInfoCollector& c = tracks.collector;
-    EXPECT_EQ(c.GetVideoTrackCount(), 2);
-    EXPECT_EQ(c.GetSoundTrackCount(), 1);
-    EXPECT_EQ(c.GetHintTrackCount(), 1);
-    EXPECT_EQ(c.GetTextTrackCount(), 1);
-    EXPECT_EQ(c.GetOtherTrackCount(), 1);
-    EXPECT_EQ(c.GetTotalTrackCount(), 6);
-    EXPECT_EQ(c.GetTrackTypeName(video), "Video");
-    EXPECT_EQ(c.GetTrackTypeName(sound), "Sound");
-    EXPECT_EQ(c.GetTrackTypeName(orphan), "Unknown");
-    EXPECT_EQ(c.GetTrackTypeName(hint), "Hint");
-    EXPECT_EQ(c.GetTrackTypeName(text), "Unknown");
+    EXPECT_EQ((std::vector<int64_t>{c.GetVideoTrackCount(), c.GetSoundTrackCount(),
+                                    c.GetHintTrackCount(), c.GetTextTrackCount(),
+                                    c.GetOtherTrackCount(), c.GetTotalTrackCount()}),
+              (std::vector<int64_t>{2, 1, 1, 1, 1, 6}));
+    std::vector<std::string_view> names;
+    for (const Box* trak : {video, sound, orphan, hint, text})
+        names.push_back(c.GetTrackTypeName(trak));
+    EXPECT_EQ(names,
+              (std::vector<std::string_view>{"Video", "Sound", "Unknown", "Hint", "Unknown"}));
     EXPECT_EQ(c.GetChunkTables().at(2).handlerKind, HandlerKindSound);
     EXPECT_EQ(c.GetChunkTables().at(3).handlerKind, HandlerKindSound);
-    EXPECT_EQ(c.GetBiggestVideoChunk(), 80000u);
-    EXPECT_EQ(c.GetBiggestSoundChunk(), 90000u);
-    EXPECT_EQ(c.GetBiggestTextChunk(), 700u);  // hint chunks count nowhere
+    // Hint chunks count nowhere.
+    EXPECT_EQ(
+        (std::vector{c.GetBiggestVideoChunk(), c.GetBiggestSoundChunk(), c.GetBiggestTextChunk()}),
+        (std::vector<uint64_t>{80000, 90000, 700}));
 
     // The first track without 'hdlr' is of kind 0 and counts nowhere.
     Tracks fresh;
