@@ -2,44 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+
+using namespace std::string_view_literals;
 
 TEST(BoxCatalogue, LookupIsCaseInsensitiveAndFirstWins) {
-    const struct {
-        const char* type;
-        int32_t id;
-    } texts[] = {{"moov", BoxId::Moov},   {"MOOV", BoxId::Moov},          {"mOoV", BoxId::Moov},
-                 {"LOCI", BoxId::Loci},   {"abcd", BoxId::Unknown},       {"????", BoxId::Empty},
-                 {"", BoxId::Empty},      {"-", BoxId::AudioSampleEntry}, {"url ", BoxId::Url},
-                 {"url", BoxId::Unknown}, {" ", BoxId::Unknown}};
-    for (const auto& t : texts)
-        EXPECT_EQ(FindBoxId(t.type), t.id) << t.type;
+    using namespace BoxId;
+    const std::pair<const char*, int32_t> texts[] = {
+        {"moov", Moov},    {"MOOV", Moov},   {"mOoV", Moov}, {"LOCI", Loci},
+        {"abcd", Unknown}, {"????", Empty},  {"", Empty},    {"-", AudioSampleEntry},
+        {"url ", Url},     {"url", Unknown}, {" ", Unknown}};
+    for (const auto& [type, id] : texts)
+        EXPECT_EQ(FindBoxId(type), id) << type;
     // Raw type bytes end at the first zero byte.
-    const struct {
-        uint8_t bytes[4];
-        int32_t id;
-    } raw[] = {{{0, 0, 0, 0}, BoxId::Empty},
-               {{0, 'a', 'b', 'c'}, BoxId::Empty},
-               {{'a', 'b', 0, 0}, BoxId::Unknown},
-               {{'-', 0, 0, 0}, BoxId::AudioSampleEntry},
-               {{0xE9, 't', 'r', 'k'}, BoxId::Unknown},
-               {{'T', 'R', 'A', 'K'}, BoxId::Trak}};
-    for (const auto& r : raw)
-        EXPECT_EQ(FindBoxId(r.bytes), r.id) << r.bytes[0];
+    const std::pair<std::string_view, int32_t> raw[] = {
+        {"\0\0\0\0"sv, Empty},           {"\0abc"sv, Empty},     {"ab\0\0"sv, Unknown},
+        {"-\0\0\0"sv, AudioSampleEntry}, {"\xE9trk"sv, Unknown}, {"TRAK"sv, Trak}};
+    for (const auto& [bytes, id] : raw)
+        EXPECT_EQ(FindBoxId(reinterpret_cast<const uint8_t*>(bytes.data())), id) << bytes;
 }
 
 // The texts themselves, misspellings included, are pinned by the expected exports.
 TEST(BoxCatalogue, TextsAreTheUsersTexts) {
     int described = 0;
     for (int32_t id = 0; id < kBoxCatalogueSize; ++id) {
-        ASSERT_NE(GetBoxTypeText(id), nullptr);
-        ASSERT_NE(GetBoxLongName(id), nullptr);
-        ASSERT_NE(GetBoxDescription(id), nullptr);
+        ASSERT_TRUE(GetBoxTypeText(id) && GetBoxLongName(id) && GetBoxDescription(id)) << id;
         described += GetBoxDescription(id)[0] != '\0';
         // Every type text maps back to its own id, except the repeated "-" and the empty one.
-        if (std::strcmp(GetBoxTypeText(id), "-") != 0 && GetBoxTypeText(id)[0] != '\0') {
-            EXPECT_EQ(FindBoxId(GetBoxTypeText(id)), id) << GetBoxTypeText(id);
-        }
+        const std::string type = GetBoxTypeText(id);
+        EXPECT_TRUE(type == "-" || type.empty() || FindBoxId(type.c_str()) == id) << type;
     }
     EXPECT_GT(described, 90);
     EXPECT_STREQ(GetBoxTypeText(BoxId::Unknown), "Unknown Type");

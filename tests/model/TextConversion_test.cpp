@@ -14,14 +14,14 @@ TEST(TextConversion, Latin1AndSingleByteRoundTrip) {
     // Characters beyond one byte cannot be exported as themselves.
     EXPECT_EQ(Utf8ToSingleByte("x\xE2\x80\x98y\xF0\x9F\x98\x80z"), "x?y?z");
     EXPECT_EQ(Utf8Length("a\xC3\xA9\xE2\x80\x98"), 3u);
-}
-
-TEST(TextConversion, BoundedTextsAreEmptyWhenTooLong) {
-    std::string longText(201, 'q');
+    // Bounded texts are empty when too long; long formatted texts are not cut, and a file's
+    // text is only ever an argument.
+    const std::string longText(201, 'q'), withZero = std::string(10, 'a') + '\0' + longText;
     EXPECT_EQ(BoundedLatin1Text(longText.data(), longText.size()), "");
     EXPECT_EQ(BoundedLatin1Text(longText.data(), 200), std::string(200, 'q'));
-    std::string withZero = std::string(10, 'a') + '\0' + std::string(300, 'b');
     EXPECT_EQ(BoundedLatin1Text(withZero.data(), withZero.size()), std::string(10, 'a'));
+    EXPECT_EQ(StrFormat("[%s]", longText.c_str()), "[" + longText + "]");
+    EXPECT_EQ(StrFormat("%s", "%s%n%d"), "%s%n%d");
 }
 
 // Invalid sequences (a stray byte, a truncated sequence, an overlong form, a surrogate) are
@@ -43,13 +43,6 @@ TEST(TextConversion, InvalidUtf8IsReplacedNotRejected) {
     EXPECT_EQ(Utf16BEToUtf8(utf16 + 8, 1), "\xEF\xBF\xBD");  // a lone low surrogate
 }
 
-// Long texts are not cut, and a file's text is only ever an argument.
-TEST(Format, FormatsLongTextsAndNeverInterpretsArguments) {
-    const std::string big(1000, 'z');
-    EXPECT_EQ(StrFormat("[%s]", big.c_str()), "[" + big + "]");
-    EXPECT_EQ(StrFormat("%s", "%s%n%d"), "%s%n%d");
-}
-
 // Plain ASCII is copied in blocks: a character to convert or a line break must be found at
 // every place it can take in or around a block, and a long line must come across whole.
 TEST(TextConversion, TextModeConversionFindsEveryCharacterAroundAsciiBlocks) {
@@ -57,13 +50,11 @@ TEST(TextConversion, TextModeConversionFindsEveryCharacterAroundAsciiBlocks) {
         const std::string run(at, 'a');
         const std::string text = run + "\xC3\xA9" + std::string(20, 'b') + "\n" + run + "\n" +
                                  "\xE2\x80\x98" + run + "\n";
+        const std::string bytes = run + "\xE9" + std::string(20, 'b') + "\n" + run + "\n?" + run;
         std::string out = "keep:";
         AppendSingleByte(text, out, true);
-        EXPECT_EQ(out, "keep:" + run + "\xE9" + std::string(20, 'b') + "\r\n" + run + "\r\n?" +
-                           run + "\r\n")
-            << at;
-        EXPECT_EQ(Utf8ToSingleByte(text),
-                  run + "\xE9" + std::string(20, 'b') + "\n" + run + "\n?" + run + "\n")
+        EXPECT_EQ(Utf8ToSingleByte(text) + out, bytes + "\nkeep:" + bytes.substr(0, at + 21) +
+                                                    "\r\n" + run + "\r\n?" + run + "\r\n")
             << at;
     }
     const std::string longLine(100000, 'x');
