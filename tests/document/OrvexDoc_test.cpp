@@ -58,7 +58,6 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
               std::max(width, ViewLayout::kLeftOffset + 60 + all[6]->GetWidth()));
 }
 
-// Parsing once, with AutoParse off, and failed parses are the main window's tests.
 TEST(OrvexDoc, AutoExpandAndReplacingTheFile) {
     TestDocument t;
     t.settings.WriteValue(kSettingsKey, "AutoExpand", SettingValue::Number(1));
@@ -78,4 +77,27 @@ TEST(OrvexDoc, AutoExpandAndReplacingTheFile) {
     EXPECT_FALSE(t.doc.IsFileOpen());
     EXPECT_TRUE(t.doc.GetViewBoxes().empty());
     EXPECT_EQ(t.view.scrollSizes.back(), (Extent{1, 1}));
+}
+
+// With AutoParse off, opening does not parse; StartParsing does, once. A failed parse leaves no
+// nodes and says why.
+TEST(OrvexDoc, ParsingOnDemandOnceAndFailing) {
+    TestDocument t;
+    t.settings.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0));
+    ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
+    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_EQ(t.control.StartParsing(), 0);
+    const std::string log = t.log.GetText();
+    EXPECT_EQ(t.control.StartParsing(), 0);
+    EXPECT_EQ(t.log.GetText(), log);
+    EXPECT_EQ(t.doc.GetViewBoxes().size(), 3u + 6u);
+
+    BoxBuilder truncated;
+    truncated.Open("moov").Leaf("free").CloseWithSize(400);
+    ASSERT_EQ(t.control.OpenFile(truncated.WriteTempFile("truncated.mp4")), 1);
+    EXPECT_EQ(t.control.StartParsing(), 3);
+    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_EQ(t.view.warnings,
+              std::vector<std::string>{
+                  "Error: error occured in parsing. check if the file is corrupted."});
 }
