@@ -3,121 +3,66 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "document/OrvexDoc.h"
-#include "document/ParseControl.h"
 #include "document/TreeGeometry.h"
-#include "parsing/LogWriter.h"
-#include "presentation/FixedMetricSurface.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
-namespace {
-
-// ftyp, moov { trak { dinf { dref { url } } }, trak { dinf { dref { url } } } }, mdat: two
-// 'url ' boxes three levels deep in containers that the parse leaves collapsed.
-BoxBuilder TwoTracksWithDataReferences() {
+// Two 'url ' boxes three levels deep in containers that the parse leaves collapsed.
+TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     BoxBuilder f;
-    f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").Close();
-    f.Open("moov");
+    f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").Close().Open("moov");
     for (int track = 0; track < 2; ++track) {
-        f.Open("trak").Open("dinf").OpenFull("dref", 0, 0).U32(1);
-        f.OpenFull("url ", 0, 1).Close();
+        f.Open("trak").Open("dinf").OpenFull("dref", 0, 0).U32(1).OpenFull("url ", 0, 1).Close();
         f.Close().Close().Close();
     }
-    f.Close();
-    f.Leaf("mdat", {1, 2, 3, 4});
-    return f;
-}
-
-struct Harness {
-    Harness() {
-        EXPECT_EQ(control.OpenFile(TwoTracksWithDataReferences().WriteTempFile("find.mp4")), 1);
-        EXPECT_TRUE(doc.IsParsed());
-    }
-
-    const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes()[index]; }
-    std::string TypeOf(size_t index) const { return Node(index).GetShortTypeNameLayer()->Text(); }
-    // Where the box view places a node as the tree is expanded now; -1 when not displayed.
-    int64_t TopInTheView(size_t index) {
-        CTreeGeometry geometry;
-        geometry.Rebuild(doc.GetViewBoxes(), view.surface);
-        const size_t placement = geometry.FindNode(index);
-        return placement < geometry.GetCount() ? geometry.GetPlacement(placement).top : -1;
-    }
-
-    CTestDocumentView view;
-    CStringLogWriter log;
-    CMemorySettingsStore settings;
-    COrvexDoc doc{view, &log, settings};
-    CParseControl control{doc, view, settings};
+    f.Close().Leaf("mdat", {1, 2, 3, 4});
+    TestDocument t;
+    ASSERT_EQ(t.control.OpenFile(f.WriteTempFile("find.mp4")), 1);
+    const auto& nodes = t.doc.GetViewBoxes();
+    const size_t moov = t.IndexOf("moov"), url = t.IndexOf("url "),
+                 url2 = t.IndexOf("url ", url + 1);
+    ASSERT_FALSE(t.Node(moov).IsExpanded());
+    ASSERT_LT(url2, nodes.size());
     CBoxFinder finder;
-};
-}  // namespace
+    const auto find = [&](const char* name, int64_t from) {
+        return finder.FindNext(nodes, name, from, t.view.surface);
+    };
 
-TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
-    Harness h;
-    const auto& nodes = h.doc.GetViewBoxes();
-    // The parse leaves every container collapsed.
-    size_t moov = 0;
-    while (moov < nodes.size() && h.TypeOf(moov) != "moov")
-        ++moov;
-    ASSERT_LT(moov, nodes.size());
-    ASSERT_FALSE(nodes[moov]->IsExpanded());
-
-    std::vector<size_t> urls;
-    for (size_t i = 0; i < nodes.size(); ++i)
-        if (h.TypeOf(i) == "url ") urls.push_back(i);
-    ASSERT_EQ(urls.size(), 2u);
-
-    // "url" is padded to "url "; every node up to and including the match is expanded.
-    auto first = h.finder.FindNext(nodes, "url", 0, h.view.surface);
+    // "url" is padded to "url "; every node up to and including the match is expanded, and the
+    // match is placed where the box view shows it.
+    auto first = find("url", 0);
     ASSERT_TRUE(first);
-    EXPECT_EQ(first->node, urls[0]);
-    for (size_t i = 0; i <= urls[0]; ++i)
-        EXPECT_TRUE(nodes[i]->IsExpanded()) << i;
-    EXPECT_FALSE(nodes[urls[0] + 1]->IsExpanded());
-    EXPECT_EQ(first->top, h.TopInTheView(urls[0]));
+    EXPECT_EQ(first->node, url);
+    for (size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_EQ(nodes[i]->IsExpanded(), i <= url) << i;
+    CTreeGeometry geometry;
+    geometry.Rebuild(nodes, t.view.surface);
+    EXPECT_EQ(first->top, geometry.GetPlacement(geometry.FindNode(url)).top);
 
-    // With the match scrolled to the top, the next search finds the next one, then none.
-    h.finder.SetShownAt(first->top);
-    auto second = h.finder.FindNext(nodes, "URL", first->top, h.view.surface);
+    // The end of the tree may stop the scroll short of the match: the next search still walks
+    // on, then finds nothing, leaving every node walked expanded.
+    const int64_t stuck = first->top - 40;
+    finder.SetShownAt(stuck);
+    auto second = find("url", stuck);
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->node, urls[1]);
-    EXPECT_EQ(second->top, h.TopInTheView(urls[1]));
-    h.finder.SetShownAt(second->top);
-    EXPECT_FALSE(h.finder.FindNext(nodes, "url", second->top, h.view.surface));
-    // A search that finds nothing leaves every node walked expanded.
+    EXPECT_EQ(second->node, url2);
+    finder.SetShownAt(stuck);
+    EXPECT_FALSE(find("url", stuck));
     for (const auto& node : nodes)
         EXPECT_TRUE(node->IsExpanded());
+    // Once the last match is forgotten, the scroll position alone decides again.
+    finder.Forget();
+    auto again = find("url", stuck);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->node, url);
 
-    // "MOOV" finds 'moov' from the top; nothing above the scroll position counts.
-    auto movie = h.finder.FindNext(nodes, "MOOV", 0, h.view.surface);
+    // "MOOV" (case aside) finds 'moov' from the top; nothing above the scroll position counts; a name is
+    // only padded, never cut.
+    finder.Forget();
+    auto movie = find("MOOV", 0);
     ASSERT_TRUE(movie);
     EXPECT_EQ(movie->node, moov);
-    EXPECT_FALSE(h.finder.FindNext(nodes, "moov", movie->top, h.view.surface));
-    // A name is only padded, never cut.
-    EXPECT_FALSE(h.finder.FindNext(nodes, "trak!", 0, h.view.surface));
-}
-
-TEST(BoxFinder, WalksOnWhenTheViewCouldNotScrollTheMatchToTheTop) {
-    Harness h;
-    const auto& nodes = h.doc.GetViewBoxes();
-    auto first = h.finder.FindNext(nodes, "url", 0, h.view.surface);
-    ASSERT_TRUE(first);
-    // The end of the tree stops the scroll short of the match.
-    const int64_t stuck = first->top - 40;
-    h.finder.SetShownAt(stuck);
-    auto second = h.finder.FindNext(nodes, "url", stuck, h.view.surface);
-    ASSERT_TRUE(second);
-    EXPECT_GT(second->node, first->node);
-    h.finder.SetShownAt(stuck);
-    EXPECT_FALSE(h.finder.FindNext(nodes, "url", stuck, h.view.surface));
-
-    // Once the last match is forgotten, the scroll position alone decides again.
-    h.finder.Forget();
-    auto again = h.finder.FindNext(nodes, "url", stuck, h.view.surface);
-    ASSERT_TRUE(again);
-    EXPECT_EQ(again->node, first->node);
+    EXPECT_FALSE(find("moov", movie->top));
+    EXPECT_FALSE(find("trak!", 0));
 }

@@ -9,10 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "document/OrvexDoc.h"
-#include "document/ParseControl.h"
 #include "document/TreeExport.h"
-#include "presentation/FixedMetricSurface.h"
+#include "model/Format.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -20,91 +18,60 @@ namespace {
 constexpr uint64_t kMdatOffset = 0x18;  // after a 24-byte 'ftyp'
 constexpr uint64_t kMdatSize = 0x100000040;
 constexpr uint64_t kMoovOffset = kMdatOffset + kMdatSize;  // 0x100000058
-constexpr uint64_t kHighChunk = 0x100000010;
 
-void Track(BoxBuilder& b, uint32_t id, const char* handler, bool wideOffsets) {
-    b.Open("trak");
-    b.OpenFull("tkhd", 0, 1).U32(0).U32(0).U32(id).U32(0).U32(1000).Zeros(60).Close();
-    b.Open("mdia");
-    b.OpenFull("mdhd", 0, 0).U32(0).U32(0).U32(1000).U32(1000).U16(0x55C4).U16(0).Close();
-    b.OpenFull("hdlr", 0, 0).U32(0).FourCC(handler).Zeros(12).Text("h", true).Close();
-    b.Open("minf").Open("stbl");
-    b.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(2).U32(1).Close();
+void Track(BoxBuilder& b, uint32_t id, const char* handler) {
+    b.Open("trak").Tkhd(id, 1000).Open("mdia").Mdhd(1000, 1000).Hdlr(handler, "h");
+    b.Open("minf").Open("stbl").OpenFull("stsc", 0, 0).U32(1).U32(1).U32(2).U32(1).Close();
     b.OpenFull("stsz", 0, 0).U32(0).U32(4).U32(100).U32(200).U32(300).U32(400).Close();
-    if (wideOffsets) {
-        b.OpenFull("co64", 0, 0).U32(2).U64(0x28).U64(kHighChunk).Close();
-    } else {
-        b.OpenFull("stco", 0, 0).U32(2).U32(0x1000).U32(0x2000).Close();
-    }
-    b.Close().Close().Close().Close();
 }
+}  // namespace
 
 // ftyp, mdat (64-bit size, 4 GiB + 64 bytes, a hole), then moov with a video track whose
 // offsets are in 'co64' and a sound track whose 'stco' offsets lie inside the 'mdat'.
-std::string WriteLargeFile(uint64_t& fileSize) {
-    BoxBuilder head;
+TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
+    BoxBuilder head, moov;
     head.Open("ftyp").FourCC("isom").U32(0).FourCC("isom").FourCC("mp41").Close();
     head.U32(1).FourCC("mdat").U64(kMdatSize);
     const std::string path = head.WriteTempFile("large.mp4");
-
-    BoxBuilder moov;
-    moov.Open("moov");
-    moov.OpenFull("mvhd", 0, 0).U32(0).U32(0).U32(1000).U32(1000).Zeros(80).Close();
-    Track(moov, 1, "vide", true);
-    Track(moov, 2, "soun", false);
-    moov.Close();
-
+    moov.Open("moov").Mvhd(1000, 1000);
+    Track(moov, 1, "vide");
+    moov.OpenFull("co64", 0, 0).U32(2).U64(0x28).U64(0x100000010).Close();
+    moov.Close().Close().Close().Close();
+    Track(moov, 2, "soun");
+    moov.OpenFull("stco", 0, 0).U32(2).U32(0x1000).U32(0x2000).Close();
+    moov.Close().Close().Close().Close().Close();
     const int fd = ::open(path.c_str(), O_WRONLY);
-    EXPECT_GE(fd, 0);
-    const auto written = ::pwrite(fd, moov.Data().data(), moov.Size(), kMoovOffset);
-    EXPECT_EQ(written, static_cast<ssize_t>(moov.Size()));
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::pwrite(fd, moov.Data().data(), moov.Size(), kMoovOffset),
+              static_cast<ssize_t>(moov.Size()));
     struct stat st {};
     ::fstat(fd, &st);
     ::close(fd);
-    fileSize = static_cast<uint64_t>(st.st_size);
-    EXPECT_EQ(fileSize, kMoovOffset + moov.Size());
+    const uint64_t fileSize = kMoovOffset + moov.Size();
+    ASSERT_EQ(static_cast<uint64_t>(st.st_size), fileSize);
     EXPECT_LT(static_cast<uint64_t>(st.st_blocks) * 512, 1u << 20) << "the file is not sparse";
-    return path;
-}
 
-TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
-    uint64_t fileSize = 0;
-    const std::string path = WriteLargeFile(fileSize);
-    CTestDocumentView view;
-    CStringLogWriter log;
-    CMemorySettingsStore settings;
-    COrvexDoc doc(view, &log, settings);
-    CParseControl control(doc, view, settings);
-    ASSERT_EQ(control.OpenFile(path), 1);
-    ASSERT_TRUE(doc.IsParsed()) << view.lastMessage << "\n" << log.GetText();
+    TestDocument t;
+    ASSERT_EQ(t.control.OpenFile(path), 1);
+    ASSERT_TRUE(t.doc.IsParsed()) << t.view.lastMessage << "\n" << t.log.GetText();
 
-    const std::string& trace = log.GetText();
-    EXPECT_NE(trace.find("processing offset : 0x00000018, box name : mdat\r\n"
-                         "processing offset : 0x100000058, box name : moov\r\n"),
-              std::string::npos)
-        << trace;
-    char endLine[64];
-    std::snprintf(endLine, sizeof endLine, "processing offset : 0x%llX\r\n",
-                  static_cast<unsigned long long>(fileSize));
-    EXPECT_NE(trace.find(endLine), std::string::npos) << trace;
-    EXPECT_NE(trace.find("parsing done (warnings : 0, errors : 0)"), std::string::npos);
+    // Offsets beyond 32 bits in the trace, up to the end of the file.
+    const std::string& trace = t.log.GetText();
+    for (const std::string& line :
+         {std::string("processing offset : 0x00000018, box name : mdat\r\n"
+                      "processing offset : 0x100000058, box name : moov\r\n"),
+          StrFormat("processing offset : 0x%llX\r\n", static_cast<unsigned long long>(fileSize)),
+          std::string("parsing done (warnings : 0, errors : 0)")})
+        EXPECT_NE(trace.find(line), std::string::npos) << line << trace;
 
-    const CISOViewBox* mdat = nullptr;
-    const CISOViewBox* moov = nullptr;
-    for (const auto& node : doc.GetViewBoxes()) {
-        const std::string text = node->GetText(false);
-        if (!mdat && text.rfind("\n| + mdat\n", 0) == 0) mdat = node.get();
-        if (!moov && text.rfind("\n| + moov\n", 0) == 0) moov = node.get();
-    }
-    ASSERT_NE(mdat, nullptr);
-    ASSERT_NE(moov, nullptr);
-    EXPECT_EQ(mdat->GetFileOffset(), kMdatOffset);
-    EXPECT_EQ(mdat->GetBoxSize(), kMdatSize);
-    EXPECT_EQ(mdat->GetSummaryText(), "Box Size : 4294967360 bytes");
-    EXPECT_EQ(moov->GetFileOffset(), kMoovOffset);
+    const CISOViewBox& mdat = t.Node(t.IndexOf("mdat"));
+    EXPECT_EQ(mdat.GetFileOffset(), kMdatOffset);
+    EXPECT_EQ(mdat.GetBoxSize(), kMdatSize);
+    EXPECT_EQ(mdat.GetSummaryText(), "Box Size : 4294967360 bytes");
+    EXPECT_EQ(t.Node(t.IndexOf("moov")).GetFileOffset(), kMoovOffset);
 
     CTextSink sink;
-    WriteTreeText(doc.GetViewBoxes(), "large.mp4", false, sink);
+    WriteTreeText(t.doc.GetViewBoxes(), "large.mp4", false, sink);
     const std::string& text = sink.GetText();
     EXPECT_NE(text.find("|   entry 1 : chunk_offset : 0x28\n"
                         "|   entry 2 : chunk_offset : 0x100000010\n"),
@@ -119,4 +86,3 @@ TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     EXPECT_LT(listed, text.find("\n| + moov\n"));
     EXPECT_EQ(text.find("chunks from 'Video Track'"), std::string::npos);
 }
-}  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,194 +10,162 @@
 #include "document/CollectorTestSupport.h"
 #include "document/GeneralViewBox.h"
 #include "document/LineViewBox.h"
-#include "model/3GPPBoxes.h"
-#include "model/SampleEntries.h"
 #include "presentation/FixedMetricSurface.h"
 
 using namespace collector_test;
 using namespace ISOFileFormat;
 
-namespace {
-
-void NoteHandler(CTrackInfoCollector& collector, Records& records, int32_t kind) {
-    auto& hdlr = records.Make<HandlerRererenceBox>(33);
-    hdlr.handlerKind = kind;
-    collector.NoteBox(hdlr.id, &hdlr);
-}
-
-std::string GeneralText(const CTrackInfoCollector& collector) {
-    CGeneralViewBox node(1);
-    FillGeneralInformation(node, collector);
-    return node.GetText(false);
-}
-
-}  // namespace
-
 TEST(QuickInformation, SectionNodesAndTheirExpansion) {
     CTrackInfoCollector collector;
     CFixedMetricSurface surface;
-    struct Case {
+    const struct {
         bool autoExpand, noExpandQI, expanded;
-    };
-    for (const Case c : {Case{false, false, false}, Case{false, true, false},
-                         Case{true, false, true}, Case{true, true, false}}) {
+    } cases[] = {
+        {false, false, false}, {false, true, false}, {true, false, true}, {true, true, false}};
+    for (const auto& c : cases) {
         std::vector<std::unique_ptr<CISOViewBox>> list;
         list.push_back(std::make_unique<CLineViewBox>(0, 0, 0));  // appended after, not replaced
         BuildQuickInformation(collector, surface, c.autoExpand, c.noExpandQI, list);
         ASSERT_EQ(list.size(), 3u);
-        const CISOViewBox& title = *list[1];
-        EXPECT_EQ(title.IsExpanded(), c.expanded) << c.autoExpand << c.noExpandQI;
-        EXPECT_EQ(title.GetDepth(), 0);
-        EXPECT_EQ(title.GetChildCount(), 2);
-        EXPECT_FALSE(title.NeedsMeasure());
-        EXPECT_EQ(title.GetSummaryText(), "Not an Actual Box");
-
-        const CISOViewBox& general = *list[2];
-        EXPECT_TRUE(general.IsExpanded());
-        EXPECT_EQ(general.GetDepth(), 1);
-        EXPECT_EQ(general.GetChildCount(), 0);
-        EXPECT_FALSE(general.NeedsMeasure());
-        EXPECT_EQ(general.GetBoxSize(), 0u);
-        EXPECT_EQ(general.GetFileOffset(), 0u);
+        EXPECT_EQ(list[1]->IsExpanded(), c.expanded) << c.autoExpand << c.noExpandQI;
+        EXPECT_EQ(list[1]->GetDepth(), 0);
+        EXPECT_EQ(list[1]->GetChildCount(), 2);
+        EXPECT_FALSE(list[1]->NeedsMeasure());
+        EXPECT_TRUE(list[2]->IsExpanded());
+        EXPECT_EQ(list[2]->GetDepth(), 1);
+        EXPECT_FALSE(list[2]->NeedsMeasure());
     }
 }
 
-TEST(QuickInformation, NoVideoTrack) {
-    Records records;
-    CTrackInfoCollector collector;
-    NoteHandler(collector, records, 2);
-    auto& mp4a = records.Make<AudioSampleEntry>(BoxId::Mp4a, 40);
-    mp4a.samplerate = 44100u << 16;
-    collector.NoteCodecBox(&mp4a);
-    auto& esds = records.Make<ESDescriptorBox>(40);
-    esds.objectTypeIndication = 0x40;
-    esds.maxBitrate = 128000;
-    esds.avgBitrate = 96000;
-    esds.bufferSizeDB = 0;
-    collector.NoteCodecBox(&esds);
-    collector.FinishTrack();
-
-    EXPECT_EQ(GeneralText(collector),
-              "\n| + General Information"
-              "\n| +  : Track Count"
-              "\n|   Total Number Of Tracks : 1"
-              "\n|   Number Of Video Tracks : 0"
-              "\n|   Number Of Sound Tracks : 1"
-              "\n|   Number Of Timed Text Tracks : 0"
-              "\n|   Number Of Hint Tracks : 0"
-              "\n|    : Video Codec"
-              "\n|   - : No Video Track"
-              "\n|    : Audio Codec"
-              "\n|   Type : AAC"
-              "\n|   Number Of Channels : 2"
-              "\n|   Sample Rate : 44100 Hz"
-              "\n|   Sample Size : 16"
-              "\n|   Max Bitrate : 128000"
-              "\n|   Avarge Bitrate : 96000"
-              "\n|   Decoder Buffer Size : 0"
-              "\n|    : Media Data"
-              "\n|   Biggest Sound Chunk : 0 bytes");
-
-    // Nothing at all: both placeholders, no biggest chunk.
-    CTrackInfoCollector empty;
-    const std::string text = GeneralText(empty);
-    EXPECT_NE(text.find("\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|"
-                        "    : Media Data"),
-              std::string::npos);
-    EXPECT_EQ(text.find("Biggest"), std::string::npos);
-}
-
-// Every item of the table, in its order, with a video, a sound, a text and a hint track.
-TEST(QuickInformation, EveryItemOfA3GPFile) {
-    Records records;
-    CTrackInfoCollector collector;
-
-    TrackSpec video;
-    video.stsc = {{{1, 2}}};
-    video.stco = std::vector<uint32_t>{100, 20000};
-    video.stsz = Sizes({9000, 1000, 12000, 500});
-    NoteTrack(collector, records, video);
-    auto& s263 = records.Make<VisualSampleEntry>(BoxId::S263, 86);
-    s263.width = 176;
-    s263.height = 144;
-    auto& d263 = records.Make<H263SpecificBox>(15);
-    std::copy_n("VEND", 4, d263.vendor);
-    d263.decoder_version = 3;
-    d263.H263_Level = 45;
-    d263.H263_Profile = 3;
-    auto& bitr = records.Make<BitrateBox>(16);
-    bitr.avgBitrate = 64000;
-    bitr.maxBitrate = 128000;
-    auto& btrt = records.Make<MPEG4BitRateBox>(20);
-    btrt.bufferSizeDB = 4096;
-    btrt.maxBitrate = 130000;
-    btrt.avgBitrate = 65000;
-    for (const Box* box : {static_cast<const Box*>(&s263), static_cast<const Box*>(&d263),
-                           static_cast<const Box*>(&bitr), static_cast<const Box*>(&btrt)})
-        collector.NoteCodecBox(box);
-
-    TrackSpec sound = video;
-    sound.handlerKind = 2;
-    sound.stsz = ConstantSizes(32, 20);
-    sound.stsc = {{{1, 10}}};
-    NoteTrack(collector, records, sound);
-    auto& samr = records.Make<AudioSampleEntry>(BoxId::Samr, 53);
-    samr.channelcount = 2;
-    samr.samplesize = 16;
-    samr.samplerate = 8000u << 16;
-    auto& damr = records.Make<AMRSpecificBox>(17);
-    std::copy_n("AMRV", 4, damr.vendor);
-    damr.decoder_version = 1;
-    damr.frames_per_sample = 10;
-    auto& esds = records.Make<ESDescriptorBox>(40);
-    esds.objectTypeIndication = 0x40;
-    esds.bufferSizeDB = 320;
-    esds.maxBitrate = 12200;
-    esds.avgBitrate = 12000;
-    for (const Box* box : {static_cast<const Box*>(&samr), static_cast<const Box*>(&damr),
-                           static_cast<const Box*>(&esds)})
-        collector.NoteCodecBox(box);
-
-    TrackSpec text = video;
-    text.handlerKind = 4;
-    text.stsz = Sizes({40, 2, 70, 3});
-    NoteTrack(collector, records, text);
-    TrackSpec hint = text;
-    hint.handlerKind = 3;
-    NoteTrack(collector, records, hint);
-    collector.FinishTrack();
-
-    EXPECT_EQ(GeneralText(collector),
-              "\n| + General Information"
-              "\n| +  : Track Count"
-              "\n|   Total Number Of Tracks : 4"
-              "\n|   Number Of Video Tracks : 1"
-              "\n|   Number Of Sound Tracks : 1"
-              "\n|   Number Of Timed Text Tracks : 1"
-              "\n|   Number Of Hint Tracks : 1"
-              "\n|    : Video Codec"
-              "\n|   Name : H.263"
-              "\n|   Size : 176 x 144 pixels"
-              "\n|   Max Bitrate : 130000"
-              "\n|   Avarge Bitrate : 65000"
-              "\n|   Decoder Buffer Size : 4096"
-              "\n|   Profile : 3"
-              "\n|   Level : 45"
-              "\n|   Decoder Version : 3"
-              "\n|   Vendor : VEND"
-              "\n|    : Audio Codec"
-              "\n|   Type : AMR"
-              "\n|   Number Of Channels : 2"
-              "\n|   Sample Rate : 8000 Hz"
-              "\n|   Sample Size : 16"
-              "\n|   Frames Per Sample : 10"
-              "\n|   Max Bitrate : 12200"
-              "\n|   Avarge Bitrate : 12000"
-              "\n|   Decoder Buffer Size : 320"
-              "\n|   Decoder Version : 1"
-              "\n|   Vendor : AMRV"
-              "\n|    : Media Data"
-              "\n|   Biggest Video Chunk : 12500 bytes"
-              "\n|   Biggest Sound Chunk : 320 bytes"
-              "\n|   Biggest Text Chunk : 73 bytes");
+// What no real file shows, as lines of the general information: no video track, a text
+// track, an 'esds' for AMR; a 'btrt' after a 'bitr'; codec boxes of odd contents; nothing at all.
+TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
+    const struct {
+        const char* what;
+        std::function<void(Tracks&)> craft;
+        const char* lines;
+    } cases[] = {
+        {"sound and text",
+         [](Tracks& t) {
+             t.Add({HandlerKindSound, {{1, 10}}, Numbers{100}, SampleSizes{32, 10}});
+             auto& samr = t.Make<AudioSampleEntry>(BoxId::Samr, 53);
+             samr.samplerate = 8000u << 16;
+             auto& damr = t.Make<AMRSpecificBox>(17);
+             std::copy_n("AMRV", 4, damr.vendor);
+             damr.frames_per_sample = 10;
+             auto& esds = t.Make<ESDescriptorBox>(40);
+             esds.objectTypeIndication = 0x40;
+             esds.bufferSizeDB = 320;
+             esds.maxBitrate = 12200;
+             esds.avgBitrate = 12000;
+             t.Note(samr, damr, esds);
+             t.Add({HandlerKindText, {{1, 2}}, Numbers{100, 200}, Sizes({40, 2, 70, 3})});
+         },
+         "\n| + General Information"
+         "\n| +  : Track Count"
+         "\n|   Total Number Of Tracks : 2"
+         "\n|   Number Of Video Tracks : 0"
+         "\n|   Number Of Sound Tracks : 1"
+         "\n|   Number Of Timed Text Tracks : 1"
+         "\n|   Number Of Hint Tracks : 0"
+         "\n|    : Video Codec"
+         "\n|   - : No Video Track"
+         "\n|    : Audio Codec"
+         "\n|   Type : AMR"
+         "\n|   Number Of Channels : 2"
+         "\n|   Sample Rate : 8000 Hz"
+         "\n|   Sample Size : 16"
+         "\n|   Frames Per Sample : 10"
+         "\n|   Max Bitrate : 12200"
+         "\n|   Avarge Bitrate : 12000"
+         "\n|   Decoder Buffer Size : 320"
+         "\n|   Decoder Version : 0"
+         "\n|   Vendor : AMRV"
+         "\n|    : Media Data"
+         "\n|   Biggest Sound Chunk : 320 bytes"
+         "\n|   Biggest Text Chunk : 73 bytes"},
+        {"'btrt' after 'bitr'",
+         [](Tracks& t) {
+             t.Add({HandlerKindVideo, {{1, 1}}, Numbers{100}, Sizes({500})});
+             auto& s263 = t.Make<VisualSampleEntry>(BoxId::S263, 86);
+             auto& bitr = t.Make<BitrateBox>(16);
+             bitr.avgBitrate = 64000;
+             bitr.maxBitrate = 128000;
+             auto& btrt = t.Make<MPEG4BitRateBox>(20);
+             btrt.bufferSizeDB = 4096;
+             btrt.maxBitrate = 130000;
+             btrt.avgBitrate = 65000;
+             t.Note(s263, bitr, btrt);
+         },
+         "\n|   Name : H.263"
+         "\n|   Size : 0 x 0 pixels"
+         "\n|   Max Bitrate : 130000"
+         "\n|   Avarge Bitrate : 65000"
+         "\n|   Decoder Buffer Size : 4096"
+         "\n|    : Audio Codec"},
+        // A zero byte ends a vendor, a Latin-1 one comes out as UTF-8; the fraction of a sample
+        // rate is dropped; an 'esds' neither visual nor audio is ignored.
+        {"3GPP codec boxes",
+         [](Tracks& t) {
+             t.Add({HandlerKindVideo});
+             t.Add({HandlerKindSound});
+             auto& s263 = t.Make<VisualSampleEntry>(BoxId::S263, 86);
+             s263.width = 176;
+             auto& d263 = t.Make<H263SpecificBox>(15);
+             std::copy_n("ab\0d", 4, d263.vendor);
+             auto& samr = t.Make<AudioSampleEntry>(BoxId::Samr, 53);
+             samr.samplerate = 8000u << 16 | 0x8000;
+             auto& damr = t.Make<AMRSpecificBox>(17);
+             std::copy_n("F\351ED", 4, damr.vendor);  // 0xE9: e acute in Latin-1
+             auto& esds = t.Make<ESDescriptorBox>(40);
+             esds.objectTypeIndication = 0x6B;
+             esds.maxBitrate = 1;
+             t.Note(s263, d263, samr, damr, esds);
+         },
+         "\n|   Name : H.263"
+         "\n|   Size : 176 x 0 pixels"
+         "\n|   Profile : 0"
+         "\n|   Level : 0"
+         "\n|   Decoder Version : 0"
+         "\n|   Vendor : ab"
+         "\n|    : Audio Codec"
+         "\n|   Type : AMR"
+         "\n|   Number Of Channels : 2"
+         "\n|   Sample Rate : 8000 Hz"
+         "\n|   Sample Size : 16"
+         "\n|   Frames Per Sample : 0"
+         "\n|   Decoder Version : 0"
+         "\n|   Vendor : F\303\251ED"
+         "\n|    : Media Data"},
+        // MPEG-4 visual: profile and level from the high and low nibble.
+        {"MPEG-4 visual and AMR-WB",
+         [](Tracks& t) {
+             t.Add({HandlerKindVideo});
+             t.Add({HandlerKindSound});
+             auto& mp4v = t.Make<VisualSampleEntry>(BoxId::Mp4v, 86);
+             auto& visual = t.Make<ESDescriptorBox>(40);
+             visual.objectTypeIndication = 0x20;
+             visual.profile_and_level_indication = 0x38;
+             auto& sawb = t.Make<AudioSampleEntry>(BoxId::Sawb, 53);  // the name only
+             sawb.samplerate = 16000u << 16;
+             t.Note(mp4v, visual, sawb);
+         },
+         "\n|   Profile : 3"
+         "\n|   Level : 8"
+         "\n|    : Audio Codec"
+         "\n|   Type : AMR WideBand"
+         "\n|    : Media Data"},
+        {"nothing", [](Tracks&) {},
+         "\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|    : Media Data"},
+    };
+    for (const auto& c : cases) {
+        Tracks tracks;
+        c.craft(tracks);
+        CGeneralViewBox node(1);
+        FillGeneralInformation(node, tracks.Done());
+        const std::string text = node.GetText(false);
+        EXPECT_NE(text.find(c.lines), std::string::npos) << c.what << text;
+        EXPECT_EQ(text.find("Biggest") == std::string::npos,
+                  tracks.collector.GetTotalTrackCount() == 0);
+    }
 }

@@ -3,62 +3,59 @@
 #include <gtest/gtest.h>
 
 TEST(Settings, SwitchesFollowTheTypeRules) {
-    CMemorySettingsStore store;
-    // Nothing stored: AutoParse on, the others off; an unknown index is off.
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchAutoExpand));
-    EXPECT_TRUE(GetSwitchSetting(store, SwitchAutoParse));
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchNoExpandMDAT));
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchNoExpandQI));
-    EXPECT_FALSE(GetSwitchSetting(store, 4));
-    EXPECT_FALSE(GetSwitchSetting(store, -1));
-
-    // Only the number 1 is on; any other number is off.
-    store.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(2));
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchAutoParse));
-    store.WriteValue(kSettingsKey, "AutoExpand", SettingValue::Number(1));
-    EXPECT_TRUE(GetSwitchSetting(store, SwitchAutoExpand));
-    // A text "1" or a number of the wrong size counts as missing: the default.
-    store.WriteValue(kSettingsKey, "AutoParse", SettingValue::Text("1"));
-    EXPECT_TRUE(GetSwitchSetting(store, SwitchAutoParse));
     SettingValue wide = SettingValue::Number(1);
     wide.byteLength = 8;
-    store.WriteValue(kSettingsKey, "AutoExpand", wide);
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchAutoExpand));
-    // Values under another key do not count.
-    store.WriteValue("software\\Other", "NoExpandQI", SettingValue::Number(1));
-    EXPECT_FALSE(GetSwitchSetting(store, SwitchNoExpandQI));
-
+    // Only a 32-bit number 1 under the program's key is on; a number of another size or a text
+    // counts as missing (the default: AutoParse on, the others off).
+    const struct {
+        std::string_view key;
+        SettingValue value;
+        bool autoExpand, autoParse;
+    } cases[] = {
+        {"", SettingValue::Number(0), false, true},
+        {kSettingsKey, SettingValue::Number(1), true, true},
+        {kSettingsKey, SettingValue::Number(2), false, false},
+        {kSettingsKey, SettingValue::Text("1"), false, true},
+        {kSettingsKey, wide, false, true},
+        {"software\\Other", SettingValue::Number(1), false, true},
+    };
+    for (const auto& c : cases) {
+        CMemorySettingsStore store;
+        if (!c.key.empty()) {
+            store.WriteValue(c.key, "AutoExpand", c.value);
+            store.WriteValue(c.key, "AutoParse", c.value);
+        }
+        EXPECT_EQ(GetSwitchSetting(store, SwitchAutoExpand), c.autoExpand) << &c - cases;
+        EXPECT_EQ(GetSwitchSetting(store, SwitchAutoParse), c.autoParse) << &c - cases;
+    }
+    CMemorySettingsStore store;
+    for (const int32_t index : {int32_t{SwitchNoExpandMDAT}, int32_t{SwitchNoExpandQI}, 4, -1})
+        EXPECT_FALSE(GetSwitchSetting(store, index)) << index;
     EXPECT_TRUE(SetSwitchSetting(store, SwitchNoExpandQI, true));
     EXPECT_TRUE(GetSwitchSetting(store, SwitchNoExpandQI));
     EXPECT_TRUE(SetSwitchSetting(store, SwitchNoExpandQI, false));
     EXPECT_FALSE(GetSwitchSetting(store, SwitchNoExpandQI));
 }
 
-TEST(Settings, HexEditorPathHasAtMost260CharactersWithItsTerminator) {
-    CMemorySettingsStore store;
-    std::string path = "unchanged";
-    EXPECT_FALSE(GetHexEditorPath(store, path));
-    EXPECT_EQ(path, "unchanged");
-
-    std::string longest(259, 'p');
-    SetHexEditorPath(store, longest);
-    EXPECT_TRUE(GetHexEditorPath(store, path));
-    EXPECT_EQ(path, longest);
-
-    SetHexEditorPath(store, std::string(260, 'q'));
-    path = "unchanged";
-    EXPECT_FALSE(GetHexEditorPath(store, path));
-    EXPECT_EQ(path, "unchanged");
-
-    // Characters, not bytes, count: 259 two-byte characters still fit.
+// At most 260 characters with the terminator; characters count, not bytes.
+TEST(Settings, HexEditorPathHasAtMost259Characters) {
     std::string accented;
     for (int i = 0; i < 259; ++i)
         accented += "\xC3\xA9";
-    SetHexEditorPath(store, accented);
-    EXPECT_TRUE(GetHexEditorPath(store, path));
-
-    // A number is not a path.
-    store.WriteValue(kSettingsKey, "Hex Editor", SettingValue::Number(7));
-    path = "unchanged";
+    const std::pair<std::string, bool> cases[] = {
+        {std::string(259, 'p'), true}, {std::string(260, 'q'), false}, {accented, true}};
+    for (const auto& [stored, kept] : cases) {
+        CMemorySettingsStore store;
+        SetHexEditorPath(store, stored);
+        std::string path = "unchanged";
+        EXPECT_EQ(GetHexEditorPath(store, path), kept) << stored.size();
+        EXPECT_EQ(path, kept ? stored : "unchanged");
+    }
+    // Nothing stored, or a number, is no path.
+    CMemorySettingsStore store;
+    std::string path = "unchanged";
     EXPECT_FALSE(GetHexEditorPath(store, path));
+    store.WriteValue(kSettingsKey, "Hex Editor", SettingValue::Number(7));
+    EXPECT_FALSE(GetHexEditorPath(store, path));
+    EXPECT_EQ(path, "unchanged");
 }

@@ -5,64 +5,38 @@
 #include <cinttypes>
 #include <cstdio>
 #include <limits>
-#include <vector>
 
-namespace {
-
-std::vector<uint64_t> SampleValues() {
-    std::vector<uint64_t> values = {0,
-                                    1,
-                                    9,
-                                    10,
-                                    99,
-                                    100,
-                                    101,
-                                    999,
-                                    1000,
-                                    0xF,
-                                    0x10,
-                                    0xFF,
-                                    0x100,
-                                    0x7FFFFFFF,
-                                    0x80000000,
-                                    0xFFFFFFFF,
-                                    std::numeric_limits<uint64_t>::max()};
-    // Every power of ten and of two, and their neighbours.
+// Digit and hex-digit counts change at every power of ten and of two: each of them and its
+// neighbours, through every conversion, against printf.
+TEST(NumberText, MatchesPrintfForEveryConversion) {
+    char expected[64], actual[NumberText::kMaxChars];
+    const auto check = [&](uint64_t v) {
+        const auto s = static_cast<int64_t>(v);
+        const auto text = [&](size_t length) { return std::string(actual, length); };
+        std::snprintf(expected, sizeof expected, "%" PRIu64 " %02" PRIu64, v, v);
+        EXPECT_EQ(text(NumberText::FormatUnsigned(actual, v)) + " " +
+                      text(NumberText::FormatUnsigned(actual, v, 2)),
+                  expected);
+        std::snprintf(expected, sizeof expected, "%" PRIX64 " %08" PRIX64 " %" PRId64, v, v, s);
+        EXPECT_EQ(text(NumberText::FormatHex(actual, v)) + " " +
+                      text(NumberText::FormatHex(actual, v, 8)) + " " +
+                      text(NumberText::FormatSigned(actual, s)),
+                  expected);
+    };
     for (uint64_t p = 1; p <= std::numeric_limits<uint64_t>::max() / 10; p *= 10) {
-        values.insert(values.end(), {p - 1, p, p + 1});
+        for (uint64_t v : {p - 1, p, p + 1})
+            check(v);
     }
     for (int bit = 0; bit < 64; ++bit) {
-        const uint64_t p = uint64_t{1} << bit;
-        values.insert(values.end(), {p - 1, p, p + 1});
+        for (uint64_t v : {(uint64_t{1} << bit) - 1, uint64_t{1} << bit, (uint64_t{1} << bit) + 1})
+            check(v);
     }
-    return values;
-}
+    check(std::numeric_limits<uint64_t>::max());
 
-}  // namespace
-
-TEST(NumberText, MatchesPrintfForEveryConversion) {
-    char expected[64];
-    char actual[NumberText::kMaxChars];
-    for (const uint64_t v : SampleValues()) {
-        std::snprintf(expected, sizeof expected, "%" PRIu64, v);
-        EXPECT_EQ(std::string(actual, NumberText::FormatUnsigned(actual, v)), expected);
-        std::snprintf(expected, sizeof expected, "%02" PRIu64, v);
-        EXPECT_EQ(std::string(actual, NumberText::FormatUnsigned(actual, v, 2)), expected);
-        std::snprintf(expected, sizeof expected, "%" PRIX64, v);
-        EXPECT_EQ(std::string(actual, NumberText::FormatHex(actual, v)), expected);
-        std::snprintf(expected, sizeof expected, "%08" PRIX64, v);
-        EXPECT_EQ(std::string(actual, NumberText::FormatHex(actual, v, 8)), expected);
-        const auto s = static_cast<int64_t>(v);
-        std::snprintf(expected, sizeof expected, "%" PRId64, s);
-        EXPECT_EQ(std::string(actual, NumberText::FormatSigned(actual, s)), expected);
-    }
-}
-
-TEST(NumberText, AppendsAndClampsPadding) {
-    std::string text = "x=";
-    NumberText::AppendSigned(text, std::numeric_limits<int64_t>::min());
-    NumberText::AppendHex(text, 0xAB, 99);  // padding beyond 16 hex digits is ignored
-    NumberText::AppendUnsigned(text, 7, 99);
-    EXPECT_EQ(text,
+    std::string appended = "x=";
+    NumberText::AppendSigned(appended, std::numeric_limits<int64_t>::min());
+    NumberText::AppendHex(appended, 0xAB, 99);  // padding beyond 16 hex digits is ignored
+    NumberText::AppendUnsigned(appended, 7, 99);
+    EXPECT_EQ(appended,
               "x=-9223372036854775808" + std::string(14, '0') + "AB" + std::string(23, '0') + "7");
 }

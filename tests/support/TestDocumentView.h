@@ -4,6 +4,10 @@
 #include <vector>
 
 #include "document/DocumentView.h"
+#include "document/OrvexDoc.h"
+#include "document/ParseControl.h"
+#include "document/Settings.h"
+#include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
 
 // The document's view for tests without a window: measures with fixed metrics and records
@@ -27,4 +31,26 @@ public:
     std::vector<Extent> scrollSizes;
     std::vector<std::string> warnings;  // "title: text"
     std::string lastMessage;            // the text of the last message alone
+};
+
+// A document with its parse control, settings in memory and the log as text: what the window
+// holds, without the window.
+struct TestDocument {
+    CTestDocumentView view;
+    CStringLogWriter log;
+    CMemorySettingsStore settings;
+    COrvexDoc doc{view, &log, settings};
+    CParseControl control{doc, view, settings};
+
+    // The index of the first node from `from` on whose short type name is `type`; the node
+    // count when there is none.
+    size_t IndexOf(const std::string& type, size_t from = 0) const {
+        const auto& nodes = doc.GetViewBoxes();
+        for (size_t i = from; i < nodes.size(); ++i) {
+            const auto* title = nodes[i]->GetShortTypeNameLayer();
+            if (title && title->Text() == type) return i;
+        }
+        return nodes.size();
+    }
+    const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes().at(index); }
 };
