@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,11 +25,6 @@ struct Atom {
     bool hasChildren = false;
 };
 using Trace = std::vector<std::pair<uint64_t, std::string>>;
-
-std::string ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Every "processing offset : 0x%08X" followed by ", box name : " is a box. Searched anywhere,
 // not per line: a type starting with a zero byte gets no name, and the next offset follows.
@@ -175,7 +168,7 @@ class RealFileTest : public testing::TestWithParam<RealFile> {};
 TEST_P(RealFileTest, ParsesAndAgreesWithAtomicParsley) {
     const RealFile& file = GetParam();
     if (file.media.empty()) GTEST_SKIP() << "the conformance files are not beside the checkout";
-    const DumpProcessRun run = RunOrvexDump({"--log", "-", file.media.string()});
+    const ProcessRun run = RunOrvexDump({"--log", "-", file.media.string()});
     if (file.mustParseCompletely) {
         ASSERT_EQ(run.status, 0) << run.err;
     } else {
@@ -188,9 +181,9 @@ TEST_P(RealFileTest, ParsesAndAgreesWithAtomicParsley) {
         ASSERT_FALSE(file.mustParseCompletely) << "missing " << file.tree;
         return;  // AtomicParsley could not list this file: only the run itself is checked.
     }
-    const std::vector<Atom> atoms = ParseTree(ReadWholeFile(file.tree));
+    const std::vector<Atom> atoms = ParseTree(ReadFileBytes(file.tree));
     ASSERT_FALSE(atoms.empty()) << file.tree;
-    const std::string media = ReadWholeFile(file.media);
+    const std::string media = ReadFileBytes(file.media);
     const auto problems = Compare(trace, atoms, media, run.status == 0);
     for (size_t i = 0; i < problems.size() && i < 25; ++i)
         ADD_FAILURE() << problems[i];
