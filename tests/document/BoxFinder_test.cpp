@@ -57,8 +57,8 @@ TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     ASSERT_TRUE(again);
     EXPECT_EQ(again->node, url);
 
-    // "MOOV" (case aside) finds 'moov' from the top; nothing above the scroll position counts; a name is
-    // only padded, never cut.
+    // "MOOV" (case aside) finds 'moov' from the top; nothing above the scroll position counts; a
+    // name is only padded, never cut.
     finder.Forget();
     auto movie = find("MOOV", 0);
     ASSERT_TRUE(movie);
