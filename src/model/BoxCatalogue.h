@@ -37,6 +37,10 @@ struct BoxCatalogueEntry {
 };
 
 // Rows in id order; families beyond the classic set append their rows after the last one.
+// Adding a box type takes this row, its record (src/model), one row in its family's parse table
+// (BoxParseRow, src/parsing/BoxParsingTable.h) and one in its show table (ViewBoxRow,
+// src/presentation/ViewBoxTable.h), and its named id below, which the compiler derives from the
+// row by its type.
 // The texts are exactly the ones users see and exported files hold, spelling included.
 inline constexpr BoxCatalogueEntry kBoxCatalogue[] = {
     {0, "????", "", "(Err Detected. Refer to the log below with the offset)", BoxKind::Box,
