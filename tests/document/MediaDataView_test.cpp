@@ -23,8 +23,23 @@ constexpr Colour kChunkBack = Rgb(238, 232, 170);
 constexpr Colour kRandomAccessBack = Rgb(215, 179, 179);
 constexpr Colour kPlainBack = Rgb(255, 255, 255);
 
-std::string Title(const CISOViewBox& node) {
-    return node.GetShortTypeNameLayer()->Text();
+// Depth, offset, size, child count and title of a line under an 'mdat', then its background:
+// "t" for a track, "c" for a chunk, "*" for a random access point, nothing for another sample.
+std::string Line(const CISOViewBox& n) {
+    const Colour back = n.GetShortTypeNameLayer()->GetBackColour();
+    const bool rap = back == kRandomAccessBack;
+    EXPECT_EQ(rap ? "Random Access Point" : "Not an Actual Box", n.GetSummaryText());
+    EXPECT_EQ(n.GetShortTypeNameLayer()->GetTextColour(), Rgb(0, 0, 0));
+    EXPECT_FALSE(n.NeedsMeasure());
+    const char* mark = rap                  ? " *"
+                       : back == kTrackBack ? " t"
+                       : back == kChunkBack ? " c"
+                       : back == kPlainBack ? ""
+                                            : " ?";
+    return StrFormat("%d %llu %llu %d %s%s", n.GetDepth(),
+                     static_cast<unsigned long long>(n.GetFileOffset()),
+                     static_cast<unsigned long long>(n.GetBoxSize()), n.GetChildCount(),
+                     n.GetShortTypeNameLayer()->Text().c_str(), mark);
 }
 
 // An 'mdat' node as the document makes it, then its lines.
@@ -40,27 +55,10 @@ struct MdatView {
         BuildMediaDataView(*list[0], offset, size, depth, collector, surface, autoExpand,
                            noExpandMDAT, list);
     }
-    // Depth, offset, size, child count and title of each line, then its background: "t" for a
-    // track, "c" for a chunk, "*" for a random access point, nothing for another sample.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        for (size_t i = 1; i < list.size(); ++i) {
-            const CISOViewBox& n = *list[i];
-            const Colour back = n.GetShortTypeNameLayer()->GetBackColour();
-            const bool rap = back == kRandomAccessBack;
-            EXPECT_EQ(rap ? "Random Access Point" : "Not an Actual Box", n.GetSummaryText());
-            EXPECT_EQ(n.GetShortTypeNameLayer()->GetTextColour(), Rgb(0, 0, 0));
-            EXPECT_FALSE(n.NeedsMeasure());
-            const char* mark = rap                  ? " *"
-                               : back == kTrackBack ? " t"
-                               : back == kChunkBack ? " c"
-                               : back == kPlainBack ? ""
-                                                    : " ?";
-            lines.push_back(StrFormat("%d %llu %llu %d %s%s", n.GetDepth(),
-                                      static_cast<unsigned long long>(n.GetFileOffset()),
-                                      static_cast<unsigned long long>(n.GetBoxSize()),
-                                      n.GetChildCount(), Title(n).c_str(), mark));
-        }
+        for (size_t i = 1; i < list.size(); ++i)
+            lines.push_back(Line(*list[i]));
         return lines;
     }
 };
@@ -69,36 +67,57 @@ constexpr int32_t V = HandlerKindVideo;
 
 }  // namespace
 
-// An 'mdat' at 40 000 of 100 000 bytes holding three tracks: each listed in track order, chunks
-// and samples numbered from 1 each time.
-TEST(MediaDataView, TracksUnderOneMdat) {
-    Tracks tracks;
-    tracks.Add({V, {{1, 2}}, Numbers{40008, 50000}, Sizes({100, 200, 300, 400}), Numbers{1, 3}});
-    tracks.Add({HandlerKindSound, {{1, 3}}, Numbers{45000}, SampleSizes{32, 3}});
-    tracks.Add({HandlerKindText, {{1, 6}}, Numbers{46000}});  // no 'stsz'
-    const MdatView view(tracks.Done(), 40000, 100000, 1);
-    EXPECT_EQ(view.list[0]->GetChildCount(), 3);
-    EXPECT_EQ(
-        view.Lines(),
-        (std::vector<std::string>{
-            "2 40008 0 2 chunks from 'Video Track', biggest chunk size 700 bytes t",
-            "3 40008 300 2 chunk #1 size 300 bytes, sample count 2, biggest sample size 200 bytes "
-            "c",
-            "4 40008 100 0 sample #1 size 100 bytes *",
-            "4 40108 200 0 sample #2 size 200 bytes",
-            "3 50000 700 2 chunk #2 size 700 bytes, sample count 2, biggest sample size 400 bytes "
-            "c",
-            "4 50000 300 0 sample #1 size 300 bytes *",
-            "4 50300 400 0 sample #2 size 400 bytes",
-            "2 45000 0 1 chunks from 'Sound Track', biggest chunk size 96 bytes t",
-            "3 45000 96 3 chunk #1 size 96 bytes, sample count 3, biggest sample size 32 bytes c",
-            "4 45000 32 0 sample #1 size 32 bytes *",
-            "4 45032 32 0 sample #2 size 32 bytes *",
-            "4 45064 32 0 sample #3 size 32 bytes *",
-            "2 46000 0 1 chunks from 'Timed Text Track', biggest chunk size 0 bytes t",
-            "3 46000 0 0 chunk #1 size 0 bytes, sample count 6, biggest sample size 0 bytes c",
-        }));
-    EXPECT_EQ(view.list[3]->GetText(true), "\n\t\t\t\t| + sample #1 size 100 bytes");
+// Tracks listed in track order under the 'mdat', chunks and samples numbered from 1 each time;
+// random access points from 'stss'. Where the sample limit is reached (in the second row at the
+// end of a chunk), the next chunk with samples gets one line counting every sample of the file
+// left without a line; later chunks and tracks have no sample lines, their chunk lines are exact.
+TEST(MediaDataView, ChunkAndSampleLines) {
+    const struct {
+        uint32_t sampleLimit;
+        std::vector<TrackSpec> tracks;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {CTrackInfoCollector::kMaxListedSamples,
+         {{V, {{1, 2}}, Numbers{40008, 50000}, Sizes({100, 200, 300, 400}), Numbers{1, 3}},
+          {HandlerKindText, {{1, 6}}, Numbers{46000}}},  // no 'stsz'
+         {
+             "2 40008 0 2 chunks from 'Video Track', biggest chunk size 700 bytes t",
+             "3 40008 300 2 chunk #1 size 300 bytes, sample count 2, biggest sample size 200 "
+             "bytes c",
+             "4 40008 100 0 sample #1 size 100 bytes *",
+             "4 40108 200 0 sample #2 size 200 bytes",
+             "3 50000 700 2 chunk #2 size 700 bytes, sample count 2, biggest sample size 400 "
+             "bytes c",
+             "4 50000 300 0 sample #1 size 300 bytes *",
+             "4 50300 400 0 sample #2 size 400 bytes",
+             "2 46000 0 1 chunks from 'Timed Text Track', biggest chunk size 0 bytes t",
+             "3 46000 0 0 chunk #1 size 0 bytes, sample count 6, biggest sample size 0 bytes c",
+         }},
+        {4,
+         {{V, {{1, 2}}, Numbers{40100, 40200, 40300}, Sizes({1, 2, 3, 4, 5, 6})},
+          {V, {{1, 2}}, Numbers{40400}, SampleSizes{7, 2}}},
+         {
+             "2 40100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes t",
+             "3 40100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes c",
+             "4 40100 1 0 sample #1 size 1 bytes *",
+             "4 40101 2 0 sample #2 size 2 bytes *",
+             "3 40200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes c",
+             "4 40200 3 0 sample #1 size 3 bytes *",
+             "4 40203 4 0 sample #2 size 4 bytes *",
+             "3 40300 11 1 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 bytes c",
+             "4 40300 0 0 4 more samples not listed",
+             "2 40400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes t",
+             "3 40400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 bytes c",
+         }},
+    };
+    for (const auto& c : cases) {
+        Tracks tracks(c.sampleLimit);
+        for (const TrackSpec& track : c.tracks)
+            tracks.Add(track);
+        const MdatView view(tracks.Done(), 40000, 100000, 1);
+        EXPECT_EQ(view.list[0]->GetChildCount(), static_cast<int>(c.tracks.size()));
+        EXPECT_EQ(view.Lines(), c.lines);
+    }
 }
 
 // A track is listed whole under the 'mdat' that holds its first chunk, and under no other; the
@@ -138,31 +157,6 @@ TEST(MediaDataView, TracksGoToTheMdatHoldingTheirFirstChunk) {
     }
 }
 
-// Where the sample limit is reached (here at the end of a chunk), the next chunk with samples
-// gets one line counting every sample of the file left without a line; later chunks and
-// tracks have no sample lines, their chunk lines are exact.
-TEST(MediaDataView, SampleLinesStopAtTheLimit) {
-    Tracks tracks(4);
-    tracks.Add({V, {{1, 2}}, Numbers{100, 200, 300}, Sizes({1, 2, 3, 4, 5, 6})});
-    tracks.Add({V, {{1, 2}}, Numbers{400}, SampleSizes{7, 2}});
-    const MdatView view(tracks.Done(), 0, 1000);
-    EXPECT_EQ(
-        view.Lines(),
-        (std::vector<std::string>{
-            "1 100 0 3 chunks from 'Video Track', biggest chunk size 11 bytes t",
-            "2 100 3 2 chunk #1 size 3 bytes, sample count 2, biggest sample size 2 bytes c",
-            "3 100 1 0 sample #1 size 1 bytes *",
-            "3 101 2 0 sample #2 size 2 bytes *",
-            "2 200 7 2 chunk #2 size 7 bytes, sample count 2, biggest sample size 4 bytes c",
-            "3 200 3 0 sample #1 size 3 bytes *",
-            "3 203 4 0 sample #2 size 4 bytes *",
-            "2 300 11 1 chunk #3 size 11 bytes, sample count 2, biggest sample size 6 bytes c",
-            "3 300 0 0 4 more samples not listed",
-            "1 400 0 1 chunks from 'Video Track', biggest chunk size 14 bytes t",
-            "2 400 14 0 chunk #1 size 14 bytes, sample count 2, biggest sample size 7 bytes c",
-        }));
-}
-
 // A few hundred bytes declaring 2^32 - 1 samples of 2^32 - 1 bytes, one chunk of them all,
 // opened by the document. The chunk is computed, not walked, and needs 64 bits; sample lines
 // stop at the file's size (inside the chunk) and one line counts the rest; the second chunk
@@ -190,24 +184,21 @@ TEST(MediaDataView, HugeSampleTableFromAFile) {
     const auto u = [](uint64_t v) { return static_cast<unsigned long long>(v); };
     std::vector<std::string> lines;
     for (size_t i :
-         {mdat + 1, mdat + 2, mdat + 2 + fileSize, mdat + 3 + fileSize, mdat + 4 + fileSize}) {
-        const CISOViewBox& n = t.Node(i);
-        lines.push_back(StrFormat("%d %llu %llu %d %s", n.GetDepth(), u(n.GetFileOffset()),
-                                  u(n.GetBoxSize()), n.GetChildCount(), Title(n).c_str()));
-    }
+         {mdat + 1, mdat + 2, mdat + 2 + fileSize, mdat + 3 + fileSize, mdat + 4 + fileSize})
+        lines.push_back(Line(t.Node(i)));
     const uint64_t last = payload + (fileSize - 1) * kMax;
     EXPECT_EQ(
         lines,
         (std::vector<std::string>{
-            "1 28 0 2 chunks from 'Video Track', biggest chunk size 18446744065119617025 bytes",
+            "1 28 0 2 chunks from 'Video Track', biggest chunk size 18446744065119617025 bytes t",
             StrFormat("2 28 18446744065119617025 %llu chunk #1 size 18446744065119617025 "
-                      "bytes, sample count 4294967295, biggest sample size 4294967295 bytes",
+                      "bytes, sample count 4294967295, biggest sample size 4294967295 bytes c",
                       u(fileSize + 1)),
-            StrFormat("3 %llu 4294967295 0 sample #%llu size 4294967295 bytes", u(last),
+            StrFormat("3 %llu 4294967295 0 sample #%llu size 4294967295 bytes *", u(last),
                       u(fileSize)),
             StrFormat("3 %llu 0 0 %llu more samples not listed", u(last + kMax),
                       u(kMax - fileSize)),
             "2 60 0 0 chunk #2 size 0 bytes, sample count 4294967295, biggest sample size 0 "
-            "bytes",
+            "bytes c",
         }));
 }

@@ -12,12 +12,12 @@
 namespace {
 
 // ftyp, moov { mvhd, trak { tkhd } }, mdat: the smallest file with every kind of nesting.
-std::string SmallMovie(const std::string& name = "small.mp4") {
+std::string SmallMovie() {
     BoxBuilder f;
     f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").FourCC("mp41").Close();
     f.Open("moov").Mvhd(1000, 5000).Open("trak").Tkhd(1, 5000, 176, 144).Close().Close();
     f.Leaf("mdat", {1, 2, 3, 4});
-    return f.WriteTempFile(name);
+    return f.WriteTempFile("small.mp4");
 }
 
 }  // namespace
@@ -56,48 +56,4 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
               height + 2 * ViewLayout::kVerticalGap + all[5]->GetHeight() + all[6]->GetHeight());
     EXPECT_EQ(t.doc.GetExtentWidth(),
               std::max(width, ViewLayout::kLeftOffset + 60 + all[6]->GetWidth()));
-}
-
-TEST(OrvexDoc, AutoExpandAndReplacingTheFile) {
-    TestDocument t;
-    t.settings.WriteValue(kSettingsKey, "AutoExpand", SettingValue::Number(1));
-    ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
-    for (const auto& node : t.doc.GetViewBoxes())
-        EXPECT_TRUE(node->IsExpanded());
-
-    // Another file replaces the first.
-    BoxBuilder other;
-    other.Leaf("free", std::vector<uint8_t>(4));
-    const std::string second = other.WriteTempFile("second.mp4");
-    ASSERT_EQ(t.control.OpenFile(second), 1);
-    EXPECT_EQ(t.doc.GetFilePath(), second);
-    EXPECT_EQ(t.doc.GetViewBoxes().size(), 3u + 1u);
-    EXPECT_EQ(t.view.invalidations, 1);  // the reset before the second file
-    t.control.ResetView();
-    EXPECT_FALSE(t.doc.IsFileOpen());
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
-    EXPECT_EQ(t.view.scrollSizes.back(), (Extent{1, 1}));
-}
-
-// With AutoParse off, opening does not parse; StartParsing does, once. A failed parse leaves no
-// nodes and says why.
-TEST(OrvexDoc, ParsingOnDemandOnceAndFailing) {
-    TestDocument t;
-    t.settings.WriteValue(kSettingsKey, "AutoParse", SettingValue::Number(0));
-    ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
-    EXPECT_EQ(t.control.StartParsing(), 0);
-    const std::string log = t.log.GetText();
-    EXPECT_EQ(t.control.StartParsing(), 0);
-    EXPECT_EQ(t.log.GetText(), log);
-    EXPECT_EQ(t.doc.GetViewBoxes().size(), 3u + 6u);
-
-    BoxBuilder truncated;
-    truncated.Open("moov").Leaf("free").CloseWithSize(400);
-    ASSERT_EQ(t.control.OpenFile(truncated.WriteTempFile("truncated.mp4")), 1);
-    EXPECT_EQ(t.control.StartParsing(), 3);
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
-    EXPECT_EQ(t.view.warnings,
-              std::vector<std::string>{
-                  "Error: error occured in parsing. check if the file is corrupted."});
 }

