@@ -7,18 +7,15 @@
 // checkout; when that folder is absent their lines are kept and their check is skipped.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/BoxBuilder.h"
 #include "support/DumpProcess.h"
 
 namespace fs = std::filesystem;
@@ -35,28 +32,25 @@ using StatusList = std::map<std::string, std::string>;
 std::vector<std::string> MediaFiles(const std::string& folder) {
     const std::set<std::string> notMedia = {".txt", ".md", ".sh", ".py", ".json"};
     std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(kSourceDir / folder)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && !notMedia.contains(entry.path().extension().string()) &&
-            name.rfind("LICENSE", 0) != 0 && name.rfind("README", 0) != 0)
+    for (const fs::path& file : SortedFiles(kSourceDir / folder)) {
+        const std::string name = file.filename().string();
+        if (!notMedia.contains(file.extension().string()) && !name.starts_with("LICENSE") &&
+            !name.starts_with("README"))
             files.push_back(folder + "/" + name);
     }
-    std::sort(files.begin(), files.end());
     return files;
 }
 
-// Runs orvex-dump with its log and reads the counts from the log's last closing banner.
+// Runs orvex-dump with its log on standard error and reads the counts from the log's last
+// closing banner.
 std::string Measure(const std::string& relative) {
-    const std::string log = TempPath("corpus.log");
-    fs::remove(log);
     const ProcessRun run =
-        RunOrvexDump({"--output", "/dev/null", "--log", log, (kSourceDir / relative).string()});
+        RunOrvexDump({"--output", "/dev/null", "--log", "-", (kSourceDir / relative).string()});
     std::string counts = "- -";
-    const std::string trace = ReadFileBytes(log);
-    const size_t at = trace.rfind("parsing done (warnings : ");
+    const size_t at = run.err.rfind("parsing done (warnings : ");
     unsigned warnings = 0, errors = 0;
     if (at != std::string::npos &&
-        std::sscanf(trace.c_str() + at, "parsing done (warnings : %u, errors : %u)", &warnings,
+        std::sscanf(run.err.c_str() + at, "parsing done (warnings : %u, errors : %u)", &warnings,
                     &errors) == 2) {
         counts = std::to_string(warnings) + " " + std::to_string(errors);
     }

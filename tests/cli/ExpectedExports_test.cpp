@@ -46,12 +46,8 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
 
 std::vector<std::string> ExpectedFiles() {
     std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(kExpectedDir, error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name.ends_with(".txt")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
+    for (const fs::path& file : SortedFiles(kExpectedDir))
+        if (file.extension() == ".txt") names.push_back(file.filename().string());
     return names;
 }
 
@@ -88,15 +84,14 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(Expected
 // A media file added to tests/data without its expected export would go unchecked, and a
 // missing expected folder would make the suite above silently empty.
 TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
-    std::vector<std::string> media;
-    for (const auto& entry : fs::directory_iterator(kDataDir)) {
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_regular_file() && (ext == ".mp4" || ext == ".3gp"))
-            media.push_back(entry.path().filename().string());
+    int media = 0;
+    for (const fs::path& file : SortedFiles(kDataDir)) {
+        if (file.extension() != ".mp4" && file.extension() != ".3gp") continue;
+        EXPECT_TRUE(fs::is_regular_file(kExpectedDir / (file.filename().string() + ".txt")))
+            << file;
+        ++media;
     }
-    ASSERT_FALSE(media.empty());
-    for (const std::string& name : media)
-        EXPECT_TRUE(fs::is_regular_file(kExpectedDir / (name + ".txt"))) << name;
+    EXPECT_GT(media, 0);
     EXPECT_FALSE(ExpectedFiles().empty());
 }
 

@@ -5,28 +5,18 @@
 // result the input must give. tests/data/regressions/README.md says where each one comes from.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/BoxBuilder.h"
 #include "support/DumpPipeline.h"
+#include "support/DumpProcess.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 const fs::path kFolder = fs::path(ORVEX_TEST_DATA_DIR) / "regressions";
-
-std::vector<fs::path> Inputs() {
-    std::vector<fs::path> inputs;
-    for (const auto& entry : fs::directory_iterator(kFolder)) {
-        if (entry.is_regular_file() && entry.path().extension() != ".md")
-            inputs.push_back(entry.path());
-    }
-    std::sort(inputs.begin(), inputs.end());
-    return inputs;
-}
 
 // The result a file's name promises: ".r3" is 3; -1 when the name has no such ending.
 int32_t PromisedResult(const fs::path& input) {
@@ -53,7 +43,8 @@ void ExpectResult(const fs::path& input, int32_t promised) {
 }
 
 TEST(Regressions, EveryInputGivesItsResult) {
-    const std::vector<fs::path> inputs = Inputs();
+    std::vector<fs::path> inputs = SortedFiles(kFolder);
+    std::erase_if(inputs, [](const fs::path& input) { return input.extension() == ".md"; });
     ASSERT_FALSE(inputs.empty()) << "no inputs in " << kFolder;
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.filename().string());

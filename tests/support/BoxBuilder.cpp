@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,7 +19,7 @@ BoxBuilder& BoxBuilder::U16(uint16_t v) {
 }
 
 BoxBuilder& BoxBuilder::U24(uint32_t v) {
-    return U8(static_cast<uint8_t>(v >> 16)).U8((v >> 8) & 0xFF).U8(v & 0xFF);
+    return U8(static_cast<uint8_t>(v >> 16)).U16(v & 0xFFFF);
 }
 
 BoxBuilder& BoxBuilder::U32(uint32_t v) {
@@ -30,9 +31,7 @@ BoxBuilder& BoxBuilder::U64(uint64_t v) {
 }
 
 BoxBuilder& BoxBuilder::FourCC(std::string_view code) {
-    for (size_t i = 0; i < 4; ++i)
-        U8(i < code.size() ? static_cast<uint8_t>(code[i]) : 0);
-    return *this;
+    return Text(code.substr(0, 4)).Zeros(4 - std::min<size_t>(4, code.size()));
 }
 
 BoxBuilder& BoxBuilder::Bytes(const std::vector<uint8_t>& bytes) {
@@ -40,16 +39,9 @@ BoxBuilder& BoxBuilder::Bytes(const std::vector<uint8_t>& bytes) {
     return *this;
 }
 
-BoxBuilder& BoxBuilder::Bytes(std::initializer_list<uint8_t> bytes) {
-    m_data.insert(m_data.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
 BoxBuilder& BoxBuilder::Text(std::string_view text, bool zeroTerminated) {
-    for (char c : text)
-        U8(static_cast<uint8_t>(c));
-    if (zeroTerminated) U8(0);
-    return *this;
+    m_data.insert(m_data.end(), text.begin(), text.end());
+    return zeroTerminated ? U8(0) : *this;
 }
 
 BoxBuilder& BoxBuilder::Zeros(size_t count) {
@@ -64,8 +56,7 @@ BoxBuilder& BoxBuilder::Append(const BoxBuilder& other) {
 BoxBuilder& BoxBuilder::Open(std::string_view type, bool largeSize) {
     m_open.push_back({m_data.size(), largeSize});
     U32(largeSize ? 1 : 0).FourCC(type);
-    if (largeSize) U64(0);
-    return *this;
+    return largeSize ? U64(0) : *this;
 }
 
 BoxBuilder& BoxBuilder::OpenFull(std::string_view type, uint8_t version, uint32_t flags) {
@@ -79,18 +70,12 @@ BoxBuilder& BoxBuilder::Close() {
 
 BoxBuilder& BoxBuilder::CloseWithSize(uint64_t size) {
     if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
-    OpenBox box = m_open.back();
+    const OpenBox box = m_open.back();
     m_open.pop_back();
-    auto put = [this](size_t at, uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            m_data[at + i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
-        }
-    };
-    if (box.large) {
-        put(box.start + 8, size, 8);
-    } else {
-        put(box.start, size, 4);
-    }
+    // The 32-bit size field, or the 64-bit one after the type of a large box.
+    const size_t at = box.large ? box.start + 8 : box.start, bytes = box.large ? 8 : 4;
+    for (size_t i = 0; i < bytes; ++i)
+        m_data[at + i] = static_cast<uint8_t>(size >> (8 * (bytes - 1 - i)));
     return *this;
 }
 
@@ -126,44 +111,26 @@ BoxBuilder& BoxBuilder::Leaf(std::string_view type, const std::vector<uint8_t>& 
     return Open(type).Bytes(payload).Close();
 }
 
-namespace {
-// One directory per test process under the system's temporary directory, removed with
-// everything in it when the process ends, however many tests wrote into it.
-class ProcessTempDir {
-public:
-    const std::filesystem::path& Path() {
-        if (m_path.empty()) {
+std::string TempPath(const std::string& name) {
+    // One directory per test process under the system's temporary directory, removed with
+    // everything in it when the process ends, however many tests wrote into it.
+    static const struct ProcessTempDir {
+        std::filesystem::path path;
+        ProcessTempDir() {
             std::string pattern =
                 (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
             if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-            m_path = pattern;
+            path = pattern;
         }
-        return m_path;
-    }
-    ~ProcessTempDir() {
-        if (m_path.empty()) return;
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
-ProcessTempDir& TheTempDir() {
-    static ProcessTempDir dir;
-    return dir;
-}
-}  // namespace
-
-std::string TempPath(const std::string& name) {
+        ~ProcessTempDir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } processDir;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = "process";
-    if (info) leaf = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : leaf) {
-        if (c == '/') c = '_';
-    }
-    std::filesystem::path dir = TheTempDir().Path() / leaf;
+    std::string leaf = info ? std::string(info->test_suite_name()) + "_" + info->name() : "process";
+    std::replace(leaf.begin(), leaf.end(), '/', '_');
+    const std::filesystem::path dir = processDir.path / leaf;
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }

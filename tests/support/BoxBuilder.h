@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +16,6 @@ public:
     BoxBuilder& U64(uint64_t v);
     BoxBuilder& FourCC(std::string_view code);  // exactly four bytes, padded with zeros
     BoxBuilder& Bytes(const std::vector<uint8_t>& bytes);
-    BoxBuilder& Bytes(std::initializer_list<uint8_t> bytes);
     BoxBuilder& Text(std::string_view text, bool zeroTerminated = false);
     BoxBuilder& Zeros(size_t count);
     BoxBuilder& Append(const BoxBuilder& other);
@@ -27,7 +25,7 @@ public:
     BoxBuilder& Open(std::string_view type, bool largeSize = false);
     // Opens a full box: header, version, 24-bit flags.
     BoxBuilder& OpenFull(std::string_view type, uint8_t version, uint32_t flags);
-    // Closes the innermost open box, writing its real size, or `forcedSize` when given.
+    // Closes the innermost open box, writing its real size, or `forcedSize`.
     BoxBuilder& Close();
     BoxBuilder& CloseWithSize(uint64_t forcedSize);
 

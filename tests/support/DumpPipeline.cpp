@@ -1,12 +1,7 @@
 #include "support/DumpPipeline.h"
 
-#include "document/DocumentView.h"
-#include "document/OrvexDoc.h"
-#include "document/ParseControl.h"
-#include "document/Settings.h"
 #include "document/TreeExport.h"
 #include "model/TextConversion.h"
-#include "parsing/LogWriter.h"
 #include "support/TestDocumentView.h"
 
 namespace {
@@ -33,23 +28,19 @@ private:
 
 DumpOutcome DumpThroughDocument(const std::string& path) {
     DumpOutcome outcome;
-    CStringLogWriter log;
-    CTestDocumentView view;
-    CMemorySettingsStore settings;
+    TestDocument t;
     // Parsed once, explicitly, to have the result: a failed automatic parse would leave the
     // document unparsed and a second call would parse it all over again.
-    SetSwitchSetting(settings, SwitchAutoParse, false);
-    COrvexDoc document(view, &log, settings);
-    CParseControl control(document, view, settings);
-    if (!control.OpenFile(path)) return outcome;
+    SetSwitchSetting(t.settings, SwitchAutoParse, false);
+    if (!t.control.OpenFile(path)) return outcome;
     outcome.opened = true;
-    outcome.result = control.StartParsing();
+    outcome.result = t.control.StartParsing();
     if (outcome.result == 0) {
         CountingSink sink;
-        WriteTreeText(document.GetViewBoxes(), path, false, sink);
+        WriteTreeText(t.doc.GetViewBoxes(), path, false, sink);
         outcome.exportBytes = sink.Bytes();
     }
-    outcome.logBytes = Utf8ToSingleByte(log.GetText()).size();
-    outcome.message = view.lastMessage;
+    outcome.logBytes = Utf8ToSingleByte(t.log.GetText()).size();
+    outcome.message = t.view.lastMessage;
     return outcome;
 }

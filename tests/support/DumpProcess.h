@@ -30,3 +30,6 @@ inline ProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned ti
 
 // The bytes of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
+
+// The regular files directly in `folder`, sorted; none when the folder is absent.
+std::vector<std::filesystem::path> SortedFiles(const std::filesystem::path& folder);

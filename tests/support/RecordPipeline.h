@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -12,9 +13,9 @@
 #include "support/BoxBuilder.h"
 
 // Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), as the document
-// does, for tests of the parsers. Records die when the parse returns, so `describe` sees each
-// one at the normal end, while the whole tree still lives; what it returns (when not empty)
-// becomes one line of the outcome.
+// does, for tests of the parsers and the presentation. Records die when the parse returns, so
+// `describe` sees each one at the normal end, while the whole tree still lives; what it returns
+// (when not empty) becomes one line of the outcome.
 using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
 
 // Type, id, depth, offset and container flag of a box as the document receives it.
@@ -29,7 +30,6 @@ struct ParseOutcome {
     std::vector<std::string> lines;    // what `describe` said, in file order
     // "type:bytes" for each box whose rest the driver passed with a warning.
     std::vector<std::string> warnings;
-    int errors = 0;
 };
 
 ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
@@ -85,3 +85,24 @@ std::string WithEntries(std::string line, const Entries& entries, Describe descr
 BoxBuilder& OpenTrackEntries(BoxBuilder& b, const char* handler, uint32_t entries = 1);
 BoxBuilder& OpenAudioEntry(BoxBuilder& b, const char* type);
 BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type, std::string_view compressor = "");
+
+// A full box whose payload is these 32-bit big-endian words: most fields of the boxes shown are
+// words, and pairs of 16-bit fields or 64-bit fields are two halves of a pair of words.
+BoxBuilder WordBox(std::string_view type, uint8_t version, uint32_t flags,
+                   std::initializer_list<uint32_t> words);
+
+// The lines the view box handlers filled in for a node: from the first that holds " : " (the
+// version of a full box, or the first item) on. None when no handler claimed the node.
+std::vector<std::string> FieldLines(const std::string& nodeText);
+
+// A crafted file and the field lines expected of the node of its first box of `type`, in which
+// a line "..." stands for any run of lines.
+struct NodeCase {
+    std::string type;
+    BoxBuilder file;
+    std::vector<std::string> fields;
+};
+
+// Parses each case's file and fills a node of each record with the document's view box handlers
+// in the document's order (ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
+void ExpectNodeFields(const std::vector<NodeCase>& cases);
