@@ -9,34 +9,14 @@
 #include <fstream>
 #include <stdexcept>
 
-BoxBuilder& BoxBuilder::U8(uint8_t v) {
-    m_data.push_back(v);
+BoxBuilder& BoxBuilder::Int(uint64_t v, size_t bytes) {
+    for (size_t i = bytes; i-- > 0;)
+        m_data.push_back(static_cast<uint8_t>(v >> (8 * i)));
     return *this;
-}
-
-BoxBuilder& BoxBuilder::U16(uint16_t v) {
-    return U8(static_cast<uint8_t>(v >> 8)).U8(v & 0xFF);
-}
-
-BoxBuilder& BoxBuilder::U24(uint32_t v) {
-    return U8(static_cast<uint8_t>(v >> 16)).U16(v & 0xFFFF);
-}
-
-BoxBuilder& BoxBuilder::U32(uint32_t v) {
-    return U16(static_cast<uint16_t>(v >> 16)).U16(v & 0xFFFF);
-}
-
-BoxBuilder& BoxBuilder::U64(uint64_t v) {
-    return U32(static_cast<uint32_t>(v >> 32)).U32(v & 0xFFFFFFFF);
 }
 
 BoxBuilder& BoxBuilder::FourCC(std::string_view code) {
     return Text(code.substr(0, 4)).Zeros(4 - std::min<size_t>(4, code.size()));
-}
-
-BoxBuilder& BoxBuilder::Bytes(const std::vector<uint8_t>& bytes) {
-    m_data.insert(m_data.end(), bytes.begin(), bytes.end());
-    return *this;
 }
 
 BoxBuilder& BoxBuilder::Text(std::string_view text, bool zeroTerminated) {
@@ -44,23 +24,10 @@ BoxBuilder& BoxBuilder::Text(std::string_view text, bool zeroTerminated) {
     return zeroTerminated ? U8(0) : *this;
 }
 
-BoxBuilder& BoxBuilder::Zeros(size_t count) {
-    m_data.insert(m_data.end(), count, 0);
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::Append(const BoxBuilder& other) {
-    return Bytes(other.m_data);
-}
-
 BoxBuilder& BoxBuilder::Open(std::string_view type, bool largeSize) {
     m_open.push_back({m_data.size(), largeSize});
     U32(largeSize ? 1 : 0).FourCC(type);
     return largeSize ? U64(0) : *this;
-}
-
-BoxBuilder& BoxBuilder::OpenFull(std::string_view type, uint8_t version, uint32_t flags) {
-    return Open(type).U8(version).U24(flags);
 }
 
 BoxBuilder& BoxBuilder::Close() {
@@ -105,10 +72,6 @@ BoxBuilder& BoxBuilder::Matrix() {
     for (uint32_t m : {0x10000u, 0u, 0u, 0u, 0x10000u, 0u, 0u, 0u, 0x40000000u})
         U32(m);
     return *this;
-}
-
-BoxBuilder& BoxBuilder::Leaf(std::string_view type, const std::vector<uint8_t>& payload) {
-    return Open(type).Bytes(payload).Close();
 }
 
 std::string TempPath(const std::string& name) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <span>
 
 #include "parsing/3GPPBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
@@ -49,24 +49,15 @@ private:
 };
 
 // Whether `actual` is `wanted`, in which "..." stands for any run of lines.
-bool LinesMatch(const std::vector<std::string>& wanted, const std::vector<std::string>& actual) {
-    const std::string skipLines = "...";
-    auto next = actual.begin();
-    bool skip = false;
-    for (auto w = wanted.begin(); w != wanted.end();) {
-        if (*w == skipLines) {
-            skip = true;
-            ++w;
-            continue;
-        }
-        const auto end = std::find(w, wanted.end(), skipLines);
-        const auto hit = std::search(next, actual.end(), w, end);
-        if (hit == actual.end() || (!skip && hit != next)) return false;
-        next = hit + (end - w);
-        w = end;
-        skip = false;
+bool LinesMatch(std::span<const std::string> wanted, std::span<const std::string> actual) {
+    if (wanted.empty()) return actual.empty();
+    if (wanted.front() == "...") {
+        for (size_t skipped = 0; skipped <= actual.size(); ++skipped)
+            if (LinesMatch(wanted.subspan(1), actual.subspan(skipped))) return true;
+        return false;
     }
-    return skip || next == actual.end();
+    return !actual.empty() && wanted.front() == actual.front() &&
+           LinesMatch(wanted.subspan(1), actual.subspan(1));
 }
 }  // namespace
 

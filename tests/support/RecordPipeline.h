@@ -44,29 +44,26 @@ const T* As(const ISOFileFormat::Box& box) {
     return dynamic_cast<const T*>(&box);
 }
 
-// Values separated by spaces; a vector as [a,b,c].
-inline void AppendField(std::string& out, std::string_view text) {
-    out += text;
-}
+// Values separated by spaces: texts as they are, numbers (bytes and enums too) in decimal, a
+// vector as [a,b,c].
 template <typename T>
-requires std::is_arithmetic_v<T> || std::is_enum_v<T>
-void AppendField(std::string& out, T value) {
-    out += std::to_string(+value);  // promoted: bytes and unscoped enums print as numbers
-}
-template <typename T>
-void AppendField(std::string& out, const std::vector<T>& values) {
-    out += '[';
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i != 0) out += ',';
-        AppendField(out, values[i]);
+void AppendField(std::string& out, const T& value) {
+    if constexpr (std::is_convertible_v<const T&, std::string_view>) {
+        out += std::string_view(value);
+    } else if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T>) {
+        out += std::to_string(+value);
+    } else {
+        out += '[';
+        for (size_t i = 0; i < value.size(); ++i)
+            AppendField(out += i == 0 ? "" : ",", value[i]);
+        out += ']';
     }
-    out += ']';
 }
 template <typename... T>
 std::string Fields(const T&... values) {
     std::string out;
-    bool first = true;
-    ((out += first ? "" : " ", first = false, AppendField(out, values)), ...);
+    size_t n = 0;
+    (AppendField(out += n++ == 0 ? "" : " ", values), ...);
     return out;
 }
 
