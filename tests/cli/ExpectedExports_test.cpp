@@ -72,7 +72,7 @@ TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     std::vector<std::string> args;
     if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
     args.push_back(mediaName);
-    const ProcessRun run = RunOrvexDump(args, 60, kDataDir, {"TZ=UTC"});
+    const ProcessRun run = RunProgram(ORVEX_DUMP_PATH, args, 60, kDataDir, {"TZ=UTC"});
     ASSERT_EQ(run.status, 0) << "orvex-dump " << mediaName;
     EXPECT_TRUE(run.out == expected)
         << GetParam() << ": " << FirstDifference(expected, run.out)

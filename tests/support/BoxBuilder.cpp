@@ -32,15 +32,15 @@ BoxBuilder& BoxBuilder::Open(std::string_view type, bool largeSize) {
 
 BoxBuilder& BoxBuilder::Close() {
     if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
-    return CloseWithSize(m_data.size() - m_open.back().start);
+    return CloseWithSize(m_data.size() - m_open.back().first);
 }
 
 BoxBuilder& BoxBuilder::CloseWithSize(uint64_t size) {
     if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
-    const OpenBox box = m_open.back();
+    const auto [start, large] = m_open.back();
     m_open.pop_back();
     // The 32-bit size field, or the 64-bit one after the type of a large box.
-    const size_t at = box.large ? box.start + 8 : box.start, bytes = box.large ? 8 : 4;
+    const size_t at = large ? start + 8 : start, bytes = large ? 8 : 4;
     for (size_t i = 0; i < bytes; ++i)
         m_data[at + i] = static_cast<uint8_t>(size >> (8 * (bytes - 1 - i)));
     return *this;
@@ -78,12 +78,10 @@ std::string TempPath(const std::string& name) {
     // One directory per test process under the system's temporary directory, removed with
     // everything in it when the process ends, however many tests wrote into it.
     static const struct ProcessTempDir {
-        std::filesystem::path path;
+        std::string path =
+            (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
         ProcessTempDir() {
-            std::string pattern =
-                (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-            path = pattern;
+            if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         }
         ~ProcessTempDir() {
             std::error_code ignored;
@@ -93,7 +91,7 @@ std::string TempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string leaf = info ? std::string(info->test_suite_name()) + "_" + info->name() : "process";
     std::replace(leaf.begin(), leaf.end(), '/', '_');
-    const std::filesystem::path dir = processDir.path / leaf;
+    const std::filesystem::path dir = std::filesystem::path(processDir.path) / leaf;
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Builds box bytes for tests: big-endian integers, four-character codes, and nested boxes
@@ -60,12 +61,8 @@ private:
     // The `bytes` low bytes of `v`, most significant first.
     BoxBuilder& Int(uint64_t v, size_t bytes);
 
-    struct OpenBox {
-        size_t start;
-        bool large;
-    };
     std::vector<uint8_t> m_data;
-    std::vector<OpenBox> m_open;
+    std::vector<std::pair<size_t, bool>> m_open;  // where each open box starts; whether large
 };
 
 // A path in a per-test directory inside one temporary directory per test process, which is

@@ -39,10 +39,8 @@ ProcessRun RunProgram(const std::string& program, const std::vector<std::string>
     std::vector<std::string> argv{program}, envp, overrides = environment;
     argv.insert(argv.end(), args.begin(), args.end());
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        const char* current = std::getenv(name);
-        const bool set = current != nullptr && *current != '\0';
-        overrides.push_back(std::string(name) + "=" + (set ? std::string(current) + ":" : "") +
-                            "exitcode=99");
+        const std::string current = std::getenv(name) ? std::getenv(name) : "";
+        overrides.push_back(name + ("=" + current) + (current.empty() ? "" : ":") + "exitcode=99");
     }
     // The test's environment with the overrides put in place of, or beside, its variables.
     auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };

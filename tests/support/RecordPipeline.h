@@ -28,8 +28,6 @@ struct ParseOutcome {
     std::vector<std::string> parsed;   // the type of every box as it was parsed
     std::vector<std::string> listed;   // the types of the record list (the entries' owners)
     std::vector<std::string> lines;    // what `describe` said, in file order
-    // "type:bytes" for each box whose rest the driver passed with a warning.
-    std::vector<std::string> warnings;
 };
 
 ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
@@ -70,10 +68,8 @@ std::string Fields(const T&... values) {
 // `line`, then what `describe` says of each entry, separated by spaces.
 template <typename Entries, typename Describe>
 std::string WithEntries(std::string line, const Entries& entries, Describe describe) {
-    for (const auto& entry : entries) {
-        line += ' ';
-        line += describe(entry);
-    }
+    for (const auto& entry : entries)
+        line.append(" ").append(describe(entry));
     return line;
 }
 
@@ -88,12 +84,9 @@ BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type, std::string_view co
 BoxBuilder WordBox(std::string_view type, uint8_t version, uint32_t flags,
                    std::initializer_list<uint32_t> words);
 
-// The lines the view box handlers filled in for a node: from the first that holds " : " (the
-// version of a full box, or the first item) on. None when no handler claimed the node.
-std::vector<std::string> FieldLines(const std::string& nodeText);
-
-// A crafted file and the field lines expected of the node of its first box of `type`, in which
-// a line "..." stands for any run of lines.
+// A crafted file and the field lines expected of the node of its first box of `type`: the lines
+// the view box handlers filled in, from the first that holds " : " (the version of a full box,
+// or the first item) on, none when no handler claimed the node; "..." stands for any run.
 struct NodeCase {
     std::string type;
     BoxBuilder file;
