@@ -1,24 +1,19 @@
-// The status of orvex-dump on every real media file we have: exit status, warning count and
-// error count, against the committed list tests/data/corpus-status.txt. Any change fails until
-// the list is regenerated on purpose with tools/update-corpus-status.sh, which runs this test
-// with ORVEX_UPDATE_CORPUS_STATUS=1 so that it writes the list instead of checking it.
-//
-// Paths in the list are relative to the source tree. The third-party files are beside the
-// checkout; when that folder is absent their lines are kept and their check is skipped.
+// The status of orvex-dump on every real media file we have (exit status, warning count, error
+// count) against the committed list tests/data/corpus-status.txt, by path relative to the source
+// tree. tools/update-corpus-status.sh rewrites the list after a deliberate change, running this
+// test with ORVEX_UPDATE_CORPUS_STATUS=1. The third-party files are beside the checkout; when
+// that folder is absent their lines are kept and their check is skipped.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/BoxBuilder.h"
 #include "support/DumpProcess.h"
 
 namespace fs = std::filesystem;
@@ -35,43 +30,36 @@ using StatusList = std::map<std::string, std::string>;
 std::vector<std::string> MediaFiles(const std::string& folder) {
     const std::set<std::string> notMedia = {".txt", ".md", ".sh", ".py", ".json"};
     std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(kSourceDir / folder)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && !notMedia.contains(entry.path().extension().string()) &&
-            name.rfind("LICENSE", 0) != 0 && name.rfind("README", 0) != 0)
+    for (const fs::path& file : SortedFiles(kSourceDir / folder)) {
+        const std::string name = file.filename().string();
+        if (!notMedia.contains(file.extension().string()) && !name.starts_with("LICENSE") &&
+            !name.starts_with("README"))
             files.push_back(folder + "/" + name);
     }
-    std::sort(files.begin(), files.end());
     return files;
 }
 
-// Runs orvex-dump with its log and reads the counts from the log's last closing banner.
+// Runs orvex-dump with its log on standard error and reads the counts from the log's last
+// closing banner.
 std::string Measure(const std::string& relative) {
-    const std::string log = TempPath("corpus.log");
-    fs::remove(log);
     const ProcessRun run =
-        RunOrvexDump({"--output", "/dev/null", "--log", log, (kSourceDir / relative).string()});
-    std::string counts = "- -";
-    const std::string trace = ReadFileBytes(log);
-    const size_t at = trace.rfind("parsing done (warnings : ");
+        RunOrvexDump({"--output", "/dev/null", "--log", "-", (kSourceDir / relative).string()});
+    const size_t at = run.err.rfind("parsing done (warnings : ");
     unsigned warnings = 0, errors = 0;
-    if (at != std::string::npos &&
-        std::sscanf(trace.c_str() + at, "parsing done (warnings : %u, errors : %u)", &warnings,
-                    &errors) == 2) {
-        counts = std::to_string(warnings) + " " + std::to_string(errors);
-    }
-    return (run.timedOut ? "timeout" : std::to_string(run.status)) + " " + counts;
+    const bool counted =
+        at != std::string::npos &&
+        std::sscanf(run.err.c_str() + at, "parsing done (warnings : %u, errors : %u)", &warnings,
+                    &errors) == 2;
+    return (run.timedOut ? "timeout" : std::to_string(run.status)) + " " +
+           (counted ? std::to_string(warnings) + " " + std::to_string(errors) : "- -");
 }
 
 StatusList ReadList() {
     StatusList list;
     std::ifstream in(kListPath);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const size_t space = line.find(' ');
-        list[line.substr(0, space)] = line.substr(space + 1);
-    }
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#')
+            list[line.substr(0, line.find(' '))] = line.substr(line.find(' ') + 1);
     return list;
 }
 
@@ -90,9 +78,9 @@ void CheckFolder(const std::string& folder) {
     ASSERT_FALSE(files.empty()) << "no media files in " << folder;
     StatusList list = ReadList();
     const std::string prefix = folder + "/";
-    const char* update = std::getenv("ORVEX_UPDATE_CORPUS_STATUS");
-    if (update != nullptr && std::string(update) == "1") {
-        std::erase_if(list, [&](const auto& line) { return line.first.rfind(prefix, 0) == 0; });
+    if (const char* update = std::getenv("ORVEX_UPDATE_CORPUS_STATUS");
+        update != nullptr && std::string(update) == "1") {
+        std::erase_if(list, [&](const auto& line) { return line.first.starts_with(prefix); });
         for (const std::string& file : files)
             list[file] = Measure(file);
         WriteList(list);
@@ -101,19 +89,16 @@ void CheckFolder(const std::string& folder) {
     const std::string hint = " (after a deliberate change: tools/update-corpus-status.sh)";
     for (const std::string& file : files) {
         const auto expected = list.find(file);
-        if (expected == list.end()) {
+        if (expected == list.end())
             ADD_FAILURE() << file << " is not in " << kListPath.string() << hint;
-            continue;
-        }
-        EXPECT_EQ(Measure(file), expected->second)
-            << file << ": exit status, warnings, errors" << hint;
+        else
+            EXPECT_EQ(Measure(file), expected->second)
+                << file << ": exit status, warnings, errors" << hint;
     }
-    for (const auto& [path, status] : list) {
-        if (path.rfind(prefix, 0) == 0 && path.find('/', prefix.size()) == std::string::npos &&
-            !fs::exists(kSourceDir / path)) {
+    for (const auto& [path, status] : list)
+        if (path.starts_with(prefix) && path.find('/', prefix.size()) == std::string::npos &&
+            !fs::exists(kSourceDir / path))
             ADD_FAILURE() << path << " is listed but no longer exists" << hint;
-        }
-    }
 }
 
 TEST(CorpusStatus, OwnTestData) {

@@ -1,18 +1,15 @@
 // Runs orvex-dump on the real media files and compares what it prints, byte for byte, with the
 // exports committed under tests/data/expected (each checked by hand when it was first made;
 // tools/update-expected-exports.sh rewrites them after a deliberate change of the output).
-//
-// An expected file names its media file on its first line, "Parsed File Name : NAME", exactly
-// as orvex-dump was given it: orvex-dump runs in tests/data with that NAME, so the line comes
-// out the same. "<NAME>.indented.txt" holds the --indent form. TZ=UTC pins the dates, which
-// are shown in local time.
+// Each names its media file on its first line, "Parsed File Name : NAME", as orvex-dump, run in
+// tests/data, was given it; "<NAME>.indented.txt" holds the --indent form. TZ=UTC pins the
+// dates, which are shown in local time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,29 +26,19 @@ constexpr std::string_view kIndentedSuffix = ".indented.txt";
 
 // The first line where two texts differ, for a readable failure.
 std::string FirstDifference(const std::string& expected, const std::string& actual) {
-    std::istringstream wanted(expected), got(actual);
-    std::string want, have;
-    for (int line = 1;; ++line) {
-        const bool inExpected = static_cast<bool>(std::getline(wanted, want));
-        const bool inActual = static_cast<bool>(std::getline(got, have));
-        if (!inExpected && !inActual) break;
-        if (!inExpected) want = "<end of text>";
-        if (!inActual) have = "<end of text>";
-        if (want != have)
-            return "line " + std::to_string(line) + "\n  expected: " + want +
-                   "\n  actual:   " + have;
-    }
-    return "sizes " + std::to_string(expected.size()) + " and " + std::to_string(actual.size());
+    const auto e =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+    const size_t at = static_cast<size_t>(e - expected.begin());
+    const size_t from = at == 0 ? 0 : expected.rfind('\n', at - 1) + 1;
+    return "line " + std::to_string(std::count(expected.begin(), e, '\n') + 1) +
+           "\n  expected: " + expected.substr(from, expected.find('\n', from) - from) +
+           "\n  actual:   " + actual.substr(from, actual.find('\n', from) - from);
 }
 
 std::vector<std::string> ExpectedFiles() {
     std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(kExpectedDir, error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name.ends_with(".txt")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
+    for (const fs::path& file : SortedFiles(kExpectedDir))
+        if (file.extension() == ".txt") names.push_back(file.filename().string());
     return names;
 }
 
@@ -66,17 +53,16 @@ class ExpectedExport : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     const std::string expected = ReadFileBytes(kExpectedDir / GetParam());
-    ASSERT_EQ(expected.rfind(kFirstLinePrefix, 0), 0u) << GetParam() << " has no first line";
-    const size_t lineEnd = expected.find("\r\n");
-    ASSERT_NE(lineEnd, std::string::npos);
+    ASSERT_TRUE(expected.starts_with(kFirstLinePrefix)) << GetParam() << " has no first line";
+    const size_t nameEnd = expected.find("\r\n");
     const std::string mediaName =
-        expected.substr(kFirstLinePrefix.size(), lineEnd - kFirstLinePrefix.size());
-    ASSERT_TRUE(fs::is_regular_file(kDataDir / mediaName)) << mediaName;
+        expected.substr(kFirstLinePrefix.size(), nameEnd - kFirstLinePrefix.size());
+    ASSERT_TRUE(nameEnd != std::string::npos && fs::is_regular_file(kDataDir / mediaName))
+        << mediaName;
 
-    std::vector<std::string> args;
-    if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
-    args.push_back(mediaName);
-    const ProcessRun run = RunOrvexDump(args, 60, kDataDir, {"TZ=UTC"});
+    std::vector<std::string> args{mediaName};
+    if (GetParam().ends_with(kIndentedSuffix)) args.insert(args.begin(), "--indent");
+    const ProcessRun run = RunProgram(ORVEX_DUMP_PATH, args, 60, kDataDir, {"TZ=UTC"});
     ASSERT_EQ(run.status, 0) << "orvex-dump " << mediaName;
     EXPECT_TRUE(run.out == expected)
         << GetParam() << ": " << FirstDifference(expected, run.out)
@@ -88,16 +74,14 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(Expected
 // A media file added to tests/data without its expected export would go unchecked, and a
 // missing expected folder would make the suite above silently empty.
 TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
-    std::vector<std::string> media;
-    for (const auto& entry : fs::directory_iterator(kDataDir)) {
-        const std::string ext = entry.path().extension().string();
-        if (entry.is_regular_file() && (ext == ".mp4" || ext == ".3gp"))
-            media.push_back(entry.path().filename().string());
+    int media = 0;
+    for (const fs::path& file : SortedFiles(kDataDir)) {
+        if (file.extension() != ".mp4" && file.extension() != ".3gp") continue;
+        EXPECT_TRUE(fs::is_regular_file(kExpectedDir / (file.filename().string() + ".txt")))
+            << file;
+        ++media;
     }
-    ASSERT_FALSE(media.empty());
-    for (const std::string& name : media)
-        EXPECT_TRUE(fs::is_regular_file(kExpectedDir / (name + ".txt"))) << name;
-    EXPECT_FALSE(ExpectedFiles().empty());
+    EXPECT_GT(media, 0);
 }
 
 // Exports in the flat and the indented form differ only by the tab characters before each

@@ -38,16 +38,6 @@ std::atomic<size_t> g_largestAllocation{0};
 
 namespace {
 
-// A box of 32-bit words; a full box (version, flags first) unless `version` is negative.
-BoxBuilder Words(const char* type, std::initializer_list<uint32_t> words, int version = 0,
-                 uint32_t flags = 0) {
-    BoxBuilder b;
-    version < 0 ? b.Open(type) : b.OpenFull(type, static_cast<uint8_t>(version), flags);
-    for (uint32_t word : words)
-        b.U32(word);
-    return b.Close();
-}
-
 BoxBuilder HintEntry(uint64_t declaredSize) {
     BoxBuilder b;
     OpenTrackEntries(b, "hint", 1).Open("rtp ").Zeros(6).U16(1).Zeros(8);
@@ -58,25 +48,25 @@ BoxBuilder HintEntry(uint64_t declaredSize) {
 // file nor the next box can pass for the end of the box.
 TEST(HostileCounts, NeverAllocateFromTheCountAlone) {
     const std::vector<std::tuple<const char*, BoxBuilder, int32_t>> cases = {
-        {"stts: count x 8 beyond 32 bits", Words("stts", {0x20000001, 1, 1}), 4},
-        {"stco", Words("stco", {0x3FFFFFFF, 1}), 3},
-        {"stsz", Words("stsz", {0, 0x3FFFFFFF, 1}), 3},
-        {"dref", Words("dref", {0x3FFFFFFF, 1}), 3},
-        {"stsd", Words("stsd", {0x3FFFFFFF, 1}), 3},
-        {"tfra", Words("tfra", {1, 0x3F, 0x07FFFFFF, 0, 1}, 1), 3},
-        {"trun without per-sample fields", Words("trun", {0x0FFFFFFF, 8}, 0, 1), 0},
+        {"stts: count x 8 beyond 32 bits", WordBox("stts", 0, 0, {0x20000001, 1, 1}), 4},
+        {"stco", WordBox("stco", 0, 0, {0x3FFFFFFF, 1}), 3},
+        {"stsz", WordBox("stsz", 0, 0, {0, 0x3FFFFFFF, 1}), 3},
+        {"dref", WordBox("dref", 0, 0, {0x3FFFFFFF, 1}), 3},
+        {"stsd", WordBox("stsd", 0, 0, {0x3FFFFFFF, 1}), 3},
+        {"tfra", WordBox("tfra", 1, 0, {1, 0x3F, 0x07FFFFFF, 0, 1}), 3},
+        {"trun without per-sample fields", WordBox("trun", 0, 1, {0x0FFFFFFF, 8}), 0},
         {"hint entry of 1 GiB", HintEntry(0x40000000), 3},
         {"hint entry of 2 GiB", HintEntry(0x7FFFFFF0), 3},
-        {"ftab", Words("ftab", {0xFFFF0001, 0x01610000}, -1), 3},
-        {"kywd", Words("kywd", {0x0000FFC8, 0x61620000}), 3},
-        {"avcC", Words("avcC", {0x0142001E, 0xFFFF1000}, -1), 3},
+        {"ftab", BoxBuilder().Open("ftab").U32(0xFFFF0001).U32(0x01610000).Close(), 3},
+        {"kywd", WordBox("kywd", 0, 0, {0x0000FFC8, 0x61620000}), 3},
+        {"avcC", BoxBuilder().Open("avcC").U32(0x0142001E).U32(0xFFFF1000).Close(), 3},
         {"sdp of 4 GiB", BoxBuilder().Open("sdp ").Text("v=0").CloseWithSize(0xFFFFFFF0u), 3},
         {"rtp smaller than its fixed fields",
          BoxBuilder().Open("rtp ").FourCC("sdp ").CloseWithSize(10), 3},
-        {"dcmc count beyond the box", Words("dcmc", {0x10000000, 1, 1, 0x61000000}), 3},
-        {"dcmc count beyond 32 bits", Words("dcmc", {0xFFFFFFFF}), 4},
-        {"dcmc name beyond the box", Words("dcmc", {1, 0, 1000, 0x61626300}), 3},
-        {"dcmc name beyond the file", Words("dcmc", {1, 0, 0xFFFFFFF0}), 3},
+        {"dcmc count beyond the box", WordBox("dcmc", 0, 0, {0x10000000, 1, 1, 0x61000000}), 3},
+        {"dcmc count beyond 32 bits", WordBox("dcmc", 0, 0, {0xFFFFFFFF}), 4},
+        {"dcmc name beyond the box", WordBox("dcmc", 0, 0, {1, 0, 1000, 0x61626300}), 3},
+        {"dcmc name beyond the file", WordBox("dcmc", 0, 0, {1, 0, 0xFFFFFFF0}), 3},
     };
     for (const auto& [name, box, result] : cases) {
         SCOPED_TRACE(name);

@@ -147,19 +147,13 @@ void PrintTo(const RealFile& file, std::ostream* out) {
 // Media files of `folder` (those with a listed extension, or all but text files), sorted.
 std::vector<RealFile> FilesIn(const fs::path& folder, const fs::path& trees, bool ours) {
     static const std::set<std::string> kMedia = {".mp4", ".3gp", ".3g2", ".m4a", ".m4v", ".mov"};
-    std::error_code error;
     std::vector<RealFile> files;
-    if (fs::is_directory(folder, error))
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            const std::string extension = entry.path().extension().string();
-            if (entry.is_regular_file() &&
-                (ours ? kMedia.count(extension) != 0 : extension != ".txt"))
-                files.push_back({entry.path(),
-                                 trees / (entry.path().filename().string() + ".atomicparsley.txt"),
-                                 ours});
-        }
-    std::sort(files.begin(), files.end(),
-              [](const auto& a, const auto& b) { return a.media < b.media; });
+    for (const fs::path& media : SortedFiles(folder)) {
+        const std::string extension = media.extension().string();
+        if (ours ? kMedia.count(extension) != 0 : extension != ".txt")
+            files.push_back(
+                {media, trees / (media.filename().string() + ".atomicparsley.txt"), ours});
+    }
     return files.empty() ? std::vector<RealFile>{RealFile{}} : files;
 }
 

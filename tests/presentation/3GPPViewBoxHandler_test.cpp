@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "support/NodePipeline.h"
 #include "support/RecordPipeline.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "support/NodePipeline.h"
+#include "support/RecordPipeline.h"
 
 namespace {
 

@@ -3,94 +3,46 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
-BoxBuilder& BoxBuilder::U8(uint8_t v) {
-    m_data.push_back(v);
+BoxBuilder& BoxBuilder::Int(uint64_t v, size_t bytes) {
+    for (size_t i = bytes; i-- > 0;)
+        m_data.push_back(static_cast<uint8_t>(v >> (8 * i)));
     return *this;
-}
-
-BoxBuilder& BoxBuilder::U16(uint16_t v) {
-    return U8(static_cast<uint8_t>(v >> 8)).U8(v & 0xFF);
-}
-
-BoxBuilder& BoxBuilder::U24(uint32_t v) {
-    return U8(static_cast<uint8_t>(v >> 16)).U8((v >> 8) & 0xFF).U8(v & 0xFF);
-}
-
-BoxBuilder& BoxBuilder::U32(uint32_t v) {
-    return U16(static_cast<uint16_t>(v >> 16)).U16(v & 0xFFFF);
-}
-
-BoxBuilder& BoxBuilder::U64(uint64_t v) {
-    return U32(static_cast<uint32_t>(v >> 32)).U32(v & 0xFFFFFFFF);
 }
 
 BoxBuilder& BoxBuilder::FourCC(std::string_view code) {
-    for (size_t i = 0; i < 4; ++i)
-        U8(i < code.size() ? static_cast<uint8_t>(code[i]) : 0);
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::Bytes(const std::vector<uint8_t>& bytes) {
-    m_data.insert(m_data.end(), bytes.begin(), bytes.end());
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::Bytes(std::initializer_list<uint8_t> bytes) {
-    m_data.insert(m_data.end(), bytes.begin(), bytes.end());
-    return *this;
+    return Text(code.substr(0, 4)).Zeros(4 - std::min<size_t>(4, code.size()));
 }
 
 BoxBuilder& BoxBuilder::Text(std::string_view text, bool zeroTerminated) {
-    for (char c : text)
-        U8(static_cast<uint8_t>(c));
-    if (zeroTerminated) U8(0);
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::Zeros(size_t count) {
-    m_data.insert(m_data.end(), count, 0);
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::Append(const BoxBuilder& other) {
-    return Bytes(other.m_data);
+    m_data.insert(m_data.end(), text.begin(), text.end());
+    return zeroTerminated ? U8(0) : *this;
 }
 
 BoxBuilder& BoxBuilder::Open(std::string_view type, bool largeSize) {
     m_open.push_back({m_data.size(), largeSize});
     U32(largeSize ? 1 : 0).FourCC(type);
-    if (largeSize) U64(0);
-    return *this;
-}
-
-BoxBuilder& BoxBuilder::OpenFull(std::string_view type, uint8_t version, uint32_t flags) {
-    return Open(type).U8(version).U24(flags);
+    return largeSize ? U64(0) : *this;
 }
 
 BoxBuilder& BoxBuilder::Close() {
     if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
-    return CloseWithSize(m_data.size() - m_open.back().start);
+    return CloseWithSize(m_data.size() - m_open.back().first);
 }
 
 BoxBuilder& BoxBuilder::CloseWithSize(uint64_t size) {
     if (m_open.empty()) throw std::logic_error("BoxBuilder::Close without Open");
-    OpenBox box = m_open.back();
+    const auto [start, large] = m_open.back();
     m_open.pop_back();
-    auto put = [this](size_t at, uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            m_data[at + i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
-        }
-    };
-    if (box.large) {
-        put(box.start + 8, size, 8);
-    } else {
-        put(box.start, size, 4);
-    }
+    // The 32-bit size field, or the 64-bit one after the type of a large box.
+    const size_t at = large ? start + 8 : start, bytes = large ? 8 : 4;
+    for (size_t i = 0; i < bytes; ++i)
+        m_data[at + i] = static_cast<uint8_t>(size >> (8 * (bytes - 1 - i)));
     return *this;
 }
 
@@ -122,48 +74,24 @@ BoxBuilder& BoxBuilder::Matrix() {
     return *this;
 }
 
-BoxBuilder& BoxBuilder::Leaf(std::string_view type, const std::vector<uint8_t>& payload) {
-    return Open(type).Bytes(payload).Close();
-}
-
-namespace {
-// One directory per test process under the system's temporary directory, removed with
-// everything in it when the process ends, however many tests wrote into it.
-class ProcessTempDir {
-public:
-    const std::filesystem::path& Path() {
-        if (m_path.empty()) {
-            std::string pattern =
-                (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-            m_path = pattern;
-        }
-        return m_path;
-    }
-    ~ProcessTempDir() {
-        if (m_path.empty()) return;
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
-ProcessTempDir& TheTempDir() {
-    static ProcessTempDir dir;
-    return dir;
-}
-}  // namespace
-
 std::string TempPath(const std::string& name) {
+    // One directory per test process under the system's temporary directory, removed with
+    // everything in it when the process ends, however many tests wrote into it.
+    static const struct ProcessTempDir {
+        std::string path =
+            (std::filesystem::path(::testing::TempDir()) / "orvex-test-XXXXXX").string();
+        ProcessTempDir() {
+            if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        }
+        ~ProcessTempDir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } processDir;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = "process";
-    if (info) leaf = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : leaf) {
-        if (c == '/') c = '_';
-    }
-    std::filesystem::path dir = TheTempDir().Path() / leaf;
+    std::string leaf = info ? std::string(info->test_suite_name()) + "_" + info->name() : "process";
+    std::replace(leaf.begin(), leaf.end(), '/', '_');
+    const std::filesystem::path dir = std::filesystem::path(processDir.path) / leaf;
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -14,32 +15,18 @@
 
 extern char** environ;
 
-namespace {
-// The test's environment with `overrides` put in place of, or beside, its variables.
-std::vector<std::string> Environment(const std::vector<std::string>& overrides) {
-    std::vector<std::string> result;
-    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        result.emplace_back(*entry);
-    for (const std::string& entry : overrides) {
-        std::erase_if(result, [&](const std::string& e) { return nameOf(e) == nameOf(entry); });
-        result.push_back(entry);
-    }
-    return result;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-}  // namespace
-
 std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::filesystem::path> SortedFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code absent;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, absent))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 ProcessRun RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -47,21 +34,30 @@ ProcessRun RunProgram(const std::string& program, const std::vector<std::string>
                       const std::vector<std::string>& environment) {
     static int runs = 0;
     const std::string stem = TempPath("run-" + std::to_string(runs++));
-    const std::string outPath = stem + ".out";
-    const std::string errPath = stem + ".err";
+    const std::string outPath = stem + ".out", errPath = stem + ".err";
 
-    std::vector<std::string> argv{program};
+    std::vector<std::string> argv{program}, envp, overrides = environment;
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> overrides = environment;
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        const char* current = std::getenv(name);
-        const bool set = current != nullptr && *current != '\0';
-        overrides.push_back(std::string(name) + "=" + (set ? std::string(current) + ":" : "") +
-                            "exitcode=99");
+        const std::string current = std::getenv(name) ? std::getenv(name) : "";
+        overrides.push_back(name + ("=" + current) + (current.empty() ? "" : ":") + "exitcode=99");
     }
-    std::vector<std::string> envp = Environment(overrides);
-    std::vector<char*> cargv = Pointers(argv);
-    std::vector<char*> cenvp = Pointers(envp);
+    // The test's environment with the overrides put in place of, or beside, its variables.
+    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        envp.emplace_back(*entry);
+    for (const std::string& entry : overrides) {
+        std::erase_if(envp, [&](const std::string& e) { return nameOf(e) == nameOf(entry); });
+        envp.push_back(entry);
+    }
+    auto pointers = [](std::vector<std::string>& texts) {
+        std::vector<char*> result;
+        for (std::string& text : texts)
+            result.push_back(text.data());
+        result.push_back(nullptr);
+        return result;
+    };
+    std::vector<char*> cargv = pointers(argv), cenvp = pointers(envp);
 
     ProcessRun run;
     const pid_t pid = ::fork();

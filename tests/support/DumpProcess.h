@@ -22,11 +22,12 @@ ProcessRun RunProgram(const std::string& program, const std::vector<std::string>
                       const std::vector<std::string>& environment = {});
 
 // The orvex-dump built with the tests.
-inline ProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned timeoutSeconds = 60,
-                               const std::string& workingDir = {},
-                               const std::vector<std::string>& environment = {}) {
-    return RunProgram(ORVEX_DUMP_PATH, args, timeoutSeconds, workingDir, environment);
+inline ProcessRun RunOrvexDump(const std::vector<std::string>& args, unsigned timeoutSeconds = 60) {
+    return RunProgram(ORVEX_DUMP_PATH, args, timeoutSeconds);
 }
 
 // The bytes of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
+
+// The regular files directly in `folder`, sorted; none when the folder is absent.
+std::vector<std::filesystem::path> SortedFiles(const std::filesystem::path& folder);
