@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,7 +91,13 @@ TEST(ExpectedExports, IndentedFormIsTheFlatFormWithTabs) {
         if (!name.ends_with(kIndentedSuffix)) continue;
         const std::string flatName = name.substr(0, name.size() - kIndentedSuffix.size()) + ".txt";
         const std::string indented = ReadFileBytes(kExpectedDir / name);
-        const std::string withoutTabs = std::regex_replace(indented, std::regex("\n\t+"), "\n");
+        std::string withoutTabs;
+        bool lineStart = false;  // the first line, the file name, is never indented
+        for (const char c : indented) {
+            if (c == '\t' && lineStart) continue;
+            withoutTabs += c;
+            lineStart = c == '\n';
+        }
         EXPECT_TRUE(withoutTabs == ReadFileBytes(kExpectedDir / flatName)) << name;
         EXPECT_NE(indented.find("\r\n\t\t\t| + "), std::string::npos) << name;
         compared = true;
