@@ -1,5 +1,7 @@
 #include "shell/MainFrame.h"
 
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,6 +12,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QUrl>
 #include <QtTest>
@@ -17,7 +20,9 @@
 
 #include "shell/AboutDialog.h"
 #include "shell/FindBoxDlg.h"
+#include "shell/GeneralOptionPage.h"
 #include "shell/OrvexLogView.h"
+#include "shell/OrvexOptions.h"
 #include "shell/OrvexPaneContainer.h"
 #include "shell/SettingsFileStore.h"
 #include "shell/ShellTestSupport.h"
@@ -148,7 +153,9 @@ private slots:
         QCOMPARE(m->frame.windowTitle(), kStartTitle);
         QCOMPARE(m->frame.GetLogView().GetLogText(), log);
         m->Action("actionStartParsing")->trigger();
-        QCOMPARE(m->prompts.messages.at(0).text, QStringLiteral("file was not opened."));
+        QCOMPARE(m->prompts.messages.at(0).icon, CShellPrompts::Icon::Warning);
+        QCOMPARE(m->prompts.messages[0].title + ": " + m->prompts.messages[0].text,
+                 QStringLiteral("Error: file was not opened."));
 
         // A file opened without parsing: Start Parsing parses it once, busy while it runs.
         SetSwitchSetting(m->settings, SwitchAutoParse, false);
@@ -204,6 +211,52 @@ private slots:
         about.show();
         about.findChild<QPushButton*>()->click();
         QVERIFY(!about.isVisible());
+    }
+
+    void optionsOkSavesAllFiveCancelNothing() {
+        CMemorySettingsStore& store = m->settings;
+        const auto click = [](COrvexOptions& options, QDialogButtonBox::StandardButton which) {
+            options.findChild<QDialogButtonBox*>()->button(which)->click();
+        };
+        {
+            COrvexOptions cancelled(store, m->prompts);
+            QCOMPARE(cancelled.findChild<QTabWidget*>()->tabText(0), QStringLiteral("General"));
+            CGeneralOptionPage& page = cancelled.GetGeneralPage();
+            // The defaults; the dependent boxes are enabled with AutoExpand alone.
+            QVERIFY(page.AutoParseBox().isChecked() && !page.AutoExpandBox().isChecked());
+            QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
+            page.AutoExpandBox().click();
+            QVERIFY(page.NoExpandMDATBox().isEnabled() && page.NoExpandQIBox().isEnabled());
+            click(cancelled, QDialogButtonBox::Cancel);
+            QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
+        }
+        SetSwitchSetting(store, SwitchAutoExpand, true);
+        SetSwitchSetting(store, SwitchNoExpandMDAT, true);
+        SetHexEditorPath(store, "/usr/bin/ghex");
+        COrvexOptions options(store, m->prompts);
+        CGeneralOptionPage& page = options.GetGeneralPage();
+        QVERIFY(page.NoExpandMDATBox().isChecked());
+        QCOMPARE(page.HexEditorEdit().text(), QStringLiteral("/usr/bin/ghex"));
+        // Unchecking AutoExpand greys both dependent boxes; their states stay and are saved.
+        page.AutoExpandBox().click();
+        QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
+        page.AutoParseBox().click();
+        // Browsing fills the path only; a cancelled browse keeps it.
+        m->prompts.openAnswers = QStringList{QStringLiteral("/opt/hex editor/hexed")};
+        page.BrowseButton().click();
+        page.BrowseButton().click();
+        QCOMPARE(m->prompts.openDialogs.at(0).filters,
+                 (QStringList{"Hex Editor's Execution File Name (*.exe)", "All files (*)"}));
+        std::string path;
+        QVERIFY(GetHexEditorPath(store, path) && path == "/usr/bin/ghex");
+        click(options, QDialogButtonBox::Ok);
+        // Each of the five under its own name.
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
+        QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
+        QVERIFY(GetSwitchSetting(store, SwitchNoExpandMDAT));
+        QCOMPARE(store.ReadValue(kSettingsKey, "NoExpandQI")->number, 0u);
+        QVERIFY(GetHexEditorPath(store, path));
+        QCOMPARE(path, std::string("/opt/hex editor/hexed"));
     }
 
     void thePlacementIsKeptInTheSettingsFile() {

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,20 +63,15 @@ struct FrameHarness {
     CMainFrame frame{settings, prompts};
 };
 
-// A file of tests/data.
 inline QString TestDataFile(const char* name) {
     return QStringLiteral(ORVEX_TEST_DATA_DIR "/") + QString::fromUtf8(name);
 }
-
 inline QByteArray ReadWholeFile(const QString& path) {
     return QByteArray::fromStdString(ReadFileBytes(path.toStdString()));
 }
-
-// Writes crafted boxes to a new file of the test process's temporary folder.
 inline QString WriteBoxes(const BoxBuilder& boxes, const std::string& name) {
     return QString::fromStdString(boxes.WriteTempFile(name));
 }
-
 // A path in the test process's temporary folder, removed with it when the process ends.
 inline QString TempFile(const std::string& name) {
     return QString::fromStdString(TempPath(name));
@@ -86,11 +80,9 @@ inline QString TempFile(const std::string& name) {
 // The index of the first node of that type in the document's list; the list's size if none.
 inline size_t FindType(COrvexDoc& document, const std::string& type) {
     const auto& nodes = document.GetViewBoxes();
-    return static_cast<size_t>(std::find_if(nodes.begin(), nodes.end(),
-                                            [&](const auto& node) {
-                                                return node->GetShortTypeNameLayer() &&
-                                                       node->GetShortTypeNameLayer()->Text() ==
-                                                           type;
-                                            }) -
-                               nodes.begin());
+    size_t i = 0;
+    while (i < nodes.size() && !(nodes[i]->GetShortTypeNameLayer() &&
+                                 nodes[i]->GetShortTypeNameLayer()->Text() == type))
+        ++i;
+    return i;
 }
