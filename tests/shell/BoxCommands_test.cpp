@@ -89,7 +89,6 @@ private slots:
         const CShellPrompts::FileDialog& dump = h.prompts.saveDialogs.at(0);
         QCOMPARE(dump.filters, QStringList{QStringLiteral("Box's Dumped Binary File (*.bin)")});
         QCOMPARE(dump.defaultSuffix + QLatin1Char(' ') + dump.fileName, QStringLiteral("bin trak"));
-        QVERIFY(h.Node("trak").GetBoxSize() > 8);
         QCOMPARE(ReadWholeFile(h.Path("trak.bin")), BoxBytes(h.Node("trak")));
         // The export: the node's plain text form and one more line break, in CR LF, one byte
         // each.
@@ -102,9 +101,8 @@ private slots:
 
         // Quick Information is no box of the file.
         h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
-        QCOMPARE(h.prompts.messages.at(0).title, QStringLiteral("Note"));
-        QCOMPARE(h.prompts.messages[0].text,
-                 QStringLiteral("This box is not appropriate for dump."));
+        QCOMPARE(h.prompts.messages.at(0).title + ": " + h.prompts.messages[0].text,
+                 QStringLiteral("Note: This box is not appropriate for dump."));
         // A menu whose node went with its document does nothing.
         h.control.ResetView();
         menu->actions()[0]->trigger();
