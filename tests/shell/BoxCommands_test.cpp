@@ -1,11 +1,7 @@
 #include "shell/BoxCommands.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <string>
 

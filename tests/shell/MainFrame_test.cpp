@@ -9,6 +9,7 @@
 #include "shell/OrvexLogView.h"
 #include "shell/OrvexOptions.h"
 #include "shell/OrvexPaneContainer.h"
+#include "shell/RecentFileList.h"
 #include "shell/SettingsFileStore.h"
 #include "shell/ShellTestSupport.h"
 #include "shell/WindowPlacement.h"
@@ -41,6 +42,17 @@ QMenu* FileMenu(CMainFrame& frame) {
 ProcessRun RunOrvex(const std::vector<std::string>& args, unsigned timeoutSeconds = 20) {
     return RunProgram(ORVEX_GUI_PATH, args, timeoutSeconds, {},
                       {"QT_QPA_PLATFORM=offscreen", "ORVEX_CONFIG_DIR=" + TempPath("config")});
+}
+
+QString Media(int n) {
+    return QStringLiteral("/media/clips/file%1.mp4").arg(n);
+}
+
+void StoreEntries(ISettingsStore& store, SettingValue count, int documents) {
+    store.WriteValue(kRecentFilesKey, "DocumentCount", count);
+    for (int i = 1; i <= documents; ++i)
+        store.WriteValue(kRecentFilesKey, "Document" + std::to_string(i),
+                         SettingValue::Text(Media(i).toStdString()));
 }
 
 }  // namespace
@@ -147,12 +159,9 @@ private slots:
 
     void onlyTheFirstDroppedFileThatOpensIsOpened() {
         QVERIFY(m->Show(640, 480));
-        const QString folder = TempFile("a folder.mp4");
-        QDir().mkpath(folder);
         const QString second = TestDataFile("rtp_hinted.mp4");
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(TempFile("missing.mp4")), QUrl::fromLocalFile(second),
-                      QUrl::fromLocalFile(folder),
                       QUrl::fromLocalFile(TestDataFile("h264_aac.mp4"))});
         QWidget* target = m->View().viewport();
         QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
@@ -160,53 +169,40 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &drop);
-        QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - rtp_hinted.mp4"));
         QCOMPARE(QString::fromStdString(m->View().GetDocument().GetFilePath()), second);
         QVERIFY(m->prompts.messages.empty());
     }
 
     void optionsOkSavesAllFiveCancelNothing() {
         CMemorySettingsStore& store = m->settings;
-        const auto click = [](COrvexOptions& options, QDialogButtonBox::StandardButton which) {
-            options.findChild<QDialogButtonBox*>()->button(which)->click();
-        };
-        {
-            COrvexOptions cancelled(store, m->prompts);
-            QCOMPARE(cancelled.findChild<QTabWidget*>()->tabText(0), QStringLiteral("General"));
-            CGeneralOptionPage& page = cancelled.GetGeneralPage();
-            // The defaults; the dependent boxes are enabled with AutoExpand alone.
-            QVERIFY(page.AutoParseBox().isChecked() && !page.AutoExpandBox().isChecked());
-            QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
-            page.AutoExpandBox().click();
-            QVERIFY(page.NoExpandMDATBox().isEnabled() && page.NoExpandQIBox().isEnabled());
-            click(cancelled, QDialogButtonBox::Cancel);
-            QVERIFY(!store.ReadValue(kSettingsKey, "AutoExpand"));
-        }
         SetSwitchSetting(store, SwitchAutoExpand, true);
         SetSwitchSetting(store, SwitchNoExpandMDAT, true);
         SetHexEditorPath(store, "/usr/bin/ghex");
-        COrvexOptions options(store, m->prompts);
-        CGeneralOptionPage& page = options.GetGeneralPage();
-        QVERIFY(page.NoExpandMDATBox().isChecked());
-        QCOMPARE(page.HexEditorEdit().text(), QStringLiteral("/usr/bin/ghex"));
-        // Unchecking AutoExpand greys both dependent boxes; their states stay and are saved.
-        page.AutoExpandBox().click();
-        QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
-        page.AutoParseBox().click();
-        // Browsing fills the path only; a cancelled browse keeps it.
-        m->prompts.openAnswers = QStringList{QStringLiteral("/opt/hex editor/hexed")};
-        page.BrowseButton().click();
-        page.BrowseButton().click();
-        QCOMPARE(m->prompts.openDialogs.at(0).filters,
-                 (QStringList{"Hex Editor's Execution File Name (*.exe)", "All files (*)"}));
-        std::string path;
-        QVERIFY(GetHexEditorPath(store, path) && path == "/usr/bin/ghex");
-        click(options, QDialogButtonBox::Ok);
+        for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
+            COrvexOptions options(store, m->prompts);
+            QCOMPARE(options.findChild<QTabWidget*>()->tabText(0), QStringLiteral("General"));
+            CGeneralOptionPage& page = options.GetGeneralPage();
+            QVERIFY(page.AutoParseBox().isChecked() && page.NoExpandMDATBox().isChecked());
+            QCOMPARE(page.HexEditorEdit().text(), QStringLiteral("/usr/bin/ghex"));
+            // Unchecking AutoExpand greys both dependent boxes; their states stay and are saved.
+            QVERIFY(page.NoExpandMDATBox().isEnabled() && page.NoExpandQIBox().isEnabled());
+            page.AutoExpandBox().click();
+            QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
+            page.AutoParseBox().click();
+            // Browsing fills the path only; a cancelled browse keeps it.
+            m->prompts.openAnswers = QStringList{QStringLiteral("/opt/hex editor/hexed")};
+            page.BrowseButton().click();
+            page.BrowseButton().click();
+            QCOMPARE(page.HexEditorEdit().text(), QStringLiteral("/opt/hex editor/hexed"));
+            QVERIFY(GetSwitchSetting(store, SwitchAutoExpand));
+            options.findChild<QDialogButtonBox*>()->button(button)->click();
+            QCOMPARE(GetSwitchSetting(store, SwitchAutoExpand), button == QDialogButtonBox::Cancel);
+        }
         // Each of the five under its own name.
-        QVERIFY(!GetSwitchSetting(store, SwitchAutoExpand));
         QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
         QVERIFY(GetSwitchSetting(store, SwitchNoExpandMDAT));
         QCOMPARE(store.ReadValue(kSettingsKey, "NoExpandQI")->number, 0u);
+        std::string path;
         QVERIFY(GetHexEditorPath(store, path));
         QCOMPARE(path, std::string("/opt/hex editor/hexed"));
     }
@@ -234,25 +230,14 @@ private slots:
         QCOMPARE(again.frameGeometry(), outer);
     }
 
-    void theLogCountsBlocksAndShowsThemLineByLine() {
+    void theLogPaneShowsItsTextLineByLine() {
         COrvexLogView log;
-        log.PrintWarning("unbound %d", 1);  // counted nowhere, written all the same
-        int32_t errors = 0;
-        int32_t warnings = 0;
-        log.SetCounters(&errors, &warnings);
-        log.Print("processing offset : 0x%08X", 16u);
-        log.PrintWarning("first");
-        log.PrintError("broken %s", "box");
-        QCOMPARE(log.GetWarningCount(), 1);
-        QCOMPARE(log.GetErrorCount(), 1);
-        QCOMPARE(log.GetLogText(), std::string("\r\n\r\nWARNING :\r\nunbound 1\r\n\r\n"
-                                               "processing offset : 0x00000010"
-                                               "\r\n\r\nWARNING :\r\nfirst\r\n\r\n"
-                                               "\r\n\r\nERROR :\r\nbroken box\r\n\r\n"));
-        // The control gets the text on the next flush; a CR LF split between two flushes
-        // stays one break.
+        // Blocks as every log writer writes them; the control gets the text on the next flush,
+        // and a CR LF split between two flushes stays one break.
+        log.PrintWarning("first %d", 1);
+        QCOMPARE(log.GetLogText(), std::string("\r\n\r\nWARNING :\r\nfirst 1\r\n\r\n"));
         QVERIFY(log.toPlainText().isEmpty());
-        QTRY_COMPARE(log.toPlainText().split(QLatin1Char('\n')).size(), 16);
+        QTRY_COMPARE(log.toPlainText().split(QLatin1Char('\n')).size(), 6);
         log.PrintText("one\r");
         log.Flush();
         log.PrintText("\ntwo\nthree\rfour");
@@ -360,6 +345,66 @@ private slots:
         m->frame.close();
         CMainFrame next(m->settings, m->prompts);
         QCOMPARE(entries(next), expected);
+    }
+
+    void keepsNineMostRecentFirstComparingCase() {
+        CRecentFileList list;
+        for (int i = 1; i <= 10; ++i)
+            list.Add(Media(i));
+        list.Add(Media(5));
+        list.Add(QStringLiteral("/media/clips/FILE5.mp4"));
+        QCOMPARE(list.GetEntries(),
+                 (QStringList{"/media/clips/FILE5.mp4", Media(5), Media(10), Media(9), Media(8),
+                              Media(7), Media(6), Media(4), Media(3)}));
+        // A failed entry is removed, an opened one moves up.
+        QStringList tried;
+        QVERIFY(!list.OpenEntry(1, [&](const QString& path) { return tried << path, false; }));
+        QVERIFY(list.OpenEntry(7, [&](const QString& path) { return tried << path, true; }));
+        QCOMPARE(tried, (QStringList{Media(5), Media(3)}));
+        QCOMPARE(list.GetEntries().mid(0, 3),
+                 (QStringList{Media(3), "/media/clips/FILE5.mp4", Media(10)}));
+        QCOMPARE(list.GetCount(), 8);
+    }
+
+    void readsTheStoredCountOrNine() {
+        // The count stored and the entries read: from the maximum down, "Document1" the most
+        // recent; without a count stored as a number nothing is read.
+        const std::pair<SettingValue, int> cases[] = {
+            {SettingValue::Number(0), 9},  {SettingValue::Number(1), 9},
+            {SettingValue::Number(17), 9}, {SettingValue::Number(16), 16},
+            {SettingValue::Number(4), 4},  {SettingValue::Text("4"), 0}};
+        for (const auto& [count, entries] : cases) {
+            CMemorySettingsStore store;
+            StoreEntries(store, count, 16);
+            CRecentFileList list;
+            list.ReadFromSettings(store);
+            QCOMPARE(list.GetCount(), entries);
+            if (entries == 0) continue;
+            QCOMPARE(list.GetMaxEntries(), entries);
+            QCOMPARE(list.GetEntries().front() + list.GetEntries().back(),
+                     Media(1) + Media(entries));
+        }
+    }
+
+    void roundTripDeletesTheValuesNoLongerHeld() {
+        CSettingsFileStore store(TempFile("recent.json"));
+        StoreEntries(store, SettingValue::Number(16), 16);
+        store.WriteValue(kRecentFilesKey, "Document2", SettingValue::Number(7));  // passed over
+        CRecentFileList list;
+        list.ReadFromSettings(store);
+        QCOMPARE(list.GetCount(), 15);
+        // The oldest entry fails to open: it must not come back from "Document16".
+        QVERIFY(!list.OpenEntry(14, [](const QString&) { return false; }));
+        list.WriteToSettings(store);
+        CRecentFileList again;
+        again.ReadFromSettings(store);
+        QCOMPARE(again.GetEntries(), list.GetEntries());
+        QVERIFY(!store.ReadValue(kRecentFilesKey, "Document15"));
+        CRecentFileList small;
+        small.Add(Media(1));
+        small.WriteToSettings(store);
+        QCOMPARE(store.ReadValue(kRecentFilesKey, "DocumentCount")->number, 9u);
+        QVERIFY(!store.ReadValue(kRecentFilesKey, "Document2"));
     }
 
     void theProgramAnswersItsCommandLine() {

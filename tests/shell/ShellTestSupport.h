@@ -2,10 +2,8 @@
 
 // Helpers of the shell's Qt tests: scripted prompts, a main window to drive, test files.
 
-#include <QAction>
-#include <QString>
-#include <QStringList>
-#include <QTest>
+#include <QtGui>
+#include <QtTest>
 #include <string>
 #include <vector>
 
