@@ -2,11 +2,8 @@
 
 // Helpers of the shell's Qt tests: scripted prompts, a main window to drive, test files.
 
-#include <QAction>
-#include <QString>
-#include <QStringList>
-#include <QTest>
-#include <algorithm>
+#include <QtGui>
+#include <QtTest>
 #include <string>
 #include <vector>
 
@@ -24,8 +21,7 @@ class CScriptedPrompts : public CShellPrompts {
 public:
     struct Message {
         Icon icon;
-        QString title;
-        QString text;
+        QString title, text;
     };
 
     void ShowMessage(QWidget*, Icon icon, const QString& title, const QString& text) override {
@@ -41,10 +37,8 @@ public:
     }
 
     std::vector<Message> messages;
-    std::vector<FileDialog> openDialogs;
-    std::vector<FileDialog> saveDialogs;
-    QStringList openAnswers;
-    QStringList saveAnswers;
+    std::vector<FileDialog> openDialogs, saveDialogs;
+    QStringList openAnswers, saveAnswers;
 };
 
 // A main window on settings held in memory, answering through scripted prompts.
@@ -64,20 +58,15 @@ struct FrameHarness {
     CMainFrame frame{settings, prompts};
 };
 
-// A file of tests/data.
 inline QString TestDataFile(const char* name) {
     return QStringLiteral(ORVEX_TEST_DATA_DIR "/") + QString::fromUtf8(name);
 }
-
 inline QByteArray ReadWholeFile(const QString& path) {
     return QByteArray::fromStdString(ReadFileBytes(path.toStdString()));
 }
-
-// Writes crafted boxes to a new file of the test process's temporary folder.
 inline QString WriteBoxes(const BoxBuilder& boxes, const std::string& name) {
     return QString::fromStdString(boxes.WriteTempFile(name));
 }
-
 // A path in the test process's temporary folder, removed with it when the process ends.
 inline QString TempFile(const std::string& name) {
     return QString::fromStdString(TempPath(name));
@@ -86,11 +75,9 @@ inline QString TempFile(const std::string& name) {
 // The index of the first node of that type in the document's list; the list's size if none.
 inline size_t FindType(COrvexDoc& document, const std::string& type) {
     const auto& nodes = document.GetViewBoxes();
-    return static_cast<size_t>(std::find_if(nodes.begin(), nodes.end(),
-                                            [&](const auto& node) {
-                                                return node->GetShortTypeNameLayer() &&
-                                                       node->GetShortTypeNameLayer()->Text() ==
-                                                           type;
-                                            }) -
-                               nodes.begin());
+    size_t i = 0;
+    while (i < nodes.size() && !(nodes[i]->GetShortTypeNameLayer() &&
+                                 nodes[i]->GetShortTypeNameLayer()->Text() == type))
+        ++i;
+    return i;
 }
