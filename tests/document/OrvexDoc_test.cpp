@@ -57,3 +57,26 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     EXPECT_EQ(t.doc.GetExtentWidth(),
               std::max(width, ViewLayout::kLeftOffset + 60 + all[6]->GetWidth()));
 }
+
+TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
+    TestDocument t;
+    SetSwitchSetting(t.settings, SwitchAutoParse, false);
+    ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
+    EXPECT_FALSE(t.doc.IsParsed());
+    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_EQ(t.control.StartParsing(), 0);
+    const std::string log = t.log.GetText();
+    EXPECT_EQ(t.control.StartParsing(), 0);  // once per opening: the log does not grow
+    EXPECT_EQ(t.log.GetText(), log);
+    EXPECT_EQ(t.doc.GetViewBoxes().size(), 3u + 6u);
+
+    // A 'moov' that claims more than the file holds: result 3, one message, no nodes.
+    BoxBuilder cut;
+    cut.Open("moov").Mvhd(1000, 5000).CloseWithSize(4096);
+    SetSwitchSetting(t.settings, SwitchAutoParse, true);
+    ASSERT_EQ(t.control.OpenFile(cut.WriteTempFile("cut.mp4")), 1);
+    EXPECT_FALSE(t.doc.IsParsed());
+    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_EQ(t.view.warnings.size(), 1u);
+    EXPECT_EQ(t.view.lastMessage, "error occured in parsing. check if the file is corrupted.");
+}
