@@ -297,7 +297,7 @@ private slots:
             if (i > 0) QTest::keyClick(&dialog->FindEdit(), Qt::Key_Return);
             tops << m->View().verticalScrollBar()->value();
         }
-        const size_t tkhd = FindType(m->View().GetDocument(), "tkhd");
+        const size_t tkhd = IndexOfType(m->View().GetDocument(), "tkhd");
         const auto& geometry = m->View().GetGeometry();
         QCOMPARE(tops[0], int(geometry.GetPlacement(geometry.FindNode(tkhd)).top));
         QVERIFY(tops[1] > tops[0] && tops[2] == tops[1]);

@@ -72,12 +72,12 @@ private slots:
         QCOMPARE(image.pixelColor(image.width() - 2, image.height() - 2), base);
         // The ftyp node: framed layers, the short type name on its olive back; no children, so
         // nothing left of it.
-        const QPoint ftyp = ClientCorner(view, FindType(document, "ftyp"));
+        const QPoint ftyp = ClientCorner(view, IndexOfType(document, "ftyp"));
         QCOMPARE(image.pixelColor(ftyp + QPoint(0, 6)), frame);
         QCOMPARE(image.pixelColor(ftyp + QPoint(4, 4)), QColor(146, 143, 73));
         QCOMPARE(image.pixelColor(ftyp + QPoint(-12, 10)), base);
         // moov has children: its collapsed button, with the plus in the middle.
-        const QPoint moov = ClientCorner(view, FindType(document, "moov"));
+        const QPoint moov = ClientCorner(view, IndexOfType(document, "moov"));
         QCOMPARE(image.pixelColor(moov + QPoint(-13, 7)), frame);
         QCOMPARE(image.pixelColor(moov + QPoint(-18, 4)), band);
         // The node's offset is written in white in the band (smoothed: nearly white will do).
@@ -89,7 +89,7 @@ private slots:
         QVERIFY(light > 20);
         // A click on the body changes nothing; one on the button expands moov alone, and a
         // second collapses it again.
-        const size_t moovNode = FindType(document, "moov");
+        const size_t moovNode = IndexOfType(document, "moov");
         const int32_t collapsedHeight = document.GetExtentHeight();
         const size_t collapsedCount = view.GetGeometry().GetCount();
         const auto click = [&](QPoint offset) {
@@ -100,7 +100,7 @@ private slots:
         QVERIFY(!document.GetViewBoxes()[moovNode]->IsExpanded());
         click(QPoint(-12, 10));
         QVERIFY(document.GetViewBoxes()[moovNode]->IsExpanded());
-        QVERIFY(!document.GetViewBoxes()[FindType(document, "trak")]->IsExpanded());
+        QVERIFY(!document.GetViewBoxes()[IndexOfType(document, "trak")]->IsExpanded());
         QVERIFY(document.GetExtentHeight() > collapsedHeight);
         QVERIFY(view.GetGeometry().GetCount() > collapsedCount);
         QCOMPARE(view.GetContentSize().height(), document.GetExtentHeight());
@@ -126,7 +126,7 @@ private slots:
         // At the very end, deep down: the closing moov, its button and its tooltip on a real
         // help event.
         vertical->setValue(vertical->maximum());
-        const size_t moov = FindType(view.GetDocument(), "moov");
+        const size_t moov = IndexOfType(view.GetDocument(), "moov");
         const QPoint corner = ClientCorner(view, moov);
         QCOMPARE(view.HitTestNode(corner + QPoint(-20, 2)).part, HitPart::Button);
         QCOMPARE(view.HitTestNode(corner + QPoint(-20, 2)).node, moov);

@@ -13,6 +13,7 @@
 #include "shell/ShellPrompts.h"
 #include "support/BoxBuilder.h"
 #include "support/DumpProcess.h"
+#include "support/TestDocumentView.h"
 
 // Answers the shell's questions from a script instead of a user, and records what was asked:
 // message boxes are noted and dismissed, file dialogs take the next scripted answer (an empty
@@ -70,14 +71,4 @@ inline QString WriteBoxes(const BoxBuilder& boxes, const std::string& name) {
 // A path in the test process's temporary folder, removed with it when the process ends.
 inline QString TempFile(const std::string& name) {
     return QString::fromStdString(TempPath(name));
-}
-
-// The index of the first node of that type in the document's list; the list's size if none.
-inline size_t FindType(COrvexDoc& document, const std::string& type) {
-    const auto& nodes = document.GetViewBoxes();
-    size_t i = 0;
-    while (i < nodes.size() && !(nodes[i]->GetShortTypeNameLayer() &&
-                                 nodes[i]->GetShortTypeNameLayer()->Text() == type))
-        ++i;
-    return i;
 }

@@ -31,6 +31,17 @@ public:
     std::string lastMessage;            // the text of the last message alone
 };
 
+// The index of the first node of `document` from `from` on whose short type name is `type`;
+// the node count when there is none.
+inline size_t IndexOfType(const COrvexDoc& document, const std::string& type, size_t from = 0) {
+    const auto& nodes = document.GetViewBoxes();
+    for (size_t i = from; i < nodes.size(); ++i) {
+        const auto* title = nodes[i]->GetShortTypeNameLayer();
+        if (title && title->Text() == type) return i;
+    }
+    return nodes.size();
+}
+
 // A document with its parse control, settings in memory and the log as text: what the window
 // holds, without the window.
 struct TestDocument {
@@ -40,15 +51,8 @@ struct TestDocument {
     COrvexDoc doc{view, &log, settings};
     CParseControl control{doc, view, settings};
 
-    // The index of the first node from `from` on whose short type name is `type`; the node
-    // count when there is none.
     size_t IndexOf(const std::string& type, size_t from = 0) const {
-        const auto& nodes = doc.GetViewBoxes();
-        for (size_t i = from; i < nodes.size(); ++i) {
-            const auto* title = nodes[i]->GetShortTypeNameLayer();
-            if (title && title->Text() == type) return i;
-        }
-        return nodes.size();
+        return IndexOfType(doc, type, from);
     }
     const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes().at(index); }
 };
