@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "document/TrackInfoCollector.h"
+#include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
 
 namespace {
@@ -106,27 +107,6 @@ constexpr std::array<std::string_view, kRuleTableSize> kRules{{
     /* 26 */ "The maximum chunk size for text is 4 kbytes.",
 }};
 
-// Catalogue ids of the boxes the patterns look for.
-constexpr int32_t kFtyp = 1;
-constexpr int32_t kMoov = 2;
-constexpr int32_t kMvhd = 3;
-constexpr int32_t kTrak = 4;
-constexpr int32_t kTkhd = 5;
-constexpr int32_t kTref = 6;
-constexpr int32_t kEdts = 9;
-constexpr int32_t kMdia = 11;
-constexpr int32_t kMdhd = 12;
-constexpr int32_t kHdlr = 13;
-constexpr int32_t kMinf = 14;
-constexpr int32_t kDinf = 19;
-constexpr int32_t kStbl = 23;
-constexpr int32_t kStsd = 24;
-constexpr int32_t kStts = 25;
-constexpr int32_t kStsc = 27;
-constexpr int32_t kStsz = 28;
-constexpr int32_t kStz2 = 29;
-constexpr int32_t kStco = 30;
-
 // The rules tested for each brand, in order.
 constexpr int32_t kIsoRules[] = {1, 2, 4, 5, 6, 7};
 constexpr int32_t kRelease4Rules[] = {11};
@@ -191,7 +171,7 @@ CConformanceTester::CConformanceTester(
     m_ruleResults.fill(kNotRun);
     const ISOFileFormat::FileTypeBox* ftyp = nullptr;
     for (const auto& record : records) {
-        if (record && record->id == kFtyp) {
+        if (record && record->id == BoxId::Ftyp) {
             // Only the first 'ftyp' counts, even when its record carries no brands.
             ftyp = dynamic_cast<const ISOFileFormat::FileTypeBox*>(record.get());
             break;
@@ -348,13 +328,13 @@ int32_t CConformanceTester::EvaluateRule(int32_t rule) {
     const CTrackInfoCollector& c = m_collector;
     switch (rule) {
         case 1: {
-            constexpr int32_t moov[] = {kMoov};
+            constexpr int32_t moov[] = {BoxId::Moov};
             return MatchOne(PatternKind::FirstBox, moov) == 0;
         }
         case 2: {
-            constexpr int32_t movieHeader[] = {kMoov, kMvhd};
-            constexpr int32_t trackHeader[] = {kTrak, kTkhd};
-            constexpr int32_t mediaHeader[] = {kMdia, kMdhd};
+            constexpr int32_t movieHeader[] = {BoxId::Moov, BoxId::Mvhd};
+            constexpr int32_t trackHeader[] = {BoxId::Trak, BoxId::Tkhd};
+            constexpr int32_t mediaHeader[] = {BoxId::Mdia, BoxId::Mdhd};
             AddPattern(PatternKind::AdjacentSequence, movieHeader);
             AddPattern(PatternKind::AdjacentSequence, trackHeader);
             AddPattern(PatternKind::AdjacentSequence, mediaHeader);
@@ -363,19 +343,21 @@ int32_t CConformanceTester::EvaluateRule(int32_t rule) {
             return GetResult(0) == 1 && GetResult(1) == tracks && GetResult(2) == tracks;
         }
         case 4: {
-            constexpr int32_t sampleSize[] = {kStsz};
-            constexpr int32_t fullTable[] = {kStsd, kStts, kStsc, kStsz, kStco};
-            constexpr int32_t tableWithoutSizes[] = {kStsd, kStts, kStsc, kStco};
+            constexpr int32_t sampleSize[] = {BoxId::Stsz};
+            constexpr int32_t fullTable[] = {BoxId::Stsd, BoxId::Stts, BoxId::Stsc, BoxId::Stsz,
+                                             BoxId::Stco};
+            constexpr int32_t tableWithoutSizes[] = {BoxId::Stsd, BoxId::Stts, BoxId::Stsc,
+                                                     BoxId::Stco};
             const int64_t sizeTables = MatchOne(PatternKind::OrderedSequence, sampleSize);
             if (sizeTables > 0)
                 return MatchOne(PatternKind::AdjacentSequence, fullTable) == sizeTables;
             return MatchOne(PatternKind::AdjacentSequence, tableWithoutSizes) > 0;
         }
         case 5: {
-            constexpr int32_t edit[] = {kEdts};
-            constexpr int32_t reference[] = {kTref};
-            constexpr int32_t editBeforeMedia[] = {kEdts, kMdia};
-            constexpr int32_t referenceBeforeMedia[] = {kTref, kMdia};
+            constexpr int32_t edit[] = {BoxId::Edts};
+            constexpr int32_t reference[] = {BoxId::Tref};
+            constexpr int32_t editBeforeMedia[] = {BoxId::Edts, BoxId::Mdia};
+            constexpr int32_t referenceBeforeMedia[] = {BoxId::Tref, BoxId::Mdia};
             AddPattern(PatternKind::OrderedSequence, edit);
             AddPattern(PatternKind::OrderedSequence, reference);
             MatchPatterns();
@@ -392,17 +374,17 @@ int32_t CConformanceTester::EvaluateRule(int32_t rule) {
             return 1;
         }
         case 6: {
-            constexpr int32_t handlerBeforeInformation[] = {kHdlr, kMinf};
+            constexpr int32_t handlerBeforeInformation[] = {BoxId::Hdlr, BoxId::Minf};
             return MatchOne(PatternKind::OrderedSequence, handlerBeforeInformation) > 0;
         }
         case 7: {
-            constexpr int32_t dataInformationBeforeTable[] = {kDinf, kStbl};
+            constexpr int32_t dataInformationBeforeTable[] = {BoxId::Dinf, BoxId::Stbl};
             return MatchOne(PatternKind::OrderedSequence, dataInformationBeforeTable) > 0;
         }
         case 11:
             return c.GetTextTrackCount() == 0;
         case 12: {
-            constexpr int32_t compactSizes[] = {kStz2};
+            constexpr int32_t compactSizes[] = {BoxId::Stz2};
             if (MatchOne(PatternKind::OrderedSequence, compactSizes) == 0) return 1;
             const std::string& video = c.GetVideoInfo().name;
             const std::string& audio = c.GetAudioInfo().name;
@@ -410,14 +392,14 @@ int32_t CConformanceTester::EvaluateRule(int32_t rule) {
                    audio != "AMR WideBand" && audio != "AAC" && c.GetTextTrackCount() == 0;
         }
         case 18: {
-            constexpr int32_t movieAfterType[] = {kFtyp, kMoov};
+            constexpr int32_t movieAfterType[] = {BoxId::Ftyp, BoxId::Moov};
             return MatchOne(PatternKind::AdjacentSequence, movieAfterType) == 1;
         }
         case 20:
             return c.GetSoundTrackCount() <= 1 && c.GetVideoTrackCount() <= 1 &&
                    c.GetTextTrackCount() <= 1;
         case 22: {
-            constexpr int32_t fileType[] = {kFtyp};
+            constexpr int32_t fileType[] = {BoxId::Ftyp};
             return MatchOne(PatternKind::FirstBox, fileType) == 1;
         }
         case 23:
