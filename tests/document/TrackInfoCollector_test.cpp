@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <numeric>
 #include <string>
@@ -16,13 +15,6 @@ using namespace collector_test;
 
 namespace {
 constexpr int32_t V = HandlerKindVideo;
-
-Numbers SampleCounts(const TrackChunkTable& table) {
-    Numbers counts;
-    for (const ChunkInfo& chunk : table.chunks)
-        counts.push_back(chunk.sampleCount);
-    return counts;
-}
 }  // namespace
 
 // Each chunk as "samples:bytes", then the numbers of the random access points. Without 'stss'
@@ -55,28 +47,14 @@ TEST(TrackInfoCollector, ChunksAndRandomAccessPointsFromTheSampleTables) {
         const auto& tables = tracks.Done().GetChunkTables();
         ASSERT_EQ(tables.size(), 1u) << expected;
         const TrackChunkTable& table = tables[0];
+        // Sample offsets and the biggest sizes are checked through the media data view's lines.
         std::string text, marked;
-        uint64_t biggest = 0;
-        for (const ChunkInfo& chunk : table.chunks) {
+        for (const ChunkInfo& chunk : table.chunks)
             text += StrFormat("%s%u:%llu", text.empty() ? "" : " ", chunk.sampleCount,
                               static_cast<unsigned long long>(chunk.size));
-            biggest = std::max(biggest, chunk.size);
-            // Samples follow each other from the chunk's offset.
-            uint64_t offset = chunk.offset;
-            uint32_t biggestSample = 0;
-            for (const SampleInfo& sample : table.SamplesOf(chunk)) {
-                EXPECT_EQ(sample.offset, offset) << expected;
-                offset += sample.size;
-                biggestSample = std::max(biggestSample, sample.size);
-                if (sample.randomAccessPoint)
-                    marked +=
-                        StrFormat(" %d", static_cast<int>(&sample - table.samples.data() + 1));
-            }
-            EXPECT_EQ(offset - chunk.offset, chunk.size) << expected;
-            EXPECT_EQ(biggestSample, chunk.biggestSampleSize) << expected;
-        }
+        for (size_t i = 0; i < table.samples.size(); ++i)
+            if (table.samples[i].randomAccessPoint) marked += StrFormat(" %zu", i + 1);
         EXPECT_EQ(text + " |" + marked, expected);
-        EXPECT_EQ(table.biggestChunkSize, biggest) << expected;
         EXPECT_EQ(table.firstChunkOffset, track.stco->empty() ? 0 : track.stco->front());
     }
 
@@ -89,7 +67,9 @@ TEST(TrackInfoCollector, ChunksAndRandomAccessPointsFromTheSampleTables) {
     tracks.Done();
     tracks.Done();  // nothing left to build
     ASSERT_EQ(tracks.collector.GetChunkTables().size(), 1u);
-    EXPECT_EQ(SampleCounts(tracks.collector.GetChunkTables()[0]), Numbers{2});
+    const auto& chunks = tracks.collector.GetChunkTables()[0].chunks;
+    EXPECT_EQ(chunks.size(), 1u);
+    EXPECT_EQ(chunks.at(0).sampleCount, 2u);
 }
 
 TEST(TrackInfoCollector, TrackKindsCountsAndBiggestChunks) {
