@@ -139,12 +139,9 @@ void PrintTo(const RealFile& file, std::ostream* out) {
 std::vector<RealFile> FilesIn(const fs::path& folder, const fs::path& trees, bool ours) {
     static const std::set<std::string> kMedia = {".mp4", ".3gp", ".3g2", ".m4a", ".m4v", ".mov"};
     std::vector<RealFile> files;
-    for (const fs::path& media : SortedFiles(folder)) {
-        const std::string extension = media.extension().string();
-        if (ours ? kMedia.count(extension) != 0 : extension != ".txt")
-            files.push_back(
-                {media, trees / (media.filename().string() + ".atomicparsley.txt"), ours});
-    }
+    for (const fs::path& media : SortedFiles(folder))
+        if (ours ? kMedia.count(media.extension().string()) != 0 : media.extension() != ".txt")
+            files.push_back({media, trees / (media.filename() += ".atomicparsley.txt"), ours});
     return files.empty() ? std::vector<RealFile>{RealFile{}} : files;
 }
 
@@ -155,12 +152,10 @@ TEST_P(RealFileTest, ParsesAndAgreesWithAtomicParsley) {
     if (file.media.empty()) GTEST_SKIP() << "the conformance files are not beside the checkout";
     const ProcessRun run = RunOrvexDump({"--log", "-", file.media.string()});
     ASSERT_TRUE(file.mustParseCompletely ? run.status == 0 : run.status >= 0 && run.status <= 6)
-        << "exit status " << run.status << "\n"
-        << run.err;
+        << "exit status " << run.status << ": " << run.err;
     const Trace trace = ParseTrace(run.err);
     ASSERT_FALSE(trace.empty()) << run.err;
-    std::error_code error;
-    if (!fs::exists(file.tree, error)) {
+    if (std::error_code error; !fs::exists(file.tree, error)) {
         ASSERT_FALSE(file.mustParseCompletely) << "missing " << file.tree;
         return;  // AtomicParsley could not list this file: only the run itself is checked.
     }

@@ -26,8 +26,6 @@ BoxBuilder Esds(const char* entry, uint8_t objectType, uint8_t streamType,
     return b.U8(6).U8(1).U8(2).Close().Close().Close();
 }
 
-const std::vector<std::string> kNoFields;
-
 }  // namespace
 
 // The entries and codec boxes of real files ('mp4a', 'samr', 'mp4v', 's263', 'avc1' and their
@@ -62,9 +60,9 @@ TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecConfiguration) {
           "|   default-text-box : top 0, left 0, bottom 60, right -1", "..."}},
         // Sample entry types outside a sample description are bare boxes to the driver: their
         // catalogue ids are ours, their records are not, and nothing may be read from them.
-        {"mp4a", BoxBuilder().Open("mp4a").Zeros(40).Close(), kNoFields},
-        {"tx3g", BoxBuilder().Open("tx3g").Zeros(40).Close(), kNoFields},
-        {"s263", BoxBuilder().Open("s263").Zeros(4).Close(), kNoFields},
+        {"mp4a", BoxBuilder().Open("mp4a").Zeros(40).Close(), {}},
+        {"tx3g", BoxBuilder().Open("tx3g").Zeros(40).Close(), {}},
+        {"s263", BoxBuilder().Open("s263").Zeros(4).Close(), {}},
     });
 }
 
@@ -166,7 +164,7 @@ TEST(C3GPPViewBoxHandler, AssetsTrackSelectionAndHintTexts) {
         {"rtp ",
          BoxBuilder().Open("rtp ").FourCC("sdp ").Text("v=0\r\ns=x\r\n").Close(),
          {"| + descriptionformat : sdp ", "|   SDP : v=0", "|     : s=x"}},
-        {"sdp ", BoxBuilder().Open("sdp ").Text("m=video 0 RTP/AVP 96").Close(), kNoFields},
+        {"sdp ", BoxBuilder().Open("sdp ").Text("m=video 0 RTP/AVP 96").Close(), {}},
         {"sdp ",
          BoxBuilder().Open("sdp ").Text("a=x\r\n\r\nb=y").U8(0).Text("z\r\nc=tail\r").Close(),
          {"| + SDP : a=x", "|     : 'empty' (zero-lengthed field)", "|     : b=y"}},
