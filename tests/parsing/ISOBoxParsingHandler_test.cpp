@@ -115,16 +115,8 @@ TEST(ISOBoxParsingHandler, RecordsOfCraftedBoxes) {
     fragments.Close().OpenFull("trun", 0, 0xC04).U32(1).U32(1 << 25).U32(0x02401234);
     fragments.U32(0xFFFFFFFF).Close().OpenFull("trun", 0, 0x001).U32(0x0FFFFFFF).U32(8).Close();
     BoxBuilder access;  // tfra fields of 24/32/32, then 8 bits
-    access.Open("mfra")
-        .OpenFull("tfra", 0, 0)
-        .U32(2)
-        .U24(0)
-        .U8(0x2F)
-        .U32(2)
-        .U32(10)
-        .U32(20)
-        .U24(0x123456);
-    access.U32(0x89ABCDEF).U32(5).U32(30).U32(40).U24(1).U32(2).U32(3).Close();
+    access.Open("mfra").OpenFull("tfra", 0, 0).U32(2).U24(0).U8(0x2F).U32(2).U32(10).U32(20);
+    access.U24(0x123456).U32(0x89ABCDEF).U32(5).U32(30).U32(40).U24(1).U32(2).U32(3).Close();
     access.OpenFull("tfra", 0, 0).U32(3).U24(0).U8(0).U32(1).U32(1).U32(2).U8(7).U8(8).U8(9);
     access.Close().OpenFull("mfro", 0, 0).U32(0x55).Close().Close();
 
