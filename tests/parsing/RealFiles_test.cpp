@@ -32,14 +32,11 @@ Trace ParseTrace(const std::string& log) {
     static const std::string kOffset = "processing offset : 0x", kName = ", box name : ";
     Trace boxes;
     for (size_t pos = log.find(kOffset); pos != std::string::npos; pos = log.find(kOffset, pos)) {
-        pos += kOffset.size();
-        const size_t digits = log.find_first_not_of("0123456789ABCDEF", pos);
-        if (digits == std::string::npos || digits == pos ||
-            log.compare(digits, kName.size(), kName) != 0)
-            continue;
-        const uint64_t offset = std::stoull(log.substr(pos, digits - pos), nullptr, 16);
-        pos = digits + kName.size();
-        boxes.emplace_back(offset, log.substr(pos, std::min(log.find('\r', pos), pos + 4) - pos));
+        const size_t digits = log.find_first_not_of("0123456789ABCDEF", pos += kOffset.size());
+        if (digits == std::string::npos || log.compare(digits, kName.size(), kName) != 0) continue;
+        const size_t name = digits + kName.size();
+        boxes.emplace_back(std::stoull(log.substr(pos, digits - pos), nullptr, 16),
+                           log.substr(name, std::min(log.find('\r', name), name + 4) - name));
     }
     return boxes;
 }
@@ -54,12 +51,10 @@ std::vector<Atom> ParseTree(const std::string& text) {
         if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
         const size_t indent = line.find_first_not_of(' ');
         if (indent == std::string::npos || line.compare(indent, 5, "Atom ") != 0) continue;
-        size_t typeEnd = indent + 5;
-        for (int chars = 0; chars < 4 && typeEnd < line.size(); ++chars) {
-            do {
-                ++typeEnd;
-            } while (typeEnd < line.size() && (line[typeEnd] & 0xC0) == 0x80);
-        }
+        size_t typeEnd = indent + 5;  // four characters, each of its UTF-8 bytes
+        for (int n = 0; typeEnd < line.size() && (n < 4 || (line[typeEnd] & 0xC0) == 0x80);
+             ++typeEnd)
+            n += (line[typeEnd] & 0xC0) != 0x80;
         const size_t at = line.find(" @ ", typeEnd), endAt = line.find(", ends @ ", typeEnd);
         if (at == std::string::npos || endAt == std::string::npos) continue;
         Atom atom{
@@ -98,20 +93,16 @@ bool Descends(const std::vector<Atom>& atoms, size_t i, const std::string& fileB
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const bool visual = type == "mp4v" || type == "s263" || type == "avc1";
     const bool audio = type == "mp4a" || type == "samr" || type == "sawb" || type == "sawp";
-    if (handler == "vide") return visual;
-    if (handler == "soun") return audio;
-    if (handler == "text" || handler == "hint") return handler == "text";
-    return visual || audio;
+    if (handler == "vide" || handler == "soun") return handler == "vide" ? visual : audio;
+    return handler == "text" || (handler != "hint" && (visual || audio));
 }
 
 std::vector<std::string> Compare(const Trace& trace, const std::vector<Atom>& atoms,
                                  const std::string& fileBytes, bool complete) {
     std::vector<std::string> problems;
     const std::set<std::pair<uint64_t, std::string>> traced(trace.begin(), trace.end());
-    uint64_t last = 0;
-    for (const auto& box : trace)
-        last = std::max(last, box.first);
-    for (size_t i = 0; i < atoms.size(); ++i) {  // rule A
+    const uint64_t last = std::max_element(trace.begin(), trace.end())->first;  // never empty
+    for (size_t i = 0; i < atoms.size(); ++i) {                                 // rule A
         bool expected = complete || atoms[i].offset <= last;
         for (int p = atoms[i].parent; p >= 0 && expected; p = atoms[size_t(p)].parent)
             expected = Descends(atoms, size_t(p), fileBytes);
@@ -148,12 +139,9 @@ void PrintTo(const RealFile& file, std::ostream* out) {
 std::vector<RealFile> FilesIn(const fs::path& folder, const fs::path& trees, bool ours) {
     static const std::set<std::string> kMedia = {".mp4", ".3gp", ".3g2", ".m4a", ".m4v", ".mov"};
     std::vector<RealFile> files;
-    for (const fs::path& media : SortedFiles(folder)) {
-        const std::string extension = media.extension().string();
-        if (ours ? kMedia.count(extension) != 0 : extension != ".txt")
-            files.push_back(
-                {media, trees / (media.filename().string() + ".atomicparsley.txt"), ours});
-    }
+    for (const fs::path& media : SortedFiles(folder))
+        if (ours ? kMedia.count(media.extension().string()) != 0 : media.extension() != ".txt")
+            files.push_back({media, trees / (media.filename() += ".atomicparsley.txt"), ours});
     return files.empty() ? std::vector<RealFile>{RealFile{}} : files;
 }
 
@@ -163,15 +151,11 @@ TEST_P(RealFileTest, ParsesAndAgreesWithAtomicParsley) {
     const RealFile& file = GetParam();
     if (file.media.empty()) GTEST_SKIP() << "the conformance files are not beside the checkout";
     const ProcessRun run = RunOrvexDump({"--log", "-", file.media.string()});
-    if (file.mustParseCompletely) {
-        ASSERT_EQ(run.status, 0) << run.err;
-    } else {
-        ASSERT_TRUE(run.status >= 0 && run.status <= 6) << "exit status " << run.status;
-    }
+    ASSERT_TRUE(file.mustParseCompletely ? run.status == 0 : run.status >= 0 && run.status <= 6)
+        << "exit status " << run.status << ": " << run.err;
     const Trace trace = ParseTrace(run.err);
     ASSERT_FALSE(trace.empty()) << run.err;
-    std::error_code error;
-    if (!fs::exists(file.tree, error)) {
+    if (std::error_code error; !fs::exists(file.tree, error)) {
         ASSERT_FALSE(file.mustParseCompletely) << "missing " << file.tree;
         return;  // AtomicParsley could not list this file: only the run itself is checked.
     }

@@ -10,23 +10,21 @@
 namespace {
 
 // An 'esds' with one-byte descriptor sizes, in a sample entry of the given type; no
-// DecoderSpecificInfo when `info` is empty.
+// DecoderSpecificInfo unless `withInfo`.
 BoxBuilder Esds(const char* entry, uint8_t objectType, uint8_t streamType,
-                const std::vector<uint8_t>& info) {
+                const std::vector<uint8_t>& info, bool withInfo = true) {
     BoxBuilder b;
     if (entry[2] == '4' && entry[3] == 'v')
         OpenVisualEntry(OpenTrackEntries(b, "vide"), entry);
     else
         OpenAudioEntry(OpenTrackEntries(b, "soun"), entry);
-    const auto config = static_cast<uint8_t>(13 + (info.empty() ? 0 : 2 + info.size()));
+    const auto config = static_cast<uint8_t>(13 + (withInfo ? 2 + info.size() : 0));
     b.OpenFull("esds", 0, 0).U8(3).U8(static_cast<uint8_t>(3 + 2 + config + 3)).U16(0x12).U8(0);
     b.U8(4).U8(config).U8(objectType).U8(static_cast<uint8_t>(streamType << 2 | 1));
     b.U24(6144).U32(128000).U32(96000);
-    if (!info.empty()) b.U8(5).U8(static_cast<uint8_t>(info.size())).Bytes(info);
+    if (withInfo) b.U8(5).U8(static_cast<uint8_t>(info.size())).Bytes(info);
     return b.U8(6).U8(1).U8(2).Close().Close().Close();
 }
-
-const std::vector<std::string> kNoFields;
 
 }  // namespace
 
@@ -62,9 +60,9 @@ TEST(C3GPPViewBoxHandler, SampleEntriesAndCodecConfiguration) {
           "|   default-text-box : top 0, left 0, bottom 60, right -1", "..."}},
         // Sample entry types outside a sample description are bare boxes to the driver: their
         // catalogue ids are ours, their records are not, and nothing may be read from them.
-        {"mp4a", BoxBuilder().Open("mp4a").Zeros(40).Close(), kNoFields},
-        {"tx3g", BoxBuilder().Open("tx3g").Zeros(40).Close(), kNoFields},
-        {"s263", BoxBuilder().Open("s263").Zeros(4).Close(), kNoFields},
+        {"mp4a", BoxBuilder().Open("mp4a").Zeros(40).Close(), {}},
+        {"tx3g", BoxBuilder().Open("tx3g").Zeros(40).Close(), {}},
+        {"s263", BoxBuilder().Open("s263").Zeros(4).Close(), {}},
     });
 }
 
@@ -90,6 +88,25 @@ TEST(C3GPPViewBoxHandler, DecoderSpecificInfo) {
           "|   channelConfiguration : 7 (7+1 channel(s), Center, right and left of the front, "
           "right and left of front outward, and right and left of bacward, and front for bass)",
           "|    : SLConfigDescriptor", "..."}},
+        // SBR in 5 bytes leaves no room for the second sync word. A configuration shorter than
+        // what is read, or empty, shows what its next bytes say, and the reading goes back to
+        // its end: the SLConfigDescriptor is read where it is.
+        {"esds",
+         Esds("mp4a", 0x40, 5, {0x12, 0x10, 0x56, 0xE5, 0x98}),
+         {"...", "|   sbrPresentFlag : 1 (0x1)",
+          "|   extensionSamplingFrequencyIndex : 0x3 (frequency : 48000)",
+          "|    : SLConfigDescriptor", "|   predefined : 2 (0x2)"}},
+        {"esds",
+         Esds("mp4a", 0x40, 5, {0x12, 0x10, 0x56, 0xE5}),
+         {"...", "|   extensionAudioObjectType : 5 (0x5)", "|   sbrPresentFlag : 0 (0x0)",
+          "|   extensionSamplingFrequencyIndex : 0x0 (frequency : 96000)",
+          "|    : SLConfigDescriptor", "|   predefined : 2 (0x2)"}},
+        {"esds",
+         Esds("mp4a", 0x40, 5, {}),
+         {"...", "|    : DecoderSpecificInfo", "|   audioObjectType : 0 (0x0)",
+          "|   samplingFrequencyIndex : 0xC (frequency : 7350)",
+          "|   channelConfiguration : 0 (- channel(s), Set GASpecificConfig)",
+          "|    : SLConfigDescriptor", "|   predefined : 2 (0x2)"}},
         // Visual: a profile and level known by name.
         {"esds",
          Esds("mp4v", 0x20, 4, {0, 0, 1, 0xB0, 0xF5, 0xAA, 0, 0, 1, 0xB1}),
@@ -97,7 +114,7 @@ TEST(C3GPPViewBoxHandler, DecoderSpecificInfo) {
         // MPEG-1 audio has no DecoderSpecificInfo: the warning, then the record's visual
         // fields, all zero. A stream type neither audio nor visual is questioned.
         {"esds",
-         Esds("mp4a", 0x6B, 0x20, {}),
+         Esds("mp4a", 0x6B, 0x20, {}, false),
          {"...", "|   objectTypeIndication : 0x6B (107) - Warning! Check this value!",
           "|   streamType : 0x20 (?)", "...", "|    : DecoderSpecificInfo",
           "|   visual_object_sequence_start_code : 0x00000000",
@@ -147,7 +164,7 @@ TEST(C3GPPViewBoxHandler, AssetsTrackSelectionAndHintTexts) {
         {"rtp ",
          BoxBuilder().Open("rtp ").FourCC("sdp ").Text("v=0\r\ns=x\r\n").Close(),
          {"| + descriptionformat : sdp ", "|   SDP : v=0", "|     : s=x"}},
-        {"sdp ", BoxBuilder().Open("sdp ").Text("m=video 0 RTP/AVP 96").Close(), kNoFields},
+        {"sdp ", BoxBuilder().Open("sdp ").Text("m=video 0 RTP/AVP 96").Close(), {}},
         {"sdp ",
          BoxBuilder().Open("sdp ").Text("a=x\r\n\r\nb=y").U8(0).Text("z\r\nc=tail\r").Close(),
          {"| + SDP : a=x", "|     : 'empty' (zero-lengthed field)", "|     : b=y"}},
