@@ -79,11 +79,7 @@ int32_t COrvexDoc::OnParseBegin() {
 
 int32_t COrvexDoc::OnBoxParsed(ISOFileFormat::Box* record) {
     if (record == nullptr || !m_collector) return 0;
-    if (BoxFeeds(record->id, BoxFacts::Track)) {
-        m_collector->NoteBox(record->id, record);
-    } else if (BoxFeeds(record->id, BoxFacts::Codec)) {
-        m_collector->NoteCodecBox(record);
-    }
+    m_collector->Note(*record);
     return 0;
 }
 

@@ -85,6 +85,14 @@ std::string_view CTrackInfoCollector::GetTrackTypeName(const Box* trak) const {
     return GetTrackKindName(found == m_trackKinds.end() ? -1 : found->second);
 }
 
+void CTrackInfoCollector::Note(const Box& record) {
+    if (BoxFeeds(record.id, BoxFacts::Track)) {
+        NoteBox(record.id, &record);
+    } else if (BoxFeeds(record.id, BoxFacts::Codec)) {
+        NoteCodecBox(&record);
+    }
+}
+
 void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
     if (!record) return;
     if (id == BoxId::Trak) {

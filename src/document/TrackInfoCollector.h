@@ -107,8 +107,7 @@ struct TrackChunkTable {
 //
 // The document owns one per parse: it makes a fresh one when a parse begins and drops it after
 // a successful parse.
-//   - OnBoxParsed: NoteBox for 'trak', 'hdlr', 'stsc', 'stsz', 'stco', 'stss' (ids 4, 13, 27,
-//     28, 30, 32); NoteCodecBox for the sample entries and codec boxes (ids 101 to 114).
+//   - OnBoxParsed: Note, for every record; the catalogue says which facts a box feeds.
 //   - OnBoxEntry: GetTrackTypeName for the long name of a 'trak' node.
 //   - OnBoxList: FinishTrack once (the last track), then only reads.
 // The collector keeps pointers to the noted records until FinishTrack has used them, so the
@@ -139,10 +138,9 @@ public:
     // take gigabytes. The document calls it when the parse begins, with the open file's size.
     void LimitToFileSize(uint64_t fileSize);
 
-    // Track structure boxes, by catalogue id; other ids are ignored.
-    void NoteBox(int32_t id, const ISOFileFormat::Box* record);
-    // Sample entries and codec configuration boxes (ids 101 to 114); others are ignored.
-    void NoteCodecBox(const ISOFileFormat::Box* record);
+    // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
+    // that feeds none is ignored.
+    void Note(const ISOFileFormat::Box& record);
     // Builds the chunk table of the current track from the tables noted since the last 'trak'
     // (none without 'stsc' or 'stco') and forgets those tables.
     void FinishTrack();
@@ -179,6 +177,10 @@ public:
     uint32_t GetMaxListedSamples() const { return m_maxListedSamples; }
 
 private:
+    // Track structure boxes, by catalogue id; other ids are ignored.
+    void NoteBox(int32_t id, const ISOFileFormat::Box* record);
+    // Sample entries and codec configuration boxes; others are ignored.
+    void NoteCodecBox(const ISOFileFormat::Box* record);
     void ClearTableReferences();
     void BuildSamples(TrackChunkTable& table);
 

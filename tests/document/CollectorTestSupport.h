@@ -59,7 +59,7 @@ public:
     // Notes records made here in file order, as the document does.
     template <class... Records>
     void Note(const Records&... records) {
-        (NoteOne(records), ...);
+        (collector.Note(records), ...);
     }
 
     // Notes 'trak', its 'hdlr' and its tables in file order; returns the 'trak' record.
@@ -109,14 +109,6 @@ private:
         record.*entries = values;
         record.entry_count = static_cast<uint32_t>(values.size());
         Note(record);
-    }
-
-    void NoteOne(const Box& record) {
-        if (BoxFeeds(record.id, BoxFacts::Track)) {
-            collector.NoteBox(record.id, &record);
-        } else if (BoxFeeds(record.id, BoxFacts::Codec)) {
-            collector.NoteCodecBox(&record);
-        }
     }
 
     std::vector<std::unique_ptr<Box>> m_records;
