@@ -36,9 +36,4 @@ TEST(Settings, HexEditorPathHasAtMost259Characters) {
         EXPECT_EQ(GetHexEditorPath(store, path), kept) << stored.size();
         EXPECT_EQ(path, kept ? stored : "unchanged");
     }
-    // Nothing stored is no path.
-    CMemorySettingsStore store;
-    std::string path = "unchanged";
-    EXPECT_FALSE(GetHexEditorPath(store, path));
-    EXPECT_EQ(path, "unchanged");
 }

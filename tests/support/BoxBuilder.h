@@ -21,10 +21,7 @@ public:
         return *this;
     }
     BoxBuilder& Text(std::string_view text, bool zeroTerminated = false);
-    BoxBuilder& Zeros(size_t count) {
-        m_data.insert(m_data.end(), count, uint8_t{0});
-        return *this;
-    }
+    BoxBuilder& Zeros(size_t count) { return Bytes(std::vector<uint8_t>(count)); }
     BoxBuilder& Append(const BoxBuilder& other) { return Bytes(other.m_data); }
 
     // Opens a box; its 32-bit size is written by Close(). With `largeSize` the size field is 1
