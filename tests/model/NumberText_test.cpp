@@ -23,16 +23,13 @@ TEST(NumberText, MatchesPrintfForEveryConversion) {
                       text(NumberText::FormatSigned(actual, s)),
                   expected);
     };
-    for (uint64_t p = 1; p <= std::numeric_limits<uint64_t>::max() / 10; p *= 10) {
+    for (uint64_t p = 1; p <= std::numeric_limits<uint64_t>::max() / 10; p *= 10)
         for (uint64_t v : {p - 1, p, p + 1})
             check(v);
-    }
-    for (int bit = 0; bit < 64; ++bit) {
+    for (int bit = 0; bit < 64; ++bit)
         for (uint64_t v : {(uint64_t{1} << bit) - 1, uint64_t{1} << bit, (uint64_t{1} << bit) + 1})
             check(v);
-    }
     check(std::numeric_limits<uint64_t>::max());
-
     std::string appended = "x=";
     NumberText::AppendSigned(appended, std::numeric_limits<int64_t>::min());
     NumberText::AppendHex(appended, 0xAB, 99);  // padding beyond 16 hex digits is ignored

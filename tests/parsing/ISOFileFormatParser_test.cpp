@@ -99,12 +99,15 @@ TEST(ParseDriver, NestingDepthsAndContainers) {
                                                      {"mdat", BoxId::Mdat, 0, 56, 0}}));
     EXPECT_EQ(run.listed, run.parsed);
 
-    // The file ends inside 'moov': result 3, no box reported, the closing line still written.
-    const ParseOutcome truncated =
-        ParseRecords(BoxBuilder().Open("moov").Leaf("free").CloseWithSize(100));
-    EXPECT_EQ(truncated.result, 3);
-    EXPECT_TRUE(truncated.entries.empty());
-    EXPECT_TRUE(truncated.log.ends_with(Closing(0, 0)));
+    // The file ends in 'moov', or in one that a child too large for it kept open: result 3.
+    BoxBuilder cut, over;
+    cut.Open("moov").Leaf("free").CloseWithSize(100);
+    over.Open("moov").Open("free").Zeros(8).Close().CloseWithSize(16).Leaf("skip");
+    for (const ParseOutcome& truncated : {ParseRecords(cut), ParseRecords(over)}) {
+        EXPECT_EQ(truncated.result, 3);
+        EXPECT_TRUE(truncated.entries.empty());
+        EXPECT_TRUE(truncated.log.ends_with(Closing(0, 0)));
+    }
 
     // Deep nesting costs memory by depth, not recursion.
     BoxBuilder deep;
