@@ -171,6 +171,9 @@ void CISOViewBox::AddVersionFlags(const ISOFileFormat::FullBox& box) {
         .Hex(box.flags[1], 2)
         .Hex(box.flags[2], 2)
         .Char('h');
+    header->SetLastItemValue(
+        ItemValue{uint64_t{box.flags[0]} << 16 | uint64_t{box.flags[1]} << 8 | box.flags[2], 0,
+                  ItemValueKind::Flags});
     header->SetVisible(true);
     m_needsMeasure = true;
 }
