@@ -35,5 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DumpOutcome outcome = DumpThroughDocument("/proc/self/fd/" + std::to_string(fd));
     // A regular file always opens, and every parse ends with one of the driver's results.
     if (!outcome.opened || outcome.result < 0 || outcome.result > 6) std::abort();
+    // The JSON export is a whole document whatever the bytes were.
+    if (!outcome.jsonWritten) std::abort();
     return 0;
 }

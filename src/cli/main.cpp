@@ -11,6 +11,7 @@
 #include <string>
 
 #include "document/DocumentView.h"
+#include "document/JsonExport.h"
 #include "document/OrvexDoc.h"
 #include "document/ParseControl.h"
 #include "document/Settings.h"
@@ -26,11 +27,13 @@ constexpr char kVersion[] = "orvex-dump (Orvex) " ORVEX_VERSION;
 
 void PrintUsage(std::FILE* to) {
     std::fputs(
-        "Usage: orvex-dump [--indent] [--output FILE] [--log FILE] MEDIA_FILE\n"
+        "Usage: orvex-dump [--format text|json] [--indent] [--output FILE] [--log FILE] "
+        "MEDIA_FILE\n"
         "Parses an ISO base media file (MP4, 3GP, 3G2, Mobile MP4) and writes its tree of\n"
         "boxes as text, exactly as the viewer's \"Export To\" command writes it.\n"
         "\n"
-        "  --indent       indent every node by its depth with tab characters\n"
+        "  --format FMT   text (the default) or json\n"
+        "  --indent       indent every node by its depth with tab characters (text only)\n"
         "  --output FILE  write the text to FILE instead of standard output\n"
         "  --log FILE     write the parse log to FILE ('-' for standard error)\n"
         "  --help         show this help and exit\n"
@@ -39,6 +42,10 @@ void PrintUsage(std::FILE* to) {
         "The text starts with \"Parsed File Name : MEDIA_FILE\", then every node of the tree,\n"
         "displayed or not; lines end with CR LF and each character is one byte. Settings are\n"
         "not read: the defaults apply. Nothing is written when the parse fails.\n"
+        "\n"
+        "With --format json one JSON document (UTF-8) is written instead, as the viewer's\n"
+        "\"JSON File\" export writes it, also when the parse fails: then with the result, its\n"
+        "message and the log's errors, and no boxes.\n"
         "\n"
         "Exit status: 0 when the file parsed completely; 1 to 6 the parse result (its message\n"
         "on standard error); 66 when the file cannot be opened or the output cannot be\n"
@@ -102,6 +109,7 @@ int ExitWithoutTeardown(int status) {
 
 int main(int argc, char** argv) {
     bool indent = false;
+    bool json = false;
     std::string outputPath;
     std::string logPath;
     std::string mediaPath;
@@ -117,6 +125,14 @@ int main(int argc, char** argv) {
         }
         if (arg == "--indent") {
             indent = true;
+        } else if (arg == "--format" && i + 1 < argc) {
+            const std::string format = argv[++i];
+            if (format != "text" && format != "json") {
+                std::fprintf(stderr, "orvex-dump: unknown format '%s'\n", format.c_str());
+                PrintUsage(stderr);
+                return kExitUsage;
+            }
+            json = format == "json";
         } else if ((arg == "--output" || arg == "--log") && i + 1 < argc) {
             (arg == "--output" ? outputPath : logPath) = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -132,6 +148,11 @@ int main(int argc, char** argv) {
     }
     if (mediaPath.empty()) {
         PrintUsage(stderr);
+        return kExitUsage;
+    }
+    if (json && indent) {
+        // JSON has its own structure; tabs before its lines would only add bytes.
+        std::fprintf(stderr, "orvex-dump: --indent is for the text format only\n");
         return kExitUsage;
     }
 
@@ -159,10 +180,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvex-dump: cannot write the log to '%s'\n", logPath.c_str());
         }
     }
-    if (result != 0) return result;
+    if (result != 0 && !json) return result;
 
     bool written = false;
-    if (outputPath.empty()) {
+    if (json) {
+        written = outputPath.empty() ? WriteTreeJson(document, mediaPath, stdout)
+                                     : ExportTreeJsonToFile(document, mediaPath, outputPath);
+    } else if (outputPath.empty()) {
         CSingleByteFileSink sink(stdout);
         WriteTreeText(document.GetViewBoxes(), mediaPath, indent, sink);
         written = sink.Ok() && std::fflush(stdout) == 0;
@@ -174,5 +198,5 @@ int main(int argc, char** argv) {
                      outputPath.empty() ? "standard output" : outputPath.c_str());
         return kExitCannotOpen;
     }
-    return ExitWithoutTeardown(0);
+    return ExitWithoutTeardown(result);
 }

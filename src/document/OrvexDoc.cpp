@@ -21,7 +21,11 @@ constexpr int32_t kNoHiddenDepth = std::numeric_limits<int32_t>::max();
 }  // namespace
 
 COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
-    : m_view(view), m_settings(settings), m_log(logWriter), m_parser(this, logWriter) {
+    : m_view(view),
+      m_settings(settings),
+      m_log(logWriter),
+      m_diagnosticLog(logWriter),
+      m_parser(this, &m_diagnosticLog) {
     m_parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     m_parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
     m_viewBoxHandlers.push_back(std::make_unique<CISOViewBoxHandler>(m_formatContext));
@@ -38,7 +42,9 @@ int COrvexDoc::OpenDocument(const std::string& path) {
 }
 
 int32_t COrvexDoc::Parse() {
-    int32_t result = m_parser.Parse();
+    m_diagnosticLog.ClearDiagnostics();
+    const int32_t result = m_parser.Parse();
+    m_parseResult = result;
     if (result != ParseOk) {
         // A failure inside the callbacks (memory) may have left part of a tree: keep none.
         m_viewBoxes.clear();
@@ -55,6 +61,8 @@ void COrvexDoc::CloseDocument() {
     m_parentStack.clear();
     m_currentParent = m_lastBuilt = nullptr;
     m_viewBoxes.clear();
+    m_diagnosticLog.ClearDiagnostics();
+    m_parseResult = 0;
 }
 
 void COrvexDoc::DiscardCollector() {
@@ -107,6 +115,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
                               longName->Text());
         }
     }
+    node->SetHeaderSize(entry->headerSize);
     node->SetExpanded(m_autoExpand);
     node->SetContainer(entry->container == 1);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/DiagnosticLog.h"
 #include "document/DocumentView.h"
 #include "document/Settings.h"
 #include "parsing/ISOFileFormatParser.h"
@@ -33,6 +34,12 @@ public:
     // node behind.
     int32_t Parse();
     bool IsParsed() const { return m_parsed; }
+    // The result of the last parse (ParseOk before any), and the warnings and errors it met.
+    int32_t GetParseResult() const { return m_parseResult; }
+    const std::vector<LogDiagnostic>& GetDiagnostics() const {
+        return m_diagnosticLog.GetDiagnostics();
+    }
+    uint64_t GetFileSize() const { return static_cast<uint64_t>(m_parser.GetFileSize()); }
     void CloseDocument();
     // Drops the track facts of a previous parse, so that the next one starts afresh.
     void DiscardCollector();
@@ -58,6 +65,8 @@ private:
     IDocumentView& m_view;
     const ISettingsStore& m_settings;
     ILogWriter* m_log;
+    CDiagnosticLogWriter m_diagnosticLog;
+    int32_t m_parseResult = 0;
     bool m_autoExpand = false;
     CValueFormatContext m_formatContext;
     std::vector<std::unique_ptr<IViewBoxHandler>> m_viewBoxHandlers;

@@ -22,6 +22,7 @@ struct CISOFileFormatParser::ParseState {
     int32_t result = ParseOk;
     int64_t boxStart = 0;
     uint32_t headerBytes = 0;
+    uint32_t boxHeaderBytes = 0;  // headerBytes before the handlers add theirs
     uint64_t size = 0;
     int32_t depth = 0;
     int64_t remaining = 0;
@@ -65,7 +66,11 @@ void CISOFileFormatParser::BeginBox(ParseState& s) {
     s.parse.descend = 0;
     s.headerBytes = 0;
     s.boxStart = GetPosition();
-    if (m_log) m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
+    if (m_log) {
+        m_log->Print("processing offset : 0x%08llX", static_cast<long long>(s.boxStart));
+        constexpr uint8_t kNotRead[4] = {};
+        m_log->SetBoxContext(s.boxStart, kNotRead);
+    }
 }
 
 int32_t CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4]) {
@@ -79,6 +84,8 @@ int32_t CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4]) {
         s.headerBytes += 8;
     }
     if (s.size == 0) s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
+    s.boxHeaderBytes = s.headerBytes;
+    if (m_log) m_log->SetBoxContext(s.boxStart, type);
     return FindBoxId(type);
 }
 
@@ -124,6 +131,7 @@ void CISOFileFormatParser::AttachRecord(ParseState& s, const uint8_t type[4], bo
     entry.record = record;
     entry.depth = s.depth;
     entry.offset = s.boxStart;
+    entry.headerSize = s.boxHeaderBytes;
     entry.container = (r.descend == 1 && r.parent == nullptr) ? 1 : 0;
 
     if (type[0] != 0 && m_log) {

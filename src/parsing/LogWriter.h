@@ -23,6 +23,12 @@ public:
     virtual int SetCounters(int32_t* errorCounter, int32_t* warningCounter) = 0;
     virtual int32_t GetWarningCount() const = 0;
     virtual int32_t GetErrorCount() const = 0;
+    // The box the driver is at: offset of its header and its type as read (zeros until it
+    // is). Warnings and errors that follow were met in that box.
+    virtual void SetBoxContext(int64_t offset, const uint8_t type[4]) {
+        (void)offset;
+        (void)type;
+    }
 
 protected:
     virtual int PrintErrorText(std::string_view text) = 0;

@@ -28,11 +28,18 @@ CISOViewBox::CISOViewBox(const ISOFileFormat::Box* box, int32_t depth, uint64_t 
     : m_fileOffset(fileOffset), m_depth(depth), m_isBox(box != nullptr) {
     if (box) {
         m_boxSize = box->size;
+        m_type = uint32_t{box->type[0]} << 24 | uint32_t{box->type[1]} << 16 |
+                 uint32_t{box->type[2]} << 8 | box->type[3];
         BuildStandardLayers(*box);
     }
 }
 
 CISOViewBox::~CISOViewBox() = default;
+
+std::array<uint8_t, 4> CISOViewBox::GetTypeBytes() const {
+    return {static_cast<uint8_t>(m_type >> 24), static_cast<uint8_t>(m_type >> 16),
+            static_cast<uint8_t>(m_type >> 8), static_cast<uint8_t>(m_type)};
+}
 
 void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
     const BoxCatalogueEntry* entry = GetBoxCatalogueEntry(box.id);
@@ -171,6 +178,7 @@ void CISOViewBox::AddVersionFlags(const ISOFileFormat::FullBox& box) {
         .Hex(box.flags[1], 2)
         .Hex(box.flags[2], 2)
         .Char('h');
+    header->SetLastItemValue(ItemValue{box.FlagsValue(), 0, ItemValueKind::Flags});
     header->SetVisible(true);
     m_needsMeasure = true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -99,6 +101,14 @@ public:
     uint64_t GetFileOffset() const { return m_fileOffset; }
     void SetFileOffset(uint64_t offset) { m_fileOffset = offset; }
 
+    // Whether the node stands for a box, rather than a section or line of our own.
+    bool IsBox() const { return m_isBox; }
+    // The type bytes of the box as read (zeros for nodes that are not boxes).
+    std::array<uint8_t, 4> GetTypeBytes() const;
+    // Bytes of the box's size and type fields; the document sets it from the parse.
+    uint32_t GetHeaderSize() const { return m_headerSize; }
+    void SetHeaderSize(uint32_t size) { m_headerSize = static_cast<uint8_t>(std::min(size, 255u)); }
+
     // Layers in drawing and text order; the node owns them.
     const CISOViewBoxLayerList& GetLayers() const { return m_layers; }
     template <class Layer>
@@ -154,6 +164,8 @@ private:
     int32_t m_childCount = 0;
     int32_t m_width = 0;
     int32_t m_height = 0;
+    uint32_t m_type = 0;  // the type bytes in file order, big-endian
+    uint8_t m_headerSize = 0;
     uint8_t m_shortTypeNameIndex = kNoLayer;
     uint8_t m_longTypeNameIndex = kNoLayer;
     uint8_t m_headerIndex = kNoLayer;

@@ -198,6 +198,7 @@ void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
         header->AddItem("flags",
                         StrFormat("%02X%02X%02Xh (%s)", box.flags[0], box.flags[1], box.flags[2],
                                   TrackHeaderFlagsMeaning(box.FlagsValue())));
+        header->SetLastItemValue(ItemValue{box.FlagsValue(), 0, ItemValueKind::Flags});
         header->SetVisible(true);
         t.node.InvalidateMeasure();
     }

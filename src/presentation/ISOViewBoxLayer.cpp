@@ -110,6 +110,21 @@ std::string_view CISOViewBoxItemLayer::GetValue(size_t index) const {
     return std::string_view(m_chars.data() + item.start + item.labelLength, item.valueLength);
 }
 
+ItemValue CISOViewBoxItemLayer::GetItemValue(size_t index) const {
+    auto it = std::lower_bound(m_values.begin(), m_values.end(), index,
+                               [](const TypedItem& typed, size_t i) { return typed.index < i; });
+    return it != m_values.end() && it->index == index ? it->value : ItemValue{};
+}
+
+void CISOViewBoxItemLayer::SetLastItemValue(ItemValue value) {
+    if (m_items.empty()) return;
+    const size_t index = m_items.size() - 1;
+    if (!m_values.empty() && m_values.back().index == index)
+        m_values.back().value = value;
+    else
+        m_values.push_back(TypedItem{value, index});
+}
+
 void CISOViewBoxItemLayer::Reserve(size_t items, size_t textBytes) {
     m_items.reserve(m_items.size() + items);
     m_chars.reserve(m_chars.size() + textBytes);
@@ -137,6 +152,7 @@ void CISOViewBoxItemLayer::AddItem(std::string_view label, std::string_view valu
     const size_t valueStart = m_chars.size();
     m_chars.append(value);
     CommitItem(start, valueStart);
+    SetLastItemValue(ItemValue{0, 0, ItemValueKind::Text});
 }
 
 void CISOViewBoxItemLayer::AddHeading(std::string_view text) {
@@ -147,6 +163,7 @@ void CISOViewBoxItemLayer::AddHeading(std::string_view text) {
     m_items.push_back(Item{static_cast<uint64_t>(start), 0,
                            static_cast<uint32_t>(CutAtCharBoundary(m_chars, start, text.size()))});
     m_chars.resize(start + m_items.back().valueLength);
+    SetLastItemValue(ItemValue{0, 0, ItemValueKind::Heading});
 }
 
 CISOViewBoxItemLayer::ItemWriter::ItemWriter(CISOViewBoxItemLayer& layer)

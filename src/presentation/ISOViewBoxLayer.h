@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "presentation/DrawingSurface.h"
+#include "presentation/ItemValue.h"
 #include "presentation/TextSink.h"
 #include "presentation/ViewPalette.h"
 
@@ -185,6 +186,11 @@ public:
     std::string_view GetLabel(size_t index) const;
     std::string_view GetValue(size_t index) const;
     bool IsHeading(size_t index) const { return m_items[index].labelLength == 0; }
+    // The value an item was made from by a typed adder, AddItem or AddHeading; kind None for
+    // items built with an ItemWriter.
+    ItemValue GetItemValue(size_t index) const;
+    // Gives the item added last the value it shows (AddVersionFlags types its flags this way).
+    void SetLastItemValue(ItemValue value);
 
     void SetLabelColumnColour(Colour colour) { m_labelColumnColour = colour; }
     Colour GetLabelColumnColour() const { return m_labelColumnColour; }
@@ -216,7 +222,15 @@ private:
     };
     void CommitItem(size_t start, size_t valueStart);
 
+    // Typed values are kept apart, in item order, for the few items that have one: the rows of
+    // a big table carry none and so cost nothing more.
+    struct TypedItem {
+        ItemValue value;
+        size_t index;
+    };
+
     std::vector<Item> m_items;
+    std::vector<TypedItem> m_values;
     std::string m_chars;
     int32_t m_labelColumnWidth = 0;
     int32_t m_valueColumnWidth = 0;

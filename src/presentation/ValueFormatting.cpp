@@ -41,14 +41,19 @@ void AddFixedPoint(CISOViewBoxItemLayer& layer, std::string_view label, uint32_t
         .Text(" (0x")
         .Hex(value, fractionBits / 2)
         .Char(')');
+    layer.SetLastItemValue(
+        ItemValue{value, static_cast<uint32_t>(fractionBits), ItemValueKind::Fixed});
 }
 
 }  // namespace
 
 void CISOViewBoxItemLayer::AddNumber(std::string_view label, int64_t value, bool decimalOnly) {
-    ItemWriter item = BeginItem();
-    item.Text(label).Value().Signed(value);
-    if (!decimalOnly) item.Text(" (0x").Hex(static_cast<uint64_t>(value)).Char(')');
+    {
+        ItemWriter item = BeginItem();
+        item.Text(label).Value().Signed(value);
+        if (!decimalOnly) item.Text(" (0x").Hex(static_cast<uint64_t>(value)).Char(')');
+    }
+    SetLastItemValue(ItemValue{static_cast<uint64_t>(value), 0, ItemValueKind::Number});
 }
 
 void CISOViewBoxItemLayer::AddDate(std::string_view label, uint64_t secondsSince1904) {
@@ -62,17 +67,19 @@ void CISOViewBoxItemLayer::AddDate(std::string_view label, uint64_t secondsSince
             .Text(" (0x")
             .Hex(secondsSince1904)
             .Char(')');
-        return;
+    } else {
+        AddItem(label,
+                StrFormat("%02dh:%02dm:%02ds at %02d %s, %04d (0x%llX)", local.tm_hour,
+                          local.tm_min, local.tm_sec, local.tm_mday, kMonthNames[local.tm_mon],
+                          local.tm_year + 1900, static_cast<unsigned long long>(secondsSince1904)));
     }
-    AddItem(label,
-            StrFormat("%02dh:%02dm:%02ds at %02d %s, %04d (0x%llX)", local.tm_hour, local.tm_min,
-                      local.tm_sec, local.tm_mday, kMonthNames[local.tm_mon], local.tm_year + 1900,
-                      static_cast<unsigned long long>(secondsSince1904)));
+    SetLastItemValue(ItemValue{secondsSince1904, 0, ItemValueKind::Date});
 }
 
 void CISOViewBoxItemLayer::AddDuration(std::string_view label, uint64_t duration,
                                        uint32_t timescale, CValueFormatContext& context) {
-    const uint64_t seconds = duration / context.UseTimescale(timescale);
+    const uint32_t used = context.UseTimescale(timescale);
+    const uint64_t seconds = duration / used;
     BeginItem()
         .Text(label)
         .Value()
@@ -84,6 +91,7 @@ void CISOViewBoxItemLayer::AddDuration(std::string_view label, uint64_t duration
         .Text("s (0x")
         .Hex(duration)
         .Char(')');
+    SetLastItemValue(ItemValue{duration, used, ItemValueKind::Duration});
 }
 
 void CISOViewBoxItemLayer::AddFixed16(std::string_view label, uint32_t value) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/BoxExport.h"
+#include "document/JsonExport.h"
 #include "document/TreeExport.h"
 #include "presentation/ISOViewBox.h"
 #include "shell/GeneralOptionPage.h"
@@ -39,6 +40,10 @@ CShellPrompts::FileDialog SaveDialog(const QString& filter, const QString& suffi
 
 CShellPrompts::FileDialog TextFileDialog(const QString& fileName) {
     return SaveDialog(QStringLiteral("Text File (*.txt)"), QStringLiteral("txt"), fileName);
+}
+
+CShellPrompts::FileDialog JsonFileDialog() {
+    return SaveDialog(QStringLiteral("JSON File (*.json)"), QStringLiteral("json"), QString());
 }
 }  // namespace
 
@@ -137,6 +142,15 @@ int CBoxCommands::ExportTree(bool indented) {
                           LocalPath(path))) {
         ReportFailure();
     }
+    return 1;
+}
+
+int CBoxCommands::ExportTreeJson() {
+    if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
+    const QString path = m_prompts.GetSaveFileName(DialogParent(), JsonFileDialog());
+    if (path.isEmpty()) return 1;
+    if (!ExportTreeJsonToFile(m_document, m_document.GetFilePath(), LocalPath(path)))
+        ReportFailure();
     return 1;
 }
 

@@ -34,6 +34,8 @@ public:
     // The whole tree as text, flat or indented: 0 when there is no parsed file (nothing is
     // asked), 1 otherwise, also when the user cancels or the file cannot be written.
     int ExportTree(bool indented);
+    // The same as JSON: the document, its log's warnings and errors and every node.
+    int ExportTreeJson();
 
     // "Box Context Menu" for the node at `node` in the document's list; each command runs when
     // its item is chosen. The caller owns the menu and destroys it before `parent`.

@@ -115,6 +115,8 @@ void CMainFrame::CreateActions() {
     m_actionExportIndented =
         MakeAction(this, "actionExportIndented", QStringLiteral("Text File with Indentation"));
     connect(m_actionExportIndented, &QAction::triggered, this, [this] { OnExportTree(true); });
+    m_actionExportJson = MakeAction(this, "actionExportJson", QStringLiteral("JSON File"));
+    connect(m_actionExportJson, &QAction::triggered, this, &CMainFrame::OnExportJson);
     m_actionOptions = MakeAction(this, "actionOptions", QStringLiteral("Options..."));
     m_actionOptions->setIcon(Icon("options"));
     connect(m_actionOptions, &QAction::triggered, this, &CMainFrame::OnOptions);
@@ -172,6 +174,7 @@ void CMainFrame::CreateMenus() {
     QMenu* exportTo = file->addMenu(QStringLiteral("&Export To"));
     exportTo->addAction(m_actionExportText);
     exportTo->addAction(m_actionExportIndented);
+    exportTo->addAction(m_actionExportJson);
     file->addAction(m_actionOptions);
     file->addSeparator();
     file->addAction(m_actionRecentEmpty);
@@ -258,11 +261,17 @@ void CMainFrame::OnRecentFile(int index) {
 }
 
 void CMainFrame::OnExportTree(bool indented) {
-    if (!m_view->ExportTree(indented)) {
-        m_prompts.ShowMessage(
-            this, CShellPrompts::Icon::Warning, QStringLiteral("error"),
-            QStringLiteral("can't export. check the file was opened and parsing was done."));
-    }
+    if (!m_view->ExportTree(indented)) ReportNothingToExport();
+}
+
+void CMainFrame::OnExportJson() {
+    if (!m_view->ExportTreeJson()) ReportNothingToExport();
+}
+
+void CMainFrame::ReportNothingToExport() {
+    m_prompts.ShowMessage(
+        this, CShellPrompts::Icon::Warning, QStringLiteral("error"),
+        QStringLiteral("can't export. check the file was opened and parsing was done."));
 }
 
 void CMainFrame::OnOptions() {

@@ -61,6 +61,8 @@ public:
     void OnViewStatusBar(bool visible);
     void OnAbout();
     void OnExportTree(bool indented);
+    void OnExportJson();
+    void ReportNothingToExport();
     void OnOptions();
     void OnFind();
     void OnRecentFile(int index);
@@ -103,6 +105,7 @@ private:
     QAction* m_actionOpen = nullptr;
     QAction* m_actionExportText = nullptr;
     QAction* m_actionExportIndented = nullptr;
+    QAction* m_actionExportJson = nullptr;
     QAction* m_actionOptions = nullptr;
     QAction* m_actionRecentEmpty = nullptr;
     QAction* m_actionExit = nullptr;

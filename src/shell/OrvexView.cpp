@@ -139,6 +139,10 @@ int COrvexView::ExportTree(bool indented) {
     return m_boxCommands->ExportTree(indented);
 }
 
+int COrvexView::ExportTreeJson() {
+    return m_boxCommands->ExportTreeJson();
+}
+
 int COrvexView::FindNext(const QString& name) {
     if (!m_document->IsParsed()) return 0;
     const auto match = m_finder.FindNext(m_document->GetViewBoxes(), name.toStdString(),

@@ -43,6 +43,7 @@ public:
     void ResetView();
     // The whole tree as a text file: 0 when there is no parsed file, else 1.
     int ExportTree(bool indented);
+    int ExportTreeJson();
     // Finds the next box named `name` below the top of the window and scrolls it to the top:
     // 1 when one was found, 0 when none is left.
     int FindNext(const QString& name);

@@ -31,6 +31,7 @@ void ExpectResult(const fs::path& input, int32_t promised) {
     // Nothing fails silently: a failure has its message, a success its export and no message.
     EXPECT_EQ(outcome.message.empty(), outcome.result == 0) << outcome.message;
     EXPECT_EQ(outcome.exportBytes > 0, outcome.result == 0);
+    EXPECT_TRUE(outcome.jsonWritten);
     EXPECT_GT(outcome.logBytes, 0u);
     // Every line of the export comes from bytes of the file: a sample line from at least one
     // byte, a table line from one to twelve, a box from at least eight.

@@ -71,4 +71,19 @@ TEST(ValueFormatting, AddersAtTheirLimits) {
               "65535.65535 (0xFFFFFFFF)\n255.128 (0xFF80)\n0.5 (0x0005)\n"
               "0x00001000-5\nH drawn as a heading\nH \n");
     EXPECT_EQ(l.GetLabel(19), "entry 2");
+
+    // Each item keeps the value it was made from: kind (None, Number, Date, Duration, Fixed,
+    // Flags, Text, Heading), payload as shown signed, and the timescale used or fraction bits.
+    std::string typed;
+    for (size_t i = 0; i < l.GetItemCount(); ++i) {
+        const ItemValue v = l.GetItemValue(i);
+        typed += "-NDUXFTH"[static_cast<int>(v.kind)] + std::to_string(v.AsSigned()) + "/" +
+                 std::to_string(v.aux) + " ";
+    }
+    EXPECT_EQ(typed,
+              "T0/0 -0/0 N-1/0 N-9223372036854775808/0 N4294967295/0 N42/0 D1/0 "
+              "D255485145599/0 D255485145600/0 D-1/0 D3786912000/0 U-1/1 U441000/44100 "
+              "U441000/44100 U441000/1 X98304/16 X4294967295/16 X65408/8 X5/8 -0/0 -0/0 "
+              "H0/0 ");
+    EXPECT_DOUBLE_EQ(l.GetItemValue(15).FixedValue(), 1.5);
 }

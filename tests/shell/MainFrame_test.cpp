@@ -74,7 +74,7 @@ private slots:
             menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
         QCOMPARE(menus.join(QLatin1Char('|')),
                  QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
-                                "Text File|Text File with Indentation|Options...|-|"
+                                "Text File|Text File with Indentation|JSON File|Options...|-|"
                                 "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
                                 "&Status Bar|Process:|&Start Parsing|Logs:|&Clear Log View|"
                                 "Save to &File|&Help:|&About..."));
@@ -262,16 +262,20 @@ private slots:
 
         const QString media = TestDataFile("h263_amr.3gp");
         QVERIFY(m->frame.OpenUserFile(media));
-        m->prompts.saveAnswers << TempFile("flat.txt") << TempFile("indented.txt") << QString()
-                               << TempFile("log.txt");
+        m->prompts.saveAnswers << TempFile("flat.txt") << TempFile("indented.txt")
+                               << TempFile("tree.json") << QString() << TempFile("log.txt");
         m->Action("actionExportText")->trigger();
         m->Action("actionExportIndented")->trigger();
+        m->Action("actionExportJson")->trigger();
         m->Action("actionExportText")->trigger();  // cancelled: nothing written, nothing said
         QCOMPARE(m->prompts.messages.size(), size_t{1});
+        QCOMPARE(m->prompts.saveDialogs.at(2).filters, QStringList{"JSON File (*.json)"});
         const ProcessRun flat = RunOrvexDump({media.toStdString()});
         const ProcessRun indented = RunOrvexDump({"--indent", media.toStdString()});
+        const ProcessRun json = RunOrvexDump({"--format", "json", media.toStdString()});
         QCOMPARE(ReadWholeFile(TempFile("flat.txt")).toStdString(), flat.out);
         QCOMPARE(ReadWholeFile(TempFile("indented.txt")).toStdString(), indented.out);
+        QCOMPARE(ReadWholeFile(TempFile("tree.json")).toStdString(), json.out);
         // The Logs menu saves the whole log in single bytes, and clears it.
         m->frame.GetLogView().PrintText("caf\xC3\xA9");
         m->Action("actionSaveLog")->trigger();

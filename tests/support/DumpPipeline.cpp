@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "document/JsonExport.h"
 #include "document/TreeExport.h"
 #include "model/TextConversion.h"
 #include "support/TestDocumentView.h"
@@ -15,19 +16,23 @@ DumpOutcome DumpThroughDocument(const std::string& path) {
     if (!t.control.OpenFile(path)) return outcome;
     outcome.opened = true;
     outcome.result = t.control.StartParsing();
+    // The exports' own writers, into streams that only count the bytes: a tree of millions of
+    // lines passes through in pieces instead of being held whole.
+    cookie_io_functions_t counter{};
+    counter.write = [](void* bytes, const char*, size_t size) -> ssize_t {
+        *static_cast<size_t*>(bytes) += size;
+        return static_cast<ssize_t>(size);
+    };
     if (outcome.result == 0) {
-        // The export file's own sink, into a stream that only counts the bytes: a tree of
-        // millions of lines passes through in pieces instead of being held whole.
-        cookie_io_functions_t counter{};
-        counter.write = [](void* bytes, const char*, size_t size) -> ssize_t {
-            *static_cast<size_t*>(bytes) += size;
-            return static_cast<ssize_t>(size);
-        };
         std::FILE* file = fopencookie(&outcome.exportBytes, "w", counter);
         CSingleByteFileSink sink(file);
         WriteTreeText(t.doc.GetViewBoxes(), path, false, sink);
         std::fclose(file);
     }
+    // JSON is written for a failed parse too.
+    std::FILE* json = fopencookie(&outcome.jsonBytes, "w", counter);
+    outcome.jsonWritten = WriteTreeJson(t.doc, path, json);
+    std::fclose(json);
     outcome.logBytes = Utf8ToSingleByte(t.log.GetText()).size();
     outcome.message = t.view.lastMessage;
     return outcome;

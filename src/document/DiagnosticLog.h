@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parsing/LogWriter.h"
+
+// A warning or an error of a parse, with the box it was met at.
+struct LogDiagnostic {
+    bool error = false;
+    int64_t offset = 0;                // where the box's header starts
+    std::array<uint8_t, 4> type = {};  // the box's type as read (zeros when it was not)
+    std::string text;
+};
+
+// Passes everything on to the log it wraps (none at all is fine) and keeps each warning and
+// error with the box the driver was at, so that writers get them without reading log text.
+class CDiagnosticLogWriter : public ILogWriter {
+public:
+    explicit CDiagnosticLogWriter(ILogWriter* inner) : m_inner(inner) {}
+
+    int PrintText(std::string_view text) override;
+    int Clear() override;
+    int SaveToFile(const std::string& fileName) override;
+    int SetCounters(int32_t* errorCounter, int32_t* warningCounter) override;
+    int32_t GetWarningCount() const override;
+    int32_t GetErrorCount() const override;
+    void SetBoxContext(int64_t offset, const uint8_t type[4]) override;
+
+    // What the current parse met so far, in order; a new parse starts with none.
+    const std::vector<LogDiagnostic>& GetDiagnostics() const { return m_diagnostics; }
+    void ClearDiagnostics() { m_diagnostics.clear(); }
+
+protected:
+    int PrintErrorText(std::string_view text) override;
+    int PrintWarningText(std::string_view text) override;
+
+private:
+    int Record(bool error, std::string_view text);
+
+    ILogWriter* m_inner;
+    int64_t m_offset = 0;
+    std::array<uint8_t, 4> m_type = {};
+    std::vector<LogDiagnostic> m_diagnostics;
+};

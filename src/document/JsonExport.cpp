@@ -1,0 +1,291 @@
+#include "document/JsonExport.h"
+
+#include <rapidjson/filewritestream.h>
+#include <rapidjson/writer.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "document/ConformanceViewBox.h"
+#include "document/GeneralViewBox.h"
+#include "document/OrvexDoc.h"
+#include "model/TextConversion.h"
+
+namespace {
+
+using Writer = rapidjson::Writer<rapidjson::FileWriteStream>;
+
+// Length of the valid UTF-8 sequence at `i`, 0 when the byte there starts none.
+size_t Utf8SequenceAt(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+    const uint8_t b = byte(i);
+    if (b < 0x80) return 1;
+    size_t length = 0;
+    uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+// Texts of the core are UTF-8; should one not be, each byte of a broken sequence is kept as
+// the Latin-1 character of the same number, so nothing from the file is lost. RapidJSON then
+// escapes what JSON asks to.
+void String(Writer& w, std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const size_t length = Utf8SequenceAt(text, i);
+        if (length == 0) break;
+        i += length;
+    }
+    if (i == text.size()) {
+        w.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+        return;
+    }
+    std::string kept(text.substr(0, i));
+    while (i < text.size()) {
+        const size_t length = Utf8SequenceAt(text, i);
+        if (length != 0) {
+            kept.append(text.substr(i, length));
+            i += length;
+        } else {
+            AppendUtf8(kept, static_cast<uint8_t>(text[i++]));
+        }
+    }
+    w.String(kept.data(), static_cast<rapidjson::SizeType>(kept.size()));
+}
+
+void Key(Writer& w, const char* key) {
+    w.Key(key);
+}
+
+void TypeText(Writer& w, const std::array<uint8_t, 4>& type) {
+    String(w, Latin1ToUtf8(type.data(), type.size()));
+}
+
+// {label, value, text}, the value by the item's kind; a heading is {heading}.
+void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i) {
+    const ItemValue v = layer.GetItemValue(i);
+    w.StartObject();
+    if (v.kind == ItemValueKind::Heading) {
+        Key(w, "heading");
+        String(w, layer.GetValue(i));
+        w.EndObject();
+        return;
+    }
+    Key(w, "label");
+    String(w, layer.GetLabel(i));
+    switch (v.kind) {
+        case ItemValueKind::Number:
+            Key(w, "kind"), w.String("number");
+            Key(w, "value"), w.Int64(v.AsSigned());
+            break;
+        case ItemValueKind::Date:
+            Key(w, "kind"), w.String("date");
+            Key(w, "value"), w.Uint64(v.payload);
+            break;
+        case ItemValueKind::Duration:
+            Key(w, "kind"), w.String("duration");
+            Key(w, "value"), w.Uint64(v.payload);
+            Key(w, "timescale"), w.Uint(v.aux);
+            break;
+        case ItemValueKind::Fixed:
+            Key(w, "kind"), w.String("fixed");
+            Key(w, "value"), w.Double(v.FixedValue());
+            Key(w, "raw"), w.Uint64(v.payload);
+            break;
+        case ItemValueKind::Flags:
+            Key(w, "kind"), w.String("flags");
+            Key(w, "value"), w.Uint64(v.payload);
+            break;
+        case ItemValueKind::Text:
+            Key(w, "kind"), w.String("text");
+            Key(w, "value"), String(w, layer.GetValue(i));
+            break;
+        case ItemValueKind::Heading:
+        case ItemValueKind::None:
+            break;
+    }
+    Key(w, "text");
+    String(w, layer.GetValue(i));
+    w.EndObject();
+}
+
+void WriteItems(Writer& w, const CISOViewBoxItemLayer& layer) {
+    w.StartArray();
+    for (size_t i = 0; i < layer.GetItemCount(); ++i)
+        WriteItem(w, layer, i);
+    w.EndArray();
+}
+
+void WriteLog(Writer& w, const std::vector<LogDiagnostic>& diagnostics) {
+    w.StartArray();
+    for (const LogDiagnostic& d : diagnostics) {
+        w.StartObject();
+        Key(w, "severity"), w.String(d.error ? "error" : "warning");
+        Key(w, "offset"), w.Int64(d.offset);
+        Key(w, "type"), TypeText(w, d.type);
+        Key(w, "message"), String(w, d.text);
+        w.EndObject();
+    }
+    w.EndArray();
+}
+
+// The sections of the quick information: the general facts as fields, the conformance tests
+// as the lines they show.
+void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
+    const CGeneralViewBox* general = nullptr;
+    const CConformanceViewBox* conformance = nullptr;
+    for (const auto& node : nodes) {
+        if (node->IsBox()) continue;
+        if (!general) general = dynamic_cast<const CGeneralViewBox*>(node.get());
+        if (!conformance) conformance = dynamic_cast<const CConformanceViewBox*>(node.get());
+    }
+    Key(w, "quickInformation");
+    w.StartArray();
+    if (general && general->GetContentsLayer()) {
+        const CISOViewBoxItemLayer& items = *general->GetContentsLayer();
+        for (size_t i = 0; i < items.GetItemCount(); ++i)
+            WriteItem(w, items, i);
+    }
+    w.EndArray();
+    Key(w, "conformanceInformation");
+    w.StartArray();
+    if (conformance) {
+        for (const auto& layer : conformance->GetLayers()) {
+            const auto* lines = dynamic_cast<const CISOViewBoxMultiLineLayer*>(layer.get());
+            if (!lines) continue;
+            for (size_t i = 0; i < lines->GetLineCount(); ++i)
+                String(w, lines->GetLine(i));
+        }
+    }
+    w.EndArray();
+}
+
+// A box: its facts and fields; a line of the media data view: its text and byte range.
+void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
+    if (!node.IsBox()) {
+        Key(w, "line");
+        const CISOViewBoxLayer* title = node.GetShortTypeNameLayer();
+        String(w, title ? title->Text() : std::string());
+        Key(w, "offset"), w.Uint64(node.GetFileOffset());
+        Key(w, "size"), w.Uint64(node.GetBoxSize());
+        return;
+    }
+    Key(w, "type"), TypeText(w, node.GetTypeBytes());
+    const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer();
+    const CISOViewBoxLayer* longName = node.GetLongTypeNameLayer();
+    Key(w, "name"), String(w, shortName ? shortName->Text() : std::string());
+    Key(w, "longName"), String(w, longName ? longName->Text() : std::string());
+    for (const auto& layer : node.GetLayers()) {
+        if (layer->GetKind() == LayerKind::Title && layer.get() != shortName) {
+            Key(w, "description"), String(w, layer->Text());
+        }
+    }
+    Key(w, "offset"), w.Uint64(node.GetFileOffset());
+    Key(w, "size"), w.Uint64(node.GetBoxSize());
+    Key(w, "headerSize"), w.Uint(node.GetHeaderSize());
+    if (const CISOViewBoxItemLayer* header = node.GetHeaderLayer()) {
+        for (size_t i = 0; i < header->GetItemCount(); ++i) {
+            const ItemValue v = header->GetItemValue(i);
+            if (v.kind == ItemValueKind::Number) Key(w, "version"), w.Int64(v.AsSigned());
+            if (v.kind == ItemValueKind::Flags) Key(w, "flags"), w.Uint64(v.payload);
+        }
+    }
+    Key(w, "container"), w.Bool(node.IsContainer());
+    if (const CISOViewBoxItemLayer* contents = node.GetContentsLayer()) {
+        Key(w, "fields");
+        WriteItems(w, *contents);
+    }
+}
+
+// The tree from the display list, where a node's children are the nodes after it with a
+// greater depth. The quick information (a section at depth 0, not a box) is written apart.
+void WriteTree(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
+    struct Open {
+        int32_t depth;
+        bool childrenOpen;
+    };
+    std::vector<Open> open;
+    auto closeTo = [&](int32_t depth) {
+        while (!open.empty() && open.back().depth >= depth) {
+            if (open.back().childrenOpen) w.EndArray();
+            w.EndObject();
+            open.pop_back();
+        }
+    };
+    Key(w, "boxes");
+    w.StartArray();
+    int32_t skipBelow = -1;  // depth of a skipped section, -1 when none
+    for (const auto& node : nodes) {
+        const int32_t depth = node->GetDepth();
+        if (skipBelow >= 0 && depth > skipBelow) continue;
+        skipBelow = -1;
+        closeTo(depth);
+        if (!node->IsBox() && open.empty()) {
+            skipBelow = depth;
+            continue;
+        }
+        if (!open.empty() && !open.back().childrenOpen) {
+            Key(w, "children");
+            w.StartArray();
+            open.back().childrenOpen = true;
+        }
+        w.StartObject();
+        WriteNodeFacts(w, *node);
+        open.push_back(Open{depth, false});
+    }
+    closeTo(INT32_MIN);
+    w.EndArray();
+}
+
+}  // namespace
+
+bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
+    char buffer[65536];
+    rapidjson::FileWriteStream stream(file, buffer, sizeof buffer);
+    Writer w(stream);
+    w.StartObject();
+    Key(w, "file");
+    w.StartObject();
+    Key(w, "name"), String(w, parsedFileName);
+    Key(w, "size"), w.Uint64(document.GetFileSize());
+    w.EndObject();
+    Key(w, "parse");
+    w.StartObject();
+    Key(w, "result"), w.Int(document.GetParseResult());
+    Key(w, "message"), String(w, GetParseResultMessage(document.GetParseResult()));
+    w.EndObject();
+    Key(w, "log");
+    WriteLog(w, document.GetDiagnostics());
+    WriteQuickInformation(w, document.GetViewBoxes());
+    WriteTree(w, document.GetViewBoxes());
+    w.EndObject();
+    stream.Put('\n');
+    stream.Flush();
+    return w.IsComplete() && std::ferror(file) == 0 && std::fflush(file) == 0;
+}
+
+bool ExportTreeJsonToFile(const COrvexDoc& document, std::string_view parsedFileName,
+                          const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                         &std::fclose);
+    if (!file) return false;
+    const bool written = WriteTreeJson(document, parsedFileName, file.get());
+    return std::fclose(file.release()) == 0 && written;
+}

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""orvex-dump --format json on every corpus file: valid against docs/orvex-json.schema.json,
+box offsets in the order of the trace's "processing offset" lines, every typed value equal to the
+number its text shows, and 64-bit sizes exact on a file of more than 4 GiB.
+Usage: json_export_test.py ORVEX_DUMP SOURCE_DIR"""
+import glob, json, os, re, subprocess, sys, tempfile
+import jsonschema
+
+dump, source = sys.argv[1], sys.argv[2]
+validator = jsonschema.Draft202012Validator(
+    json.load(open(os.path.join(source, 'docs', 'orvex-json.schema.json'))))
+failures = []
+
+
+def export(path, tmp):
+    log = os.path.join(tmp, 'log')
+    run = subprocess.run([dump, '--format', 'json', '--log', log, path], capture_output=True)
+    trace = open(log, 'rb').read() if os.path.exists(log) else b''
+    return run.returncode, json.loads(run.stdout.decode('utf-8')), trace
+
+
+def preorder(nodes):
+    for node in nodes:
+        if 'type' in node:
+            yield node
+        yield from preorder(node.get('children', []))
+
+
+def fields(doc):
+    yield from doc['quickInformation']
+    for box in preorder(doc['boxes']):
+        yield from box['fields']
+
+
+# The hexadecimal a typed item's text shows: "(0x...)" of numbers, dates, durations and fixed
+# points, "XXXXXXh" of flags.
+def shown_bits(field):
+    found = re.search(r'\(0x([0-9A-F]+)\)$', field['text']) or re.match(r'([0-9A-F]{6})h', field['text'])
+    return int(found.group(1), 16) if found else None
+
+
+def check(path, tmp):
+    status, doc, trace = export(path, tmp)
+    errors = [e.message for e in validator.iter_errors(doc)][:3]
+    if errors:
+        return f'not schema-valid: {errors}'
+    if status != doc['parse']['result']:
+        return f'exit status {status}, parse result {doc["parse"]["result"]}'
+    if doc['file']['size'] != os.path.getsize(path):
+        return 'file size'
+    if status == 0:
+        offsets = [box['offset'] for box in preorder(doc['boxes'])]
+        traced = [int(x, 16) for x in re.findall(rb'processing offset : 0x([0-9A-F]+)', trace)]
+        if offsets != traced[:-1]:  # the last one met the end of the file
+            return f'box offsets {offsets[:8]}... differ from the trace {traced[:8]}...'
+    for field in fields(doc):
+        kind, value = field.get('kind'), field.get('value')
+        if kind in ('number', 'date', 'duration', 'flags'):
+            shown = shown_bits(field)
+            if shown is not None and shown != value % 2**64 and kind != 'duration' or \
+                    kind == 'duration' and shown != value:
+                return f'{field} shows {shown}'
+            if kind == 'number' and shown is None and field['text'] != str(value):
+                return f'{field}'
+        if kind == 'fixed' and (shown_bits(field) != field['raw'] or
+                                value != field['raw'] / (65536 if len(field['text'].split('0x')[1]) > 5 else 256)):
+            return f'{field}'
+    return None
+
+
+with tempfile.TemporaryDirectory() as tmp:
+    data = os.path.join(source, 'tests', 'data')
+    inputs = sorted(glob.glob(os.path.join(data, '*.mp4')) + glob.glob(os.path.join(data, '*.3gp')) +
+                    glob.glob(os.path.join(data, 'regressions', '*.r?')) +
+                    glob.glob(os.path.join(source, '..', 'shared', 'conformance', 'mp4parse-rust', '*')))
+    for path in inputs:
+        failure = check(path, tmp)
+        if failure:
+            failures.append(f'{os.path.basename(path)}: {failure}')
+
+    # An 'mdat' of more than 4 GiB (a 64-bit size) and chunk offsets beyond 32 bits.
+    large = os.path.join(tmp, 'large.mp4')
+    subprocess.run([sys.executable, os.path.join(source, 'bench', 'make_synthetic_mp4.py'),
+                    '--samples', '10', '--large', '--output', large], check=True, capture_output=True)
+    failure = check(large, tmp)
+    _, doc, _ = export(large, tmp)
+    mdat = [box for box in doc['boxes'] if box['type'] == 'mdat'][0]
+    if failure or mdat['headerSize'] != 16 or mdat['offset'] + mdat['size'] != os.path.getsize(large):
+        failures.append(f'large file: {failure} {mdat}')
+    if 'chunk_offset : 0x11FFFF8EB' not in json.dumps(doc):
+        failures.append('large file: the 64-bit chunk offset is not shown')
+
+print(f'{len(inputs) + 1} files checked')
+for failure in failures:
+    print(failure)
+sys.exit(1 if failures else 0)
