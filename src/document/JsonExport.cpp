@@ -3,6 +3,7 @@
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,58 +17,14 @@ namespace {
 
 using Writer = rapidjson::Writer<rapidjson::FileWriteStream>;
 
-// Length of the valid UTF-8 sequence at `i`, 0 when the byte there starts none.
-size_t Utf8SequenceAt(std::string_view text, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-    const uint8_t b = byte(i);
-    if (b < 0x80) return 1;
-    size_t length = 0;
-    uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        if (b == 0xE0) low = 0xA0;
-        if (b == 0xED) high = 0x9F;  // no surrogates
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        if (b == 0xF0) low = 0x90;
-        if (b == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (size_t k = 2; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    }
-    return length;
-}
-
 // Texts of the core are UTF-8; should one not be, each byte of a broken sequence is kept as
 // the Latin-1 character of the same number, so nothing from the file is lost. RapidJSON then
 // escapes what JSON asks to.
 void String(Writer& w, std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const size_t length = Utf8SequenceAt(text, i);
-        if (length == 0) break;
-        i += length;
-    }
-    if (i == text.size()) {
-        w.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-        return;
-    }
-    std::string kept(text.substr(0, i));
-    while (i < text.size()) {
-        const size_t length = Utf8SequenceAt(text, i);
-        if (length != 0) {
-            kept.append(text.substr(i, length));
-            i += length;
-        } else {
-            AppendUtf8(kept, static_cast<uint8_t>(text[i++]));
-        }
-    }
-    w.String(kept.data(), static_cast<rapidjson::SizeType>(kept.size()));
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
+    const std::string valid = ascii ? std::string() : Utf8OrLatin1(text);
+    const std::string_view out = ascii ? text : std::string_view(valid);
+    w.String(out.data(), static_cast<rapidjson::SizeType>(out.size()));
 }
 
 void Key(Writer& w, const char* key) {

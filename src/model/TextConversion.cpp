@@ -45,44 +45,58 @@ std::string BoundedLatin1Text(const void* bytes, size_t count, size_t maxChars) 
     return Latin1ToUtf8(p, length);
 }
 
+namespace {
+// The UTF-8 sequence at p[0]: its code point and length when it is valid; otherwise length is
+// the number of bytes examined before it failed (at least 1) and the result false.
+bool DecodeUtf8(const uint8_t* p, size_t count, uint32_t& cp, size_t& length) {
+    const uint8_t b = p[0];
+    length = 1;
+    cp = b;
+    if (b < 0x80) return true;
+    size_t need = 0;
+    uint32_t min = 0;
+    if ((b & 0xE0) == 0xC0) {
+        need = 1, cp = b & 0x1F, min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        need = 2, cp = b & 0x0F, min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        need = 3, cp = b & 0x07, min = 0x10000;
+    } else {
+        return false;
+    }
+    for (; length <= need && length < count && (p[length] & 0xC0) == 0x80; ++length)
+        cp = (cp << 6) | (p[length] & 0x3F);
+    return length > need && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+}
+}  // namespace
+
 std::string SanitizeUtf8(const void* bytes, size_t count) {
     const auto* p = static_cast<const uint8_t*>(bytes);
     std::string out;
     out.reserve(count);
-    size_t i = 0;
-    while (i < count) {
-        uint8_t b = p[i];
-        if (b < 0x80) {
-            out.push_back(static_cast<char>(b));
-            ++i;
-            continue;
-        }
-        size_t need = 0;
+    for (size_t i = 0; i < count;) {
         uint32_t cp = 0;
-        uint32_t min = 0;
-        if ((b & 0xE0) == 0xC0) {
-            need = 1, cp = b & 0x1F, min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            need = 2, cp = b & 0x0F, min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            need = 3, cp = b & 0x07, min = 0x10000;
+        size_t length = 0;
+        // A malformed sequence: one replacement character for the bytes examined.
+        AppendUtf8(out, DecodeUtf8(p + i, count - i, cp, length) ? cp : 0xFFFD);
+        i += length;
+    }
+    return out;
+}
+
+std::string Utf8OrLatin1(std::string_view text) {
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t cp = 0;
+        size_t length = 0;
+        if (DecodeUtf8(p + i, text.size() - i, cp, length)) {
+            out.append(text.substr(i, length));
+            i += length;
         } else {
-            AppendUtf8(out, 0xFFFD);
-            ++i;
-            continue;
+            AppendUtf8(out, p[i++]);
         }
-        size_t j = 1;
-        for (; j <= need && i + j < count && (p[i + j] & 0xC0) == 0x80; ++j) {
-            cp = (cp << 6) | (p[i + j] & 0x3F);
-        }
-        if (j <= need || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            // A malformed sequence: one replacement character for the bytes examined.
-            AppendUtf8(out, 0xFFFD);
-            i += j;
-            continue;
-        }
-        AppendUtf8(out, cp);
-        i += need + 1;
     }
     return out;
 }

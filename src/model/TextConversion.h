@@ -21,6 +21,10 @@ std::string BoundedLatin1Text(const void* bytes, size_t count, size_t maxChars =
 // UTF-8 bytes from a file to valid UTF-8: each invalid sequence becomes U+FFFD.
 std::string SanitizeUtf8(const void* bytes, size_t count);
 
+// A text that should be UTF-8 as valid UTF-8 without losing a byte: every byte that does not
+// belong to a valid sequence becomes the Latin-1 character of the same number.
+std::string Utf8OrLatin1(std::string_view text);
+
 // UTF-16 big-endian code units to UTF-8 (unpaired surrogates become U+FFFD).
 std::string Utf16BEToUtf8(const void* bytes, size_t unitCount);
 

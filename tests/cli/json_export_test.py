@@ -53,6 +53,12 @@ def check(path, tmp):
         traced = [int(x, 16) for x in re.findall(rb'processing offset : 0x([0-9A-F]+)', trace)]
         if offsets != traced[:-1]:  # the last one met the end of the file
             return f'box offsets {offsets[:8]}... differ from the trace {traced[:8]}...'
+        with open(path, 'rb') as media:  # version and flags are the four bytes after the header
+            for box in (b for b in preorder(doc['boxes']) if 'flags' in b):
+                media.seek(box['offset'] + box['headerSize'])
+                raw = media.read(4)
+                if raw[0] != box['version'] or int.from_bytes(raw[1:], 'big') != box['flags']:
+                    return f'{box["type"]} at {box["offset"]}: version and flags {raw.hex()}'
     for field in fields(doc):
         kind, value = field.get('kind'), field.get('value')
         if kind in ('number', 'date', 'duration', 'flags'):
