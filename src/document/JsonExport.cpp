@@ -36,17 +36,19 @@ void TypeText(Writer& w, const std::array<uint8_t, 4>& type) {
 }
 
 // {label, value, text}, the value by the item's kind; a heading is {heading}.
-void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i) {
-    const ItemValue v = layer.GetItemValue(i);
+// `text` is the buffer the item is read into, reused from item to item.
+void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i, ItemText& text) {
+    layer.ReadItem(i, text);
+    const ItemValue v = text.value;
     w.StartObject();
     if (v.kind == ItemValueKind::Heading) {
         Key(w, "heading");
-        String(w, layer.GetValue(i));
+        String(w, text.Value());
         w.EndObject();
         return;
     }
     Key(w, "label");
-    String(w, layer.GetLabel(i));
+    String(w, text.Label());
     switch (v.kind) {
         case ItemValueKind::Number:
             Key(w, "kind"), w.String("number");
@@ -72,21 +74,22 @@ void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i) {
             break;
         case ItemValueKind::Text:
             Key(w, "kind"), w.String("text");
-            Key(w, "value"), String(w, layer.GetValue(i));
+            Key(w, "value"), String(w, text.Value());
             break;
         case ItemValueKind::Heading:
         case ItemValueKind::None:
             break;
     }
     Key(w, "text");
-    String(w, layer.GetValue(i));
+    String(w, text.Value());
     w.EndObject();
 }
 
 void WriteItems(Writer& w, const CISOViewBoxItemLayer& layer) {
     w.StartArray();
+    ItemText text;
     for (size_t i = 0; i < layer.GetItemCount(); ++i)
-        WriteItem(w, layer, i);
+        WriteItem(w, layer, i, text);
     w.EndArray();
 }
 
@@ -117,8 +120,9 @@ void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
     w.StartArray();
     if (general && general->GetContentsLayer()) {
         const CISOViewBoxItemLayer& items = *general->GetContentsLayer();
+        ItemText text;
         for (size_t i = 0; i < items.GetItemCount(); ++i)
-            WriteItem(w, items, i);
+            WriteItem(w, items, i, text);
     }
     w.EndArray();
     Key(w, "conformanceInformation");

@@ -34,7 +34,7 @@ std::string LanguageText(const uint8_t language[3]) {
 // One item whose value is "0x" and every byte as two upper-case hexadecimal digits ("0x" alone
 // for no bytes). Parameter sets and hint data can be long, so the digits go straight into the
 // layer.
-void AddHexDump(CISOViewBoxItemLayer::ItemWriter& item, const std::vector<uint8_t>& bytes) {
+void AddHexDump(CItemTextWriter& item, const std::vector<uint8_t>& bytes) {
     item.Value().Text("0x");
     for (const uint8_t byte : bytes)
         item.Hex(byte, 2);

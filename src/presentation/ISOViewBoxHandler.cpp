@@ -21,25 +21,9 @@ using namespace ISOFileFormat;
 namespace {
 
 using Layer = CISOViewBoxItemLayer;
-using Writer = CISOViewBoxItemLayer::ItemWriter;
+using Writer = CItemTextWriter;
 
 constexpr std::string_view kNotAvailable = "Not Available";
-
-// Widest texts of the numbers in entry lines. Long tables reserve their text from these, so
-// that a list of a million entries is built without reallocating.
-constexpr size_t kDec32 = 11;  // sign included
-constexpr size_t kHex32 = 8;
-constexpr size_t kDec64 = 20;
-constexpr size_t kHex64 = 16;
-
-size_t DecimalDigits(uint64_t value) {
-    size_t digits = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++digits;
-    }
-    return digits;
-}
 
 // "[%d]" without a temporary string, for the short indexed lists shown with AddNumber.
 class IndexLabel {
@@ -88,21 +72,19 @@ Writer& CompositionOffsetDecimal(Writer& item, uint32_t value, uint8_t version) 
 }
 
 // Lists the entries a table holds, at most `count` of them, under the heading "Entry List",
-// labelled "entry %d" from 1; nothing at all, not even the heading, when there are none.
-// `valueChars` bounds one entry's value text.
+// labelled "entry %d" from 1; nothing at all, not even the heading, when there are none. The
+// rows keep a copy of the entries shown and are written when needed.
 template <typename Table, typename WriteValue>
-void AddEntryList(Layer& layer, uint64_t count, const Table& table, size_t valueChars,
-                  WriteValue writeValue) {
+void AddEntryList(Layer& layer, uint64_t count, const Table& table, WriteValue writeValue) {
     const size_t shown = static_cast<size_t>(std::min<uint64_t>(count, table.size()));
     if (shown == 0) return;
     layer.AddHeading("Entry List");
-    constexpr std::string_view kLabel = "entry ";
-    layer.Reserve(shown, shown * (kLabel.size() + DecimalDigits(shown) + valueChars));
-    for (size_t i = 0; i < shown; ++i) {
-        Writer item = layer.BeginItem();
-        item.Text(kLabel).Unsigned(i + 1).Value();
-        writeValue(item, table[i]);
-    }
+    using Entry = typename Table::value_type;
+    layer.AddRows(shown, [entries = std::vector<Entry>(table.begin(), table.begin() + shown),
+                          writeValue](size_t row, Writer& item) {
+        item.Text("entry ").Unsigned(row + 1).Value();
+        writeValue(item, entries[row]);
+    });
 }
 
 // ---- Sample flags ('trex' default, 'trun' per sample) ----
@@ -127,17 +109,30 @@ constexpr std::string_view kExtendsRedundancyTexts[4] = {
     "2 (there is no redundant coding in this sample)", "3 (reserved)"};
 
 // The fields of a sample flags word (see SampleFlagsWord), one item each.
-void AddSampleFlagsStructure(Layer& layer, uint32_t word,
-                             const std::string_view (&redundancyTexts)[4]) {
-    layer.AddItem("sample_depends_on", kDependsOnTexts[word & 3]);
-    layer.AddItem("sample_is_depended_on", kIsDependedOnTexts[(word >> 14) & 3]);
-    layer.AddItem("sample_has_redundancy", redundancyTexts[(word >> 12) & 3]);
-    layer.AddNumber("sample_padding_value", (word >> 9) & 7);
-    layer.AddNumber("sample_is_difference_sample", (word >> 8) & 1);
-    layer.AddNumber("sample_degradation_priority", word >> 16);
+constexpr size_t kSampleFlagsFields = 6;
+
+// Field `field` (0 to kSampleFlagsFields - 1) of the structure of a sample flags word.
+ItemValue WriteSampleFlagsField(Writer& item, uint32_t word, size_t field,
+                                const std::string_view (&redundancyTexts)[4]) {
+    auto text = [&item](std::string_view label, std::string_view value) {
+        item.Text(label).Value().Text(value);
+        return ItemValue{0, 0, ItemValueKind::Text};
+    };
+    switch (field) {
+        case 0:
+            return text("sample_depends_on", kDependsOnTexts[word & 3]);
+        case 1:
+            return text("sample_is_depended_on", kIsDependedOnTexts[(word >> 14) & 3]);
+        case 2:
+            return text("sample_has_redundancy", redundancyTexts[(word >> 12) & 3]);
+        case 3:
+            return Layer::WriteNumber(item, "sample_padding_value", (word >> 9) & 7);
+        case 4:
+            return Layer::WriteNumber(item, "sample_is_difference_sample", (word >> 8) & 1);
+        default:
+            return Layer::WriteNumber(item, "sample_degradation_priority", word >> 16);
+    }
 }
-// The structure's item texts together, for reserving a run's text ahead.
-constexpr size_t kSampleFlagsStructureChars = 420;
 
 // ---- File, movie, track and media boxes ----
 
@@ -226,7 +221,7 @@ void Show(const TrackReferenceTypeBox& box, const ViewBoxTarget& t) {
 
 void Show(const EditListBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.entries, 150 + 2 * (kDec64 + kHex64),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [](Writer& item, const EditListBox::Entry& e) {
                      item.Text("segment_duration : ");
                      DecHex64(item, static_cast<int64_t>(e.segment_duration));
@@ -328,7 +323,7 @@ void Show(const SampleEntry& entry, const ViewBoxTarget& t) {
 
 void Show(const TimeToSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.entries, 40 + 2 * (kDec32 + kHex32),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [](Writer& item, const TimeToSampleBox::Entry& e) {
                      DecHex(item.Text("sample_count : "), e.sample_count);
                      DecHex(item.Text(",\t sample_delta : "), e.sample_delta);
@@ -338,7 +333,7 @@ void Show(const TimeToSampleBox& box, const ViewBoxTarget& t) {
 void Show(const CompositionOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     const uint8_t version = box.version;
-    AddEntryList(t.contents, box.entry_count, box.entries, 45 + 2 * (kDec32 + kHex32),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [version](Writer& item, const CompositionOffsetBox::Entry& e) {
                      DecHex(item.Text("sample_count : "), e.sample_count);
                      item.Text(" ,\t sample_offset : 0x").Hex(e.sample_offset).Text(" (");
@@ -348,7 +343,7 @@ void Show(const CompositionOffsetBox& box, const ViewBoxTarget& t) {
 
 void Show(const SampleToChunkBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.entries, 90 + 3 * (kDec32 + kHex32),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [](Writer& item, const SampleToChunkBox::Entry& e) {
                      DecHex(item.Text("first_chunk : "), e.first_chunk);
                      DecHex(item.Text(",\t samples_per_chunk : "), e.samples_per_chunk);
@@ -359,7 +354,7 @@ void Show(const SampleToChunkBox& box, const ViewBoxTarget& t) {
 
 template <typename Size>
 void AddEntrySizes(Layer& layer, uint32_t count, const std::vector<Size>& sizes) {
-    AddEntryList(layer, count, sizes, 20 + kDec32 + kHex32,
+    AddEntryList(layer, count, sizes,
                  [](Writer& item, Size size) { DecHex(item.Text("entry_size : "), size); });
 }
 
@@ -378,27 +373,27 @@ void Show(const CompactSampleSizeBox& box, const ViewBoxTarget& t) {
 
 void Show(const ChunkOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(
-        t.contents, box.entry_count, box.chunk_offset, 20 + kHex32,
-        [](Writer& item, uint32_t offset) { item.Text("chunk_offset : 0x").Hex(offset, 8); });
+    AddEntryList(t.contents, box.entry_count, box.chunk_offset, [](Writer& item, uint32_t offset) {
+        item.Text("chunk_offset : 0x").Hex(offset, 8);
+    });
 }
 
 void Show(const ChunkLargeOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.chunk_offset, 20 + kHex64,
+    AddEntryList(t.contents, box.entry_count, box.chunk_offset,
                  [](Writer& item, uint64_t offset) { item.Text("chunk_offset : 0x").Hex(offset); });
 }
 
 void Show(const SyncSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(
-        t.contents, box.entry_count, box.sample_number, 20 + kDec32 + kHex32,
-        [](Writer& item, uint32_t number) { DecHex(item.Text("sample_number : "), number); });
+    AddEntryList(t.contents, box.entry_count, box.sample_number, [](Writer& item, uint32_t number) {
+        DecHex(item.Text("sample_number : "), number);
+    });
 }
 
 void Show(const ShadowSyncSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.entries, 60 + 2 * (kDec32 + kHex32),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [](Writer& item, const ShadowSyncSampleBox::Entry& e) {
                      DecHex(item.Text("shadowed_sample_number : "), e.shadowed_sample_number);
                      DecHex(item.Text(",\t sync_sample_number : "), e.sync_sample_number);
@@ -407,9 +402,9 @@ void Show(const ShadowSyncSampleBox& box, const ViewBoxTarget& t) {
 
 void Show(const DegradationPriorityBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_count", box.sample_count);
-    AddEntryList(
-        t.contents, box.sample_count, box.priority, 20 + kDec32 + kHex32,
-        [](Writer& item, uint16_t priority) { DecHex(item.Text("priority : "), priority); });
+    AddEntryList(t.contents, box.sample_count, box.priority, [](Writer& item, uint16_t priority) {
+        DecHex(item.Text("priority : "), priority);
+    });
 }
 
 constexpr std::string_view kSdtpDependsOnTexts[4] = {"unknown", "not an I picture", "I picture",
@@ -421,7 +416,7 @@ constexpr std::string_view kSdtpRedundancyTexts[4] = {"unknown", "redundant", "n
 
 void Show(const SampleDependencyTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_count", box.sample_count);
-    AddEntryList(t.contents, box.sample_count, box.entries, 140,
+    AddEntryList(t.contents, box.sample_count, box.entries,
                  [](Writer& item, const SampleDependencyTypeBox::Entry& e) {
                      // The parser keeps two bits of each; the mask only guards the tables.
                      const uint8_t dependsOn = e.sample_depends_on & 3;
@@ -438,7 +433,7 @@ void Show(const SampleDependencyTypeBox& box, const ViewBoxTarget& t) {
 
 void Show(const SampleToGroupBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.entries, 60 + 2 * (kDec32 + kHex32),
+    AddEntryList(t.contents, box.entry_count, box.entries,
                  [](Writer& item, const SampleToGroupBox::Entry& e) {
                      HexDec(item.Text("sample_count : "), e.sample_count);
                      HexDec(item.Text(",\t group_description_index : "), e.group_description_index);
@@ -459,7 +454,9 @@ void Show(const TrackExtendsBox& box, const ViewBoxTarget& t) {
     l.AddNumber("default_sample_size", box.default_sample_size);
     l.BeginItem().Text("default_sample_flags").Value().Text("0x").Hex(box.default_sample_flags, 4);
     l.AddHeading("default_sample_flags has the following structure:");
-    AddSampleFlagsStructure(l, box.default_sample_flags, kExtendsRedundancyTexts);
+    l.AddRows(kSampleFlagsFields, [word = box.default_sample_flags](size_t row, Writer& item) {
+        return WriteSampleFlagsField(item, word, row, kExtendsRedundancyTexts);
+    });
 }
 
 void Show(const MovieFragmentHeaderBox& box, const ViewBoxTarget& t) {
@@ -516,49 +513,53 @@ void Show(const TrackRunBox& box, const ViewBoxTarget& t) {
                                    : std::min(box.size, box.sizeInFile);
     const size_t listed = static_cast<size_t>(std::min<uint64_t>(box.sample_count, available));
 
-    constexpr size_t kLineChars = 100 + 4 * (kDec32 + kHex32 + 4);
-    const size_t perSample = flags ? kLineChars + kSampleFlagsStructureChars : kLineChars;
-    l.Reserve(listed * (flags ? 8 : 1), listed * (DecimalDigits(listed) + 2 + perSample));
-
-    const B::Entry kNoFields{};
-    for (size_t i = 0; i < listed; ++i) {
-        const B::Entry& e = i < box.entries.size() ? box.entries[i] : kNoFields;
-        {
-            Writer item = l.BeginItem();
-            item.Char('[').Unsigned(i).Char(']').Value();
-            item.Text("sample_duration : ");
-            if (duration) {
-                DecHex(item, e.sample_duration);
-            } else {
-                item.Text(kNotAvailable);
-            }
-            item.Text(", sample_size : ");
-            if (size) {
-                DecHex(item, e.sample_size);
-            } else {
-                item.Text(kNotAvailable);
-            }
-            item.Text(", sample_flags : ");
-            if (flags) {
-                item.Unsigned(e.sample_flags).Text(" (0x").Hex(e.sample_flags, 4).Char(')');
-            } else {
-                item.Text(kNotAvailable);
-            }
-            item.Text(", sample_composition_time_offset : ");
-            if (offset) {
-                CompositionOffsetDecimal(item, e.sample_composition_time_offset, box.version);
-                item.Text(" (0x").Hex(e.sample_composition_time_offset).Char(')');
-            } else {
-                item.Text(kNotAvailable);
-            }
-        }
-        if (flags) {
-            l.AddItem("sample_flags structure:", " ");
-            AddSampleFlagsStructure(l, e.sample_flags, kRunRedundancyTexts);
-        }
-    }
+    // A sample with flags is followed by the structure of its flags word, a row per field.
+    const size_t rowsPerSample = flags ? 2 + kSampleFlagsFields : 1;
+    const size_t kept = std::min(listed, box.entries.size());
+    l.AddRows(listed * rowsPerSample,
+              [entries = std::vector<B::Entry>(box.entries.begin(), box.entries.begin() + kept),
+               version = box.version, duration, size, flags, offset,
+               rowsPerSample](size_t row, Writer& item) -> ItemValue {
+                  const size_t sample = row / rowsPerSample;
+                  const size_t part = row % rowsPerSample;
+                  const B::Entry e = sample < entries.size() ? entries[sample] : B::Entry{};
+                  if (part == 1) {
+                      item.Text("sample_flags structure:").Value().Char(' ');
+                      return ItemValue{0, 0, ItemValueKind::Text};
+                  }
+                  if (part > 1)
+                      return WriteSampleFlagsField(item, e.sample_flags, part - 2,
+                                                   kRunRedundancyTexts);
+                  item.Char('[').Unsigned(sample).Char(']').Value();
+                  item.Text("sample_duration : ");
+                  if (duration) {
+                      DecHex(item, e.sample_duration);
+                  } else {
+                      item.Text(kNotAvailable);
+                  }
+                  item.Text(", sample_size : ");
+                  if (size) {
+                      DecHex(item, e.sample_size);
+                  } else {
+                      item.Text(kNotAvailable);
+                  }
+                  item.Text(", sample_flags : ");
+                  if (flags) {
+                      item.Unsigned(e.sample_flags).Text(" (0x").Hex(e.sample_flags, 4).Char(')');
+                  } else {
+                      item.Text(kNotAvailable);
+                  }
+                  item.Text(", sample_composition_time_offset : ");
+                  if (offset) {
+                      CompositionOffsetDecimal(item, e.sample_composition_time_offset, version);
+                      item.Text(" (0x").Hex(e.sample_composition_time_offset).Char(')');
+                  } else {
+                      item.Text(kNotAvailable);
+                  }
+                  return ItemValue{};
+              });
     if (listed < box.sample_count) {
-        Writer item = l.BeginItem();
+        Layer::ItemWriter item = l.BeginItem();
         item.Value()
             .Unsigned(box.sample_count - listed)
             .Text(CISOViewBoxHandler::kUnlistedSamplesText);
@@ -575,23 +576,24 @@ void Show(const TrackFragmentRandomAccessBox& box, const ViewBoxTarget& t) {
     l.AddHeading("Entry List");
     const size_t shown =
         static_cast<size_t>(std::min<uint64_t>(box.number_of_entry, box.entries.size()));
-    l.Reserve(shown, shown * (DecimalDigits(shown) + 2 + 110 + kDec64 + 2 * kHex64 + 3 * kDec32));
-    for (size_t i = 0; i < shown; ++i) {
-        const TrackFragmentRandomAccessBox::Entry& e = box.entries[i];
-        Writer item = l.BeginItem();
-        item.Char('[').Unsigned(i).Char(']').Value();
-        // The time is right-aligned in eight characters, as the formats of this list have it.
-        char time[NumberText::kMaxChars];
-        const size_t timeLength = NumberText::FormatSigned(time, static_cast<int64_t>(e.time));
-        item.Text("time : ");
-        for (size_t pad = timeLength; pad < 8; ++pad)
-            item.Char(' ');
-        item.Text(std::string_view(time, timeLength)).Text(" (0x").Hex(e.time, 8);
-        item.Text("),\t moof_offset : 0x").Hex(e.moof_offset, 8);
-        item.Text(",\t traf_number : ").Unsigned(e.traf_number);
-        item.Text(",\t trun_number : ").Unsigned(e.trun_number);
-        item.Text(",\t sample_number : ").Unsigned(e.sample_number);
-    }
+    using Entry = TrackFragmentRandomAccessBox::Entry;
+    l.AddRows(
+        shown, [entries = std::vector<Entry>(box.entries.begin(), box.entries.begin() + shown)](
+                   size_t row, Writer& item) {
+            const Entry& e = entries[row];
+            item.Char('[').Unsigned(row).Char(']').Value();
+            // The time is right-aligned in eight characters, as the formats of this list have it.
+            char time[NumberText::kMaxChars];
+            const size_t timeLength = NumberText::FormatSigned(time, static_cast<int64_t>(e.time));
+            item.Text("time : ");
+            for (size_t pad = timeLength; pad < 8; ++pad)
+                item.Char(' ');
+            item.Text(std::string_view(time, timeLength)).Text(" (0x").Hex(e.time, 8);
+            item.Text("),\t moof_offset : 0x").Hex(e.moof_offset, 8);
+            item.Text(",\t traf_number : ").Unsigned(e.traf_number);
+            item.Text(",\t trun_number : ").Unsigned(e.trun_number);
+            item.Text(",\t sample_number : ").Unsigned(e.sample_number);
+        });
 }
 
 void Show(const MovieFragmentRandomAceessOffsetBox& box, const ViewBoxTarget& t) {
@@ -602,7 +604,7 @@ void Show(const MovieFragmentRandomAceessOffsetBox& box, const ViewBoxTarget& t)
 
 // "0x" and the 16 bytes of the extended type in the 8-4-4-4-12 grouping of UUIDs.
 void ShowUuid(const Box& box, const ViewBoxTarget& t) {
-    Writer item = t.contents.BeginItem();
+    Layer::ItemWriter item = t.contents.BeginItem();
     item.Text("UUID").Value().Text("0x");
     for (size_t i = 0; i < sizeof box.userType; ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10) item.Char('-');

@@ -100,17 +100,134 @@ CISOViewBoxItemLayer::CISOViewBoxItemLayer(int32_t kind) : CISOViewBoxLayer(kind
 
 CISOViewBoxItemLayer::~CISOViewBoxItemLayer() = default;
 
-std::string_view CISOViewBoxItemLayer::GetLabel(size_t index) const {
-    const Item& item = m_items[index];
+// ---- Writing item texts ----
+
+CItemTextWriter& CItemTextWriter::Text(std::string_view text) {
+    m_out.append(text);
+    return *this;
+}
+
+CItemTextWriter& CItemTextWriter::Char(char c) {
+    m_out.push_back(c);
+    return *this;
+}
+
+CItemTextWriter& CItemTextWriter::Signed(int64_t value) {
+    NumberText::AppendSigned(m_out, value);
+    return *this;
+}
+
+CItemTextWriter& CItemTextWriter::Unsigned(uint64_t value, int minDigits) {
+    NumberText::AppendUnsigned(m_out, value, minDigits);
+    return *this;
+}
+
+CItemTextWriter& CItemTextWriter::Hex(uint64_t value, int minDigits) {
+    NumberText::AppendHex(m_out, value, minDigits);
+    return *this;
+}
+
+CItemTextWriter& CItemTextWriter::Value() {
+    if (m_valueStart == std::string::npos) {
+        m_out.append(m_separator);
+        m_valueStart = m_out.size();
+    }
+    return *this;
+}
+
+void CItemTextWriter::Finish() {
+    Value();
+    if (m_out.size() == m_valueStart) m_out.append(CISOViewBoxItemLayer::kEmptyValueText);
+}
+
+CISOViewBoxItemLayer::ItemWriter::ItemWriter(CISOViewBoxItemLayer& layer)
+    : CItemTextWriter(layer.m_chars), m_layer(layer), m_start(layer.m_chars.size()) {
+    assert(!layer.m_writerOpen);
+    layer.m_writerOpen = true;
+}
+
+CISOViewBoxItemLayer::ItemWriter::~ItemWriter() {
+    Value();
+    m_layer.CommitItem(m_start, m_valueStart);
+    m_layer.m_writerOpen = false;
+}
+
+ItemValue CISOViewBoxItemLayer::WriteNumber(CItemTextWriter& item, std::string_view label,
+                                            int64_t value, bool decimalOnly) {
+    item.Text(label).Value().Signed(value);
+    if (!decimalOnly) item.Text(" (0x").Hex(static_cast<uint64_t>(value)).Char(')');
+    return ItemValue{static_cast<uint64_t>(value), 0, ItemValueKind::Number};
+}
+
+// ---- Stored items and rows ----
+
+void CISOViewBoxItemLayer::AddRows(size_t count, std::unique_ptr<CItemRows> rows) {
+    assert(!m_writerOpen);
+    if (count == 0) return;
+    m_blocks.push_back(RowBlock{GetItemCount(), count, m_items.size(), std::move(rows)});
+    m_rowCount += count;
+}
+
+CISOViewBoxItemLayer::Place CISOViewBoxItemLayer::Locate(size_t index) const {
+    auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), index,
+                                  [](size_t i, const RowBlock& block) { return i < block.first; });
+    if (after == m_blocks.begin()) return Place{nullptr, index};
+    const RowBlock& block = *std::prev(after);
+    const size_t row = index - block.first;
+    if (row < block.count) return Place{&block, row};
+    return Place{nullptr, block.storedBefore + (row - block.count)};
+}
+
+std::string_view CISOViewBoxItemLayer::StoredLabel(size_t stored) const {
+    const Item& item = m_items[stored];
     return std::string_view(m_chars.data() + item.start, item.labelLength);
 }
 
-std::string_view CISOViewBoxItemLayer::GetValue(size_t index) const {
-    const Item& item = m_items[index];
+std::string_view CISOViewBoxItemLayer::StoredValue(size_t stored) const {
+    const Item& item = m_items[stored];
     return std::string_view(m_chars.data() + item.start + item.labelLength, item.valueLength);
 }
 
+void CISOViewBoxItemLayer::ReadItem(size_t index, ItemText& out) const {
+    out.chars.clear();
+    const Place place = Locate(index);
+    if (place.block) {
+        CItemTextWriter writer(out.chars);
+        out.value = place.block->rows->WriteRow(place.position, writer);
+        writer.Finish();
+        out.labelLength = writer.ValueStart();
+        return;
+    }
+    const std::string_view label = StoredLabel(place.position);
+    out.chars.append(label).append(StoredValue(place.position));
+    out.labelLength = label.size();
+    out.value = GetItemValue(index);
+}
+
+std::string CISOViewBoxItemLayer::GetLabel(size_t index) const {
+    ItemText text;
+    ReadItem(index, text);
+    return std::string(text.Label());
+}
+
+std::string CISOViewBoxItemLayer::GetValue(size_t index) const {
+    ItemText text;
+    ReadItem(index, text);
+    return std::string(text.Value());
+}
+
+bool CISOViewBoxItemLayer::IsHeading(size_t index) const {
+    const Place place = Locate(index);
+    return !place.block && m_items[place.position].labelLength == 0;
+}
+
 ItemValue CISOViewBoxItemLayer::GetItemValue(size_t index) const {
+    const Place place = Locate(index);
+    if (place.block) {
+        std::string scratch;
+        CItemTextWriter writer(scratch);
+        return place.block->rows->WriteRow(place.position, writer);
+    }
     auto it = std::lower_bound(m_values.begin(), m_values.end(), index,
                                [](const TypedItem& typed, size_t i) { return typed.index < i; });
     return it != m_values.end() && it->index == index ? it->value : ItemValue{};
@@ -118,16 +235,13 @@ ItemValue CISOViewBoxItemLayer::GetItemValue(size_t index) const {
 
 void CISOViewBoxItemLayer::SetLastItemValue(ItemValue value) {
     if (m_items.empty()) return;
-    const size_t index = m_items.size() - 1;
+    const size_t index = GetItemCount() - 1;
+    // Rows carry their own values.
+    if (Locate(index).block) return;
     if (!m_values.empty() && m_values.back().index == index)
         m_values.back().value = value;
     else
         m_values.push_back(TypedItem{value, index});
-}
-
-void CISOViewBoxItemLayer::Reserve(size_t items, size_t textBytes) {
-    m_items.reserve(m_items.size() + items);
-    m_chars.reserve(m_chars.size() + textBytes);
 }
 
 void CISOViewBoxItemLayer::CommitItem(size_t start, size_t valueStart) {
@@ -166,58 +280,23 @@ void CISOViewBoxItemLayer::AddHeading(std::string_view text) {
     SetLastItemValue(ItemValue{0, 0, ItemValueKind::Heading});
 }
 
-CISOViewBoxItemLayer::ItemWriter::ItemWriter(CISOViewBoxItemLayer& layer)
-    : m_layer(layer), m_start(layer.m_chars.size()), m_valueStart(std::string::npos) {
-    assert(!layer.m_writerOpen);
-    layer.m_writerOpen = true;
-}
-
-CISOViewBoxItemLayer::ItemWriter::~ItemWriter() {
-    if (m_valueStart == std::string::npos) m_valueStart = m_layer.m_chars.size();
-    m_layer.CommitItem(m_start, m_valueStart);
-    m_layer.m_writerOpen = false;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Text(std::string_view text) {
-    m_layer.m_chars.append(text);
-    return *this;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Char(char c) {
-    m_layer.m_chars.push_back(c);
-    return *this;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Signed(int64_t value) {
-    NumberText::AppendSigned(m_layer.m_chars, value);
-    return *this;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Unsigned(uint64_t value,
-                                                                             int minDigits) {
-    NumberText::AppendUnsigned(m_layer.m_chars, value, minDigits);
-    return *this;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Hex(uint64_t value,
-                                                                        int minDigits) {
-    NumberText::AppendHex(m_layer.m_chars, value, minDigits);
-    return *this;
-}
-
-CISOViewBoxItemLayer::ItemWriter& CISOViewBoxItemLayer::ItemWriter::Value() {
-    if (m_valueStart == std::string::npos) m_valueStart = m_layer.m_chars.size();
-    return *this;
-}
-
 void CISOViewBoxItemLayer::AppendText(CTextSink& out, int32_t indent) const {
-    for (size_t i = 0; i < m_items.size(); ++i) {
+    const size_t count = GetItemCount();
+    for (size_t i = 0; i < count; ++i) {
         if (i != 0) out.Append('\n');
         out.AppendTabs(indent);
         out.Append(i == 0 ? "| + " : "|   ");
-        out.Append(GetLabel(i));
-        out.Append(" : ");
-        out.Append(GetValue(i));
+        const Place place = Locate(i);
+        if (place.block) {
+            // Straight into the sink: the export of a big table keeps no row.
+            CItemTextWriter writer(out.Buffer(), " : ");
+            place.block->rows->WriteRow(place.position, writer);
+            writer.Finish();
+        } else {
+            out.Append(StoredLabel(place.position));
+            out.Append(" : ");
+            out.Append(StoredValue(place.position));
+        }
         out.LineDone();
     }
 }
@@ -229,13 +308,18 @@ void CISOViewBoxItemLayer::Measure(IDrawingSurface& surface) {
     int32_t valueWidth = 0;
     int64_t contentHeight = 0;
     m_lineHeight = kSpaceAboveLine + kSpaceBelowLine + TextLineHeight(surface, font);
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        const std::string_view label = GetLabel(i);
+    // Each row is written once, measured and forgotten: a proportional font gives no widest
+    // row short of measuring them all.
+    ItemText text;
+    const size_t count = GetItemCount();
+    for (size_t i = 0; i < count; ++i) {
+        ReadItem(i, text);
+        const std::string_view label = text.Label();
         if (!label.empty())
             labelWidth = std::max(labelWidth, surface.MeasureText(font, label, true).width);
         else if (i != 0)
             contentHeight += 2 * kHeadingExtra;
-        valueWidth = std::max(valueWidth, surface.MeasureText(font, GetValue(i), true).width);
+        valueWidth = std::max(valueWidth, surface.MeasureText(font, text.Value(), true).width);
         contentHeight += m_lineHeight;
     }
     m_labelColumnWidth = labelWidth;
@@ -271,10 +355,26 @@ void CISOViewBoxItemLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, 
     const Colour labelShade = MixWithShade(m_labelColumnColour, m_shadeColour);
     const Colour backShade = MixWithShade(GetBackColour(), m_shadeColour);
     // Lines are laid out in 64 bits: a list of millions of entries is taller than a pixel
-    // coordinate can hold, and only the lines inside the clip rectangle are drawn.
+    // coordinate can hold, and only the lines inside the clip rectangle are written and drawn.
     int64_t top = int64_t{y} + margins.top;
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        const bool heading = m_items[i].labelLength == 0;
+    ItemText text;
+    const size_t count = GetItemCount();
+    for (size_t i = 0; i < count; ++i) {
+        const Place place = Locate(i);
+        if (place.block && place.position == 0 && m_lineHeight > 0) {
+            // Rows are all one line high: those wholly above the clip are stepped over at once.
+            const int64_t above = clip.top - top;
+            const size_t skip =
+                above > 0
+                    ? std::min(static_cast<size_t>((above - 1) / m_lineHeight), place.block->count)
+                    : 0;
+            if (skip != 0) {
+                top += static_cast<int64_t>(skip) * m_lineHeight;
+                i += skip - 1;
+                continue;
+            }
+        }
+        const bool heading = !place.block && m_items[place.position].labelLength == 0;
         const int32_t extra = (heading && i != 0) ? kHeadingExtra : 0;
         const int64_t lineTop = top + extra;
         const int64_t lineBottom = lineTop + m_lineHeight + extra;
@@ -283,15 +383,16 @@ void CISOViewBoxItemLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, 
         if (lineTop > clip.bottom) break;
         const int32_t t = static_cast<int32_t>(lineTop);
         const int32_t b = static_cast<int32_t>(lineBottom);
+        ReadItem(i, text);
         if (heading) {
             surface.FillRect(Rect{x + 1, t, columnRight, b}, labelShade);
             surface.FillRect(Rect{columnRight, t, innerRight, b}, backShade);
-            surface.DrawText(font, GetValue(i), Rect{x, t, Saturate(int64_t{x} + width), b},
+            surface.DrawText(font, text.Value(), Rect{x, t, Saturate(int64_t{x} + width), b},
                              GetTextColour(), TextAlign::Centre, true);
         } else {
-            surface.DrawText(font, GetLabel(i), Rect{labelLeft, t, labelRight, b}, GetTextColour(),
+            surface.DrawText(font, text.Label(), Rect{labelLeft, t, labelRight, b}, GetTextColour(),
                              TextAlign::Left, true);
-            surface.DrawText(font, GetValue(i), Rect{valueLeft, t, valueRight, b}, GetTextColour(),
+            surface.DrawText(font, text.Value(), Rect{valueLeft, t, valueRight, b}, GetTextColour(),
                              TextAlign::Left, true);
         }
     }

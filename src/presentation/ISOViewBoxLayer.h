@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "presentation/DrawingSurface.h"
@@ -110,11 +112,64 @@ private:
     bool m_visible = true;
 };
 
+// Writes an item's label and then, after Value(), its value onto the end of a string, in
+// place and without temporary strings:
+//   item.Text("entry ").Unsigned(n).Value().Text("chunk_offset : 0x").Hex(v, 8);
+// `separator` is written between the two (the text export writes " : " there).
+class CItemTextWriter {
+public:
+    explicit CItemTextWriter(std::string& out, std::string_view separator = {})
+        : m_out(out), m_separator(separator) {}
+    CItemTextWriter(const CItemTextWriter&) = delete;
+    CItemTextWriter& operator=(const CItemTextWriter&) = delete;
+
+    CItemTextWriter& Text(std::string_view text);
+    CItemTextWriter& Char(char c);
+    CItemTextWriter& Signed(int64_t value);                        // "%lld"
+    CItemTextWriter& Unsigned(uint64_t value, int minDigits = 1);  // "%llu", "%02llu"...
+    CItemTextWriter& Hex(uint64_t value, int minDigits = 1);       // "%llX", "%08llX"...
+    // Ends the label; what follows is the value.
+    CItemTextWriter& Value();
+    // Ends the item: an empty value becomes CISOViewBoxItemLayer::kEmptyValueText.
+    void Finish();
+
+    // Where the value starts in the string (its end before Value()).
+    size_t ValueStart() const {
+        return m_valueStart == std::string::npos ? m_out.size() : m_valueStart;
+    }
+
+protected:
+    std::string& m_out;
+    std::string_view m_separator;
+    size_t m_valueStart = std::string::npos;
+};
+
+// Rows of a table, written only when they are measured, drawn or exported: a box can list
+// millions of entries, and their texts would cost far more than the entries themselves. A
+// source keeps a copy of the entries it shows (the records die when the parse returns). A row
+// always has a label, so it is never a heading.
+class CItemRows {
+public:
+    virtual ~CItemRows() = default;
+    // Writes row `row` and returns the value it shows (kind None when its text is all).
+    virtual ItemValue WriteRow(size_t row, CItemTextWriter& out) const = 0;
+};
+
+// One item's texts and value, read back from a layer into a buffer that can be reused.
+struct ItemText {
+    std::string chars;  // label, then value
+    size_t labelLength = 0;
+    ItemValue value;
+
+    std::string_view Label() const { return std::string_view(chars).substr(0, labelLength); }
+    std::string_view Value() const { return std::string_view(chars).substr(labelLength); }
+};
+
 // A two-column list of label/value items. An item with an empty label is a heading: drawn as
 // a shaded band with its text centred across the layer.
 //
-// Items are kept compactly (a box can list millions of table entries): all texts of the layer
-// live in one character buffer, each item is an offset and two lengths.
+// Items are kept compactly: all texts of the layer live in one character buffer, each item is
+// an offset and two lengths; the rows of big tables are not kept as text at all (CItemRows).
 class CISOViewBoxItemLayer : public CISOViewBoxLayer {
 public:
     // The value shown for an empty text.
@@ -127,34 +182,32 @@ public:
     void Measure(IDrawingSurface& surface) override;
     void Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) override;
 
-    // Builds one item in place, piece by piece, without temporary strings: the label first,
-    // then, after Value(), the value. The item is appended when the writer is destroyed, so a
-    // whole entry fits in one expression:
+    // Builds one item in the layer's text, piece by piece; the item is appended when the
+    // writer is destroyed, so a whole entry fits in one expression:
     //   layer.BeginItem().Text("entry ").Unsigned(n).Value().Text("chunk_offset : 0x").Hex(v, 8);
     // An empty value becomes kEmptyValueText, as with AddItem. Only one writer per layer may be
     // open at a time, and nothing else may be added to the layer while it is.
-    class ItemWriter {
+    class ItemWriter : public CItemTextWriter {
     public:
         ~ItemWriter();
-        ItemWriter(const ItemWriter&) = delete;
-        ItemWriter& operator=(const ItemWriter&) = delete;
-
-        ItemWriter& Text(std::string_view text);
-        ItemWriter& Char(char c);
-        ItemWriter& Signed(int64_t value);                        // "%lld"
-        ItemWriter& Unsigned(uint64_t value, int minDigits = 1);  // "%llu", "%02llu"...
-        ItemWriter& Hex(uint64_t value, int minDigits = 1);       // "%llX", "%08llX"...
-        // Ends the label; what follows is the value.
-        ItemWriter& Value();
 
     private:
         friend class CISOViewBoxItemLayer;
         explicit ItemWriter(CISOViewBoxItemLayer& layer);
         CISOViewBoxItemLayer& m_layer;
         size_t m_start;
-        size_t m_valueStart;
     };
     ItemWriter BeginItem() { return ItemWriter(*this); }
+
+    // Appends `count` rows written by `rows` when needed.
+    void AddRows(size_t count, std::unique_ptr<CItemRows> rows);
+    // The same with a function, as CFunctionRows takes it.
+    template <typename Write>
+    void AddRows(size_t count, Write write);
+
+    // "label : %lld" or "label : %lld (0x%llX)", as AddNumber writes it; returns the value.
+    static ItemValue WriteNumber(CItemTextWriter& item, std::string_view label, int64_t value,
+                                 bool decimalOnly = false);
 
     // Appends an item; an empty value becomes kEmptyValueText.
     void AddItem(std::string_view label, std::string_view value);
@@ -179,15 +232,14 @@ public:
     // "%u.%u (0x%04X)": integer byte, then the fraction byte as a decimal integer.
     void AddFixed8(std::string_view label, uint16_t value);
 
-    // Makes room ahead for `items` items holding `textBytes` bytes of label and value text.
-    void Reserve(size_t items, size_t textBytes);
-
-    size_t GetItemCount() const { return m_items.size(); }
-    std::string_view GetLabel(size_t index) const;
-    std::string_view GetValue(size_t index) const;
-    bool IsHeading(size_t index) const { return m_items[index].labelLength == 0; }
-    // The value an item was made from by a typed adder, AddItem or AddHeading; kind None for
-    // items built with an ItemWriter.
+    size_t GetItemCount() const { return m_items.size() + m_rowCount; }
+    // An item's texts and value in `out`, whose buffer is reused; the way to read many items.
+    void ReadItem(size_t index, ItemText& out) const;
+    std::string GetLabel(size_t index) const;
+    std::string GetValue(size_t index) const;
+    bool IsHeading(size_t index) const;
+    // The value an item was made from by a typed adder, AddItem or AddHeading, or that its row
+    // shows; kind None for items built with an ItemWriter.
     ItemValue GetItemValue(size_t index) const;
     // Gives the item added last the value it shows (AddVersionFlags types its flags this way).
     void SetLastItemValue(ItemValue value);
@@ -222,6 +274,22 @@ private:
     };
     void CommitItem(size_t start, size_t valueStart);
 
+    // Rows added together, at item index `first`, after `storedBefore` stored items.
+    struct RowBlock {
+        size_t first;
+        size_t count;
+        size_t storedBefore;
+        std::unique_ptr<CItemRows> rows;
+    };
+    // Where item `index` lives: a row of a block, or a stored item.
+    struct Place {
+        const RowBlock* block;  // null for a stored item
+        size_t position;        // the row in the block, or the stored item's index
+    };
+    Place Locate(size_t index) const;
+    std::string_view StoredLabel(size_t stored) const;
+    std::string_view StoredValue(size_t stored) const;
+
     // Typed values are kept apart, in item order, for the few items that have one: the rows of
     // a big table carry none and so cost nothing more.
     struct TypedItem {
@@ -231,6 +299,8 @@ private:
 
     std::vector<Item> m_items;
     std::vector<TypedItem> m_values;
+    std::vector<RowBlock> m_blocks;
+    size_t m_rowCount = 0;
     std::string m_chars;
     int32_t m_labelColumnWidth = 0;
     int32_t m_valueColumnWidth = 0;
@@ -239,6 +309,33 @@ private:
     Colour m_shadeColour = kViewPalette.itemShade;
     bool m_writerOpen = false;
 };
+
+// Rows written by a function `ItemValue write(size_t row, CItemTextWriter&)` (or one returning
+// nothing) that owns what it needs.
+template <typename Write>
+class CFunctionRows : public CItemRows {
+public:
+    explicit CFunctionRows(Write write) : m_write(std::move(write)) {}
+    ItemValue WriteRow(size_t row, CItemTextWriter& out) const override {
+        if constexpr (std::is_void_v<
+                          std::invoke_result_t<const Write&, size_t, CItemTextWriter&>>) {
+            m_write(row, out);
+            return ItemValue{};
+        } else {
+            return m_write(row, out);
+        }
+    }
+
+private:
+    Write m_write;
+};
+
+template <typename Write>
+void CISOViewBoxItemLayer::AddRows(size_t count, Write write) {
+    // Typed as the base, so that the overload taking it is chosen over this template.
+    std::unique_ptr<CItemRows> rows = std::make_unique<CFunctionRows<Write>>(std::move(write));
+    AddRows(count, std::move(rows));
+}
 
 // Lines of text, each in its own colour, drawn left-aligned one under the other.
 class CISOViewBoxMultiLineLayer : public CISOViewBoxLayer {

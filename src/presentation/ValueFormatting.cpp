@@ -48,12 +48,12 @@ void AddFixedPoint(CISOViewBoxItemLayer& layer, std::string_view label, uint32_t
 }  // namespace
 
 void CISOViewBoxItemLayer::AddNumber(std::string_view label, int64_t value, bool decimalOnly) {
+    ItemValue typed;
     {
         ItemWriter item = BeginItem();
-        item.Text(label).Value().Signed(value);
-        if (!decimalOnly) item.Text(" (0x").Hex(static_cast<uint64_t>(value)).Char(')');
+        typed = WriteNumber(item, label, value, decimalOnly);
     }
-    SetLastItemValue(ItemValue{static_cast<uint64_t>(value), 0, ItemValueKind::Number});
+    SetLastItemValue(typed);
 }
 
 void CISOViewBoxItemLayer::AddDate(std::string_view label, uint64_t secondsSince1904) {

@@ -114,23 +114,61 @@ TEST(ISOViewBox, MeasuresItemColumnsAndDrawsHeadingBands) {
     EXPECT_EQ(surface.GetCalls(), expected);
 }
 
-TEST(ISOViewBox, DrawsOnlyTheVisibleLinesOfALongList) {
-    CISOViewBoxItemLayer layer(LayerKind::Contents);
-    for (int i = 0; i < 100000; ++i)
-        layer.BeginItem().Text("entry ").Unsigned(i + 1).Value().Text("v");
-    CRecordingSurface surface;
-    layer.Measure(surface);
-    EXPECT_EQ(layer.GetHeight(), 100000 * 21 + 12);
-    // Line i spans 5 + 21i to 26 + 21i: lines 4 to 9 touch the band from 100 to 200.
-    surface.Clear();
-    layer.Draw(surface, 0, 0, Rect{0, 100, 500, 200});
-    std::vector<std::string> texts = surface.GetCalls("text");
-    ASSERT_EQ(texts.size(), 12u);
-    EXPECT_NE(texts.front().find("\"entry 5\""), std::string::npos);
-    // Far down a list taller than a pixel coordinate can reach, nothing wraps around.
-    surface.Clear();
-    layer.Draw(surface, 0, -2000000, Rect{0, 0, 500, 30});
-    texts = surface.GetCalls("text");
-    ASSERT_EQ(texts.size(), 6u);
-    EXPECT_NE(texts.front().find("\"entry 95238\""), std::string::npos);
+// Rows written when needed against the same items stored as text: measured, drawn, exported
+// and read back alike, with stored items around them.
+TEST(ISOViewBox, RowsLookLikeStoredItems) {
+    const auto value = [](size_t row) { return uint64_t{0xFFFFFFFF} + row * (row % 3); };
+    constexpr size_t kRows = 100000;
+    CISOViewBoxItemLayer stored(LayerKind::Contents);
+    CISOViewBoxItemLayer rows(LayerKind::Contents);
+    for (CISOViewBoxItemLayer* layer : {&stored, &rows}) {
+        layer->AddNumber("entry_count", kRows);
+        layer->AddHeading("Entry List");
+    }
+    for (size_t i = 0; i < kRows; ++i)
+        stored.BeginItem().Text("entry ").Unsigned(i + 1).Value().Char('\t').Hex(value(i), 8);
+    rows.AddRows(kRows, [&value](size_t row, CItemTextWriter& item) {
+        item.Text("entry ").Unsigned(row + 1).Value().Char('\t').Hex(value(row), 8);
+    });
+    for (CISOViewBoxItemLayer* layer : {&stored, &rows})
+        layer->AddItem("after", "");
+
+    ASSERT_EQ(rows.GetItemCount(), kRows + 3);
+    EXPECT_EQ(rows.GetText(1), stored.GetText(1));
+    for (size_t i : {size_t{0}, size_t{1}, size_t{2}, kRows + 1, kRows + 2}) {
+        EXPECT_EQ(rows.GetLabel(i), stored.GetLabel(i)) << i;
+        EXPECT_EQ(rows.GetValue(i), stored.GetValue(i)) << i;
+        EXPECT_EQ(rows.IsHeading(i), stored.IsHeading(i)) << i;
+        EXPECT_EQ(rows.GetItemValue(i).kind, stored.GetItemValue(i).kind) << i;
+    }
+
+    CRecordingSurface rowSurface;
+    CRecordingSurface storedSurface;
+    rows.Measure(rowSurface);
+    stored.Measure(storedSurface);
+    EXPECT_EQ(rows.GetLabelColumnWidth(), stored.GetLabelColumnWidth());
+    EXPECT_EQ(rows.GetValueColumnWidth(), stored.GetValueColumnWidth());
+    EXPECT_EQ(rows.GetHeight(), (kRows + 3) * 21 + 4 + 12);
+    EXPECT_EQ(rows.GetHeight(), stored.GetHeight());
+    // Rows start at 5 + 21 * 2 + 4: row i spans 51 + 21i to 72 + 21i. The clips take the top
+    // (two items and the first row), a band ending on a line's edge, one far down a list
+    // taller than a pixel coordinate can reach, where nothing may wrap around, and the last
+    // three rows with the item after them.
+    const struct {
+        int32_t y;
+        Rect clip;
+        size_t texts;
+    } kScreens[] = {{0, Rect{0, 0, 500, 60}, 5},
+                    {0, Rect{0, 100, 500, 198}, 12},
+                    {-2000000, Rect{0, 0, 500, 800}, 78},
+                    {-2100000, Rect{0, 0, 500, 62}, 8}};
+    for (const auto& screen : kScreens) {
+        rowSurface.Clear();
+        storedSurface.Clear();
+        rows.Draw(rowSurface, 0, screen.y, screen.clip);
+        stored.Draw(storedSurface, 0, screen.y, screen.clip);
+        EXPECT_EQ(rowSurface.GetCalls(), storedSurface.GetCalls()) << screen.y;
+        // One screen of rows writes about one screen of text: two per line.
+        EXPECT_EQ(rowSurface.GetCalls("text").size(), screen.texts) << screen.y;
+    }
 }
