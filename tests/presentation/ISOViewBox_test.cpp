@@ -151,15 +151,15 @@ TEST(ISOViewBox, RowsLookLikeStoredItems) {
     EXPECT_EQ(rows.GetHeight(), (kRows + 3) * 21 + 4 + 12);
     EXPECT_EQ(rows.GetHeight(), stored.GetHeight());
     // Rows start at 5 + 21 * 2 + 4: row i spans 51 + 21i to 72 + 21i. The clips take the top
-    // (two items and the first row), a band ending on a line's edge, one far down a list
-    // taller than a pixel coordinate can reach, where nothing may wrap around, and the last
-    // three rows with the item after them.
+    // (two items and the first row), a band from the bottom edge of row 1 to the top edge of row 7,
+    // one far down a list taller than a pixel coordinate can reach, where nothing may wrap around,
+    // and the last three rows with the item after them.
     const struct {
         int32_t y;
         Rect clip;
         size_t texts;
     } kScreens[] = {{0, Rect{0, 0, 500, 60}, 5},
-                    {0, Rect{0, 100, 500, 198}, 12},
+                    {0, Rect{0, 93, 500, 198}, 14},
                     {-2000000, Rect{0, 0, 500, 800}, 78},
                     {-2100000, Rect{0, 0, 500, 62}, 8}};
     for (const auto& screen : kScreens) {
