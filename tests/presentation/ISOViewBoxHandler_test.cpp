@@ -92,6 +92,25 @@ TEST(CISOViewBoxHandler, HeadersReferencesAndSampleEntries) {
 
 TEST(CISOViewBoxHandler, SampleTablesAndFragments) {
     ExpectNodeFields({
+        // Table rows at their edges: first and last, a lone entry, the widest values.
+        {"stco",
+         WordBox("stco", 0, 0, {2, 0x10, ~0u}),
+         {"...", "| + entry_count : 2 (0x2)", "|    : Entry List",
+          "|   entry 1 : chunk_offset : 0x00000010", "|   entry 2 : chunk_offset : 0xFFFFFFFF"}},
+        {"stsh",
+         WordBox("stsh", 0, 0, {1, ~0u, 7}),
+         {"...",
+          "|   entry 1 : shadowed_sample_number : 4294967295 (0xFFFFFFFF),\t "
+          "sync_sample_number : 7 (0x7)"}},
+        {"stz2",
+         WordBox("stz2", 0, 0, {16, 2, 0x0001FFFF}),
+         {"...", "|   entry 1 : entry_size : 1 (0x1)",
+          "|   entry 2 : entry_size : 65535 (0xFFFF)"}},
+        // One size for all samples: no table, no heading.
+        {"stsz",
+         WordBox("stsz", 0, 0, {5, 3}),
+         {"| + version : 0 (0x0)", "|   flags : 000000h", "| + sample_size : 5 (0x5)",
+          "|   sample_count : 3 (0x3)"}},
         {"ctts",
          WordBox("ctts", 1, 0, {1, 1, 0xFFFFFE00}),
          {"...", "|   entry 1 : sample_count : 1 (0x1) ,\t sample_offset : 0xFFFFFE00 (-512)"}},
