@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -49,36 +50,24 @@ void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i, ItemText&
     }
     Key(w, "label");
     String(w, text.Label());
-    switch (v.kind) {
-        case ItemValueKind::Number:
-            Key(w, "kind"), w.String("number");
-            Key(w, "value"), w.Int64(v.AsSigned());
-            break;
-        case ItemValueKind::Date:
-            Key(w, "kind"), w.String("date");
-            Key(w, "value"), w.Uint64(v.payload);
-            break;
-        case ItemValueKind::Duration:
-            Key(w, "kind"), w.String("duration");
-            Key(w, "value"), w.Uint64(v.payload);
-            Key(w, "timescale"), w.Uint(v.aux);
-            break;
-        case ItemValueKind::Fixed:
-            Key(w, "kind"), w.String("fixed");
-            Key(w, "value"), w.Double(v.FixedValue());
-            Key(w, "raw"), w.Uint64(v.payload);
-            break;
-        case ItemValueKind::Flags:
-            Key(w, "kind"), w.String("flags");
-            Key(w, "value"), w.Uint64(v.payload);
-            break;
-        case ItemValueKind::Text:
-            Key(w, "kind"), w.String("text");
-            Key(w, "value"), String(w, text.Value());
-            break;
-        case ItemValueKind::Heading:
-        case ItemValueKind::None:
-            break;
+    // The kind's name, indexed by ItemValueKind; None and Heading have no value.
+    static constexpr const char* kKindNames[] = {nullptr, "number", "date", "duration",
+                                                 "fixed", "flags",  "text", nullptr};
+    static_assert(std::size(kKindNames) == static_cast<size_t>(ItemValueKind::Heading) + 1);
+    if (const char* kind = kKindNames[static_cast<size_t>(v.kind)]) {
+        Key(w, "kind"), w.String(kind);
+        Key(w, "value");
+        if (v.kind == ItemValueKind::Number) {
+            w.Int64(v.AsSigned());
+        } else if (v.kind == ItemValueKind::Fixed) {
+            w.Double(v.FixedValue());
+        } else if (v.kind == ItemValueKind::Text) {
+            String(w, text.Value());
+        } else {
+            w.Uint64(v.payload);
+        }
+        if (v.kind == ItemValueKind::Duration) Key(w, "timescale"), w.Uint(v.aux);
+        if (v.kind == ItemValueKind::Fixed) Key(w, "raw"), w.Uint64(v.payload);
     }
     Key(w, "text");
     String(w, text.Value());
@@ -117,14 +106,12 @@ void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
         if (!conformance) conformance = dynamic_cast<const CConformanceViewBox*>(node.get());
     }
     Key(w, "quickInformation");
-    w.StartArray();
     if (general && general->GetContentsLayer()) {
-        const CISOViewBoxItemLayer& items = *general->GetContentsLayer();
-        ItemText text;
-        for (size_t i = 0; i < items.GetItemCount(); ++i)
-            WriteItem(w, items, i, text);
+        WriteItems(w, *general->GetContentsLayer());
+    } else {
+        w.StartArray();
+        w.EndArray();
     }
-    w.EndArray();
     Key(w, "conformanceInformation");
     w.StartArray();
     if (conformance) {
