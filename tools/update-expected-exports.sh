@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Rewrites the expected whole-tree exports under tests/data/expected from what orvex-dump prints
-# now. Run it only after a deliberate change of the output, and read the diff before committing.
+# Rewrites the expected whole-tree exports under tests/data/expected (the full box set) and
+# tests/data/expected-classic (--classic) from what orvex-dump prints now. Run it only after a
+# deliberate change of the output, and read the diff before committing: the classic exports
+# must not change at all.
 #
 #   tools/update-expected-exports.sh [ORVEX_DUMP]
 #
@@ -14,17 +16,13 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 dump="$(realpath "${1:-$root/build/orvex-dump}")"
 data="$root/tests/data"
-expected="$data/expected"
 [ -x "$dump" ] || {
     echo "update-expected-exports: no orvex-dump at $dump (build it, or pass its path)" >&2
     exit 1
 }
-mkdir -p "$expected"
-
-# regenerate NAME [--indent] OUT: one export, written only when orvex-dump succeeds.
+# regenerate NAME [OPTION...] OUT: one export, written only when orvex-dump succeeds.
 regenerate() {
-    local name="$1" out="${*: -1}" options=()
-    [ "$#" -eq 3 ] && options=("$2")
+    local name="$1" out="${*: -1}" options=("${@:2:$#-2}")
     local tmp
     tmp="$(mktemp)"
     if ! (cd "$data" && TZ=UTC "$dump" "${options[@]}" "$name" >"$tmp"); then
@@ -38,11 +36,16 @@ regenerate() {
 }
 
 shopt -s nullglob
-for media in "$data"/*.mp4 "$data"/*.3gp; do
-    name="$(basename "$media")"
-    regenerate "$name" "$expected/$name.txt"
-done
 indented=(h263_amr.3gp)
-for name in "${indented[@]}"; do
-    regenerate "$name" --indent "$expected/$name.indented.txt"
+for folder in expected expected-classic; do
+    options=()
+    [ "$folder" = expected-classic ] && options=(--classic)
+    mkdir -p "$data/$folder"
+    for media in "$data"/*.mp4 "$data"/*.3gp; do
+        name="$(basename "$media")"
+        regenerate "$name" "${options[@]}" "$data/$folder/$name.txt"
+    done
+    for name in "${indented[@]}"; do
+        regenerate "$name" "${options[@]}" --indent "$data/$folder/$name.indented.txt"
+    done
 done

@@ -27,13 +27,14 @@ constexpr char kVersion[] = "orvex-dump (Orvex) " ORVEX_VERSION;
 
 void PrintUsage(std::FILE* to) {
     std::fputs(
-        "Usage: orvex-dump [--format text|json] [--indent] [--output FILE] [--log FILE] "
-        "MEDIA_FILE\n"
+        "Usage: orvex-dump [--format text|json] [--indent] [--classic] [--output FILE]\n"
+        "                  [--log FILE] MEDIA_FILE\n"
         "Parses an ISO base media file (MP4, 3GP, 3G2, Mobile MP4) and writes its tree of\n"
         "boxes as text, exactly as the viewer's \"Export To\" command writes it.\n"
         "\n"
         "  --format FMT   text (the default) or json\n"
         "  --indent       indent every node by its depth with tab characters (text only)\n"
+        "  --classic      decode only the classic box set, as the viewer's option does\n"
         "  --output FILE  write the text to FILE instead of standard output\n"
         "  --log FILE     write the parse log to FILE ('-' for standard error)\n"
         "  --help         show this help and exit\n"
@@ -41,7 +42,8 @@ void PrintUsage(std::FILE* to) {
         "\n"
         "The text starts with \"Parsed File Name : MEDIA_FILE\", then every node of the tree,\n"
         "displayed or not; lines end with CR LF and each character is one byte. Settings are\n"
-        "not read: the defaults apply. Nothing is written when the parse fails.\n"
+        "not read: the defaults apply, so every box Orvex knows is decoded unless --classic\n"
+        "is given. Nothing is written when the parse fails.\n"
         "\n"
         "With --format json one JSON document (UTF-8) is written instead, as the viewer's\n"
         "\"JSON File\" export writes it, also when the parse fails: then with the result, its\n"
@@ -110,6 +112,7 @@ int ExitWithoutTeardown(int status) {
 int main(int argc, char** argv) {
     bool indent = false;
     bool json = false;
+    bool classic = false;
     std::string outputPath;
     std::string logPath;
     std::string mediaPath;
@@ -125,6 +128,8 @@ int main(int argc, char** argv) {
         }
         if (arg == "--indent") {
             indent = true;
+        } else if (arg == "--classic") {
+            classic = true;
         } else if (arg == "--format" && i + 1 < argc) {
             const std::string format = argv[++i];
             if (format != "text" && format != "json") {
@@ -163,6 +168,7 @@ int main(int argc, char** argv) {
     // The one parse is started below, where its result is wanted: after a failed automatic
     // parse, StartParsing would parse the whole file a second time.
     SetSwitchSetting(settings, SwitchAutoParse, false);
+    SetSwitchSetting(settings, SwitchClassicBoxSet, classic);
     COrvexDoc document(view, logPath.empty() ? static_cast<ILogWriter*>(&counts) : &log, settings);
     CParseControl control(document, view, settings);
     if (!control.OpenFile(mediaPath)) {

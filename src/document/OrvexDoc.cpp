@@ -9,10 +9,12 @@
 #include "document/TrackInfoCollector.h"
 #include "model/BoxCatalogue.h"
 #include "parsing/3GPPBoxParsingHandler.h"
+#include "parsing/BoxFamilies.h"
 #include "parsing/MobileMP4BoxParsingHandler.h"
 #include "presentation/3GPPViewBoxHandler.h"
 #include "presentation/ISOViewBoxHandler.h"
 #include "presentation/MobileMP4ViewBoxHandler.h"
+#include "presentation/ViewBoxFamilies.h"
 #include "presentation/ViewBoxFilling.h"
 
 namespace {
@@ -31,6 +33,8 @@ COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettings
     m_viewBoxHandlers.push_back(std::make_unique<CISOViewBoxHandler>(m_formatContext));
     m_viewBoxHandlers.push_back(std::make_unique<C3GPPViewBoxHandler>());
     m_viewBoxHandlers.push_back(std::make_unique<CMobileMP4ViewBoxHandler>());
+    AddBoxFamilyParsers(m_parser);
+    AddViewBoxFamilies(m_familyViewHandlers, m_formatContext);
 }
 
 COrvexDoc::~COrvexDoc() {
@@ -76,6 +80,8 @@ int32_t COrvexDoc::OnParseBegin() {
     m_collector->LimitToFileSize(static_cast<uint64_t>(m_parser.GetFileSize()));
     m_formatContext.Reset();
     m_autoExpand = GetSwitchSetting(m_settings, SwitchAutoExpand);
+    m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
+    m_parser.SetBoxSet(m_boxSet);
     m_currentParent = nullptr;
     m_lastBuilt = nullptr;
     m_lastDepth = 0;
@@ -130,7 +136,12 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     }
     if (m_currentParent) m_currentParent->IncrementChildCount();
 
-    FillViewBoxFromHandlers(record, *node, m_viewBoxHandlers);
+    // The families show what they know better than the classic reading; with the classic set
+    // only the classic handlers are asked.
+    if (m_boxSet == BoxSet::Classic ||
+        !FillViewBoxFromHandlers(record, *node, m_familyViewHandlers)) {
+        FillViewBoxFromHandlers(record, *node, m_viewBoxHandlers);
+    }
     node->Measure(m_view.GetMeasureSurface());
 
     m_lastDepth = entry->depth;

@@ -40,6 +40,8 @@ public:
         return m_diagnosticLog.GetDiagnostics();
     }
     uint64_t GetFileSize() const { return static_cast<uint64_t>(m_parser.GetFileSize()); }
+    // The box set of the last parse: the classic one when the "ClassicBoxSet" switch was on.
+    BoxSet GetBoxSet() const { return m_boxSet; }
     void CloseDocument();
     // Drops the track facts of a previous parse, so that the next one starts afresh.
     void DiscardCollector();
@@ -70,6 +72,9 @@ private:
     bool m_autoExpand = false;
     CValueFormatContext m_formatContext;
     std::vector<std::unique_ptr<IViewBoxHandler>> m_viewBoxHandlers;
+    // The families beyond the classic set, asked first while the full set is shown.
+    std::vector<std::unique_ptr<IViewBoxHandler>> m_familyViewHandlers;
+    BoxSet m_boxSet = BoxSet::Full;
     std::vector<CISOViewBox*> m_parentStack;
     int32_t m_lastDepth = 0;
     CISOViewBox* m_currentParent = nullptr;

@@ -1,5 +1,7 @@
 #include "document/Settings.h"
 
+#include <iterator>
+
 #include "model/TextConversion.h"
 
 namespace {
@@ -8,11 +10,10 @@ struct SwitchInfo {
     bool defaultValue;
 };
 constexpr SwitchInfo kSwitches[] = {
-    {"AutoExpand", false},
-    {"AutoParse", true},
-    {"NoExpandMDAT", false},
-    {"NoExpandQI", false},
+    {"AutoExpand", false}, {"AutoParse", true},      {"NoExpandMDAT", false},
+    {"NoExpandQI", false}, {"ClassicBoxSet", false},
 };
+constexpr int32_t kSwitchCount = static_cast<int32_t>(std::size(kSwitches));
 constexpr char kHexEditorValue[] = "Hex Editor";
 constexpr size_t kMaxPathCharacters = 260;  // terminator included
 }  // namespace
@@ -44,7 +45,7 @@ bool CMemorySettingsStore::DeleteValue(std::string_view key, std::string_view na
 }
 
 bool GetSwitchSetting(const ISettingsStore& store, int32_t index) {
-    if (index < 0 || index > 3) return false;
+    if (index < 0 || index >= kSwitchCount) return false;
     const SwitchInfo& info = kSwitches[index];
     std::optional<SettingValue> value = store.ReadValue(kSettingsKey, info.name);
     if (!value || value->type != SettingValue::Type::Number32 || value->byteLength != 4) {
@@ -54,7 +55,7 @@ bool GetSwitchSetting(const ISettingsStore& store, int32_t index) {
 }
 
 bool SetSwitchSetting(ISettingsStore& store, int32_t index, bool on) {
-    if (index < 0 || index > 3) return false;
+    if (index < 0 || index >= kSwitchCount) return false;
     return store.WriteValue(kSettingsKey, kSwitches[index].name, SettingValue::Number(on ? 1 : 0));
 }
 

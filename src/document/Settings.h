@@ -52,11 +52,13 @@ enum SwitchSetting : int32_t {
     SwitchAutoExpand = 0,
     SwitchAutoParse = 1,
     SwitchNoExpandMDAT = 2,
-    SwitchNoExpandQI = 3
+    SwitchNoExpandQI = 3,
+    // Decode only the box set of the early MP4 and 3GPP years, exactly as it was always shown.
+    SwitchClassicBoxSet = 4
 };
 
 // The switch at `index`: on only when stored as a 4-byte 32-bit number equal to 1, off for any
-// other number; the default when missing or of another type. An index outside 0-3 is off.
+// other number; the default when missing or of another type. An index outside 0-4 is off.
 bool GetSwitchSetting(const ISettingsStore& store, int32_t index);
 bool SetSwitchSetting(ISettingsStore& store, int32_t index, bool on);
 

@@ -31,17 +31,18 @@ const std::unordered_map<std::string, int32_t>& LookupTable() {
 }
 }  // namespace
 
-int32_t FindBoxId(std::string_view typeText) {
+int32_t FindBoxId(std::string_view typeText, BoxSet set) {
     if (typeText.empty()) return 0;
     auto it = LookupTable().find(Lowered(typeText));
-    return it == LookupTable().end() ? BoxId::Unknown : it->second;
+    if (it == LookupTable().end()) return BoxId::Unknown;
+    return set == BoxSet::Classic && it->second >= kClassicBoxCount ? BoxId::Unknown : it->second;
 }
 
-int32_t FindBoxId(const uint8_t type[4]) {
+int32_t FindBoxId(const uint8_t type[4], BoxSet set) {
     size_t length = 0;
     while (length < 4 && type[length] != 0)
         ++length;
-    return FindBoxId(std::string_view(reinterpret_cast<const char*>(type), length));
+    return FindBoxId(std::string_view(reinterpret_cast<const char*>(type), length), set);
 }
 
 const BoxCatalogueEntry* GetBoxCatalogueEntry(int32_t id) {

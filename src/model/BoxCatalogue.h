@@ -1,48 +1,25 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "model/BoxCatalogueRow.h"
+#include "model/VideoBoxRows.h"
 
 // The fixed table of every box type the system knows: the one source of box facts. Everything
 // downstream compares the catalogue id, never the four-character code, and names ids through
 // the constants of BoxId below, which are derived from this table when compiling.
 
-// What kind of box a row describes: how its payload is laid out.
-enum class BoxKind : uint8_t {
-    Box,                 // fields of its own
-    FullBox,             // version and flags, then fields of its own
-    Container,           // the driver walks its payload as child boxes when no handler claims it
-    SampleEntry,         // an entry of 'stsd'
-    CodecConfiguration,  // a box inside a sample entry that configures its decoder
-    DataEntry,           // an entry of 'dref'
-};
-
-// Which facts of a track a box feeds to the track information collector.
-namespace BoxFacts {
-enum : uint8_t {
-    None = 0,
-    Track = 1,  // the track's structure: its chunks, samples and handler
-    Codec = 2,  // the track's codec and its parameters
-};
-}  // namespace BoxFacts
-
-struct BoxCatalogueEntry {
-    int32_t id;
-    const char* type;
-    const char* longName;
-    const char* description;
-    BoxKind kind;
-    uint8_t facts;  // BoxFacts
-};
-
-// Rows in id order; families beyond the classic set append their rows after the last one.
-// Adding a box type takes this row, its record (src/model), one row in its family's parse table
+// The classic rows in id order. Families beyond the classic set keep their rows in tables of
+// their own (src/model/<Family>BoxRows.h), joined after these below.
+// Adding a box type takes its row, its record (src/model), one row in its family's parse table
 // (BoxParseRow, src/parsing/BoxParsingTable.h) and one in its show table (ViewBoxRow,
 // src/presentation/ViewBoxTable.h), and its named id below, which the compiler derives from the
 // row by its type.
 // The texts are exactly the ones users see and exported files hold, spelling included.
-inline constexpr BoxCatalogueEntry kBoxCatalogue[] = {
+inline constexpr BoxCatalogueEntry kClassicBoxes[] = {
     {0, "????", "", "(Err Detected. Refer to the log below with the offset)", BoxKind::Box,
      BoxFacts::None},
     {1, "ftyp", "File Type Box", "file type and compatibility", BoxKind::Box, BoxFacts::None},
@@ -227,6 +204,32 @@ inline constexpr BoxCatalogueEntry kBoxCatalogue[] = {
     {116, "uuid", "Extended Type Box", "User extension", BoxKind::Box, BoxFacts::None},
 };
 
+// Ids below this are the classic set: with the classic switch on, nothing else is known.
+inline constexpr int32_t kClassicBoxCount = static_cast<int32_t>(std::size(kClassicBoxes));
+
+namespace CatalogueJoin {
+template <size_t Classic, size_t... Family>
+consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
+                    const BoxCatalogueRow (&... families)[Family]) {
+    std::array<BoxCatalogueEntry, (Classic + ... + Family)> all{};
+    size_t next = 0;
+    for (const BoxCatalogueEntry& e : classic)
+        all[next++] = e;
+    auto append = [&](const auto& rows) {
+        for (const BoxCatalogueRow& r : rows) {
+            all[next] = {
+                static_cast<int32_t>(next), r.type, r.longName, r.description, r.kind, r.facts};
+            ++next;
+        }
+    };
+    (append(families), ...);
+    return all;
+}
+}  // namespace CatalogueJoin
+
+// Every row, classic first, then each family's in the order listed: a row's id is its position.
+inline constexpr auto kBoxCatalogue = CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows);
+
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 
 namespace BoxId {
@@ -372,20 +375,23 @@ inline constexpr int32_t M4ds = Of("m4ds");
 inline constexpr int32_t Uuid = Of("uuid");
 }  // namespace BoxId
 
-consteval bool CatalogueIdsArePositions() {
-    for (int32_t i = 0; i < kBoxCatalogueSize; ++i) {
-        if (kBoxCatalogue[i].id != i) return false;
+consteval bool ClassicIdsArePositions() {
+    for (int32_t i = 0; i < kClassicBoxCount; ++i) {
+        if (kClassicBoxes[i].id != i) return false;
     }
     return true;
 }
-static_assert(CatalogueIdsArePositions(), "a row's id is its position in the table");
+static_assert(ClassicIdsArePositions(), "a classic row's id is its position in the table");
+
+// Which rows a lookup may find: every row, or only those of the classic set.
+enum class BoxSet : uint8_t { Full, Classic };
 
 // Case-insensitive (A-Z only) lookup of a type text; the first entry in id order wins.
-// An empty text yields 0; a type not in the table yields -1.
-int32_t FindBoxId(std::string_view typeText);
+// An empty text yields 0; a type not in the table (or not in `set`) yields -1.
+int32_t FindBoxId(std::string_view typeText, BoxSet set = BoxSet::Full);
 
 // The same for the four raw type bytes of a box header: the text ends at the first zero byte.
-int32_t FindBoxId(const uint8_t type[4]);
+int32_t FindBoxId(const uint8_t type[4], BoxSet set = BoxSet::Full);
 
 // Accessors for the catalogue's ids and -1 ("Unknown Type"; no description: nullptr).
 const char* GetBoxTypeText(int32_t id);

@@ -16,11 +16,14 @@ struct BoxParseContext {
     int64_t boxEnd;  // file position one past the box
 };
 
-// One row of a handler's table: the catalogue id it claims and the member that parses it.
+// One row of a handler's table: the catalogue id it claims and the member that parses it. A row
+// may claim only some of the types read under its id (`accepts`; every type when null): a family
+// takes the sample entries of its own types and leaves the others to the classic reading.
 template <typename Handler>
 struct BoxParseRow {
     int32_t id;
     void (Handler::*parse)(const BoxParseContext&);
+    bool (*accepts)(const uint8_t type[4]) = nullptr;
 };
 
 // The dispatch every parsing handler shares. `Handler` lists its ids once, in
@@ -32,7 +35,7 @@ public:
     int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
                      BoxParseResult& result) final {
         for (const BoxParseRow<Handler>& row : Handler::Rows()) {
-            if (row.id != id) continue;
+            if (row.id != id || (row.accepts != nullptr && !row.accepts(type))) continue;
             const BoxParseContext c{
                 type, id, size, headerBytes, result, BoxEndPosition(Reader(), size, headerBytes)};
             result.descend = 0;

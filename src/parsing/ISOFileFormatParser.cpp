@@ -49,9 +49,14 @@ CISOFileFormatParser::~CISOFileFormatParser() {
     Close();
 }
 
-void CISOFileFormatParser::AddHandler(std::unique_ptr<IBoxParsingHandler> handler) {
+void CISOFileFormatParser::AddHandler(std::unique_ptr<IBoxParsingHandler> handler, BoxSet set) {
     handler->SetReader(this);
-    m_handlers.push_back(std::move(handler));
+    // Family handlers stay after every classic one, so that they are asked first.
+    auto at = set == BoxSet::Full
+                  ? m_handlers.end()
+                  : std::find_if(m_handlers.begin(), m_handlers.end(),
+                                 [](const Handler& h) { return h.set == BoxSet::Full; });
+    m_handlers.insert(at, Handler{std::move(handler), set});
 }
 
 // Ends parent-entry mode: the parent joins the record list with the entries it holds.
@@ -86,7 +91,7 @@ int32_t CISOFileFormatParser::ReadBoxHeader(ParseState& s, uint8_t type[4]) {
     if (s.size == 0) s.size = static_cast<uint64_t>(GetFileSize() - s.boxStart);
     s.boxHeaderBytes = s.headerBytes;
     if (m_log) m_log->SetBoxContext(s.boxStart, type);
-    return FindBoxId(type);
+    return FindBoxId(type, m_boxSet);
 }
 
 bool CISOFileFormatParser::ChooseId(ParseState& s, int32_t& id) {
@@ -101,7 +106,8 @@ bool CISOFileFormatParser::ChooseId(ParseState& s, int32_t& id) {
 
 bool CISOFileFormatParser::RunHandlers(ParseState& s, const uint8_t type[4], int32_t id) {
     for (auto it = m_handlers.rbegin(); it != m_handlers.rend(); ++it) {
-        if ((*it)->ParseBox(type, id, s.size, s.headerBytes, s.parse) == 1) return true;
+        if (it->set == BoxSet::Full && m_boxSet == BoxSet::Classic) continue;
+        if (it->handler->ParseBox(type, id, s.size, s.headerBytes, s.parse) == 1) return true;
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 #include "model/FileReader.h"
 #include "parsing/LogWriter.h"
 #include "parsing/ParserInterfaces.h"
@@ -33,7 +34,13 @@ public:
     ~CISOFileFormatParser();
 
     // Takes ownership; the handler reads through this parser. Later handlers are asked first.
-    void AddHandler(std::unique_ptr<IBoxParsingHandler> handler);
+    // A handler of a family beyond the classic set (set Full) is asked only while the parser
+    // reads the full set, and is asked before every classic handler.
+    void AddHandler(std::unique_ptr<IBoxParsingHandler> handler, BoxSet set = BoxSet::Classic);
+    // Which boxes the next parses know: with the classic set, every family handler and every
+    // catalogue row beyond the classic ones are left out, and the parse is the classic one.
+    void SetBoxSet(BoxSet set) { m_boxSet = set; }
+    BoxSet GetBoxSet() const { return m_boxSet; }
     int32_t Parse();
 
     void SetLogWriter(ILogWriter* logWriter) { m_log = logWriter; }
@@ -69,7 +76,12 @@ private:
     int32_t ResultOfFailure();
 
     std::vector<std::unique_ptr<ISOFileFormat::Box>> m_records;
-    std::vector<std::unique_ptr<IBoxParsingHandler>> m_handlers;
+    struct Handler {
+        std::unique_ptr<IBoxParsingHandler> handler;
+        BoxSet set;
+    };
+    std::vector<Handler> m_handlers;
+    BoxSet m_boxSet = BoxSet::Full;
     IParserCallbackProcessor* m_callback;
     ILogWriter* m_log;
 };

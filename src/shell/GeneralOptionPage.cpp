@@ -38,6 +38,10 @@ CGeneralOptionPage::CGeneralOptionPage(ISettingsStore& settings, CShellPrompts& 
         new QCheckBox(QStringLiteral("Expands all the sub boxes when parsing done."), this);
     m_noExpandMDATBox = new QCheckBox(QStringLiteral("Do not expand the 'mdat' box."), this);
     m_noExpandQIBox = new QCheckBox(QStringLiteral("Do not expand the Quick Information."), this);
+    m_classicBox = new QCheckBox(QStringLiteral("Decode only the classic box set"), this);
+    m_classicBox->setToolTip(QStringLiteral(
+        "Shows only the boxes of the early MP4 and 3GPP years, exactly as they were always "
+        "shown; takes effect at the next parse."));
     layout->addWidget(m_autoParseBox);
     layout->addWidget(m_autoExpandBox);
     for (QCheckBox* indented : {m_noExpandMDATBox, m_noExpandQIBox}) {
@@ -46,6 +50,7 @@ CGeneralOptionPage::CGeneralOptionPage(ISettingsStore& settings, CShellPrompts& 
         row->addWidget(indented);
         layout->addLayout(row);
     }
+    layout->addWidget(m_classicBox);
 
     layout->addSpacing(8);
     layout->addWidget(new QLabel(QStringLiteral("Hex Editor Path:"), this));
@@ -73,6 +78,7 @@ void CGeneralOptionPage::ReadSettings() {
     m_autoParse = GetSwitchSetting(m_settings, SwitchAutoParse) ? 1 : 0;
     m_noExpandMDAT = GetSwitchSetting(m_settings, SwitchNoExpandMDAT) ? 1 : 0;
     m_noExpandQI = GetSwitchSetting(m_settings, SwitchNoExpandQI) ? 1 : 0;
+    m_classic = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? 1 : 0;
     std::string path;
     if (GetHexEditorPath(m_settings, path)) m_hexEditorPath = QString::fromStdString(path);
 }
@@ -82,6 +88,7 @@ void CGeneralOptionPage::TakeControls() {
     m_autoExpand = m_autoExpandBox->isChecked() ? 1 : 0;
     m_noExpandMDAT = m_noExpandMDATBox->isChecked() ? 1 : 0;
     m_noExpandQI = m_noExpandQIBox->isChecked() ? 1 : 0;
+    m_classic = m_classicBox->isChecked() ? 1 : 0;
     m_hexEditorPath = m_hexEditorEdit->text();
 }
 
@@ -90,6 +97,7 @@ void CGeneralOptionPage::ShowMembers() {
     m_autoExpandBox->setChecked(m_autoExpand != 0);
     m_noExpandMDATBox->setChecked(m_noExpandMDAT != 0);
     m_noExpandQIBox->setChecked(m_noExpandQI != 0);
+    m_classicBox->setChecked(m_classic != 0);
     m_hexEditorEdit->setText(m_hexEditorPath);
 }
 
@@ -116,5 +124,6 @@ void CGeneralOptionPage::Apply() {
     SetSwitchSetting(m_settings, SwitchAutoParse, m_autoParse != 0);
     SetSwitchSetting(m_settings, SwitchNoExpandMDAT, m_noExpandMDAT != 0);
     SetSwitchSetting(m_settings, SwitchNoExpandQI, m_noExpandQI != 0);
+    SetSwitchSetting(m_settings, SwitchClassicBoxSet, m_classic != 0);
     SetHexEditorPath(m_settings, m_hexEditorPath.toStdString());
 }

@@ -32,6 +32,7 @@ public:
     QCheckBox& AutoExpandBox() { return *m_autoExpandBox; }
     QCheckBox& NoExpandMDATBox() { return *m_noExpandMDATBox; }
     QCheckBox& NoExpandQIBox() { return *m_noExpandQIBox; }
+    QCheckBox& ClassicBox() { return *m_classicBox; }
     QLineEdit& HexEditorEdit() { return *m_hexEditorEdit; }
     QPushButton& BrowseButton() { return *m_browseButton; }
 
@@ -51,12 +52,14 @@ private:
     int32_t m_autoExpand = 1;
     int32_t m_noExpandMDAT = 0;
     int32_t m_noExpandQI = 0;
+    int32_t m_classic = 0;
     QString m_hexEditorPath;
 
     QCheckBox* m_autoParseBox = nullptr;
     QCheckBox* m_autoExpandBox = nullptr;
     QCheckBox* m_noExpandMDATBox = nullptr;
     QCheckBox* m_noExpandQIBox = nullptr;
+    QCheckBox* m_classicBox = nullptr;
     QLineEdit* m_hexEditorEdit = nullptr;
     QPushButton* m_browseButton = nullptr;
 };

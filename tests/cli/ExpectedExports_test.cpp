@@ -1,6 +1,8 @@
 // Runs orvex-dump on the real media files and compares what it prints, byte for byte, with the
-// exports committed under tests/data/expected (each checked by hand when it was first made;
-// tools/update-expected-exports.sh rewrites them after a deliberate change of the output).
+// exports committed under tests/data/expected (the default, full box set) and
+// tests/data/expected-classic (with --classic, which must never change), each checked by hand
+// when it was first made; tools/update-expected-exports.sh rewrites them after a deliberate
+// change of the output.
 // Each names its media file on its first line, "Parsed File Name : NAME", as orvex-dump, run in
 // tests/data, was given it; "<NAME>.indented.txt" holds the --indent form. TZ=UTC pins the
 // dates, which are shown in local time.
@@ -19,7 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kDataDir = ORVEX_TEST_DATA_DIR;
-const fs::path kExpectedDir = kDataDir / "expected";
+// Each folder of expected exports with the options orvex-dump runs with for it.
+struct ExpectedFolder {
+    const char* name;
+    std::vector<std::string> options;
+};
+const ExpectedFolder kFolders[] = {{"expected", {}}, {"expected-classic", {"--classic"}}};
 constexpr std::string_view kFirstLinePrefix = "Parsed File Name : ";
 constexpr std::string_view kIndentedSuffix = ".indented.txt";
 
@@ -34,11 +41,21 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
            "\n  actual:   " + actual.substr(from, actual.find('\n', from) - from);
 }
 
+// "folder/name.txt" for every expected export.
 std::vector<std::string> ExpectedFiles() {
     std::vector<std::string> names;
-    for (const fs::path& file : SortedFiles(kExpectedDir))
-        if (file.extension() == ".txt") names.push_back(file.filename().string());
+    for (const ExpectedFolder& folder : kFolders)
+        for (const fs::path& file : SortedFiles(kDataDir / folder.name))
+            if (file.extension() == ".txt")
+                names.push_back(std::string(folder.name) + "/" + file.filename().string());
     return names;
+}
+
+const ExpectedFolder& FolderOf(const std::string& expectedFile) {
+    const std::string folder = expectedFile.substr(0, expectedFile.find('/'));
+    for (const ExpectedFolder& f : kFolders)
+        if (folder == f.name) return f;
+    return kFolders[0];
 }
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
@@ -51,7 +68,7 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
 class ExpectedExport : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
-    const std::string expected = ReadFileBytes(kExpectedDir / GetParam());
+    const std::string expected = ReadFileBytes(kDataDir / GetParam());
     ASSERT_TRUE(expected.starts_with(kFirstLinePrefix)) << GetParam() << " has no first line";
     const size_t nameEnd = expected.find("\r\n");
     const std::string mediaName =
@@ -59,8 +76,9 @@ TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     ASSERT_TRUE(nameEnd != std::string::npos && fs::is_regular_file(kDataDir / mediaName))
         << mediaName;
 
-    std::vector<std::string> args{mediaName};
-    if (GetParam().ends_with(kIndentedSuffix)) args.insert(args.begin(), "--indent");
+    std::vector<std::string> args = FolderOf(GetParam()).options;
+    if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
+    args.push_back(mediaName);
     const ProcessRun run = RunProgram(ORVEX_DUMP_PATH, args, 60, kDataDir, {"TZ=UTC"});
     ASSERT_EQ(run.status, 0) << "orvex-dump " << mediaName;
     EXPECT_TRUE(run.out == expected)
@@ -76,8 +94,10 @@ TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
     int media = 0;
     for (const fs::path& file : SortedFiles(kDataDir)) {
         if (file.extension() != ".mp4" && file.extension() != ".3gp") continue;
-        EXPECT_TRUE(fs::is_regular_file(kExpectedDir / (file.filename().string() + ".txt")))
-            << file;
+        for (const ExpectedFolder& folder : kFolders)
+            EXPECT_TRUE(
+                fs::is_regular_file(kDataDir / folder.name / (file.filename().string() + ".txt")))
+                << folder.name << " " << file;
         ++media;
     }
     EXPECT_GT(media, 0);
@@ -90,7 +110,7 @@ TEST(ExpectedExports, IndentedFormIsTheFlatFormWithTabs) {
     for (const std::string& name : ExpectedFiles()) {
         if (!name.ends_with(kIndentedSuffix)) continue;
         const std::string flatName = name.substr(0, name.size() - kIndentedSuffix.size()) + ".txt";
-        const std::string indented = ReadFileBytes(kExpectedDir / name);
+        const std::string indented = ReadFileBytes(kDataDir / name);
         std::string withoutTabs;
         bool lineStart = false;  // the first line, the file name, is never indented
         for (const char c : indented) {
@@ -98,7 +118,7 @@ TEST(ExpectedExports, IndentedFormIsTheFlatFormWithTabs) {
             withoutTabs += c;
             lineStart = c == '\n';
         }
-        EXPECT_TRUE(withoutTabs == ReadFileBytes(kExpectedDir / flatName)) << name;
+        EXPECT_TRUE(withoutTabs == ReadFileBytes(kDataDir / flatName)) << name;
         EXPECT_NE(indented.find("\r\n\t\t\t| + "), std::string::npos) << name;
         compared = true;
     }

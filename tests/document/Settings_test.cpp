@@ -16,10 +16,14 @@ TEST(Settings, SwitchesFollowTheTypeRules) {
         EXPECT_FALSE(GetSwitchSetting(*s, SwitchAutoExpand));
         EXPECT_TRUE(GetSwitchSetting(*s, SwitchAutoParse));
     }
-    for (const int32_t index : {int32_t{SwitchNoExpandMDAT}, int32_t{SwitchNoExpandQI}, 4, -1})
+    for (const int32_t index : {int32_t{SwitchNoExpandMDAT}, int32_t{SwitchNoExpandQI},
+                                int32_t{SwitchClassicBoxSet}, 5, -1})
         EXPECT_FALSE(GetSwitchSetting(other, index)) << index;
-    EXPECT_TRUE(SetSwitchSetting(other, SwitchNoExpandQI, true));
-    EXPECT_TRUE(GetSwitchSetting(other, SwitchNoExpandQI));
+    EXPECT_FALSE(SetSwitchSetting(other, 5, true));
+    for (const int32_t index : {int32_t{SwitchNoExpandQI}, int32_t{SwitchClassicBoxSet}}) {
+        EXPECT_TRUE(SetSwitchSetting(other, index, true));
+        EXPECT_TRUE(GetSwitchSetting(other, index));
+    }
 }
 
 // At most 260 characters with the terminator; characters count, not bytes.

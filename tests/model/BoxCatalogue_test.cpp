@@ -33,7 +33,14 @@ TEST(BoxCatalogue, TextsAreTheUsersTexts) {
         // Every type text maps back to its own id, except the repeated "-" and the empty one.
         const std::string type = GetBoxTypeText(id);
         EXPECT_TRUE(type == "-" || type.empty() || FindBoxId(type.c_str()) == id) << type;
+        // The classic set knows its own rows and nothing of the families after them.
+        if (type != "-" && !type.empty()) {
+            EXPECT_EQ(FindBoxId(type.c_str(), BoxSet::Classic), id < 117 ? id : BoxId::Unknown)
+                << type;
+        }
     }
+    EXPECT_EQ(kClassicBoxCount, 117);
+    EXPECT_GT(kBoxCatalogueSize, kClassicBoxCount);
     EXPECT_GT(described, 90);
     EXPECT_STREQ(GetBoxTypeText(BoxId::Unknown), "Unknown Type");
     EXPECT_STREQ(GetBoxLongName(BoxId::Unknown), "Unknown Type");

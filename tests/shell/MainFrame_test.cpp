@@ -169,7 +169,7 @@ private slots:
         QVERIFY(m->prompts.messages.empty());
     }
 
-    void optionsOkSavesAllFiveCancelNothing() {
+    void optionsOkSavesAllSixCancelNothing() {
         CMemorySettingsStore& store = m->settings;
         SetSwitchSetting(store, SwitchAutoExpand, true);
         SetSwitchSetting(store, SwitchNoExpandMDAT, true);
@@ -184,6 +184,8 @@ private slots:
             page.AutoExpandBox().click();
             QVERIFY(!page.NoExpandMDATBox().isEnabled() && !page.NoExpandQIBox().isEnabled());
             page.AutoParseBox().click();
+            QVERIFY(!page.ClassicBox().isChecked());
+            page.ClassicBox().click();
             // Browsing fills the path only; a cancelled browse keeps it.
             m->prompts.openAnswers = QStringList{QStringLiteral("/opt/hex editor/hexed")};
             page.BrowseButton().click();
@@ -193,8 +195,9 @@ private slots:
             options.findChild<QDialogButtonBox*>()->button(button)->click();
             QCOMPARE(GetSwitchSetting(store, SwitchAutoExpand), button == QDialogButtonBox::Cancel);
         }
-        // Each of the five under its own name.
+        // Each of the six under its own name.
         QVERIFY(!GetSwitchSetting(store, SwitchAutoParse));
+        QCOMPARE(store.ReadValue(kSettingsKey, "ClassicBoxSet")->number, 1u);
         QVERIFY(GetSwitchSetting(store, SwitchNoExpandMDAT));
         QCOMPARE(store.ReadValue(kSettingsKey, "NoExpandQI")->number, 0u);
         std::string path;

@@ -1,0 +1,9 @@
+#include "presentation/ViewBoxFamilies.h"
+
+#include "presentation/VideoViewBoxHandler.h"
+
+void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
+                        CValueFormatContext& context) {
+    (void)context;
+    handlers.push_back(std::make_unique<CVideoViewBoxHandler>());
+}
