@@ -11,15 +11,14 @@
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
 #include "parsing/PackedLanguage.h"
+#include "parsing/SampleEntryReading.h"
 #include "parsing/TableReading.h"
 
 using namespace ISOFileFormat;
 
 namespace {
 
-// Bytes of the fixed fields of the sample entries that have child boxes after them.
-constexpr uint32_t kAudioEntryBytes = 28;
-constexpr uint32_t kVisualEntryBytes = 78;
+// Bytes of the fixed fields of the text sample entry, which has child boxes after them.
 constexpr uint32_t kTextEntryBytes = 38;
 constexpr uint32_t kH263SpecificBytes = 7;
 
@@ -373,15 +372,7 @@ void C3GPPBoxParsingHandler::ParseRTPMovieHintInformation(const Context& c) {
 // ---- Sample entries ----
 
 void C3GPPBoxParsingHandler::ParseAudioSampleEntry(const Context& c) {
-    auto record = std::make_unique<AudioSampleEntry>(c.size);
-    CFileReader& r = Reader();
-    r.Skip(6);  // reserved
-    record->data_reference_index = r.ReadUInt16();
-    r.Skip(8);  // reserved
-    record->channelcount = r.ReadUInt16();
-    record->samplesize = r.ReadUInt16();
-    r.Skip(4);  // pre_defined, reserved
-    record->samplerate = r.ReadUInt32();
+    std::unique_ptr<AudioSampleEntry> record = ReadAudioSampleEntry(Reader(), c.size);
     if (const int32_t id = AudioEntryId(c.type)) {
         // Their configuration box ('esds', 'damr', 'dawp') follows as a child.
         record->id = id;
@@ -392,20 +383,7 @@ void C3GPPBoxParsingHandler::ParseAudioSampleEntry(const Context& c) {
 }
 
 void C3GPPBoxParsingHandler::ParseVisualSampleEntry(const Context& c) {
-    auto record = std::make_unique<VisualSampleEntry>(c.size);
-    CFileReader& r = Reader();
-    r.Skip(6);  // reserved
-    record->data_reference_index = r.ReadUInt16();
-    r.Skip(16);  // pre_defined, reserved
-    record->width = r.ReadUInt16();
-    record->height = r.ReadUInt16();
-    record->horizresolution = r.ReadUInt32();
-    record->vertresolution = r.ReadUInt32();
-    r.Skip(4);  // reserved
-    record->frame_cout = r.ReadUInt16();
-    r.ReadBytes(record->compressorname, 32);
-    record->depth = r.ReadUInt16();
-    r.Skip(2);  // pre_defined
+    std::unique_ptr<VisualSampleEntry> record = ReadVisualSampleEntry(Reader(), c.size);
     if (const int32_t id = VisualEntryId(c.type)) {
         // Their configuration box ('esds', 'd263', 'avcC') follows as a child.
         record->id = id;
