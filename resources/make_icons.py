@@ -6,10 +6,16 @@
 Python 3, standard library only. The pictures are simple shapes drawn on a pixel grid, so
 the files are the same on every run; run it again after changing a picture and commit the
 PNG files with the script.
+
+The application icon is also written as SVG (the same rectangles, scalable) and, for the
+desktop's icon theme, as PNG files of 16 to 256 pixels in resources/icons/hicolor, rendered
+from the SVG by rsvg-convert (Debian's librsvg2-bin) when it is installed.
 """
 
 import os
+import shutil
 import struct
+import subprocess
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -90,6 +96,36 @@ class Canvas:
         header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
         return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
                 + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+class SvgCanvas:
+    """Records the rectangles of a picture drawn with fill and frame only, as SVG."""
+
+    def __init__(self, width, height):
+        self.width = width
+        self.height = height
+        self.shapes = []
+
+    @staticmethod
+    def _rgb(colour):
+        return "#%02x%02x%02x" % colour[:3]
+
+    def fill(self, left, top, right, bottom, colour):
+        self.shapes.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (
+            left, top, right - left + 1, bottom - top + 1, self._rgb(colour)))
+
+    def frame(self, left, top, right, bottom, colour):
+        # A one-unit line inside the rectangle's edge, as the pixel frame draws it.
+        self.shapes.append(
+            '<rect x="%g" y="%g" width="%d" height="%d" fill="none" stroke="%s" '
+            'stroke-width="1"/>' % (left + 0.5, top + 0.5, right - left, bottom - top,
+                                    self._rgb(colour)))
+
+    def svg(self):
+        return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+                '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+                'viewBox="0 0 %d %d">\n' % (self.width, self.height, self.width, self.height)
+                + "".join("  %s\n" % shape for shape in self.shapes) + "</svg>\n")
 
 
 # Colours of the box view: the band blue and the olive of the box frames.
@@ -193,9 +229,9 @@ def options():
     return c
 
 
-def application():
+def application(c=None):
     """Three stacked framed layers, like a node of the tree, beside the offset band."""
-    c = Canvas(32, 32)
+    c = c or Canvas(32, 32)
     c.fill(0, 0, 7, 31, BAND)
     layers = ((9, 3, 30, 10, OLIVE, CREAM), (9, 10, 30, 17, OLIVE_LIGHT, INK),
               (9, 17, 30, 29, (0, 54, 81), WHITE))
@@ -224,11 +260,26 @@ ICONS = {
 }
 
 
+THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     for name, draw in ICONS.items():
         with open(os.path.join(OUT, name + ".png"), "wb") as out:
             out.write(draw().png())
+    svg_path = os.path.join(OUT, "orvex.svg")
+    with open(svg_path, "w", encoding="utf-8") as out:
+        out.write(application(SvgCanvas(32, 32)).svg())
+    rsvg = shutil.which("rsvg-convert")
+    if not rsvg:
+        print("make_icons: rsvg-convert is missing (librsvg2-bin): theme PNGs not remade")
+        return
+    for size in THEME_SIZES:
+        folder = os.path.join(OUT, "hicolor", "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run([rsvg, "-w", str(size), "-h", str(size), "-o",
+                        os.path.join(folder, "orvex.png"), svg_path], check=True)
 
 
 if __name__ == "__main__":

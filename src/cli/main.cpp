@@ -107,6 +107,14 @@ int ExitWithoutTeardown(int status) {
 #endif
     return status;
 }
+// What an option that takes a value needs, for the message when it is missing; null for an
+// option without a value.
+const char* ValueNeeded(const std::string& option) {
+    if (option == "--format") return "a format: text or json";
+    if (option == "--output" || option == "--log") return "a file name";
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,16 +138,24 @@ int main(int argc, char** argv) {
             indent = true;
         } else if (arg == "--classic") {
             classic = true;
-        } else if (arg == "--format" && i + 1 < argc) {
-            const std::string format = argv[++i];
-            if (format != "text" && format != "json") {
-                std::fprintf(stderr, "orvex-dump: unknown format '%s'\n", format.c_str());
+        } else if (const char* needs = ValueNeeded(arg)) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "orvex-dump: option '%s' needs %s\n", arg.c_str(), needs);
                 PrintUsage(stderr);
                 return kExitUsage;
             }
-            json = format == "json";
-        } else if ((arg == "--output" || arg == "--log") && i + 1 < argc) {
-            (arg == "--output" ? outputPath : logPath) = argv[++i];
+            const std::string value = argv[++i];
+            if (arg == "--format") {
+                if (value != "text" && value != "json") {
+                    std::fprintf(stderr, "orvex-dump: unknown format '%s' (text or json)\n",
+                                 value.c_str());
+                    PrintUsage(stderr);
+                    return kExitUsage;
+                }
+                json = value == "json";
+            } else {
+                (arg == "--output" ? outputPath : logPath) = value;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "orvex-dump: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
