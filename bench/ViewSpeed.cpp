@@ -44,7 +44,7 @@ double StatusMb(std::string_view field) {
 }
 
 void Report(const char* what, double value, double limit, const char* unit) {
-    std::printf("  %-44s %9.2f %-2s %s (at most %g %s)\n", what, value, unit,
+    std::printf("  %-50s %9.2f %-2s %s (at most %g %s)\n", what, value, unit,
                 value <= limit ? "PASS" : "FAIL", limit, unit);
 }
 
