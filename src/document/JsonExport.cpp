@@ -4,6 +4,7 @@
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <memory>
@@ -125,6 +126,24 @@ void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
     w.EndArray();
 }
 
+// A 'uuid' box's extended type as a UUID string ("6d1d9b05-42d5-44e6-80e2-141daff757b2"). The
+// node outlives the record that held the 16 bytes, so they are read back from the item that
+// shows them ("0x6D1D9B05-42D5-44E6-80E2-141DAFF757B2").
+void WriteUserType(Writer& w, const CISOViewBox& node) {
+    constexpr std::array<uint8_t, 4> kUuid = {'u', 'u', 'i', 'd'};
+    constexpr size_t kShownLength = 2 + 32 + 4;
+    const CISOViewBoxItemLayer* contents = node.GetContentsLayer();
+    if (node.GetTypeBytes() != kUuid || !contents || contents->GetItemCount() == 0) return;
+    ItemText item;
+    contents->ReadItem(0, item);
+    if (item.Label() != "UUID" || item.Value().size() != kShownLength) return;
+    std::string uuid(item.Value().substr(2));
+    std::transform(uuid.begin(), uuid.end(), uuid.begin(), [](char c) {
+        return c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    Key(w, "userType"), String(w, uuid);
+}
+
 // A box: its facts and fields; a line of the media data view: its text and byte range.
 void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
     if (!node.IsBox()) {
@@ -148,6 +167,7 @@ void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
     Key(w, "offset"), w.Uint64(node.GetFileOffset());
     Key(w, "size"), w.Uint64(node.GetBoxSize());
     Key(w, "headerSize"), w.Uint(node.GetHeaderSize());
+    WriteUserType(w, node);
     if (const CISOViewBoxItemLayer* header = node.GetHeaderLayer()) {
         for (size_t i = 0; i < header->GetItemCount(); ++i) {
             const ItemValue v = header->GetItemValue(i);

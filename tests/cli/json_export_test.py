@@ -32,11 +32,17 @@ def fields(doc):
         yield from box['fields']
 
 
-# The hexadecimal a typed item's text shows: "(0x...)" of numbers, dates, durations and fixed
-# points, "XXXXXXh" of flags.
+# The bits a typed item's text shows: the hexadecimal "(0x...)" of numbers, dates, durations and
+# fixed points, "XXXXXXh" of flags, a closing ": 0x..." of chunk offsets; or the closing decimal
+# "(...)" of composition offsets.
 def shown_bits(field):
-    found = re.search(r'\(0x([0-9A-F]+)\)$', field['text']) or re.match(r'([0-9A-F]{6})h', field['text'])
-    return int(found.group(1), 16) if found else None
+    text = field['text']
+    found = re.search(r'\(0x([0-9A-F]+)\)$', text) or re.match(r'([0-9A-F]{6})h', text) or \
+        re.search(r': 0x([0-9A-F]+)$', text)
+    if found:
+        return int(found.group(1), 16)
+    found = re.search(r'\((-?[0-9]+)\)$', text)
+    return int(found.group(1)) % 2**64 if found else None
 
 
 def check(path, tmp):
