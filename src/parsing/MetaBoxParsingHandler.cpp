@@ -24,8 +24,7 @@ bool TypeIs(const uint8_t type[4], const char* code) {
 }
 
 uint32_t BigEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
-           bytes[3];
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
 // UTF-8 text from `from` up to the next zero byte (or the end); `from` moves past the zero.
@@ -101,7 +100,8 @@ std::vector<uint8_t> CMetaBoxParsingHandler::ReadRest(const Context& c, uint64_t
     const int64_t position = r.GetPosition();
     const uint64_t left = c.boxEnd > position ? static_cast<uint64_t>(c.boxEnd - position) : 0;
     std::vector<uint8_t> bytes;
-    if (ReadBoxBytes(r, c.boxEnd, std::min(left, limit), bytes)) PassFieldBytes(r, left - bytes.size());
+    if (ReadBoxBytes(r, c.boxEnd, std::min(left, limit), bytes))
+        PassFieldBytes(r, left - bytes.size());
     return bytes;
 }
 
@@ -174,10 +174,18 @@ void CMetaBoxParsingHandler::ParseItemList(const Context& c) {
 // named by its type or by the index of its key.
 void CMetaBoxParsingHandler::ParseItem(const Context& c) {
     static constexpr std::pair<const char*, int32_t> kItems[] = {
-        {"\xA9nam", BoxId::TitleItem},        {"\xA9" "ART", BoxId::ArtistItem},
-        {"\xA9too", BoxId::EncodingToolItem}, {"\xA9" "day", BoxId::DateItem},
-        {"trkn", BoxId::TrackNumberItem},     {"disk", BoxId::DiscNumberItem},
-        {"covr", BoxId::CoverItem},           {"----", BoxId::CustomItem}};
+        {"\xA9nam", BoxId::TitleItem},
+        {"\xA9"
+         "ART",
+         BoxId::ArtistItem},
+        {"\xA9too", BoxId::EncodingToolItem},
+        {"\xA9"
+         "day",
+         BoxId::DateItem},
+        {"trkn", BoxId::TrackNumberItem},
+        {"disk", BoxId::DiscNumberItem},
+        {"covr", BoxId::CoverItem},
+        {"----", BoxId::CustomItem}};
     int32_t id = c.type[0] == 0 ? BoxId::KeyedItem : BoxId::MetadataItem;
     for (const auto& [code, itemId] : kItems) {
         if (TypeIs(c.type, code)) id = itemId;
@@ -185,7 +193,8 @@ void CMetaBoxParsingHandler::ParseItem(const Context& c) {
     auto box = std::make_unique<MetadataItemBox>(id, c.size);
     if (id == BoxId::KeyedItem) {
         box->keyIndex = BigEndian32(c.type);
-        if (box->keyIndex >= 1 && box->keyIndex <= m_keys.size()) box->key = m_keys[box->keyIndex - 1];
+        if (box->keyIndex >= 1 && box->keyIndex <= m_keys.size())
+            box->key = m_keys[box->keyIndex - 1];
     }
     m_itemId = id;
     c.result.record = std::move(box);

@@ -138,8 +138,10 @@ void WriteDataValue(Writer& item, const DataBox& box) {
             item.Unsigned(bits);
         }
     } else if (wellKnown && (box.type == 13 || box.type == 14 || box.type == 27)) {
-        item.Text(WellKnownTypeName(box.type)).Text(" image, ").Unsigned(box.valueSize).Text(
-            " bytes");
+        item.Text(WellKnownTypeName(box.type))
+            .Text(" image, ")
+            .Unsigned(box.valueSize)
+            .Text(" bytes");
         return;
     } else {
         HexBytes(item, value);
@@ -171,15 +173,13 @@ void ShowMetadataText(const MetadataTextBox& box, const ViewBoxTarget& t) {
 
 void ShowKeys(const MetadataKeysBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    t.contents.AddRows(box.entries.size(),
-                       [entries = box.entries](size_t row, Writer& item) {
-                           const MetadataKeysBox::Entry& e = entries[row];
-                           item.Text("entry ").Unsigned(row + 1).Value();
-                           item.Text("key_size : ").Unsigned(e.key_size);
-                           item.Text(", key_namespace : ")
-                               .Text(BoundedLatin1Text(e.key_namespace, 4));
-                           item.Text(", key_value : ").Text(e.key_value);
-                       });
+    t.contents.AddRows(box.entries.size(), [entries = box.entries](size_t row, Writer& item) {
+        const MetadataKeysBox::Entry& e = entries[row];
+        item.Text("entry ").Unsigned(row + 1).Value();
+        item.Text("key_size : ").Unsigned(e.key_size);
+        item.Text(", key_namespace : ").Text(BoundedLatin1Text(e.key_namespace, 4));
+        item.Text(", key_value : ").Text(e.key_value);
+    });
 }
 
 void ShowExtendedLanguage(const ExtendedLanguageBox& box, const ViewBoxTarget& t) {
@@ -228,10 +228,19 @@ void WriteGroupEntry(Writer& item, const uint8_t type[4], Bytes e) {
         item.Text(", first_output_sample : ").Unsigned(BigEndian(e.subspan(2, 2)));
         size_t at = 4;
         for (uint32_t i = 0; i < rollCount && at + 4 <= e.size(); ++i, at += 4)
-            item.Text(", sample_offset[").Unsigned(i).Text("] : ").Unsigned(BigEndian(e.subspan(at, 4)));
+            item.Text(", sample_offset[")
+                .Unsigned(i)
+                .Text("] : ")
+                .Unsigned(BigEndian(e.subspan(at, 4)));
         for (size_t j = 0; at + 4 <= e.size(); ++j, at += 4) {
-            item.Text(", num_output_samples[").Unsigned(j).Text("] : ").Unsigned(BigEndian(e.subspan(at, 2)));
-            item.Text(", num_total_samples[").Unsigned(j).Text("] : ").Unsigned(BigEndian(e.subspan(at + 2, 2)));
+            item.Text(", num_output_samples[")
+                .Unsigned(j)
+                .Text("] : ")
+                .Unsigned(BigEndian(e.subspan(at, 2)));
+            item.Text(", num_total_samples[")
+                .Unsigned(j)
+                .Text("] : ")
+                .Unsigned(BigEndian(e.subspan(at + 2, 2)));
         }
     } else if (GroupingIs(type, "seig") && e.size() >= 20) {
         // ISO/IEC 23001-7:2016, 6
@@ -246,7 +255,8 @@ void WriteGroupEntry(Writer& item, const uint8_t type[4], Bytes e) {
         }
         if (e[2] == 1 && e[3] == 0 && e.size() >= 21) {
             item.Text(", constant_IV_size : ").Unsigned(e[20]);
-            HexBytes(item.Text(", constant_IV : "), e.subspan(21, std::min<size_t>(e[20], e.size() - 21)));
+            HexBytes(item.Text(", constant_IV : "),
+                     e.subspan(21, std::min<size_t>(e[20], e.size() - 21)));
         }
     } else {
         HexBytes(item.Text("bytes : "), e);
@@ -274,7 +284,8 @@ void ShowSampleGroupDescription(const SampleGroupDescriptionBox& box, const View
             return;
         }
         item.Text("entry ").Unsigned(row + 1).Value();
-        if (e.hasLength) item.Text("description_length : ").Unsigned(e.description_length).Text(", ");
+        if (e.hasLength)
+            item.Text("description_length : ").Unsigned(e.description_length).Text(", ");
         WriteGroupEntry(item, type.data(), entry);
     });
 }
