@@ -18,6 +18,8 @@ namespace {
 
 // Texts are kept up to this many bytes; the rest of a longer field is passed.
 constexpr uint64_t kMaxTextBytes = 1024;
+// Child headers checked before a container is walked; a longer list is trusted.
+constexpr int kMaxCheckedChildren = 4096;
 
 bool TypeIs(const uint8_t type[4], const char* code) {
     return std::memcmp(type, code, 4) == 0;
@@ -87,7 +89,35 @@ std::span<const BoxParseRow<CMetaBoxParsingHandler>> CMetaBoxParsingHandler::Row
     return kRows;
 }
 
+bool CMetaBoxParsingHandler::ChildrenFit(const Context& c) {
+    CFileReader& r = Reader();
+    const int64_t start = r.GetPosition();
+    const int64_t end = std::min(c.boxEnd, r.GetFileSize());
+    int64_t at = start;
+    bool fit = true;
+    for (int children = 0; fit && at < end && children < kMaxCheckedChildren; ++children) {
+        if (end - at < 8) {
+            fit = false;
+            break;
+        }
+        r.Skip(at - r.GetPosition());
+        uint64_t size = r.ReadUInt32();
+        r.Skip(4);
+        // Size 0 runs to the end of the file, which the box must reach too.
+        if (size == 0) size = static_cast<uint64_t>(r.GetFileSize() - at);
+        if (size == 1) {
+            fit = end - at >= 16;
+            if (fit) size = r.ReadUInt64();
+        }
+        fit = fit && size >= 8 && size <= static_cast<uint64_t>(end - at);
+        if (fit) at += static_cast<int64_t>(size);
+    }
+    r.Skip(start - r.GetPosition());
+    return fit;
+}
+
 void CMetaBoxParsingHandler::ForceChildIds(const Context& c, int32_t forcedId) {
+    if (!ChildrenFit(c)) return;
     c.result.parent = c.result.record.get();
     c.result.expectedEntries = static_cast<uint32_t>(std::min<uint64_t>(
         BytesAfter(c.size, c.headerBytes, 0) / 8, std::numeric_limits<uint32_t>::max()));
@@ -133,9 +163,10 @@ void CMetaBoxParsingHandler::ParseMeta(const Context& c) {
         ReadVersionAndFlags(box->version, box->flags);
         c.headerBytes += 4;
     }
+    c.result.record = std::move(box);
+    if (!ChildrenFit(c)) return;
     if (peekHeader(childSize, childType) && TypeIs(childType, "hdlr"))
         m_metaHandlerAt = r.GetPosition();
-    c.result.record = std::move(box);
     c.result.descend = 1;
 }
 
@@ -198,7 +229,7 @@ void CMetaBoxParsingHandler::ParseItem(const Context& c) {
     }
     m_itemId = id;
     c.result.record = std::move(box);
-    c.result.descend = 1;
+    c.result.descend = ChildrenFit(c) ? 1 : 0;
 }
 
 // QuickTime File Format, Metadata atoms and types, Value atom: type indicator (type set and

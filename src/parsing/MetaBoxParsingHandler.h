@@ -37,7 +37,11 @@ private:
     void ParseSampleGroupDescription(const Context& c);
     void ParseSubSampleInformation(const Context& c);
 
-    // Parent-entry mode for a container whose children all take `forcedId`.
+    // Whether the rest of the box is a run of whole child boxes. Files in the wild put other
+    // bytes in 'meta' and in items; those are passed rather than walked, so that one broken
+    // item costs a warning, not the rest of the file.
+    bool ChildrenFit(const Context& c);
+    // Parent-entry mode for a container whose children all take `forcedId` (when they fit).
     void ForceChildIds(const Context& c, int32_t forcedId);
     // The rest of the box, up to `limit` bytes kept (the rest passed).
     std::vector<uint8_t> ReadRest(const Context& c, uint64_t limit);

@@ -14,7 +14,8 @@ namespace {
 
 // Which handler a 'hdlr' became: a track's, with its kind, or the one that opens a 'meta'.
 std::string DescribeHandler(const Box& box) {
-    if (const auto* track = As<HandlerRererenceBox>(box)) return Fields("track", track->handlerKind);
+    if (const auto* track = As<HandlerRererenceBox>(box))
+        return Fields("track", track->handlerKind);
     if (const auto* meta = As<MetaHandlerBox>(box))
         return Fields("meta", std::string(reinterpret_cast<const char*>(meta->handler_type), 4));
     return {};
@@ -46,13 +47,19 @@ TEST(CMetaBoxParsingHandler, HandlersOfTracksAndOfMeta) {
         BoxSet set;
         Lines lines;
     } cases[] = {
-        {"subtitles as timed text", Track("sbtl").Append(Track("subt")), BoxSet::Full,
+        {"subtitles as timed text",
+         Track("sbtl").Append(Track("subt")),
+         BoxSet::Full,
          {"track 4", "track 4"}},
-        {"the classic kinds", Track("sbtl").Append(Track("text")), BoxSet::Classic,
+        {"the classic kinds",
+         Track("sbtl").Append(Track("text")),
+         BoxSet::Classic,
          {"track 0", "track 4"}},
         // Only the handler that opens a 'meta' is its own; the next track's is a track's.
         {"full-box meta", metaFirst, BoxSet::Full, {"meta mdir", "track 1"}},
-        {"QuickTime meta", BoxBuilder().Open("meta").Hdlr("mdta").Close(), BoxSet::Full,
+        {"QuickTime meta",
+         BoxBuilder().Open("meta").Hdlr("mdta").Close(),
+         BoxSet::Full,
          {"meta mdta"}},
         {"handler after another box", laterHandler, BoxSet::Full, {"track 0"}},
     };
@@ -79,7 +86,16 @@ TEST(CMetaBoxParsingHandler, BoxesCutAnywhere) {
         keys,
         items,
         seig,
-        BoxBuilder().OpenFull("sgpd", 1, 0).FourCC("alst").U32(0).U32(1).U32(8).U16(1).U16(0).U32(5).Close(),
+        BoxBuilder()
+            .OpenFull("sgpd", 1, 0)
+            .FourCC("alst")
+            .U32(0)
+            .U32(1)
+            .U32(8)
+            .U16(1)
+            .U16(0)
+            .U32(5)
+            .Close(),
         BoxBuilder().OpenFull("sgpd", 2, 0).FourCC("roll").U32(1).U32(1).U16(0xFFFF).Close(),
         BoxBuilder().OpenFull("subs", 1, 0).U32(1).U32(1).U16(1).U32(9).U8(0).U8(0).U32(0).Close(),
         BoxBuilder().OpenFull("subs", 0, 0).U32(1).U32(1).U16(1).U16(9).U8(0).U8(0).U32(0).Close(),

@@ -48,7 +48,9 @@ BoxBuilder GroupDescription(uint8_t version, std::string_view type,
 TEST(CMetaViewBoxHandler, TrackHeaderFlagsBitByBit) {
     ExpectNodeFields(
         {
-            {"tkhd", TrackHeader(3), {"...", "|   flags : 000003h (track_enabled, track_in_movie)", "..."}},
+            {"tkhd",
+             TrackHeader(3),
+             {"...", "|   flags : 000003h (track_enabled, track_in_movie)", "..."}},
             {"tkhd",
              TrackHeader(0xC),
              {"...", "|   flags : 00000Ch (track_in_preview, track_size_is_aspect_ratio)", "..."}},
@@ -83,7 +85,9 @@ TEST(CMetaViewBoxHandler, MetaFormsHandlersAndValues) {
              quickTime,
              {"...", "|   entry 1 : key_size : 13, key_namespace : mdta, key_value : title",
               "|   entry 2 : key_size : 14, key_namespace : mdta, key_value : artist"}},
-            {std::string("\0\0\0\2", 4), quickTime, {"| + key index : 2 (0x2)", "|   key : artist"}},
+            {std::string("\0\0\0\2", 4),
+             quickTime,
+             {"| + key index : 2 (0x2)", "|   key : artist"}},
             // An index beyond the keys names none.
             {std::string("\0\0\0\5", 4), quickTime, {"| + key index : 5 (0x5)"}},
             {"mean", custom, {"...", "| + mean : com.apple.iTunes"}},
@@ -95,7 +99,9 @@ TEST(CMetaViewBoxHandler, MetaFormsHandlersAndValues) {
               "|   language : 2 (0x2)", "|   value : 3 of 12"}},
             {"data", Item("gnre", 0, {0, 3}), {"...", "|   value : 0x0003"}},
             {"data", Item("\xA9nam", 1, Utf8("T\xC3\xAAte")), {"...", "|   value : T\xC3\xAAte"}},
-            {"data", Item("\xA9nam", 2, {0, 'h', 0x20, 0xAC}), {"...", "|   value : h\xE2\x82\xAC"}},
+            {"data",
+             Item("\xA9nam", 2, {0, 'h', 0x20, 0xAC}),
+             {"...", "|   value : h\xE2\x82\xAC"}},
             {"data", Item("tmpo", 21, {0xFF, 0x85}), {"...", "|   value : -123"}},
             {"data", Item("tmpo", 21, {0x80, 0, 0, 0}), {"...", "|   value : -2147483648"}},
             {"data", Item("tmpo", 22, {0xFF, 0xFF, 0xFF}), {"...", "|   value : 16777215"}},
@@ -230,7 +236,16 @@ TEST(CMetaViewBoxHandler, SubSampleTables) {
               "|   entry 2 : sample_delta : 3, subsample_count : 0"}},
             // Version 1: 32-bit sizes.
             {"subs",
-             BoxBuilder().OpenFull("subs", 1, 0).U32(1).U32(0).U16(1).U32(0x12345678).U8(0).U8(0).U32(1).Close(),
+             BoxBuilder()
+                 .OpenFull("subs", 1, 0)
+                 .U32(1)
+                 .U32(0)
+                 .U16(1)
+                 .U32(0x12345678)
+                 .U8(0)
+                 .U8(0)
+                 .U32(1)
+                 .Close(),
              {"...", "|   entry 1 : sample_delta : 0, subsample_count : 1",
               "|     subsample 1 : subsample_size : 305419896, subsample_priority : 0, "
               "discardable : 0, codec_specific_parameters : 0x00000001"}},
