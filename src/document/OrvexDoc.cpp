@@ -82,6 +82,7 @@ int32_t COrvexDoc::OnParseBegin() {
     m_autoExpand = GetSwitchSetting(m_settings, SwitchAutoExpand);
     m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
     m_parser.SetBoxSet(m_boxSet);
+    m_collector->SetBoxSet(m_boxSet);
     m_currentParent = nullptr;
     m_lastBuilt = nullptr;
     m_lastDepth = 0;

@@ -58,6 +58,15 @@ void AssignSampleCounts(const std::vector<SampleToChunkBox::Entry>& entries,
     }
 }
 
+template <typename CodecInfo>
+void NoteBitRate(CodecInfo& info, const MPEG4BitRateBox& btrt) {
+    info.decoderBufferSize = btrt.bufferSizeDB;
+    info.maxBitrate = btrt.maxBitrate;
+    info.averageBitrate = btrt.avgBitrate;
+    info.mask |=
+        CodecInfoBit::DecoderBufferSize | CodecInfoBit::MaxBitrate | CodecInfoBit::AverageBitrate;
+}
+
 std::string VendorText(const uint8_t vendor[4]) {
     return Latin1CStringToUtf8(vendor, 4);
 }
@@ -220,11 +229,13 @@ void CTrackInfoCollector::NoteCodecBox(const Box* record) {
             break;
         case MPEG4BitRateBox::kId:
             if (const auto* btrt = dynamic_cast<const MPEG4BitRateBox*>(record)) {
-                m_video.decoderBufferSize = btrt->bufferSizeDB;
-                m_video.maxBitrate = btrt->maxBitrate;
-                m_video.averageBitrate = btrt->avgBitrate;
-                m_video.mask |= CodecInfoBit::DecoderBufferSize | CodecInfoBit::MaxBitrate |
-                                CodecInfoBit::AverageBitrate;
+                // The classic reading gives every 'btrt' to the video; the full set gives each
+                // to its own track's kind, and none to a track that is neither.
+                if (m_boxSet == BoxSet::Classic || m_currentHandlerKind == HandlerKindVideo) {
+                    NoteBitRate(m_video, *btrt);
+                } else if (m_currentHandlerKind == HandlerKindSound) {
+                    NoteBitRate(m_audio, *btrt);
+                }
             }
             break;
         case BoxId::Dawp:

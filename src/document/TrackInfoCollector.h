@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/BoxCatalogue.h"
 #include "parsing/ParserInterfaces.h"
 
 namespace ISOFileFormat {
@@ -138,6 +139,9 @@ public:
     // take gigabytes. The document calls it when the parse begins, with the open file's size.
     void LimitToFileSize(uint64_t fileSize);
 
+    // The box set of the parse: facts beyond the classic reading are kept only for the full set.
+    void SetBoxSet(BoxSet set) { m_boxSet = set; }
+
     // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
     // that feeds none is ignored.
     void Note(const ISOFileFormat::Box& record);
@@ -202,6 +206,7 @@ private:
     uint32_t m_listedSamples = 0;
     uint32_t m_maxListedSamples;
     int32_t m_currentHandlerKind = 0;
+    BoxSet m_boxSet = BoxSet::Full;
     int32_t m_textTrackCount = 0;
     int32_t m_hintTrackCount = 0;
     int32_t m_videoTrackCount = 0;

@@ -193,12 +193,19 @@ const char* TrackHeaderFlagsMeaning(uint32_t flags) {
 }
 
 void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
+    ShowTrackHeader(box, t, TrackHeaderFlagsMeaning(box.FlagsValue()));
+}
+
+}  // namespace
+
+void ShowTrackHeader(const TrackHeaderBox& box, const ViewBoxTarget& t,
+                     std::string_view flagsMeaning) {
     // The header names what the flags mean, so it is written here rather than by the caller.
     if (CISOViewBoxItemLayer* header = t.node.GetHeaderLayer()) {
         header->AddNumber("version", box.version);
         header->AddItem("flags",
-                        StrFormat("%02X%02X%02Xh (%s)", box.flags[0], box.flags[1], box.flags[2],
-                                  TrackHeaderFlagsMeaning(box.FlagsValue())));
+                        StrFormat("%02X%02X%02Xh (%.*s)", box.flags[0], box.flags[1], box.flags[2],
+                                  static_cast<int>(flagsMeaning.size()), flagsMeaning.data()));
         header->SetLastItemValue(ItemValue{box.FlagsValue(), 0, ItemValueKind::Flags});
         header->SetVisible(true);
         t.node.InvalidateMeasure();
@@ -217,6 +224,8 @@ void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
     l.AddFixed16("width", box.width);
     l.AddFixed16("height", box.height);
 }
+
+namespace {
 
 void Show(const TrackReferenceTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddHeading("tarck_ID");

@@ -6,6 +6,13 @@
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
+namespace ISOFileFormat {
+struct TrackHeaderBox;
+}
+
+// Shows 'tkhd' with `flagsMeaning` after its flags; the families name the flags bit by bit.
+void ShowTrackHeader(const ISOFileFormat::TrackHeaderBox& box, const ViewBoxTarget& t,
+                     std::string_view flagsMeaning);
 
 // Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
 // track and media headers, handler, data references, sample descriptions and the sample
