@@ -40,7 +40,7 @@ bool Measure(const QString& path, bool autoExpand) {
     view.viewport()->repaint();
     const double firstFrame = Milliseconds(timer);
     std::printf("%s: %zu nodes, %zu displayed, content %d x %d\n",
-                autoExpand ? "expanded" : "collapsed", view.GetDocument().GetViewBoxes().size(),
+                autoExpand ? "expanded" : "collapsed", view.GetDocument().GetNodes().size(),
                 view.GetGeometry().GetCount(), view.GetContentSize().width(),
                 view.GetContentSize().height());
     std::printf("  open and parse %.0f ms, first frame painted at %.0f ms\n", parsed, firstFrame);
@@ -67,14 +67,14 @@ bool Measure(const QString& path, bool autoExpand) {
     std::printf("  one screen: worst %.2f ms (at %d of %d)\n", worst, worstAt, maximum);
 
     // Expanding and collapsing 'mdat', each up to the frame painted after it.
-    const auto& nodes = view.GetDocument().GetViewBoxes();
-    const auto mdat = std::find_if(nodes.begin(), nodes.end(), [](const auto& node) {
-        return node->GetShortTypeNameLayer() && node->GetShortTypeNameLayer()->Text() == "mdat";
-    });
-    for (int round = 0; round < 2 && mdat != nodes.end(); ++round) {
-        const bool wasExpanded = (*mdat)->IsExpanded();
+    const CNodeList& nodes = view.GetDocument().GetNodes();
+    size_t mdat = 0;
+    while (mdat < nodes.size() && !(nodes.IsBox(mdat) && nodes.GetTitle(mdat) == "mdat"))
+        ++mdat;
+    for (int round = 0; round < 2 && mdat < nodes.size(); ++round) {
+        const bool wasExpanded = nodes.IsExpanded(mdat);
         timer.restart();
-        view.ToggleNode(static_cast<size_t>(mdat - nodes.begin()));
+        view.ToggleNode(mdat);
         view.viewport()->repaint();
         std::printf("  %s 'mdat': %.1f ms (%zu displayed)\n", wasExpanded ? "collapse" : "expand",
                     Milliseconds(timer), view.GetGeometry().GetCount());
