@@ -31,9 +31,8 @@ std::optional<CBoxFinder::Match> CBoxFinder::FindNext(CNodeList& nodes, std::str
     const std::string wanted = PadName(name);
     // Where the last search left the view stuck short of its match, carry on after that match.
     std::optional<size_t> after;
-    if (m_last && m_last->shownAt == scrollY && m_last->name == wanted &&
-        m_last->list == &nodes && m_last->generation == nodes.GetGeneration() &&
-        m_last->top > scrollY) {
+    if (m_last && m_last->shownAt == scrollY && m_last->name == wanted && m_last->list == &nodes &&
+        m_last->generation == nodes.GetGeneration() && m_last->top > scrollY) {
         after = m_last->node;
     }
     m_last.reset();

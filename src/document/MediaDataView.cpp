@@ -39,8 +39,9 @@ CMediaDataLines::CMediaDataLines(const CTrackInfoCollector& collector, uint64_t 
 }
 
 const CMediaDataLines::Track& CMediaDataLines::TrackOf(size_t k) const {
-    const auto after = std::upper_bound(m_tracks.begin(), m_tracks.end(), k,
-                                        [](size_t line, const Track& t) { return line < t.firstLine; });
+    const auto after =
+        std::upper_bound(m_tracks.begin(), m_tracks.end(), k,
+                         [](size_t line, const Track& t) { return line < t.firstLine; });
     return *(after - 1);
 }
 
@@ -67,9 +68,15 @@ void CMediaDataLines::Locate(size_t k) const {
     const uint64_t r = k - track.firstLine;
     const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
     if (r == 0) {
-        m_line = MediaDataLine{MediaDataLine::Kind::Track, false, m_depth + 1,
-                               SaturatedCount(table.chunks.size()), track.table, 0, 0,
-                               table.firstChunkOffset, 0};
+        m_line = MediaDataLine{MediaDataLine::Kind::Track,
+                               false,
+                               m_depth + 1,
+                               SaturatedCount(table.chunks.size()),
+                               track.table,
+                               0,
+                               0,
+                               table.firstChunkOffset,
+                               0};
         return;
     }
     // The last chunk whose line is at or before r: chunk lines grow with the chunk.
@@ -92,15 +99,16 @@ void CMediaDataLines::Locate(size_t k) const {
 void CMediaDataLines::SetChunkLine(const Track& track, size_t chunk) const {
     const ChunkInfo& info = m_collector.GetChunkTables()[track.table].chunks[chunk];
     const bool unlistedHere = track.holdsUnlisted && chunk == m_collector.GetUnlistedChunkIndex();
-    m_line = MediaDataLine{MediaDataLine::Kind::Chunk,
-                           false,
-                           m_depth + 2,
-                           SaturatedCount(uint64_t{info.listedSampleCount} + (unlistedHere ? 1 : 0)),
-                           track.table,
-                           chunk,
-                           0,
-                           info.offset,
-                           info.size};
+    m_line =
+        MediaDataLine{MediaDataLine::Kind::Chunk,
+                      false,
+                      m_depth + 2,
+                      SaturatedCount(uint64_t{info.listedSampleCount} + (unlistedHere ? 1 : 0)),
+                      track.table,
+                      chunk,
+                      0,
+                      info.offset,
+                      info.size};
 }
 
 void CMediaDataLines::SetSampleLine(const Track& track, size_t chunk, uint32_t sample) const {
@@ -173,7 +181,7 @@ size_t CMediaDataLines::SubtreeEnd(size_t k) const {
             const Track& track = m_tracks[m_currentTrack];
             const size_t next = line.chunk + 1;
             const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
-            return next < table.chunks.size() ? track.firstLine + ChunkLine(track, next)
+            return next < table.chunks.size()             ? track.firstLine + ChunkLine(track, next)
                    : m_currentTrack + 1 < m_tracks.size() ? m_tracks[m_currentTrack + 1].firstLine
                                                           : size();
         }

@@ -39,12 +39,10 @@ CNodeList::Place CNodeList::Locate(size_t index) const {
     // Walks stay in or next to one block: try the one found last before searching.
     const Block* block = &m_blocks[std::min(m_lastBlock, m_blocks.size() - 1)];
     const bool inOrAfter = index >= block->first;
-    const bool beforeNext =
-        &m_blocks.back() == block || index < m_blocks[m_lastBlock + 1].first;
+    const bool beforeNext = &m_blocks.back() == block || index < m_blocks[m_lastBlock + 1].first;
     if (!inOrAfter || !beforeNext) {
-        const auto after = std::upper_bound(
-            m_blocks.begin(), m_blocks.end(), index,
-            [](size_t i, const Block& b) { return i < b.first; });
+        const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), index,
+                                            [](size_t i, const Block& b) { return i < b.first; });
         if (after == m_blocks.begin()) return Place{nullptr, index};
         block = &*(after - 1);
         m_lastBlock = static_cast<size_t>(block - m_blocks.data());
@@ -230,8 +228,7 @@ void CNodeList::MeasureDisplayed(IDrawingSurface& surface, int64_t& width, int64
         add(line.depth, LineWidth(lines, line, surface), lineHeight, 1);
         // The lines under an open chunk are all as high as one line: their widest, measured
         // once, stands for them all.
-        if (line.kind != MediaDataLine::Kind::Chunk || line.childCount == 0 ||
-            !lines.IsExpanded(k))
+        if (line.kind != MediaDataLine::Kind::Chunk || line.childCount == 0 || !lines.IsExpanded(k))
             return true;
         const int32_t widest = lines.WidestChild(
             k, [&](const MediaDataLine& child) { return LineWidth(lines, child, surface); });

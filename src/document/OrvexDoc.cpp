@@ -137,12 +137,11 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     if (record.id == BoxId::Mdat && m_collector) {
         // The 'mdat' node and every line start expanded when AutoExpand is set and NoExpandMDAT
         // is not.
-        const bool expanded =
-            m_autoExpand && !GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
+        const bool expanded = m_autoExpand && !GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
         m_lastBuilt->SetExpanded(expanded);
-        auto lines = std::make_unique<CMediaDataLines>(
-            *m_collector, static_cast<uint64_t>(entry->offset), record.size, entry->depth,
-            expanded);
+        auto lines =
+            std::make_unique<CMediaDataLines>(*m_collector, static_cast<uint64_t>(entry->offset),
+                                              record.size, entry->depth, expanded);
         for (int32_t track = 0; track < lines->GetTrackCount(); ++track)
             m_lastBuilt->IncrementChildCount();
         m_nodes.AppendLines(std::move(lines));

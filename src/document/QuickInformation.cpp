@@ -83,8 +83,7 @@ void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collec
 }
 
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                           bool autoExpand, bool noExpandQI,
-                           CNodeList& displayList) {
+                           bool autoExpand, bool noExpandQI, CNodeList& displayList) {
     auto title = std::make_unique<CLineViewBox>(0, 0, 0);
     title->SetTitle("Quick Information");
     title->SetTitleColours(kViewPalette.quickInformationTitleText, kViewPalette.lineBack);

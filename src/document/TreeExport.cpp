@@ -6,8 +6,8 @@ namespace {
 constexpr size_t kDrainThreshold = 1 << 20;
 }
 
-void WriteTreeText(const CNodeList& nodes,
-                   std::string_view parsedFileName, bool indented, CTextSink& sink) {
+void WriteTreeText(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                   CTextSink& sink) {
     sink.Append("Parsed File Name : ");
     sink.Append(parsedFileName);
     sink.Append('\n');
@@ -33,8 +33,8 @@ void CSingleByteFileSink::Drain(std::string& text) {
     text.clear();
 }
 
-bool ExportTreeToFile(const CNodeList& nodes,
-                      std::string_view parsedFileName, bool indented, const std::string& path) {
+bool ExportTreeToFile(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                      const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     CSingleByteFileSink sink(file);

@@ -431,10 +431,9 @@ bool COrvexView::viewportEvent(QEvent* event) {
         const CTreeGeometry::Placement p = GetGeometry().GetPlacement(hit.placement);
         const QRect area(Saturate(p.left - horizontalScrollBar()->value()),
                          Saturate(p.top - verticalScrollBar()->value()), p.width, p.height);
-        QToolTip::showText(
-            help->globalPos(),
-            QString::fromStdString(m_document->GetNodes().GetSummaryText(hit.node)),
-            viewport(), area);
+        QToolTip::showText(help->globalPos(),
+                           QString::fromStdString(m_document->GetNodes().GetSummaryText(hit.node)),
+                           viewport(), area);
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);
