@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "document/ConformanceViewBox.h"
@@ -128,11 +129,10 @@ void WriteQuickInformation(Writer& w, const CNodeList& nodes) {
 
 // A line of the media data view: its text and byte range, and for a sample whether it is a
 // random access point.
-void WriteLineFacts(Writer& w, const CNodeList& nodes, size_t index) {
+void WriteLineFacts(Writer& w, const CNodeList& nodes, size_t index, const MediaDataLine* line) {
     Key(w, "line"), String(w, nodes.GetTitle(index));
-    Key(w, "offset"), w.Uint64(nodes.GetFileOffset(index));
-    Key(w, "size"), w.Uint64(nodes.GetBoxSize(index));
-    const MediaDataLine* line = nodes.GetLine(index);
+    Key(w, "offset"), w.Uint64(line ? line->fileOffset : nodes.GetFileOffset(index));
+    Key(w, "size"), w.Uint64(line ? line->size : nodes.GetBoxSize(index));
     if (line && line->kind == MediaDataLine::Kind::Sample)
         Key(w, "randomAccess"), w.Bool(line->randomAccess);
 }
@@ -185,11 +185,15 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
     w.StartArray();
     int32_t skipBelow = -1;  // depth of a skipped section, -1 when none
     for (size_t i = 0; i < nodes.size(); ++i) {
-        const int32_t depth = nodes.GetDepth(i);
+        // A line is copied: the title below is read through the same list.
+        const MediaDataLine* found = nodes.GetLine(i);
+        const std::optional<MediaDataLine> line =
+            found ? std::optional<MediaDataLine>(*found) : std::nullopt;
+        const CISOViewBox* node = line ? nullptr : nodes.Stored(i);
+        const int32_t depth = line ? line->depth : node->GetDepth();
         if (skipBelow >= 0 && depth > skipBelow) continue;
         skipBelow = -1;
         closeTo(depth);
-        const CISOViewBox* node = nodes.Stored(i);
         if ((!node || !node->IsBox()) && open.empty()) {
             skipBelow = depth;
             continue;
@@ -203,7 +207,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
         if (node && node->IsBox())
             WriteBoxFacts(w, *node);
         else
-            WriteLineFacts(w, nodes, i);
+            WriteLineFacts(w, nodes, i, line ? &*line : nullptr);
         open.push_back(Open{depth, false});
     }
     closeTo(INT32_MIN);

@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "document/CollectorTestSupport.h"
+#include "document/LineViewBox.h"
 #include "document/NodeList.h"
+#include "document/TreeGeometry.h"
 #include "model/Format.h"
 #include "presentation/FixedMetricSurface.h"
+#include "presentation/RecordingSurface.h"
+#include "presentation/ViewPalette.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -292,4 +296,53 @@ TEST(MediaDataView, HugeSampleTableFromAFile) {
             "2 60 0 0 chunk #2 size 0 bytes, sample count 4294967295, biggest sample size 0 "
             "bytes c",
         }));
+}
+
+// A million sample lines: one screen in the middle draws about one screen of lines, each as the
+// node of a line draws itself (frame, fill and text in the line's colours).
+TEST(MediaDataView, DrawsOnlyTheVisibleLinesAsLineNodesDo) {
+    Tracks tracks;
+    tracks.Add({V, {{1, 1000}}, Numbers(1000, 5000), SampleSizes{3, 1000000}, Numbers{1, 500001}});
+    MdatView view(tracks.Done(), 4992, 4000008);
+    ASSERT_EQ(view.list.size(), 1 + 1 + 1000 + 1000000u);
+    CRecordingSurface surface;
+    CTreeGeometry geometry;
+    geometry.Rebuild(view.list, surface);
+    ASSERT_EQ(geometry.GetCount(), view.list.size());
+
+    constexpr int32_t kScreen = 900;
+    const int64_t middle = geometry.GetPlacement(geometry.GetCount() / 2).top;
+    const Rect clip{0, 0, 1280, kScreen};
+    surface.Clear();
+    std::vector<size_t> drawn;
+    for (size_t i = geometry.FirstReaching(middle - CTreeGeometry::kPaintOverhang);
+         i < geometry.GetCount(); ++i) {
+        const auto p = geometry.GetPlacement(i);
+        if (p.top - middle > kScreen) break;
+        view.list.Draw(p.node, surface, static_cast<int32_t>(p.left),
+                       static_cast<int32_t>(p.top - middle), clip);
+        drawn.push_back(p.node);
+    }
+    // Lines are 25 pixels high with a gap of 10: 900 / 35 and one at each edge.
+    EXPECT_EQ(surface.GetCalls("text").size(), drawn.size());
+    EXPECT_GE(drawn.size(), 26u);
+    EXPECT_LE(drawn.size(), 28u);
+
+    // The same calls as a line node of that title and colour, the random access point included.
+    const size_t rap = 2 + 500 * 1001 + 1;  // the first sample of chunk #501: sample 500001
+    for (size_t node : {size_t{1}, size_t{2}, rap, rap + 1, drawn.front()}) {
+        CRecordingSurface expected;
+        CLineViewBox line(0, 0, 0);
+        line.SetTitle(view.list.GetTitle(node));
+        line.SetTitleColours(Rgb(0, 0, 0), view.list.GetSummaryText(node) == "Random Access Point"
+                                               ? kRandomAccessBack
+                                               : kViewPalette.lineBack);
+        if (node == 1) line.SetTitleColours(Rgb(0, 0, 0), kTrackBack);
+        if (node == 2) line.SetTitleColours(Rgb(0, 0, 0), kChunkBack);
+        line.Draw(expected, 100, 40, clip);
+        surface.Clear();
+        view.list.Draw(node, surface, 100, 40, clip);
+        EXPECT_EQ(surface.GetCalls(), expected.GetCalls()) << node;
+    }
+    EXPECT_EQ(view.list.GetSummaryText(rap), "Random Access Point");
 }
