@@ -87,16 +87,23 @@ bool CNodeList::IsContainer(size_t index) const {
     return node && node->IsContainer();
 }
 
-int32_t CNodeList::GetDepth(size_t index) const {
+template <class OfLine, class OfNode>
+auto CNodeList::Read(size_t index, OfLine ofLine, OfNode ofNode) const {
     const Place place = Locate(index);
-    return place.block ? place.block->lines->Line(place.position).depth
-                       : m_stored[place.position]->GetDepth();
+    return place.block ? ofLine(place.block->lines->Line(place.position))
+                       : ofNode(*m_stored[place.position]);
+}
+
+int32_t CNodeList::GetDepth(size_t index) const {
+    return Read(
+        index, [](const MediaDataLine& l) { return l.depth; },
+        [](const CISOViewBox& n) { return n.GetDepth(); });
 }
 
 int32_t CNodeList::GetChildCount(size_t index) const {
-    const Place place = Locate(index);
-    return place.block ? place.block->lines->Line(place.position).childCount
-                       : m_stored[place.position]->GetChildCount();
+    return Read(
+        index, [](const MediaDataLine& l) { return l.childCount; },
+        [](const CISOViewBox& n) { return n.GetChildCount(); });
 }
 
 bool CNodeList::IsExpanded(size_t index) const {
@@ -114,21 +121,21 @@ void CNodeList::SetExpanded(size_t index, bool expanded) {
 }
 
 uint64_t CNodeList::GetFileOffset(size_t index) const {
-    const Place place = Locate(index);
-    return place.block ? place.block->lines->Line(place.position).fileOffset
-                       : m_stored[place.position]->GetFileOffset();
+    return Read(
+        index, [](const MediaDataLine& l) { return l.fileOffset; },
+        [](const CISOViewBox& n) { return n.GetFileOffset(); });
 }
 
 uint64_t CNodeList::GetBoxSize(size_t index) const {
-    const Place place = Locate(index);
-    return place.block ? place.block->lines->Line(place.position).size
-                       : m_stored[place.position]->GetBoxSize();
+    return Read(
+        index, [](const MediaDataLine& l) { return l.size; },
+        [](const CISOViewBox& n) { return n.GetBoxSize(); });
 }
 
 std::string CNodeList::GetSummaryText(size_t index) const {
-    const Place place = Locate(index);
-    if (!place.block) return m_stored[place.position]->GetSummaryText();
-    return std::string(CMediaDataLines::SummaryText(place.block->lines->Line(place.position)));
+    return Read(
+        index, [](const MediaDataLine& l) { return std::string(CMediaDataLines::SummaryText(l)); },
+        [](const CISOViewBox& n) { return n.GetSummaryText(); });
 }
 
 std::string_view CNodeList::GetTitle(size_t index) const {

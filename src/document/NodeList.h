@@ -89,6 +89,9 @@ private:
         size_t position;     // the line in the block, or the stored node's index
     };
     Place Locate(size_t index) const;
+    // ofLine(the line) or ofNode(the stored node) at `index`.
+    template <class OfLine, class OfNode>
+    auto Read(size_t index, OfLine ofLine, OfNode ofNode) const;
     // The line's node drawn or measured: the one scratch node, filled for it.
     CLineViewBox& Scratch(const CMediaDataLines& lines, const MediaDataLine& line);
     int32_t LineWidth(const CMediaDataLines& lines, const MediaDataLine& line,
