@@ -69,7 +69,7 @@ bool Measure(const QString& path, bool autoExpand) {
     const double resident = StatusMb("VmRSS:");
     const double peak = StatusMb("VmHWM:");
     std::printf("%s tree: %zu nodes, %zu displayed, content %d x %d\n",
-                autoExpand ? "expanded" : "collapsed", view.GetDocument().GetViewBoxes().size(),
+                autoExpand ? "expanded" : "collapsed", view.GetDocument().GetNodes().size(),
                 view.GetGeometry().GetCount(), view.GetContentSize().width(),
                 view.GetContentSize().height());
     std::printf("  open and parse %.0f ms; peak resident memory %.1f MB\n", parsed, peak);
@@ -109,18 +109,18 @@ bool Measure(const QString& path, bool autoExpand) {
 
     // Expanding and collapsing a node, each up to the frame painted after it. In a collapsed
     // tree a table's box is out of sight, so only 'mdat' is toggled there.
-    const auto& nodes = view.GetDocument().GetViewBoxes();
+    const CNodeList& nodes = view.GetDocument().GetNodes();
     auto toggle = [&](std::string_view type) {
-        const auto node = std::find_if(nodes.begin(), nodes.end(), [type](const auto& n) {
-            return n->GetShortTypeNameLayer() && n->GetShortTypeNameLayer()->Text() == type;
-        });
-        if (node == nodes.end()) return;
+        size_t node = 0;
+        while (node < nodes.size() && !(nodes.IsBox(node) && nodes.GetTitle(node) == type))
+            ++node;
+        if (node == nodes.size()) return;
         for (int round = 0; round < 2; ++round) {
-            const bool wasExpanded = (*node)->IsExpanded();
+            const bool wasExpanded = nodes.IsExpanded(node);
             view.verticalScrollBar()->setValue(0);
             QElapsedTimer clock;
             clock.start();
-            view.ToggleNode(static_cast<size_t>(node - nodes.begin()));
+            view.ToggleNode(node);
             view.viewport()->repaint();
             const double ms = Milliseconds(clock);
             const std::string what = std::string(wasExpanded ? "collapse '" : "expand '") +

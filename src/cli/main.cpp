@@ -210,10 +210,10 @@ int main(int argc, char** argv) {
                                      : ExportTreeJsonToFile(document, mediaPath, outputPath);
     } else if (outputPath.empty()) {
         CSingleByteFileSink sink(stdout);
-        WriteTreeText(document.GetViewBoxes(), mediaPath, indent, sink);
+        WriteTreeText(document.GetNodes(), mediaPath, indent, sink);
         written = sink.Ok() && std::fflush(stdout) == 0;
     } else {
-        written = ExportTreeToFile(document.GetViewBoxes(), mediaPath, indent, outputPath);
+        written = ExportTreeToFile(document.GetNodes(), mediaPath, indent, outputPath);
     }
     if (!written) {
         std::fprintf(stderr, "orvex-dump: cannot write '%s'\n",

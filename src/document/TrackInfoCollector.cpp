@@ -73,15 +73,12 @@ std::string VendorText(const uint8_t vendor[4]) {
 
 }  // namespace
 
-CTrackInfoCollector::CTrackInfoCollector(uint32_t maxListedSamples)
-    : m_maxListedSamples(maxListedSamples) {}
+CTrackInfoCollector::CTrackInfoCollector() = default;
 
 CTrackInfoCollector::~CTrackInfoCollector() = default;
 
 void CTrackInfoCollector::LimitToFileSize(uint64_t fileSize) {
-    const uint64_t limit =
-        std::max<uint64_t>(std::min<uint64_t>(m_maxListedSamples, fileSize), m_listedSamples);
-    m_maxListedSamples = static_cast<uint32_t>(limit);
+    m_maxListedSamples = std::max(std::min(m_maxListedSamples, fileSize), m_listedSamples);
 }
 
 int64_t CTrackInfoCollector::GetTotalTrackCount() const {
@@ -308,7 +305,8 @@ void CTrackInfoCollector::BuildSamples(TrackChunkTable& table) {
     for (size_t chunkIndex = 0; chunkIndex < table.chunks.size(); ++chunkIndex) {
         ChunkInfo& chunk = table.chunks[chunkIndex];
         const uint32_t count = chunk.sizedSampleCount;
-        const uint32_t listed = std::min(count, m_maxListedSamples - m_listedSamples);
+        const uint32_t listed =
+            static_cast<uint32_t>(std::min<uint64_t>(count, m_maxListedSamples - m_listedSamples));
         chunk.firstSample = static_cast<uint32_t>(table.samples.size());
         chunk.listedSampleCount = listed;
 

@@ -55,9 +55,9 @@ QWidget* CBoxCommands::DialogParent() const {
     return m_owner.window();
 }
 
-const CISOViewBox* CBoxCommands::NodeAt(size_t index) const {
-    const COrvexDoc::ViewBoxList& nodes = m_document.GetViewBoxes();
-    return index < nodes.size() ? nodes[index].get() : nullptr;
+const CISOViewBox* CBoxCommands::NodeAt(size_t index) {
+    CNodeList& nodes = m_document.GetNodes();
+    return index < nodes.size() ? &nodes.Node(index) : nullptr;
 }
 
 void CBoxCommands::ReportFailure() {
@@ -138,7 +138,7 @@ int CBoxCommands::ExportTree(bool indented) {
     if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
     const QString path = m_prompts.GetSaveFileName(DialogParent(), TextFileDialog(QString()));
     if (path.isEmpty()) return 1;
-    if (!ExportTreeToFile(m_document.GetViewBoxes(), m_document.GetFilePath(), indented,
+    if (!ExportTreeToFile(m_document.GetNodes(), m_document.GetFilePath(), indented,
                           LocalPath(path))) {
         ReportFailure();
     }

@@ -42,7 +42,7 @@ public:
     std::unique_ptr<QMenu> CreateBoxContextMenu(size_t node, QWidget* parent = nullptr);
 
 private:
-    const CISOViewBox* NodeAt(size_t index) const;
+    const CISOViewBox* NodeAt(size_t index);
     QWidget* DialogParent() const;
     // The hex editor's path from the settings, or asked of the user and stored; empty when the
     // user declines.

@@ -71,7 +71,7 @@ TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     EXPECT_EQ(t.Node(t.IndexOf("moov")).GetFileOffset(), kMoovOffset);
 
     CTextSink sink;
-    WriteTreeText(t.doc.GetViewBoxes(), "large.mp4", false, sink);
+    WriteTreeText(t.doc.GetNodes(), "large.mp4", false, sink);
     const std::string& text = sink.GetText();
     EXPECT_NE(text.find("|   entry 1 : chunk_offset : 0x28\n"
                         "|   entry 2 : chunk_offset : 0x100000010\n"),

@@ -23,9 +23,7 @@ struct Harness : TestDocument {
     }
     ~Harness() { qputenv("TMPDIR", oldTmpDir); }
 
-    const CISOViewBox& Node(const std::string& type) const {
-        return TestDocument::Node(IndexOf(type));
-    }
+    const CISOViewBox& Node(const std::string& type) { return TestDocument::Node(IndexOf(type)); }
     QString Path(const char* name) const { return temp.filePath(QString::fromLatin1(name)); }
     QStringList Copies() const { return QDir(temp.path()).entryList({QStringLiteral("_ix*")}); }
 
@@ -88,7 +86,7 @@ private slots:
         QCOMPARE(ReadWholeFile(h.Path("trak.txt")), QByteArray::fromStdString(expected));
 
         // Quick Information is no box of the file.
-        h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
+        h.commands.DumpToBinaryFile(h.doc.GetNodes().Node(0));
         QCOMPARE(h.prompts.messages.at(0).title + ": " + h.prompts.messages[0].text,
                  QStringLiteral("Note: This box is not appropriate for dump."));
         // A menu whose node went with its document does nothing.

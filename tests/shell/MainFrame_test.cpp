@@ -123,7 +123,7 @@ private slots:
         QVERIFY(m->frame.OpenMediaFile(TestDataFile("mpeg4_aac.mp4")));
         const std::string log = m->frame.GetLogView().GetLogText();
         m->Action("actionNew")->trigger();
-        QVERIFY(m->View().GetDocument().GetViewBoxes().empty());
+        QVERIFY(m->View().GetDocument().GetNodes().empty());
         QCOMPARE(m->View().GetContentSize(), QSize(1, 1));
         QCOMPARE(m->frame.GetStatusText(), QStringLiteral("No loaded file"));
         QCOMPARE(m->frame.windowTitle(), kStartTitle);

@@ -97,10 +97,10 @@ private slots:
                               ClientCorner(view, moovNode) + offset);
         };
         click(QPoint(5, 5));
-        QVERIFY(!document.GetViewBoxes()[moovNode]->IsExpanded());
+        QVERIFY(!document.GetNodes().IsExpanded(moovNode));
         click(QPoint(-12, 10));
-        QVERIFY(document.GetViewBoxes()[moovNode]->IsExpanded());
-        QVERIFY(!document.GetViewBoxes()[IndexOfType(document, "trak")]->IsExpanded());
+        QVERIFY(document.GetNodes().IsExpanded(moovNode));
+        QVERIFY(!document.GetNodes().IsExpanded(IndexOfType(document, "trak")));
         QVERIFY(document.GetExtentHeight() > collapsedHeight);
         QVERIFY(view.GetGeometry().GetCount() > collapsedCount);
         QCOMPARE(view.GetContentSize().height(), document.GetExtentHeight());
