@@ -135,6 +135,9 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
         if (const auto* box = dynamic_cast<const SampleSizeBox*>(record)) m_sampleSize = box;
     } else if (id == ChunkOffsetBox::kId) {
         if (const auto* box = dynamic_cast<const ChunkOffsetBox*>(record)) m_chunkOffset = box;
+    } else if (id == ChunkLargeOffsetBox::kId && m_boxSet == BoxSet::Full) {
+        if (const auto* box = dynamic_cast<const ChunkLargeOffsetBox*>(record))
+            m_chunkLargeOffset = box;
     } else if (id == SyncSampleBox::kId) {
         if (const auto* box = dynamic_cast<const SyncSampleBox*>(record)) m_syncSample = box;
     }
@@ -245,21 +248,29 @@ void CTrackInfoCollector::ClearTableReferences() {
     m_sampleToChunk = nullptr;
     m_sampleSize = nullptr;
     m_chunkOffset = nullptr;
+    m_chunkLargeOffset = nullptr;
     m_syncSample = nullptr;
 }
 
 void CTrackInfoCollector::FinishTrack() {
-    if (!m_sampleToChunk || !m_chunkOffset) {
+    if (!m_sampleToChunk || (!m_chunkOffset && !m_chunkLargeOffset)) {
         ClearTableReferences();
         return;
     }
     TrackChunkTable& table = m_tables.emplace_back();
     table.handlerKind = m_currentHandlerKind;
-    const std::vector<uint32_t>& offsets = m_chunkOffset->chunk_offset;
-    table.chunks.resize(offsets.size());
-    for (size_t k = 0; k < offsets.size(); ++k)
-        table.chunks[k].offset = offsets[k];
-    if (!offsets.empty()) table.firstChunkOffset = offsets.front();
+    auto takeOffsets = [&table](const auto& offsets) {
+        table.chunks.resize(offsets.size());
+        for (size_t k = 0; k < offsets.size(); ++k)
+            table.chunks[k].offset = offsets[k];
+        if (!offsets.empty()) table.firstChunkOffset = offsets.front();
+    };
+    // A track has one of the two; should a file give both, the 32-bit table counts, as it
+    // always has.
+    if (m_chunkOffset)
+        takeOffsets(m_chunkOffset->chunk_offset);
+    else
+        takeOffsets(m_chunkLargeOffset->chunk_offset);
     AssignSampleCounts(m_sampleToChunk->entries, table.chunks);
 
     if (m_sampleSize) {

@@ -16,6 +16,7 @@ struct Box;
 struct SampleToChunkBox;
 struct SampleSizeBox;
 struct ChunkOffsetBox;
+struct ChunkLargeOffsetBox;
 struct SyncSampleBox;
 }  // namespace ISOFileFormat
 
@@ -187,6 +188,9 @@ private:
     const ISOFileFormat::SampleToChunkBox* m_sampleToChunk = nullptr;
     const ISOFileFormat::SampleSizeBox* m_sampleSize = nullptr;
     const ISOFileFormat::ChunkOffsetBox* m_chunkOffset = nullptr;
+    // 'co64' of a file beyond 4 GiB: read with the full box set only (the classic reading lists
+    // no chunk of such a track).
+    const ISOFileFormat::ChunkLargeOffsetBox* m_chunkLargeOffset = nullptr;
     const ISOFileFormat::SyncSampleBox* m_syncSample = nullptr;
     const ISOFileFormat::Box* m_currentTrack = nullptr;
     std::unordered_map<const ISOFileFormat::Box*, int32_t> m_trackKinds;

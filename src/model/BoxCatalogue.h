@@ -82,7 +82,7 @@ inline constexpr BoxCatalogueEntry kClassicBoxes[] = {
      BoxFacts::None},
     {30, "stco", "Chunk Offset Box", "chunk offset, partial data-offset information",
      BoxKind::FullBox, BoxFacts::Track},
-    {31, "co64", "Chunk Offset Box", "64-bit chunk offset", BoxKind::FullBox, BoxFacts::None},
+    {31, "co64", "Chunk Offset Box", "64-bit chunk offset", BoxKind::FullBox, BoxFacts::Track},
     {32, "stss", "Sync Sample Box", "sync sample table (random access points)", BoxKind::FullBox,
      BoxFacts::Track},
     {33, "stsh", "Shadow Sync Sample Box", "shadow sync sample table", BoxKind::FullBox,
