@@ -58,8 +58,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     int widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n')))
         widest = std::max(widest, history->fontMetrics().horizontalAdvance(line));
-    const int margins = 2 * (history->frameWidth() +
-                             static_cast<int>(history->document()->documentMargin()) + 2);
+    const int margins =
+        2 * (history->frameWidth() + static_cast<int>(history->document()->documentMargin()) + 2);
     const int scrollBar = history->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     history->setMinimumSize(std::max(420, widest + margins + scrollBar), 220);
     layout->addWidget(history, 1);

@@ -93,11 +93,11 @@ void CBoxCommands::DumpToBinaryFile(const CISOViewBox& node) {
                               QStringLiteral("This box is not appropriate for dump."));
         return;
     }
-    const QString path = m_folders.GetSaveFileName(
-        DialogParent(), CDialogFolders::Purpose::Dump,
-        SaveDialog(QStringLiteral("Box's Dumped Binary File (*.bin)"), QStringLiteral("bin"),
-                   DefaultFileName(node)),
-        CurrentFile());
+    const QString path =
+        m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Dump,
+                                  SaveDialog(QStringLiteral("Box's Dumped Binary File (*.bin)"),
+                                             QStringLiteral("bin"), DefaultFileName(node)),
+                                  CurrentFile());
     if (path.isEmpty()) return;
     WriteOrReport(path, [&] {
         return m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
@@ -169,8 +169,8 @@ void CBoxCommands::ExportToTextFile(const CISOViewBox& node) {
 
 int CBoxCommands::ExportTree(bool indented) {
     if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
-    const QString path = m_folders.GetSaveFileName(
-        DialogParent(), CDialogFolders::Purpose::Export, TextFileDialog(QString()), CurrentFile());
+    const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
+                                                   TextFileDialog(QString()), CurrentFile());
     if (path.isEmpty()) return 1;
     WriteOrReport(path, [&] {
         return ExportTreeToFile(m_document.GetViewBoxes(), m_document.GetFilePath(), indented,
@@ -181,8 +181,8 @@ int CBoxCommands::ExportTree(bool indented) {
 
 int CBoxCommands::ExportTreeJson() {
     if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
-    const QString path = m_folders.GetSaveFileName(
-        DialogParent(), CDialogFolders::Purpose::Export, JsonFileDialog(), CurrentFile());
+    const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
+                                                   JsonFileDialog(), CurrentFile());
     if (path.isEmpty()) return 1;
     WriteOrReport(path, [&] {
         return ExportTreeJsonToFile(m_document, m_document.GetFilePath(), LocalPath(path));

@@ -22,7 +22,8 @@ std::string_view ValueName(CDialogFolders::Purpose purpose) {
 }  // namespace
 
 QString CDialogFolders::StartFolder(Purpose purpose, const QString& currentFile) const {
-    const std::optional<SettingValue> stored = m_settings.ReadValue(kSettingsKey, ValueName(purpose));
+    const std::optional<SettingValue> stored =
+        m_settings.ReadValue(kSettingsKey, ValueName(purpose));
     if (stored && stored->type == SettingValue::Type::Text) {
         const QString folder = QString::fromStdString(stored->text);
         if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;

@@ -40,10 +40,6 @@ constexpr char kNoFileText[] = "No loaded file";
 constexpr int kMinimumRestoredWidth = 200;
 constexpr int kMinimumRestoredHeight = 150;
 
-QIcon Icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
 // An action with its object name (for tests and style sheets), its status-bar prompt and its
 // tooltip; either may be empty.
 QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
@@ -73,7 +69,7 @@ CMainFrame::CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget
     : QMainWindow(parent), m_settings(settings), m_prompts(prompts), m_folders(settings, prompts) {
     InitShellResources();
     setWindowTitle(QString::fromUtf8(kStartTitle));
-    setWindowIcon(Icon("orvex"));
+    setWindowIcon(LoadIcon("orvex"));
     // No menu of toolbars on a right click: the "View" menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
     resize(900, 680);
@@ -116,13 +112,13 @@ void CMainFrame::CreatePanes() {
 void CMainFrame::CreateActions() {
     m_actionNew = MakeAction(this, "actionNew", QStringLiteral("&New\tCtrl+N"),
                              QStringLiteral("Create a new document"), QStringLiteral("New"));
-    m_actionNew->setIcon(Icon("new"));
+    m_actionNew->setIcon(LoadIcon("new"));
     m_actionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(m_actionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
 
     m_actionOpen = MakeAction(this, "actionOpen", QStringLiteral("&Open Media File...\tCtrl+O"),
                               QStringLiteral("Open an existing document"), QStringLiteral("Open"));
-    m_actionOpen->setIcon(Icon("open"));
+    m_actionOpen->setIcon(LoadIcon("open"));
     m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
@@ -134,7 +130,7 @@ void CMainFrame::CreateActions() {
     m_actionExportJson = MakeAction(this, "actionExportJson", QStringLiteral("JSON File"));
     connect(m_actionExportJson, &QAction::triggered, this, &CMainFrame::OnExportJson);
     m_actionOptions = MakeAction(this, "actionOptions", QStringLiteral("Options..."));
-    m_actionOptions->setIcon(Icon("options"));
+    m_actionOptions->setIcon(LoadIcon("options"));
     connect(m_actionOptions, &QAction::triggered, this, &CMainFrame::OnOptions);
     // The place of the recent files in the menu; shown greyed while the list is empty.
     m_actionRecentEmpty =
@@ -148,7 +144,7 @@ void CMainFrame::CreateActions() {
 
     m_actionFind = MakeAction(this, "actionFind", QStringLiteral("&Find\tCtrl+F"),
                               QStringLiteral("Find"), QStringLiteral("Find"));
-    m_actionFind->setIcon(Icon("find"));
+    m_actionFind->setIcon(LoadIcon("find"));
     m_actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(m_actionFind, &QAction::triggered, this, &CMainFrame::OnFind);
 
@@ -169,7 +165,7 @@ void CMainFrame::CreateActions() {
     m_actionStartParsing =
         MakeAction(this, "actionStartParsing", QStringLiteral("&Start Parsing"),
                    QStringLiteral("Start parsing"), QStringLiteral("Start parsing"));
-    m_actionStartParsing->setIcon(Icon("parse"));
+    m_actionStartParsing->setIcon(LoadIcon("parse"));
     connect(m_actionStartParsing, &QAction::triggered, this, &CMainFrame::OnStartParsing);
 
     m_actionClearLog = MakeAction(this, "actionClearLog", QStringLiteral("&Clear Log View"));

@@ -54,6 +54,7 @@ public:
     COrvexPaneContainer& GetLogPane() { return *m_logPane; }
     QSplitter& GetSplitter() { return *m_splitter; }
     QToolBar& GetToolBar() { return *m_toolBar; }
+    const CRecentFileList& GetRecentFiles() const { return m_recentFiles; }
     QString GetStatusText() const;
 
     // Menu commands.

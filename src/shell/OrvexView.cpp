@@ -52,10 +52,7 @@ QFont MakeOffsetFont() {
 // At the screens' scale: on a screen scaled by two the large picture is taken, not the small
 // one blown up.
 QPixmap LoadImage(const char* name) {
-    InitShellResources();
-    const QIcon icon(QStringLiteral(":/icons/") + QString::fromLatin1(name) +
-                     QStringLiteral(".png"));
-    return icon.pixmap(QSize(kImageSize, kImageSize), qApp->devicePixelRatio());
+    return LoadIcon(name).pixmap(QSize(kImageSize, kImageSize), qApp->devicePixelRatio());
 }
 
 }  // namespace

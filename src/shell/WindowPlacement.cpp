@@ -68,7 +68,7 @@ WindowPlacement ClampToAvailableGeometry(const WindowPlacement& window,
     const QRect& screen = *best;
     const int width = std::clamp(window.width, 1, screen.width());
     const int height = std::clamp(window.height, 1, screen.height());
-    return WindowPlacement{std::clamp(window.x, screen.left(), screen.left() + screen.width() - width),
-                           std::clamp(window.y, screen.top(), screen.top() + screen.height() - height),
-                           width, height};
+    return WindowPlacement{
+        std::clamp(window.x, screen.left(), screen.left() + screen.width() - width),
+        std::clamp(window.y, screen.top(), screen.top() + screen.height() - height), width, height};
 }
