@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 std::string_view ValueName(CDialogFolders::Purpose purpose) {
@@ -39,20 +40,22 @@ void CDialogFolders::Remember(Purpose purpose, const QString& chosenFile) {
                           SettingValue::Text(QFileInfo(chosenFile).absolutePath().toStdString()));
 }
 
+QString CDialogFolders::Ask(QWidget* parent, Purpose purpose, CShellPrompts::FileDialog dialog,
+                            const QString& currentFile, AskFunction ask) {
+    dialog.directory = StartFolder(purpose, currentFile);
+    const QString chosen = (m_prompts.*ask)(parent, dialog);
+    Remember(purpose, chosen);
+    return chosen;
+}
+
 QString CDialogFolders::GetOpenFileName(QWidget* parent, Purpose purpose,
                                         CShellPrompts::FileDialog dialog,
                                         const QString& currentFile) {
-    dialog.directory = StartFolder(purpose, currentFile);
-    const QString chosen = m_prompts.GetOpenFileName(parent, dialog);
-    Remember(purpose, chosen);
-    return chosen;
+    return Ask(parent, purpose, std::move(dialog), currentFile, &CShellPrompts::GetOpenFileName);
 }
 
 QString CDialogFolders::GetSaveFileName(QWidget* parent, Purpose purpose,
                                         CShellPrompts::FileDialog dialog,
                                         const QString& currentFile) {
-    dialog.directory = StartFolder(purpose, currentFile);
-    const QString chosen = m_prompts.GetSaveFileName(parent, dialog);
-    Remember(purpose, chosen);
-    return chosen;
+    return Ask(parent, purpose, std::move(dialog), currentFile, &CShellPrompts::GetSaveFileName);
 }

@@ -31,6 +31,10 @@ public:
                             const QString& currentFile);
 
 private:
+    using AskFunction = QString (CShellPrompts::*)(QWidget*, const CShellPrompts::FileDialog&);
+    QString Ask(QWidget* parent, Purpose purpose, CShellPrompts::FileDialog dialog,
+                const QString& currentFile, AskFunction ask);
+
     ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
 };
