@@ -139,7 +139,7 @@ private slots:
         // Gone with the commands, when Orvex exits; a copy removed meanwhile is no trouble.
         QFile::remove(commands->GetTemporaryFiles().back());
         commands.reset();
-        QVERIFY(h.Copies().isEmpty());
+        QVERIFY2(h.Copies().isEmpty(), qPrintable(h.Copies().join(QLatin1Char(' '))));
     }
 
     void failuresNameTheFileAndTheSystemsReason() {
