@@ -7,6 +7,11 @@ Python 3, standard library only. The pictures are simple shapes drawn on a pixel
 the files are the same on every run; run it again after changing a picture and commit the
 PNG files with the script.
 
+Each picture is drawn twice: NAME.png at its size, and NAME@2x.png at twice the size for
+screens scaled by two, where Qt picks it instead of blowing the small one up. Coordinates are
+those of the small picture; at twice the size lines are two pixels wide and the round and
+slanted shapes are sampled at the finer grid, so the large picture is sharp, not enlarged.
+
 The application icon is also written as SVG (the same rectangles, scalable) and, for the
 desktop's icon theme, as PNG files of 16 to 256 pixels in resources/icons/hicolor, rendered
 from the SVG by rsvg-convert (Debian's librsvg2-bin) when it is installed.
@@ -24,15 +29,31 @@ OUT = os.path.join(HERE, "icons")
 TRANSPARENT = (0, 0, 0, 0)
 
 
+# The scale the pictures are drawn at, set by main() before each round of drawing.
+SCALE = 1
+
+
 class Canvas:
     def __init__(self, width, height):
         self.width = width
         self.height = height
-        self.pixels = [[TRANSPARENT] * width for _ in range(height)]
+        self.scale = SCALE
+        self.pixels = [[TRANSPARENT] * (width * SCALE) for _ in range(height * SCALE)]
 
     def put(self, x, y, colour):
+        """Paints the pixel at (x, y) of the small picture: a block of scale x scale pixels."""
         if 0 <= x < self.width and 0 <= y < self.height:
-            self.pixels[y][x] = colour if len(colour) == 4 else colour + (255,)
+            for py in range(y * self.scale, (y + 1) * self.scale):
+                for px in range(x * self.scale, (x + 1) * self.scale):
+                    self.put_fine(px, py, colour)
+
+    def put_fine(self, px, py, colour):
+        """Paints one pixel of the picture as drawn."""
+        self.pixels[py][px] = colour if len(colour) == 4 else colour + (255,)
+
+    def fine_centres(self, count):
+        """(index, centre in the small picture's coordinates) of each pixel along an axis."""
+        return [(i, (i + 0.5) / self.scale) for i in range(count * self.scale)]
 
     def fill(self, left, top, right, bottom, colour):
         """Fills the rectangle; right and bottom are inclusive."""
@@ -66,24 +87,23 @@ class Canvas:
 
     def polygon(self, points, colour):
         """Fills a polygon by the even-odd rule, sampling pixel centres."""
-        for y in range(self.height):
-            cy = y + 0.5
+        for py, cy in self.fine_centres(self.height):
             crossings = []
             for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
                 if (y0 <= cy < y1) or (y1 <= cy < y0):
                     crossings.append(x0 + (cy - y0) * (x1 - x0) / (y1 - y0))
             crossings.sort()
             for a, b in zip(crossings[::2], crossings[1::2]):
-                for x in range(self.width):
-                    if a <= x + 0.5 < b:
-                        self.put(x, y, colour)
+                for px, cx in self.fine_centres(self.width):
+                    if a <= cx < b:
+                        self.put_fine(px, py, colour)
 
     def disc(self, cx, cy, radius, colour, inner=0.0):
-        for y in range(self.height):
-            for x in range(self.width):
-                d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
+        for py, y in self.fine_centres(self.height):
+            for px, x in self.fine_centres(self.width):
+                d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
                 if inner <= d <= radius:
-                    self.put(x, y, colour)
+                    self.put_fine(px, py, colour)
 
     def png(self):
         raw = b"".join(b"\x00" + b"".join(struct.pack("4B", *p) for p in row)
@@ -93,7 +113,8 @@ class Canvas:
             body = kind + data
             return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
+        header = struct.pack(">IIBBBBB", self.width * self.scale, self.height * self.scale, 8, 6,
+                             0, 0, 0)
         return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
                 + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
@@ -264,10 +285,13 @@ THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 def main():
+    global SCALE
     os.makedirs(OUT, exist_ok=True)
-    for name, draw in ICONS.items():
-        with open(os.path.join(OUT, name + ".png"), "wb") as out:
-            out.write(draw().png())
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        SCALE = scale
+        for name, draw in ICONS.items():
+            with open(os.path.join(OUT, name + suffix + ".png"), "wb") as out:
+                out.write(draw().png())
     svg_path = os.path.join(OUT, "orvex.svg")
     with open(svg_path, "w", encoding="utf-8") as out:
         out.write(application(SvgCanvas(32, 32)).svg())

@@ -1,13 +1,7 @@
 // orvex-dump: the headless twin of the viewer. Parses one media file and prints the tree
 // of boxes exactly as the viewer's whole-tree text export writes it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "document/DocumentView.h"
@@ -16,6 +10,7 @@
 #include "document/ParseControl.h"
 #include "document/Settings.h"
 #include "document/TreeExport.h"
+#include "model/FileReader.h"
 #include "model/TextConversion.h"
 #include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
@@ -79,22 +74,6 @@ public:
     int Clear() override { return 0; }
     int SaveToFile(const std::string&) override { return 0; }
 };
-
-// Why a path cannot be opened as a media file, for the user. Only regular files are read: a
-// FIFO or a device could block the parse forever or never end.
-std::string DescribeOpenFailure(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "is a directory";
-    if (S_ISFIFO(st.st_mode)) return "is a FIFO, not a regular file";
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
-    if (S_ISSOCK(st.st_mode)) return "is a socket, not a regular file";
-    if (!S_ISREG(st.st_mode)) return "is not a regular file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    ::close(fd);
-    return "cannot be read";
-}
 
 // Ends the process once everything is written. The tree of a large file holds millions of
 // nodes, and freeing them one by one takes a sixth of the whole run, while the system takes the

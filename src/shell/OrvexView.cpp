@@ -1,20 +1,17 @@
 #include "shell/OrvexView.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 #include <QScrollBar>
 #include <QToolTip>
-#include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -52,18 +49,10 @@ QFont MakeOffsetFont() {
     return font;
 }
 
+// At the screens' scale: on a screen scaled by two the large picture is taken, not the small
+// one blown up.
 QPixmap LoadImage(const char* name) {
-    InitShellResources();
-    return QPixmap(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
-QStringList LocalFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (!mime || !mime->hasUrls()) return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile()) paths.append(url.toLocalFile());
-    }
-    return paths;
+    return LoadIcon(name).pixmap(QSize(kImageSize, kImageSize), qApp->devicePixelRatio());
 }
 
 }  // namespace
@@ -83,6 +72,8 @@ private:
     COrvexView& m_view;
 };
 
+const char* const COrvexView::kEmptyHint = "Open a file (Ctrl+O) or drop one here";
+
 COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPrompts& prompts,
                        QWidget* parent)
     : QAbstractScrollArea(parent),
@@ -94,8 +85,6 @@ COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPr
       m_buttonCollapsed(LoadImage("button-collapsed")) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
     // The background is painted with every frame; nothing is to be erased first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(kLineSize);
@@ -262,6 +251,13 @@ void COrvexView::paintEvent(QPaintEvent*) {
 void COrvexView::PaintContents(QPainter& painter) {
     const QRect client(QPoint(0, 0), viewport()->size());
     painter.fillRect(client, palette().color(QPalette::Base));
+    if (!m_document->IsFileOpen()) {
+        painter.setFont(font());
+        painter.setPen(ToQColor(kViewPalette.emptyHintText));
+        painter.drawText(client, Qt::AlignCenter | Qt::TextWordWrap,
+                         QString::fromLatin1(kEmptyHint));
+        return;
+    }
     if (!m_document->IsParsed()) return;
 
     const CTreeGeometry& geometry = GetGeometry();
@@ -402,21 +398,6 @@ void COrvexView::wheelEvent(QWheelEvent* event) {
         return;
     }
     QAbstractScrollArea::wheelEvent(event);
-}
-
-void COrvexView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void COrvexView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void COrvexView::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) return;
-    event->acceptProposedAction();
-    emit filesDropped(paths);
 }
 
 bool COrvexView::viewportEvent(QEvent* event) {
