@@ -149,14 +149,14 @@ private slots:
             const char* what;
             QString editor;  // empty: the fake one
             QString answer;  // the file chosen in the save dialog
-            std::function<void(CBoxCommands&, const Harness&)> run;
+            std::function<void(CBoxCommands&, Harness&)> run;
             QString path, reason;
         } cases[] = {
             // A range beyond the file cannot be copied; the copy is removed at once.
             {"copy beyond the file",
              {},
              {},
-             [](CBoxCommands& c, const Harness&) {
+             [](CBoxCommands& c, Harness&) {
                  CISOViewBox beyond(nullptr, 0, 7000);
                  beyond.SetBoxSize(4096);
                  c.DumpAndOpenInHexEditor(beyond);
@@ -166,38 +166,38 @@ private slots:
             {"editor missing",
              missingEditor,
              {},
-             [](CBoxCommands& c, const Harness& h) { c.DumpAndOpenInHexEditor(h.Node("moov")); },
+             [](CBoxCommands& c, Harness& h) { c.DumpAndOpenInHexEditor(h.Node("moov")); },
              missingEditor,
              QStringLiteral(": execv") + noSuchFile},
             {"dump",
              {},
              nowhere,
-             [](CBoxCommands& c, const Harness& h) { c.DumpToBinaryFile(h.Node("moov")); },
+             [](CBoxCommands& c, Harness& h) { c.DumpToBinaryFile(h.Node("moov")); },
              nowhere,
              noSuchFile},
             {"box text",
              {},
              nowhere,
-             [](CBoxCommands& c, const Harness& h) { c.ExportToTextFile(h.Node("moov")); },
+             [](CBoxCommands& c, Harness& h) { c.ExportToTextFile(h.Node("moov")); },
              nowhere,
              noSuchFile},
             {"tree into /proc",
              {},
              QStringLiteral("/proc/orvex.txt"),
-             [](CBoxCommands& c, const Harness&) { QCOMPARE(c.ExportTree(false), 1); },
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTree(false), 1); },
              QStringLiteral("/proc/orvex.txt"),
              noSuchFile},
             // Opened, then not written: the reason comes from the write.
             {"tree onto a full disk",
              {},
              QStringLiteral("/dev/full"),
-             [](CBoxCommands& c, const Harness&) { QCOMPARE(c.ExportTree(true), 1); },
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTree(true), 1); },
              QStringLiteral("/dev/full"),
              QStringLiteral(": No space left on device")},
             {"JSON",
              {},
              nowhere,
-             [](CBoxCommands& c, const Harness&) { QCOMPARE(c.ExportTreeJson(), 1); },
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTreeJson(), 1); },
              nowhere,
              noSuchFile},
         };
