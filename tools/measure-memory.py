@@ -29,7 +29,7 @@ from make_synthetic_mp4 import (avc1_entry, be32_table, box, dinf, ftyp,  # noqa
 HUGE = 0xFFFFFFFF
 # The bound stated in README.md.
 FIXED = 16 * 2 ** 20
-RATIO = 32
+RATIO = 40
 
 
 def u32(*values):
