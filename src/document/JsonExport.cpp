@@ -1,5 +1,10 @@
 #include "document/JsonExport.h"
 
+// RapidJSON scans strings for what needs escaping 16 bytes at a time where the processor can:
+// a JSON export is mostly short strings, and this is most of its time.
+#if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
+#define RAPIDJSON_SSE2
+#endif
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/writer.h>
 
@@ -30,8 +35,25 @@ void String(Writer& w, std::string_view text) {
     w.String(out.data(), static_cast<rapidjson::SizeType>(out.size()));
 }
 
-void Key(Writer& w, const char* key) {
-    w.Key(key);
+// A key is a literal of letters: quoted when compiling, it is written as it stands (RapidJSON's
+// Key is a string like any other, so the writer puts the same commas and colons around it).
+template <size_t N>
+struct QuotedKey {
+    consteval QuotedKey(const char (&key)[N]) {
+        text[0] = '"';
+        for (size_t i = 0; i + 1 < N; ++i) {
+            const char c = key[i];
+            if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) throw "a key is letters only";
+            text[i + 1] = c;
+        }
+        text[N] = '"';
+    }
+    char text[N + 1] = {};
+};
+
+template <QuotedKey Quoted>
+void Key(Writer& w) {
+    w.RawValue(Quoted.text, sizeof Quoted.text, rapidjson::kStringType);
 }
 
 void TypeText(Writer& w, const std::array<uint8_t, 4>& type) {
@@ -45,20 +67,20 @@ void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i, ItemText&
     const ItemValue v = text.value;
     w.StartObject();
     if (v.kind == ItemValueKind::Heading) {
-        Key(w, "heading");
+        Key<"heading">(w);
         String(w, text.Value());
         w.EndObject();
         return;
     }
-    Key(w, "label");
+    Key<"label">(w);
     String(w, text.Label());
     // The kind's name, indexed by ItemValueKind; None and Heading have no value.
     static constexpr const char* kKindNames[] = {nullptr, "number", "date", "duration",
                                                  "fixed", "flags",  "text", nullptr};
     static_assert(std::size(kKindNames) == static_cast<size_t>(ItemValueKind::Heading) + 1);
     if (const char* kind = kKindNames[static_cast<size_t>(v.kind)]) {
-        Key(w, "kind"), w.String(kind);
-        Key(w, "value");
+        Key<"kind">(w), w.String(kind);
+        Key<"value">(w);
         if (v.kind == ItemValueKind::Number) {
             w.Int64(v.AsSigned());
         } else if (v.kind == ItemValueKind::Fixed) {
@@ -68,10 +90,10 @@ void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i, ItemText&
         } else {
             w.Uint64(v.payload);
         }
-        if (v.kind == ItemValueKind::Duration) Key(w, "timescale"), w.Uint(v.aux);
-        if (v.kind == ItemValueKind::Fixed) Key(w, "raw"), w.Uint64(v.payload);
+        if (v.kind == ItemValueKind::Duration) Key<"timescale">(w), w.Uint(v.aux);
+        if (v.kind == ItemValueKind::Fixed) Key<"raw">(w), w.Uint64(v.payload);
     }
-    Key(w, "text");
+    Key<"text">(w);
     String(w, text.Value());
     w.EndObject();
 }
@@ -88,10 +110,10 @@ void WriteLog(Writer& w, const std::vector<LogDiagnostic>& diagnostics) {
     w.StartArray();
     for (const LogDiagnostic& d : diagnostics) {
         w.StartObject();
-        Key(w, "severity"), w.String(d.error ? "error" : "warning");
-        Key(w, "offset"), w.Int64(d.offset);
-        Key(w, "type"), TypeText(w, d.type);
-        Key(w, "message"), String(w, d.text);
+        Key<"severity">(w), w.String(d.error ? "error" : "warning");
+        Key<"offset">(w), w.Int64(d.offset);
+        Key<"type">(w), TypeText(w, d.type);
+        Key<"message">(w), String(w, d.text);
         w.EndObject();
     }
     w.EndArray();
@@ -108,14 +130,14 @@ void WriteQuickInformation(Writer& w, const CNodeList& nodes) {
         if (!general) general = dynamic_cast<const CGeneralViewBox*>(node);
         if (!conformance) conformance = dynamic_cast<const CConformanceViewBox*>(node);
     }
-    Key(w, "quickInformation");
+    Key<"quickInformation">(w);
     if (general && general->GetContentsLayer()) {
         WriteItems(w, *general->GetContentsLayer());
     } else {
         w.StartArray();
         w.EndArray();
     }
-    Key(w, "conformanceInformation");
+    Key<"conformanceInformation">(w);
     w.StartArray();
     if (conformance) {
         for (const auto& layer : conformance->GetLayers()) {
@@ -143,45 +165,45 @@ void WriteUserType(Writer& w, const CISOViewBox& node) {
     std::transform(uuid.begin(), uuid.end(), uuid.begin(), [](char c) {
         return c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
     });
-    Key(w, "userType"), String(w, uuid);
+    Key<"userType">(w), String(w, uuid);
 }
 
 // A line of the media data view: its text and byte range, and for a sample whether it is a
 // random access point.
 void WriteLineFacts(Writer& w, const CNodeList& nodes, size_t index, const MediaDataLine* line) {
-    Key(w, "line"), String(w, nodes.GetTitle(index));
-    Key(w, "offset"), w.Uint64(line ? line->fileOffset : nodes.GetFileOffset(index));
-    Key(w, "size"), w.Uint64(line ? line->size : nodes.GetBoxSize(index));
+    Key<"line">(w), String(w, nodes.GetTitle(index));
+    Key<"offset">(w), w.Uint64(line ? line->fileOffset : nodes.GetFileOffset(index));
+    Key<"size">(w), w.Uint64(line ? line->size : nodes.GetBoxSize(index));
     if (line && line->kind == MediaDataLine::Kind::Sample)
-        Key(w, "randomAccess"), w.Bool(line->randomAccess);
+        Key<"randomAccess">(w), w.Bool(line->randomAccess);
 }
 
 // A box: its facts and fields.
 void WriteBoxFacts(Writer& w, const CISOViewBox& node) {
-    Key(w, "type"), TypeText(w, node.GetTypeBytes());
+    Key<"type">(w), TypeText(w, node.GetTypeBytes());
     const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer();
     const CISOViewBoxLayer* longName = node.GetLongTypeNameLayer();
-    Key(w, "name"), String(w, shortName ? shortName->Text() : std::string());
-    Key(w, "longName"), String(w, longName ? longName->Text() : std::string());
+    Key<"name">(w), String(w, shortName ? shortName->Text() : std::string());
+    Key<"longName">(w), String(w, longName ? longName->Text() : std::string());
     for (const auto& layer : node.GetLayers()) {
         if (layer->GetKind() == LayerKind::Title && layer.get() != shortName) {
-            Key(w, "description"), String(w, layer->Text());
+            Key<"description">(w), String(w, layer->Text());
         }
     }
-    Key(w, "offset"), w.Uint64(node.GetFileOffset());
-    Key(w, "size"), w.Uint64(node.GetBoxSize());
-    Key(w, "headerSize"), w.Uint(node.GetHeaderSize());
+    Key<"offset">(w), w.Uint64(node.GetFileOffset());
+    Key<"size">(w), w.Uint64(node.GetBoxSize());
+    Key<"headerSize">(w), w.Uint(node.GetHeaderSize());
     WriteUserType(w, node);
     if (const CISOViewBoxItemLayer* header = node.GetHeaderLayer()) {
         for (size_t i = 0; i < header->GetItemCount(); ++i) {
             const ItemValue v = header->GetItemValue(i);
-            if (v.kind == ItemValueKind::Number) Key(w, "version"), w.Int64(v.AsSigned());
-            if (v.kind == ItemValueKind::Flags) Key(w, "flags"), w.Uint64(v.payload);
+            if (v.kind == ItemValueKind::Number) Key<"version">(w), w.Int64(v.AsSigned());
+            if (v.kind == ItemValueKind::Flags) Key<"flags">(w), w.Uint64(v.payload);
         }
     }
-    Key(w, "container"), w.Bool(node.IsContainer());
+    Key<"container">(w), w.Bool(node.IsContainer());
     if (const CISOViewBoxItemLayer* contents = node.GetContentsLayer()) {
-        Key(w, "fields");
+        Key<"fields">(w);
         WriteItems(w, *contents);
     }
 }
@@ -201,7 +223,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
             open.pop_back();
         }
     };
-    Key(w, "boxes");
+    Key<"boxes">(w);
     w.StartArray();
     int32_t skipBelow = -1;  // depth of a skipped section, -1 when none
     for (size_t i = 0; i < nodes.size(); ++i) {
@@ -219,7 +241,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
             continue;
         }
         if (!open.empty() && !open.back().childrenOpen) {
-            Key(w, "children");
+            Key<"children">(w);
             w.StartArray();
             open.back().childrenOpen = true;
         }
@@ -241,17 +263,17 @@ bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, s
     rapidjson::FileWriteStream stream(file, buffer, sizeof buffer);
     Writer w(stream);
     w.StartObject();
-    Key(w, "file");
+    Key<"file">(w);
     w.StartObject();
-    Key(w, "name"), String(w, parsedFileName);
-    Key(w, "size"), w.Uint64(document.GetFileSize());
+    Key<"name">(w), String(w, parsedFileName);
+    Key<"size">(w), w.Uint64(document.GetFileSize());
     w.EndObject();
-    Key(w, "parse");
+    Key<"parse">(w);
     w.StartObject();
-    Key(w, "result"), w.Int(document.GetParseResult());
-    Key(w, "message"), String(w, GetParseResultMessage(document.GetParseResult()));
+    Key<"result">(w), w.Int(document.GetParseResult());
+    Key<"message">(w), String(w, GetParseResultMessage(document.GetParseResult()));
     w.EndObject();
-    Key(w, "log");
+    Key<"log">(w);
     WriteLog(w, document.GetDiagnostics());
     WriteQuickInformation(w, document.GetNodes());
     WriteTree(w, document.GetNodes());
