@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/AudioBoxRows.h"
 #include "model/BoxCatalogueRow.h"
 #include "model/VideoBoxRows.h"
 
@@ -228,7 +229,8 @@ consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
 }  // namespace CatalogueJoin
 
 // Every row, classic first, then each family's in the order listed: a row's id is its position.
-inline constexpr auto kBoxCatalogue = CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows);
+inline constexpr auto kBoxCatalogue =
+    CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows, kAudioBoxRows);
 
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 

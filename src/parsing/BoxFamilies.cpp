@@ -2,9 +2,11 @@
 
 #include <memory>
 
+#include "parsing/AudioBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/VideoBoxParsingHandler.h"
 
 void AddBoxFamilyParsers(CISOFileFormatParser& parser) {
     parser.AddHandler(std::make_unique<CVideoBoxParsingHandler>(), BoxSet::Full);
+    parser.AddHandler(std::make_unique<CAudioBoxParsingHandler>(), BoxSet::Full);
 }

@@ -6,6 +6,14 @@
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
+class CISOViewBoxItemLayer;
+namespace ISOFileFormat {
+struct AudioSampleEntry;
+}
+
+// The fields every audio sample entry shows, whichever family reads its configuration.
+void AddAudioSampleEntryItems(const ISOFileFormat::AudioSampleEntry& entry,
+                              CISOViewBoxItemLayer& items);
 
 // Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
 // track and media headers, handler, data references, sample descriptions and the sample
