@@ -28,20 +28,20 @@ inline constexpr BoxCatalogueRow kAudioBoxRows[] = {
     // one inside the entry, shown under its own bytes.
     {"alac", "ALACSampleEntry", "Apple Lossless audio sample description", BoxKind::SampleEntry,
      BoxFacts::Codec},
-    {"", "ALACSpecificConfig", "Apple Lossless decoder configuration",
-     BoxKind::CodecConfiguration, BoxFacts::Codec},
+    {"", "ALACSpecificConfig", "Apple Lossless decoder configuration", BoxKind::CodecConfiguration,
+     BoxFacts::Codec},
     // ISO/IEC 23003-5:2020, 5.1 and 5.2
     {"ipcm", "PCMSampleEntry", "integer PCM audio sample description", BoxKind::SampleEntry,
      BoxFacts::Codec},
-    {"fpcm", "PCMSampleEntry", "floating-point PCM audio sample description",
-     BoxKind::SampleEntry, BoxFacts::Codec},
+    {"fpcm", "PCMSampleEntry", "floating-point PCM audio sample description", BoxKind::SampleEntry,
+     BoxFacts::Codec},
     {"pcmC", "PCMConfigurationBox", "PCM sample format", BoxKind::CodecConfiguration,
      BoxFacts::Codec},
     // ISO/IEC 23008-3:2022, 20.5 and 20.6
     {"mha1", "MHASampleEntry", "MPEG-H 3D Audio sample description", BoxKind::SampleEntry,
      BoxFacts::Codec},
-    {"mhm1", "MHASampleEntry", "MPEG-H 3D Audio stream sample description",
-     BoxKind::SampleEntry, BoxFacts::Codec},
+    {"mhm1", "MHASampleEntry", "MPEG-H 3D Audio stream sample description", BoxKind::SampleEntry,
+     BoxFacts::Codec},
     {"mhaC", "MHAConfigurationBox", "MPEG-H 3D Audio decoder configuration",
      BoxKind::CodecConfiguration, BoxFacts::Codec},
     // ISO/IEC 14496-12:2022, 12.2.4

@@ -76,8 +76,7 @@ std::span<const BoxParseRow<CAudioBoxParsingHandler>> CAudioBoxParsingHandler::R
     return kRows;
 }
 
-std::vector<uint8_t> CAudioBoxParsingHandler::ReadPayload(const BoxParseContext& c,
-                                                          uint64_t used) {
+std::vector<uint8_t> CAudioBoxParsingHandler::ReadPayload(const BoxParseContext& c, uint64_t used) {
     std::vector<uint8_t> bytes;
     // A box the file does not hold ends the parse inside this call.
     ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, used), bytes);

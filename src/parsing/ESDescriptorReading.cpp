@@ -193,7 +193,7 @@ bool ReadAudioSpecificConfig(std::span<const uint8_t> config, ESDescriptorFullBo
     if (box.extensionFlag) {
         if (type == 22) read(16);  // numOfSubFrame, layer_length
         if (type == 17 || type == 19 || type == 20 || type == 23) read(3);  // resilience flags
-        read(1);  // extensionFlag3
+        read(1);                                                            // extensionFlag3
     }
     // Backward-compatible signalling of SBR and parametric stereo after the core's
     // configuration (ISO/IEC 14496-3, 1.6.6).

@@ -11,8 +11,8 @@
 #include "model/Format.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
-#include "presentation/CodecItems.h"
 #include "presentation/ISOViewBox.h"
+#include "presentation/MPEG4AudioText.h"
 #include "presentation/ViewBoxTable.h"
 
 using namespace ISOFileFormat;
@@ -30,6 +30,20 @@ std::string CodeText(const uint8_t* bytes, size_t count = 4) {
 // The language letters of an asset box.
 std::string LanguageText(const uint8_t language[3]) {
     return CodeText(language, 3);
+}
+
+// One item whose value is "0x" and every byte as two upper-case hexadecimal digits ("0x" alone
+// for no bytes). Parameter sets and hint data can be long, so the digits go straight into the
+// layer.
+void AddHexDump(CItemTextWriter& item, const std::vector<uint8_t>& bytes) {
+    item.Value().Text("0x");
+    for (const uint8_t byte : bytes)
+        item.Hex(byte, 2);
+}
+
+void AddHexDumpItem(CISOViewBoxItemLayer& items, std::string_view label,
+                    const std::vector<uint8_t>& bytes) {
+    AddHexDump(items.BeginItem().Text(label), bytes);
 }
 
 // ---- Track selection attributes (3GPP TS 26.244) ----

@@ -2,13 +2,15 @@
 
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/AudioBoxes.h"
 #include "model/Format.h"
 #include "model/SampleEntries.h"
-#include "presentation/CodecItems.h"
 #include "presentation/ISOViewBox.h"
 #include "presentation/ISOViewBoxHandler.h"
+#include "presentation/MPEG4AudioText.h"
 
 using namespace ISOFileFormat;
 
@@ -17,7 +19,12 @@ namespace {
 using Layer = CISOViewBoxItemLayer;
 
 void ShowAudioEntry(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
-    AddAudioSampleEntryItems(entry, t.contents);
+    ShowAudioSampleEntryFields(entry, t.contents);
+}
+
+// "0x" and every byte in hexadecimal.
+void AddHexItem(Layer& items, std::string_view label, const std::vector<uint8_t>& bytes) {
+    items.BeginItem().Text(label).Value().HexBytes(bytes);
 }
 
 // "%d (text)" with the text of a small table, or "%d" beyond it.
@@ -77,12 +84,12 @@ void ShowFLACSpecific(const FLACSpecificBox& box, const ViewBoxTarget& t) {
 // ---- AC-3 and Enhanced AC-3 (ETSI TS 102 366) ----
 
 constexpr const char* kFscod[] = {"48000 Hz", "44100 Hz", "32000 Hz", "reserved"};
-constexpr const char* kAcmod[] = {"1+1: Ch1, Ch2", "1/0: C",          "2/0: L, R",
-                                  "3/0: L, C, R",  "2/1: L, R, S",    "3/1: L, C, R, S",
-                                  "2/2: L, R, SL, SR", "3/2: L, C, R, SL, SR"};
-constexpr const char* kBsmod[] = {"complete main",  "music and effects", "visually impaired",
-                                  "hearing impaired", "dialogue",        "commentary",
-                                  "emergency",       "voice over or karaoke"};
+constexpr const char* kAcmod[] = {
+    "1+1: Ch1, Ch2", "1/0: C",          "2/0: L, R",         "3/0: L, C, R",
+    "2/1: L, R, S",  "3/1: L, C, R, S", "2/2: L, R, SL, SR", "3/2: L, C, R, SL, SR"};
+constexpr const char* kBsmod[] = {
+    "complete main", "music and effects", "visually impaired", "hearing impaired",
+    "dialogue",      "commentary",        "emergency",         "voice over or karaoke"};
 constexpr uint16_t kAc3BitRates[] = {32,  40,  48,  56,  64,  80,  96,  112, 128, 160,
                                      192, 224, 256, 320, 384, 448, 512, 576, 640};
 
@@ -135,9 +142,9 @@ void ShowALACSpecific(const ALACSpecificConfig& box, const ViewBoxTarget& t) {
 }
 
 void ShowPCMConfiguration(const PCMConfigurationBox& box, const ViewBoxTarget& t) {
-    t.contents.AddItem("format_flags", StrFormat("0x%02X (%s)", box.format_flags,
-                                                 (box.format_flags & 1) != 0 ? "little-endian"
-                                                                             : "big-endian"));
+    t.contents.AddItem("format_flags",
+                       StrFormat("0x%02X (%s)", box.format_flags,
+                                 (box.format_flags & 1) != 0 ? "little-endian" : "big-endian"));
     t.contents.AddNumber("PCM_sample_size", box.PCM_sample_size);
 }
 
@@ -147,7 +154,7 @@ void ShowMHAConfiguration(const MHAConfigurationBox& box, const ViewBoxTarget& t
     l.AddNumber("mpegh3daProfileLevelIndication", box.mpegh3daProfileLevelIndication);
     l.AddNumber("referenceChannelLayout", box.referenceChannelLayout);
     l.AddNumber("mpegh3daConfigLength", box.mpegh3daConfigLength);
-    AddHexDumpItem(l, "mpegh3daConfig", box.mpegh3daConfig);
+    AddHexItem(l, "mpegh3daConfig", box.mpegh3daConfig);
 }
 
 // ---- Channel layout ----
@@ -157,17 +164,17 @@ void ShowChannelLayout(const ChannelLayoutBox& box, const ViewBoxTarget& t) {
     if (box.version != 0) return;
     const bool channels = (box.stream_structure & ChannelLayoutBox::kChannelStructured) != 0;
     const bool objects = (box.stream_structure & ChannelLayoutBox::kObjectStructured) != 0;
-    l.AddItem("stream_structure",
-              StrFormat("%u (%s)", box.stream_structure,
-                        channels && objects ? "channels and objects"
-                        : channels          ? "channels"
-                        : objects           ? "objects"
-                                            : "none"));
+    l.AddItem("stream_structure", StrFormat("%u (%s)", box.stream_structure,
+                                            channels && objects ? "channels and objects"
+                                            : channels          ? "channels"
+                                            : objects           ? "objects"
+                                                                : "none"));
     if (channels) {
         l.AddNumber("definedLayout", box.definedLayout);
         if (box.definedLayout != 0) {
-            l.AddItem("omittedChannelsMap", StrFormat("0x%016llX", static_cast<unsigned long long>(
-                                                                       box.omittedChannelsMap)));
+            l.AddItem(
+                "omittedChannelsMap",
+                StrFormat("0x%016llX", static_cast<unsigned long long>(box.omittedChannelsMap)));
         }
         for (size_t i = 0; i < box.speakers.size(); ++i) {
             const ChannelLayoutBox::Speaker& s = box.speakers[i];
@@ -192,13 +199,16 @@ struct ObjectTypeName {
 
 // objectTypeIndication values of ISO/IEC 14496-1, 7.2.6.6.2, and the registration authority.
 constexpr ObjectTypeName kObjectTypes[] = {
-    {0x20, "MPEG-4 Visual"},  {0x21, "AVC"},          {0x40, "MPEG-4 Audio"},
-    {0x60, "MPEG-2 Visual"},  {0x61, "MPEG-2 Visual"}, {0x62, "MPEG-2 Visual"},
-    {0x63, "MPEG-2 Visual"},  {0x64, "MPEG-2 Visual"}, {0x65, "MPEG-2 Visual"},
-    {0x66, "MPEG-2 AAC Main"}, {0x67, "MPEG-2 AAC LC"}, {0x68, "MPEG-2 AAC SSR"},
-    {0x69, "MPEG-2 Audio"},   {0x6A, "MPEG-1 Visual"}, {0x6B, "MPEG-1 Audio"},
-    {0x6C, "JPEG"},           {0xA5, "AC-3"},          {0xA6, "Enhanced AC-3"},
-    {0xAD, "Opus"},           {0xDD, "Vorbis"},
+    {0x20, "MPEG-4 Visual"}, {0x21, "AVC"},
+    {0x40, "MPEG-4 Audio"},  {0x60, "MPEG-2 Visual"},
+    {0x61, "MPEG-2 Visual"}, {0x62, "MPEG-2 Visual"},
+    {0x63, "MPEG-2 Visual"}, {0x64, "MPEG-2 Visual"},
+    {0x65, "MPEG-2 Visual"}, {0x66, "MPEG-2 AAC Main"},
+    {0x67, "MPEG-2 AAC LC"}, {0x68, "MPEG-2 AAC SSR"},
+    {0x69, "MPEG-2 Audio"},  {0x6A, "MPEG-1 Visual"},
+    {0x6B, "MPEG-1 Audio"},  {0x6C, "JPEG"},
+    {0xA5, "AC-3"},          {0xA6, "Enhanced AC-3"},
+    {0xAD, "Opus"},          {0xDD, "Vorbis"},
 };
 
 constexpr const char* kStreamTypes[] = {"reserved",
@@ -223,9 +233,9 @@ std::string ObjectTypeText(uint8_t value) {
 
 void ShowAudioSpecificConfig(const ESDescriptorFullBox& b, Layer& l) {
     l.AddNumber("audioObjectType", b.audioObjectType);
-    l.AddItem("samplingFrequencyIndex",
-              b.samplingFrequencyIndex == 0x0F ? std::string("0xF (explicit)")
-                                               : SamplingFrequencyText(b.samplingFrequencyIndex));
+    l.AddItem("samplingFrequencyIndex", b.samplingFrequencyIndex == 0x0F
+                                            ? std::string("0xF (explicit)")
+                                            : SamplingFrequencyText(b.samplingFrequencyIndex));
     if (b.samplingFrequencyIndex == 0x0F) l.AddNumber("samplingFrequency", b.samplingFrequency);
     l.AddItem("channelConfiguration", ChannelConfigurationText(b.channelConfiguration));
     l.AddNumber("frameLengthFlag", b.frameLengthFlag);
@@ -263,10 +273,10 @@ void ShowESDescriptor(const ESDescriptorFullBox& b, const ViewBoxTarget& t) {
     if (b.hasDecoderConfig) {
         l.AddHeading("DecoderConfigDescriptor");
         l.AddItem("objectTypeIndication", ObjectTypeText(b.objectTypeIndication));
-        l.AddItem("streamType", b.streamType < std::size(kStreamTypes)
-                                    ? StrFormat("%s (0x%X)", kStreamTypes[b.streamType],
-                                                b.streamType)
-                                    : StrFormat("0x%X (user private)", b.streamType));
+        l.AddItem("streamType",
+                  b.streamType < std::size(kStreamTypes)
+                      ? StrFormat("%s (0x%X)", kStreamTypes[b.streamType], b.streamType)
+                      : StrFormat("0x%X (user private)", b.streamType));
         l.AddNumber("upStream", b.upStream);
         l.AddNumber("bufferSizeDB", b.bufferSizeDB);
         l.AddNumber("maxBitrate", b.maxBitrate);
@@ -275,16 +285,16 @@ void ShowESDescriptor(const ESDescriptorFullBox& b, const ViewBoxTarget& t) {
     if (b.hasDecoderSpecificInfo) {
         l.AddHeading("DecoderSpecificInfo");
         if (b.hasAudioSpecificConfig) ShowAudioSpecificConfig(b, l);
-        AddHexDumpItem(l, "bytes", b.decoderSpecificInfo);
+        AddHexItem(l, "bytes", b.decoderSpecificInfo);
     }
     if (b.hasSLConfig) {
         l.AddHeading("SLConfigDescriptor");
         l.AddNumber("predefined", b.predefined);
-        if (!b.slConfigRest.empty()) AddHexDumpItem(l, "fields", b.slConfigRest);
+        if (!b.slConfigRest.empty()) AddHexItem(l, "fields", b.slConfigRest);
     }
     for (const ESDescriptorFullBox::Descriptor& d : b.otherDescriptors) {
         l.AddHeading(StrFormat("descriptor tag 0x%02X", d.tag));
-        AddHexDumpItem(l, "bytes", d.bytes);
+        AddHexItem(l, "bytes", d.bytes);
     }
 }
 

@@ -295,7 +295,7 @@ void Show(const CopyRightBox& box, const ViewBoxTarget& t) {
 // ---- Sample entries no codec-aware handler claimed ----
 
 void Show(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
-    AddAudioSampleEntryItems(entry, t.contents);
+    ShowAudioSampleEntryFields(entry, t.contents);
 }
 
 void Show(const VisualSampleEntry& entry, const ViewBoxTarget& t) {
@@ -659,7 +659,7 @@ constexpr CViewBoxTable kRows{
 CISOViewBoxHandler::CISOViewBoxHandler(CValueFormatContext& context)
     : CViewBoxTableHandler(kRows, &context) {}
 
-void AddAudioSampleEntryItems(const AudioSampleEntry& entry, CISOViewBoxItemLayer& items) {
+void ShowAudioSampleEntryFields(const AudioSampleEntry& entry, CISOViewBoxItemLayer& items) {
     items.AddNumber("data_reference_index", entry.data_reference_index);
     items.AddNumber("channelcount", entry.channelcount);
     items.AddNumber("samplesize", entry.samplesize);

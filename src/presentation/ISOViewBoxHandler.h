@@ -6,14 +6,6 @@
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
-class CISOViewBoxItemLayer;
-namespace ISOFileFormat {
-struct AudioSampleEntry;
-}
-
-// The fields every audio sample entry shows, whichever family reads its configuration.
-void AddAudioSampleEntryItems(const ISOFileFormat::AudioSampleEntry& entry,
-                              CISOViewBoxItemLayer& items);
 
 // Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
 // track and media headers, handler, data references, sample descriptions and the sample
@@ -35,3 +27,13 @@ public:
     // then says how many samples got no line.
     static constexpr std::string_view kUnlistedSamplesText = " more samples not listed";
 };
+
+class CISOViewBoxItemLayer;
+namespace ISOFileFormat {
+struct AudioSampleEntry;
+}
+
+// The fields every audio sample entry shows as the generic entry shows them; the entries of
+// codecs beyond the classic set show them the same way.
+void ShowAudioSampleEntryFields(const ISOFileFormat::AudioSampleEntry& entry,
+                                CISOViewBoxItemLayer& items);

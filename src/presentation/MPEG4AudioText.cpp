@@ -1,21 +1,9 @@
-#include "presentation/CodecItems.h"
+#include "presentation/MPEG4AudioText.h"
 
 #include <iterator>
 
 #include "model/AudioBoxes.h"
 #include "model/Format.h"
-#include "presentation/ISOViewBoxLayer.h"
-
-void AddHexDump(CItemTextWriter& item, const std::vector<uint8_t>& bytes) {
-    item.Value().Text("0x");
-    for (const uint8_t byte : bytes)
-        item.Hex(byte, 2);
-}
-
-void AddHexDumpItem(CISOViewBoxItemLayer& items, std::string_view label,
-                    const std::vector<uint8_t>& bytes) {
-    AddHexDump(items.BeginItem().Text(label), bytes);
-}
 
 std::string SamplingFrequencyText(uint8_t index) {
     using ISOFileFormat::kAacSamplingFrequencies;
