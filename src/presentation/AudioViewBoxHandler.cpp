@@ -285,6 +285,12 @@ void ShowESDescriptor(const ESDescriptorFullBox& b, const ViewBoxTarget& t) {
     if (b.hasDecoderSpecificInfo) {
         l.AddHeading("DecoderSpecificInfo");
         if (b.hasAudioSpecificConfig) ShowAudioSpecificConfig(b, l);
+        if (b.visual_object_sequence_start_code != 0) {
+            // The head of an MPEG-4 visual configuration; the visual object is left as bytes.
+            l.AddItem("visual_object_sequence_start_code",
+                      StrFormat("0x%08X", b.visual_object_sequence_start_code));
+            l.AddNumber("profile_and_level_indication", b.profile_and_level_indication);
+        }
         AddHexItem(l, "bytes", b.decoderSpecificInfo);
     }
     if (b.hasSLConfig) {
