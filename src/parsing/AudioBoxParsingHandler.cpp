@@ -1,5 +1,6 @@
 #include "parsing/AudioBoxParsingHandler.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "model/AudioBoxes.h"
@@ -84,7 +85,15 @@ std::vector<uint8_t> CAudioBoxParsingHandler::ReadPayload(const BoxParseContext&
 }
 
 void CAudioBoxParsingHandler::EndIfCut(const CBitReader& bits) {
-    if (bits.Overrun()) PassFieldBytes(Reader(), bits.MissingBytes());
+    if (bits.Overrun()) PassMissingBytes(bits.MissingBytes());
+}
+
+// As far as the file goes, so that the driver can say by how much the box was too short; a file
+// that ends with the box ends the parse here.
+void CAudioBoxParsingHandler::PassMissingBytes(uint64_t missing) {
+    CFileReader& r = Reader();
+    const uint64_t inFile = BytesLeftInBox(r, r.GetFileSize());
+    PassFieldBytes(r, std::max<uint64_t>(1, std::min(missing, inFile)));
 }
 
 // ISO/IEC 14496-12:2022, 12.2.3, for the entries of every type of this family; their
@@ -275,5 +284,5 @@ void CAudioBoxParsingHandler::ParseESDescriptor(const BoxParseContext& c) {
     const std::vector<uint8_t> bytes = ReadPayload(c, 4);
     const bool whole = ReadESDescriptors(bytes, *record);
     c.result.record = std::move(record);
-    if (!whole) PassFieldBytes(Reader(), 1);
+    if (!whole) PassMissingBytes(1);
 }

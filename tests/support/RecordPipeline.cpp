@@ -5,6 +5,7 @@
 #include <span>
 
 #include "parsing/3GPPBoxParsingHandler.h"
+#include "parsing/BoxFamilies.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/MobileMP4BoxParsingHandler.h"
 #include "presentation/3GPPViewBoxHandler.h"
@@ -12,6 +13,7 @@
 #include "presentation/ISOViewBoxHandler.h"
 #include "presentation/MobileMP4ViewBoxHandler.h"
 #include "presentation/ValueFormatContext.h"
+#include "presentation/ViewBoxFamilies.h"
 #include "presentation/ViewBoxFilling.h"
 
 namespace {
@@ -73,21 +75,23 @@ std::vector<std::string> FieldLines(const std::string& nodeText) {
 }
 }  // namespace
 
-ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe) {
+ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe, BoxSet set) {
     ParseOutcome out;
     Recorder recorder(out, describe);
     CStringLogWriter log;
     CISOFileFormatParser parser(&recorder, &log);
     parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
+    AddBoxFamilyParsers(parser);
+    parser.SetBoxSet(set);
     EXPECT_EQ(parser.Open(file.WriteTempFile("records.mp4").c_str()), 1);
     out.result = parser.Parse();
     out.log = log.GetText();
     return out;
 }
 
-Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe) {
-    ParseOutcome o = ParseRecords(file, describe);
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe, BoxSet set) {
+    ParseOutcome o = ParseRecords(file, describe, set);
     const std::string name = "box name : ", passed = "passed length : ";
     for (size_t at = o.log.find("WARNING :"); at != std::string::npos;
          at = o.log.find("WARNING :", at + 1)) {
@@ -124,7 +128,7 @@ BoxBuilder WordBox(std::string_view type, uint8_t version, uint32_t flags,
     return b.Close();
 }
 
-void ExpectNodeFields(const std::vector<NodeCase>& cases) {
+void ExpectNodeFields(const std::vector<NodeCase>& cases, BoxSet set) {
     for (const NodeCase& c : cases) {
         SCOPED_TRACE("node " + c.type);
         CValueFormatContext context;  // fresh, as for a new parse
@@ -132,11 +136,15 @@ void ExpectNodeFields(const std::vector<NodeCase>& cases) {
         handlers.push_back(std::make_unique<CISOViewBoxHandler>(context));
         handlers.push_back(std::make_unique<C3GPPViewBoxHandler>());
         handlers.push_back(std::make_unique<CMobileMP4ViewBoxHandler>());
-        const ParseOutcome o = ParseRecords(c.file, [&](const ISOFileFormat::Box& box) {
+        std::vector<std::unique_ptr<IViewBoxHandler>> families;
+        if (set == BoxSet::Full) AddViewBoxFamilies(families, context);
+        const auto describe = [&](const ISOFileFormat::Box& box) {
             CISOViewBox node(&box, 0, 0);  // every box: handlers keep what later boxes need
-            FillViewBoxFromHandlers(box, node, handlers);
+            if (!FillViewBoxFromHandlers(box, node, families))
+                FillViewBoxFromHandlers(box, node, handlers);
             return TypeOf(box) == c.type ? node.GetText(false) : std::string();
-        });
+        };
+        const ParseOutcome o = ParseRecords(c.file, describe, set);
         EXPECT_EQ(o.result, 0) << o.log;
         const std::string text = o.lines.empty() ? std::string() : o.lines.front();
         EXPECT_TRUE(LinesMatch(c.fields, FieldLines(text))) << text;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 #include "support/BoxBuilder.h"
 
 // Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), as the document
@@ -30,12 +31,16 @@ struct ParseOutcome {
     std::vector<std::string> lines;    // what `describe` said, in file order
 };
 
-ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
+// With BoxSet::Full the families beyond the classic set parse (and show) first, as in the
+// document's default mode.
+ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {},
+                          BoxSet set = BoxSet::Classic);
 
 // Bytes in, lines out: what `describe` says of each record, then "passed TYPE:BYTES" for each
 // box the driver passed the rest of with a warning, then "result N" when the parse failed.
 using Lines = std::vector<std::string>;
-Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe);
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe,
+                  BoxSet set = BoxSet::Classic);
 
 template <typename T>
 const T* As(const ISOFileFormat::Box& box) {
@@ -95,4 +100,4 @@ struct NodeCase {
 
 // Parses each case's file and fills a node of each record with the document's view box handlers
 // in the document's order (ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
-void ExpectNodeFields(const std::vector<NodeCase>& cases);
+void ExpectNodeFields(const std::vector<NodeCase>& cases, BoxSet set = BoxSet::Classic);
