@@ -25,8 +25,8 @@ std::string Describe(const Box& b) {
     if (auto* f = As<FLACSpecificBox>(b))
         return WithEntries(type, f->blocks, [](const FLACSpecificBox::MetadataBlock& m) {
             const auto& i = m.streamInfo;
-            return Fields(m.LastMetadataBlockFlag, m.BlockType, m.Length, i.sampleRate,
-                          i.channels, i.bitsPerSample, i.totalSamples, i.md5[15]);
+            return Fields(m.LastMetadataBlockFlag, m.BlockType, m.Length, i.sampleRate, i.channels,
+                          i.bitsPerSample, i.totalSamples, i.md5[15]);
         });
     if (auto* d = As<EC3SpecificBox>(b))
         return WithEntries(Fields(type, d->data_rate, d->num_ind_sub), d->substreams,
@@ -36,7 +36,8 @@ std::string Describe(const Box& b) {
                            });
     if (auto* a = As<ALACSpecificConfig>(b))
         return Fields("config", a->id, a->frameLength, a->numChannels, a->sampleRate);
-    if (auto* p = As<PCMConfigurationBox>(b)) return Fields(type, p->format_flags, p->PCM_sample_size);
+    if (auto* p = As<PCMConfigurationBox>(b))
+        return Fields(type, p->format_flags, p->PCM_sample_size);
     if (auto* m = As<MHAConfigurationBox>(b))
         return Fields(type, m->mpegh3daProfileLevelIndication, m->referenceChannelLayout,
                       m->mpegh3daConfig);
@@ -81,10 +82,9 @@ BoxBuilder LongSizedEsds(uint8_t objectType, const std::vector<uint8_t>& info) {
     return b.U8(6).Bytes(size(1)).U8(2).Close();
 }
 
-const std::vector<uint8_t> kStreamInfo = {0x12, 0,    0x12, 0,    0,    0,   0x10, 0,    0,
-                                          0x20, 0x0A, 0xC4, 0x42, 0xF0, 0,   0,    0x56, 0x22,
-                                          1,    2,    3,    4,    5,    6,   7,    8,    9,
-                                          10,   11,   12,   13,   14,   15,  0xAB};
+const std::vector<uint8_t> kStreamInfo = {
+    0x12, 0, 0x12, 0, 0, 0, 0x10, 0, 0, 0x20, 0x0A, 0xC4, 0x42, 0xF0, 0,  0,  0x56,
+    0x22, 1, 2,    3, 4, 5, 6,    7, 8, 9,    10,   11,   12,   13,   14, 15, 0xAB};
 
 }  // namespace
 
@@ -101,21 +101,24 @@ TEST(AudioHandler, ConfigurationsOfEveryForm) {
 
     const std::pair<BoxBuilder, Lines> cases[] = {
         // Mapping family 1: stream counts and one mapping byte per output channel.
-        {InEntry("Opus", Config("dOps", {0, 3, 1, 0x38, 0, 0, 0xAC, 0x44, 0xFF, 0x00, 1, 2, 1,
-                                         0, 2, 1})),
+        {InEntry("Opus",
+                 Config("dOps", {0, 3, 1, 0x38, 0, 0, 0xAC, 0x44, 0xFF, 0x00, 1, 2, 1, 0, 2, 1})),
          {Fields("Opus", BoxId::Opus, 2), "dOps 3 312 44100 -256 1 2 1 [0,2,1]"}},
         {InEntry("fLaC", flac),
          {Fields("fLaC", BoxId::FLaC, 2), "dfLa 0 0 34 44100 2 16 22050 171 1 1 2 0 0 0 0 0"}},
         // Two independent substreams, the second with dependent ones at chan_loc 0x1FF.
         {InEntry("ec-3", Config("dec3", {0x10, 0x01, 0x20, 0x0F, 0x00, 0x60, 0x47, 0x03, 0xFF})),
          {Fields("ec-3", BoxId::Ec3, 2), "dec3 512 1 0 16 0 0 7 1 0 0 1 16 0 4 3 1 1 511"}},
-        {InEntry("alac", alac), {Fields("alac", BoxId::Alac, 2), Fields("config", BoxId::AlacConfig, 4096, 2, 44100)}},
+        {InEntry("alac", alac),
+         {Fields("alac", BoxId::Alac, 2), Fields("config", BoxId::AlacConfig, 4096, 2, 44100)}},
         {InEntry("ipcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(1).U8(24).Close()),
          {Fields("ipcm", BoxId::Ipcm, 2), "pcmC 1 24"}},
         {InEntry("mhm1", Config("mhaC", {1, 0x0D, 6, 0, 3, 0xAA, 0xBB, 0xCC})),
          {Fields("mhm1", BoxId::Mhm1, 2), "mhaC 13 6 [170,187,204]"}},
-        {InEntry("mp4a", chnl), {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 3 0 0 4 2 0 0 126 -30 10"}},
-        {InEntry("mp4a", chnlDefined), {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 1 12 9223372036854775809 0"}},
+        {InEntry("mp4a", chnl),
+         {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 3 0 0 4 2 0 0 126 -30 10"}},
+        {InEntry("mp4a", chnlDefined),
+         {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 1 12 9223372036854775809 0"}},
         // Another version is another layout: the box is passed.
         {InEntry("mp4a", BoxBuilder().OpenFull("chnl", 1, 0).U8(0x11).U8(2).Close()),
          {Fields("mp4a", BoxId::Mp4a, 2), "chnl 1 0 0 0 0", "passed chnl:2"}},
@@ -165,7 +168,8 @@ TEST(AudioHandler, ElementaryStreamDescriptors) {
 TEST(AudioHandler, ConfigurationsCutShort) {
     const std::pair<const char*, std::vector<uint8_t>> whole[] = {
         {"dOps", {0, 2, 1, 0x38, 0, 0, 0xAC, 0x44, 0, 0, 1, 1, 1, 0, 1}},
-        {"dfLa", [] {
+        {"dfLa",
+         [] {
              std::vector<uint8_t> v = {0, 0, 0, 0, 0x80, 0, 0, 34};
              v.insert(v.end(), kStreamInfo.begin(), kStreamInfo.end());
              return v;
@@ -176,19 +180,19 @@ TEST(AudioHandler, ConfigurationsCutShort) {
         {"pcmC", {0, 0, 0, 0, 1, 16}},
         {"mhaC", {1, 0x0D, 6, 0, 2, 0xAA, 0xBB}},
         {"chnl", {0, 0, 0, 0, 1, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
-        {"esds", {0, 0, 0, 0, 3, 0x80, 0x19, 0, 1, 0, 4, 17, 0x40, 0x15, 0, 0, 0, 0, 0, 0, 0,
-                  0, 0, 0, 0, 5, 2, 0x12, 0x10, 6, 1, 2}},
+        {"esds", {0, 0, 0, 0, 3, 0x80, 0x19, 0, 1, 0, 4, 17,   0x40, 0x15, 0, 0,
+                  0, 0, 0, 0, 0, 0,    0,    0, 0, 5, 2, 0x12, 0x10, 6,    1, 2}},
     };
     for (const auto& [type, payload] : whole) {
-        ASSERT_EQ(ParseRecords(InEntry("mp4a", Config(type, payload)), {}, BoxSet::Full).result,
-                  0)
+        ASSERT_EQ(ParseRecords(InEntry("mp4a", Config(type, payload)), {}, BoxSet::Full).result, 0)
             << type;
         // Without its first block or descriptor the box is empty, not cut.
         const std::string name = type;
         const size_t first = name == "esds" || name == "dfLa" ? 5 : 0;
         for (size_t cut = first; cut < payload.size(); ++cut) {
             const std::vector<uint8_t> part(payload.begin(), payload.begin() + cut);
-            const ParseOutcome o = ParseRecords(InEntry("mp4a", Config(type, part)), {}, BoxSet::Full);
+            const ParseOutcome o =
+                ParseRecords(InEntry("mp4a", Config(type, part)), {}, BoxSet::Full);
             EXPECT_NE(o.result, 0) << type << " cut at " << cut;
             EXPECT_NE(o.log.find("greater than the length specified"), std::string::npos)
                 << type << " cut at " << cut;
