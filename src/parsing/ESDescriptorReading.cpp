@@ -43,8 +43,12 @@ bool ReadDescriptor(CBitReader& bits, RawDescriptor& out) {
     return !bits.Overrun() && bits.ReadBytes(out.size, out.body);
 }
 
+// Descriptors inside another are read as far as their parent holds them. Some writers give a
+// parent a size that leaves out part of its last child: that child is then not read, and the
+// box is still whole, so the parse goes on.
+
 // ISO/IEC 14496-1, 7.2.6.6.
-bool ReadDecoderConfig(const RawDescriptor& d, ESDescriptorFullBox& box) {
+void ReadDecoderConfig(const RawDescriptor& d, ESDescriptorFullBox& box) {
     CBitReader bits(d.body);
     box.hasDecoderConfig = true;
     box.decoderConfigSize = d.size;
@@ -57,7 +61,7 @@ bool ReadDecoderConfig(const RawDescriptor& d, ESDescriptorFullBox& box) {
     box.avgBitrate = bits.U32();
     while (!bits.Overrun() && bits.BytesLeft() > 0) {
         RawDescriptor inner;
-        if (!ReadDescriptor(bits, inner)) return false;
+        if (!ReadDescriptor(bits, inner)) return;
         if (inner.tag == kDecSpecificInfoTag && !box.hasDecoderSpecificInfo) {
             box.hasDecoderSpecificInfo = true;
             box.decoderSpecificInfo = std::move(inner.body);
@@ -65,7 +69,6 @@ bool ReadDecoderConfig(const RawDescriptor& d, ESDescriptorFullBox& box) {
             box.otherDescriptors.push_back({inner.tag, inner.size, std::move(inner.body)});
         }
     }
-    return !bits.Overrun();
 }
 
 // The visual object sequence's profile, as the classic reading keeps it.
@@ -82,7 +85,7 @@ void ReadVisualSpecificInfo(const std::vector<uint8_t>& info, ESDescriptorFullBo
 }
 
 // ISO/IEC 14496-1, 7.2.6.5.
-bool ReadESDescriptor(const RawDescriptor& d, ESDescriptorFullBox& box) {
+void ReadESDescriptor(const RawDescriptor& d, ESDescriptorFullBox& box) {
     CBitReader bits(d.body);
     box.hasESDescriptor = true;
     box.esDescriptorSize = d.size;
@@ -95,26 +98,24 @@ bool ReadESDescriptor(const RawDescriptor& d, ESDescriptorFullBox& box) {
     if (box.URL_Flag) {
         box.URLlength = bits.U8();
         std::vector<uint8_t> url;
-        if (!bits.ReadBytes(box.URLlength, url)) return false;
+        if (!bits.ReadBytes(box.URLlength, url)) return;
         box.URLstring = Latin1CStringToUtf8(url.data(), url.size());
     }
     if (box.OCRstreamFlag) box.OCR_ES_Id = bits.U16();
     while (!bits.Overrun() && bits.BytesLeft() > 0) {
         RawDescriptor inner;
-        if (!ReadDescriptor(bits, inner)) return false;
+        if (!ReadDescriptor(bits, inner)) return;
         if (inner.tag == kDecoderConfigDescrTag && !box.hasDecoderConfig) {
-            if (!ReadDecoderConfig(inner, box)) return false;
-        } else if (inner.tag == kSLConfigDescrTag && !box.hasSLConfig) {
+            ReadDecoderConfig(inner, box);
+        } else if (inner.tag == kSLConfigDescrTag && !box.hasSLConfig && !inner.body.empty()) {
             CBitReader sl(inner.body);
             box.hasSLConfig = true;
             box.predefined = sl.U8();
             sl.ReadRest(box.slConfigRest);
-            if (sl.Overrun()) return false;
         } else {
             box.otherDescriptors.push_back({inner.tag, inner.size, std::move(inner.body)});
         }
     }
-    return !bits.Overrun();
 }
 
 }  // namespace
@@ -125,7 +126,7 @@ bool ReadESDescriptors(std::span<const uint8_t> payload, ESDescriptorFullBox& bo
         RawDescriptor d;
         if (!ReadDescriptor(bits, d)) return false;
         if (d.tag == kESDescrTag && !box.hasESDescriptor) {
-            if (!ReadESDescriptor(d, box)) return false;
+            ReadESDescriptor(d, box);
         } else {
             box.otherDescriptors.push_back({d.tag, d.size, std::move(d.body)});
         }

@@ -8,8 +8,8 @@ struct ESDescriptorFullBox;
 }
 
 // Reads the descriptors of an 'esds' payload (after its version and flags) into `box`. Returns
-// false when a descriptor or a field runs past the bytes that hold it: the caller then ends the
-// parse as a read beyond the box would.
+// false when a descriptor runs past the box: the caller then ends the parse as a read beyond the
+// box would. Inside a descriptor, what its size leaves out is not read.
 bool ReadESDescriptors(std::span<const uint8_t> payload, ISOFileFormat::ESDescriptorFullBox& box);
 
 // Reads an AudioSpecificConfig into the audio fields of `box`. Returns false when a field runs

@@ -31,16 +31,16 @@ TEST(AudioViewBoxHandler, ConfigurationFields) {
     ExpectNodeFields(
         {
             {"dOps",
-             InEntry("Opus", Config("dOps", {0, 2, 0, 0, 0, 0, 0xBB, 0x80, 0xFF, 0x00, 1, 1, 1,
-                                             1, 0})),
+             InEntry("Opus",
+                     Config("dOps", {0, 2, 0, 0, 0, 0, 0xBB, 0x80, 0xFF, 0x00, 1, 1, 1, 1, 0})),
              {"...", "|   OutputGain : -256 (0xFFFFFFFFFFFFFF00)",
               "|   ChannelMappingFamily : 1 (0x1)", "|   StreamCount : 1 (0x1)",
               "|   CoupledCount : 1 (0x1)", "|   ChannelMapping[0] : 1 (0x1)",
               "|   ChannelMapping[1] : 0 (0x0)"}},
             {"dfLa",
              InEntry("fLaC", flac),
-             {"...", "|   BlockType : 4 (VORBIS_COMMENT)", "...", "|   LastMetadataBlockFlag : 1 (0x1)",
-              "|   BlockType : 9", "|   Length : 1 (0x1)"}},
+             {"...", "|   BlockType : 4 (VORBIS_COMMENT)", "...",
+              "|   LastMetadataBlockFlag : 1 (0x1)", "|   BlockType : 9", "|   Length : 1 (0x1)"}},
             {"dec3",
              InEntry("ec-3", Config("dec3", {0x10, 0x00, 0x4E, 0x47, 0x03, 0xFF})),
              {"| + data_rate : 512 kbit/s", "|   num_ind_sub : 0 (0x0)",
@@ -84,7 +84,10 @@ TEST(AudioViewBoxHandler, ElementaryStreamDescriptor) {
     BoxBuilder escaped;  // an explicit frequency, then explicit SBR
     OpenAudioEntry(OpenTrackEntries(escaped, "soun"), "mp4a").OpenFull("esds", 0, 0);
     escaped.Bytes({3, 30, 0, 1, 0, 4, 22, 0x40, 0x15}).U24(0).U32(0).U32(0);
-    escaped.Bytes({5, 7, 0x2F, 0x80, 0x17, 0x70, 0x13, 0x08, 0x00, 6, 1, 2}).Close().Close().Close();
+    escaped.Bytes({5, 7, 0x2F, 0x80, 0x17, 0x70, 0x13, 0x08, 0x00, 6, 1, 2})
+        .Close()
+        .Close()
+        .Close();
     ExpectNodeFields(
         {
             {"esds",
@@ -98,8 +101,9 @@ TEST(AudioViewBoxHandler, ElementaryStreamDescriptor) {
             {"esds",
              escaped,
              {"...", "|    : DecoderSpecificInfo", "|   audioObjectType : 2 (0x2)",
-              "|   samplingFrequencyIndex : 0xF (explicit)", "|   samplingFrequency : 12000 (0x2EE0)",
-              "...", "|   extensionAudioObjectType : 5 (0x5)", "|   sbrPresentFlag : 1 (0x1)",
+              "|   samplingFrequencyIndex : 0xF (explicit)",
+              "|   samplingFrequency : 12000 (0x2EE0)", "...",
+              "|   extensionAudioObjectType : 5 (0x5)", "|   sbrPresentFlag : 1 (0x1)",
               "|   extensionSamplingFrequencyIndex : 0x6 (frequency : 24000)",
               "|   psPresentFlag : 0 (0x0)", "|   bytes : 0x2F801770130800", "..."}},
         },
