@@ -13,15 +13,6 @@
 // that only crafted configurations give, noted the way the document notes every record.
 namespace {
 
-BoxBuilder InEntry(const char* entry, const BoxBuilder& child) {
-    BoxBuilder b;
-    return OpenAudioEntry(OpenTrackEntries(b, "soun"), entry).Append(child).Close().Close();
-}
-
-BoxBuilder Config(const char* type, const std::vector<uint8_t>& payload) {
-    return BoxBuilder().Leaf(type, payload);
-}
-
 // An 'esds' of MPEG-4 audio with this AudioSpecificConfig.
 BoxBuilder Aac(const std::vector<uint8_t>& config) {
     const auto n = static_cast<uint8_t>(config.size());
@@ -63,25 +54,28 @@ TEST(AudioFamilyFacts, NameRateChannelsAndSizeFromTheConfiguration) {
 
     const std::pair<BoxBuilder, const char*> cases[] = {
         // The entry says 2 channels and 44100 Hz; each configuration says better.
-        {InEntry("mp4a", Aac({0x12, 0x08})), "AAC 1 44100 16"},
-        {InEntry("mp4a", Aac({0x11, 0x90})), "AAC 2 48000 16"},
+        {AudioEntryWith("mp4a", Aac({0x12, 0x08})), "AAC 1 44100 16"},
+        {AudioEntryWith("mp4a", Aac({0x11, 0x90})), "AAC 2 48000 16"},
         // channelConfiguration 0 leaves the entry's count; SBR gives the output rate.
-        {InEntry("mp4a", Aac({0x2B, 0x82, 0x08, 0x00})), "AAC 2 44100 16"},
-        {InEntry("mp4a", Aac({0x17, 0x80, 0x17, 0x70, 0x08})), "AAC 1 12000 16"},
-        {InEntry("Opus", Config("dOps", {0, 6, 0, 0, 0, 0, 0xAC, 0x44, 0, 0, 0})),
+        {AudioEntryWith("mp4a", Aac({0x2B, 0x82, 0x08, 0x00})), "AAC 2 44100 16"},
+        {AudioEntryWith("mp4a", Aac({0x17, 0x80, 0x17, 0x70, 0x08})), "AAC 1 12000 16"},
+        {AudioEntryWith("Opus", BoxBuilder().Leaf("dOps", {0, 6, 0, 0, 0, 0, 0xAC, 0x44, 0, 0, 0})),
          "Opus 6 44100 16"},
-        {InEntry("fLaC", flac), "FLAC 6 96000 24"},
-        {InEntry("ac-3", Config("dac3", {0x50, 0x3D, 0x00})), "AC-3 6 44100 16"},
-        {InEntry("ec-3", Config("dec3", {0x02, 0x00, 0xA0, 0x04, 0x00})), "E-AC-3 2 32000 16"},
-        {InEntry("mha1", Config("mhaC", {1, 0x0D, 6, 0, 0})), "MPEG-H 2 44100 16"},
-        {InEntry("ipcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(1).U8(24).Close()),
+        {AudioEntryWith("fLaC", flac), "FLAC 6 96000 24"},
+        {AudioEntryWith("ac-3", BoxBuilder().Leaf("dac3", {0x50, 0x3D, 0x00})), "AC-3 6 44100 16"},
+        {AudioEntryWith("ec-3", BoxBuilder().Leaf("dec3", {0x02, 0x00, 0xA0, 0x04, 0x00})),
+         "E-AC-3 2 32000 16"},
+        {AudioEntryWith("mha1", BoxBuilder().Leaf("mhaC", {1, 0x0D, 6, 0, 0})),
+         "MPEG-H 2 44100 16"},
+        {AudioEntryWith("ipcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(1).U8(24).Close()),
          "PCM 2 44100 24"},
         // A protected entry is named by its configuration.
-        {InEntry("enca", Config("dac3", {0x10, 0x08, 0x80})), "AC-3 1 48000 16"},
-        {InEntry("enca", Aac({0x12, 0x10})), "AAC 2 44100 16"},
+        {AudioEntryWith("enca", BoxBuilder().Leaf("dac3", {0x10, 0x08, 0x80})), "AC-3 1 48000 16"},
+        {AudioEntryWith("enca", Aac({0x12, 0x10})), "AAC 2 44100 16"},
     };
     for (const auto& [file, facts] : cases)
         EXPECT_EQ(AudioFacts(file, BoxSet::Full), facts);
     // The classic set keeps the classic facts: the entry's channels.
-    EXPECT_EQ(AudioFacts(InEntry("mp4a", Aac({0x12, 0x08})), BoxSet::Classic), "AAC 2 44100 16");
+    EXPECT_EQ(AudioFacts(AudioEntryWith("mp4a", Aac({0x12, 0x08})), BoxSet::Classic),
+              "AAC 2 44100 16");
 }

@@ -58,18 +58,6 @@ std::string Describe(const Box& b) {
     return "";
 }
 
-// A sound track whose one entry of `entry` type holds `child`, then a box after the track, so
-// that a configuration cut short ends the parse with the driver's size message.
-BoxBuilder InEntry(const char* entry, const BoxBuilder& child) {
-    BoxBuilder b;
-    OpenAudioEntry(OpenTrackEntries(b, "soun"), entry).Append(child).Close().Close();
-    return b.Leaf("free", {0, 0, 0, 0});
-}
-
-BoxBuilder Config(const char* type, const std::vector<uint8_t>& payload) {
-    return BoxBuilder().Leaf(type, payload);
-}
-
 // An 'esds' of one ES_Descriptor whose sizes all take the four-byte form.
 BoxBuilder LongSizedEsds(uint8_t objectType, const std::vector<uint8_t>& info) {
     const auto size = [](size_t n) {
@@ -101,26 +89,27 @@ TEST(AudioHandler, ConfigurationsOfEveryForm) {
 
     const std::pair<BoxBuilder, Lines> cases[] = {
         // Mapping family 1: stream counts and one mapping byte per output channel.
-        {InEntry("Opus",
-                 Config("dOps", {0, 3, 1, 0x38, 0, 0, 0xAC, 0x44, 0xFF, 0x00, 1, 2, 1, 0, 2, 1})),
+        {AudioEntryWith("Opus", BoxBuilder().Leaf("dOps", {0, 3, 1, 0x38, 0, 0, 0xAC, 0x44, 0xFF,
+                                                           0x00, 1, 2, 1, 0, 2, 1})),
          {Fields("Opus", BoxId::Opus, 2), "dOps 3 312 44100 -256 1 2 1 [0,2,1]"}},
-        {InEntry("fLaC", flac),
+        {AudioEntryWith("fLaC", flac),
          {Fields("fLaC", BoxId::FLaC, 2), "dfLa 0 0 34 44100 2 16 22050 171 1 1 2 0 0 0 0 0"}},
         // Two independent substreams, the second with dependent ones at chan_loc 0x1FF.
-        {InEntry("ec-3", Config("dec3", {0x10, 0x01, 0x20, 0x0F, 0x00, 0x60, 0x47, 0x03, 0xFF})),
+        {AudioEntryWith("ec-3", BoxBuilder().Leaf("dec3", {0x10, 0x01, 0x20, 0x0F, 0x00, 0x60, 0x47,
+                                                           0x03, 0xFF})),
          {Fields("ec-3", BoxId::Ec3, 2), "dec3 512 1 0 16 0 0 7 1 0 0 1 16 0 4 3 1 1 511"}},
-        {InEntry("alac", alac),
+        {AudioEntryWith("alac", alac),
          {Fields("alac", BoxId::Alac, 2), Fields("config", BoxId::AlacConfig, 4096, 2, 44100)}},
-        {InEntry("ipcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(1).U8(24).Close()),
+        {AudioEntryWith("ipcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(1).U8(24).Close()),
          {Fields("ipcm", BoxId::Ipcm, 2), "pcmC 1 24"}},
-        {InEntry("mhm1", Config("mhaC", {1, 0x0D, 6, 0, 3, 0xAA, 0xBB, 0xCC})),
+        {AudioEntryWith("mhm1", BoxBuilder().Leaf("mhaC", {1, 0x0D, 6, 0, 3, 0xAA, 0xBB, 0xCC})),
          {Fields("mhm1", BoxId::Mhm1, 2), "mhaC 13 6 [170,187,204]"}},
-        {InEntry("mp4a", chnl),
+        {AudioEntryWith("mp4a", chnl),
          {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 3 0 0 4 2 0 0 126 -30 10"}},
-        {InEntry("mp4a", chnlDefined),
+        {AudioEntryWith("mp4a", chnlDefined),
          {Fields("mp4a", BoxId::Mp4a, 2), "chnl 0 1 12 9223372036854775809 0"}},
         // Another version is another layout: the box is passed.
-        {InEntry("mp4a", BoxBuilder().OpenFull("chnl", 1, 0).U8(0x11).U8(2).Close()),
+        {AudioEntryWith("mp4a", BoxBuilder().OpenFull("chnl", 1, 0).U8(0x11).U8(2).Close()),
          {Fields("mp4a", BoxId::Mp4a, 2), "chnl 1 0 0 0 0", "passed chnl:2"}},
     };
     for (const auto& [file, lines] : cases)
@@ -184,15 +173,18 @@ TEST(AudioHandler, ConfigurationsCutShort) {
                   0, 0, 0, 0, 0, 0,    0,    0, 0, 5, 2, 0x12, 0x10, 6,    1, 2}},
     };
     for (const auto& [type, payload] : whole) {
-        ASSERT_EQ(ParseRecords(InEntry("mp4a", Config(type, payload)), {}, BoxSet::Full).result, 0)
+        ASSERT_EQ(
+            ParseRecords(AudioEntryWith("mp4a", BoxBuilder().Leaf(type, payload)), {}, BoxSet::Full)
+                .result,
+            0)
             << type;
         // Without its first block or descriptor the box is empty, not cut.
         const std::string name = type;
         const size_t first = name == "esds" || name == "dfLa" ? 5 : 0;
         for (size_t cut = first; cut < payload.size(); ++cut) {
             const std::vector<uint8_t> part(payload.begin(), payload.begin() + cut);
-            const ParseOutcome o =
-                ParseRecords(InEntry("mp4a", Config(type, part)), {}, BoxSet::Full);
+            const ParseOutcome o = ParseRecords(
+                AudioEntryWith("mp4a", BoxBuilder().Leaf(type, part)), {}, BoxSet::Full);
             EXPECT_NE(o.result, 0) << type << " cut at " << cut;
             EXPECT_NE(o.log.find("greater than the length specified"), std::string::npos)
                 << type << " cut at " << cut;

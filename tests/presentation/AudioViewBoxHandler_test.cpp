@@ -8,18 +8,7 @@
 
 // The nodes of the real files (Opus, FLAC, AC-3, Enhanced AC-3, Apple Lossless, AAC and MPEG-4
 // visual 'esds') are pinned by the expected exports; these are the forms those files lack.
-namespace {
-
-BoxBuilder InEntry(const char* entry, const BoxBuilder& child) {
-    BoxBuilder b;
-    return OpenAudioEntry(OpenTrackEntries(b, "soun"), entry).Append(child).Close().Close();
-}
-
-BoxBuilder Config(const char* type, const std::vector<uint8_t>& payload) {
-    return BoxBuilder().Leaf(type, payload);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(AudioViewBoxHandler, ConfigurationFields) {
     BoxBuilder flac;  // block types by name, an unknown one by number
@@ -31,44 +20,45 @@ TEST(AudioViewBoxHandler, ConfigurationFields) {
     ExpectNodeFields(
         {
             {"dOps",
-             InEntry("Opus",
-                     Config("dOps", {0, 2, 0, 0, 0, 0, 0xBB, 0x80, 0xFF, 0x00, 1, 1, 1, 1, 0})),
+             AudioEntryWith("Opus", BoxBuilder().Leaf("dOps", {0, 2, 0, 0, 0, 0, 0xBB, 0x80, 0xFF,
+                                                               0x00, 1, 1, 1, 1, 0})),
              {"...", "|   OutputGain : -256 (0xFFFFFFFFFFFFFF00)",
               "|   ChannelMappingFamily : 1 (0x1)", "|   StreamCount : 1 (0x1)",
               "|   CoupledCount : 1 (0x1)", "|   ChannelMapping[0] : 1 (0x1)",
               "|   ChannelMapping[1] : 0 (0x0)"}},
             {"dfLa",
-             InEntry("fLaC", flac),
+             AudioEntryWith("fLaC", flac),
              {"...", "|   BlockType : 4 (VORBIS_COMMENT)", "...",
               "|   LastMetadataBlockFlag : 1 (0x1)", "|   BlockType : 9", "|   Length : 1 (0x1)"}},
             {"dec3",
-             InEntry("ec-3", Config("dec3", {0x10, 0x00, 0x4E, 0x47, 0x03, 0xFF})),
+             AudioEntryWith("ec-3",
+                            BoxBuilder().Leaf("dec3", {0x10, 0x00, 0x4E, 0x47, 0x03, 0xFF})),
              {"| + data_rate : 512 kbit/s", "|   num_ind_sub : 0 (0x0)",
               "|    : independent substream 0", "|   fscod : 1 (44100 Hz)", "...",
               "|   bsmod : 4 (dialogue)", "|   acmod : 3 (3/0: L, C, R)", "...",
               "|   num_dep_sub : 1 (0x1)", "|   chan_loc : 511 (0x1FF)"}},
             {"dac3",
-             InEntry("ac-3", Config("dac3", {0xC0, 0x1F, 0xE0})),
+             AudioEntryWith("ac-3", BoxBuilder().Leaf("dac3", {0xC0, 0x1F, 0xE0})),
              {"| + fscod : 3 (reserved)", "...", "|   bit_rate_code : 31 (reserved)"}},
             {"pcmC",
-             InEntry("fpcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(0).U8(32).Close()),
+             AudioEntryWith("fpcm", BoxBuilder().OpenFull("pcmC", 0, 0).U8(0).U8(32).Close()),
              {"...", "| + format_flags : 0x00 (big-endian)", "|   PCM_sample_size : 32 (0x20)"}},
             {"mhaC",
-             InEntry("mha1", Config("mhaC", {1, 0x0D, 6, 0, 2, 0xAA, 0x0B})),
+             AudioEntryWith("mha1", BoxBuilder().Leaf("mhaC", {1, 0x0D, 6, 0, 2, 0xAA, 0x0B})),
              {"...", "|   mpegh3daConfigLength : 2 (0x2)", "|   mpegh3daConfig : 0xAA0B"}},
             {"chnl",
-             InEntry("mp4a", chnl),
+             AudioEntryWith("mp4a", chnl),
              {"...", "| + stream_structure : 3 (channels and objects)",
               "|   definedLayout : 0 (0x0)", "|   speaker_position[0] : 2 (0x2)",
               "|   speaker_position[1] : 126 (azimuth -30, elevation -10)",
               "|   object_count : 4 (0x4)"}},
             {"chnl",
-             InEntry("mp4a", chnlDefined),
+             AudioEntryWith("mp4a", chnlDefined),
              {"...", "| + stream_structure : 1 (channels)", "|   definedLayout : 12 (0xC)",
               "|   omittedChannelsMap : 0x8000000000000001"}},
             // A protected entry shows the fields every audio entry has.
             {"enca",
-             InEntry("enca", Config("free", {})),
+             AudioEntryWith("enca", BoxBuilder().Leaf("free", {})),
              {"| + data_reference_index : 1 (0x1)", "|   channelcount : 2 (0x2)", "...",
               "|   samplerate : 44100 (0xAC44)"}},
         },

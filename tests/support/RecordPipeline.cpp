@@ -119,6 +119,12 @@ BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type, std::string_view co
     return b.U16(24).U16(0xFFFF);
 }
 
+BoxBuilder AudioEntryWith(const char* type, const BoxBuilder& child) {
+    BoxBuilder b;
+    OpenAudioEntry(OpenTrackEntries(b, "soun"), type).Append(child).Close().Close();
+    return b.Leaf("free", {0, 0, 0, 0});
+}
+
 BoxBuilder WordBox(std::string_view type, uint8_t version, uint32_t flags,
                    std::initializer_list<uint32_t> words) {
     BoxBuilder b;
