@@ -141,6 +141,18 @@ TEST(AudioHandler, ElementaryStreamDescriptors) {
         {optional,
          {Fields("enca", BoxId::Enca, 2),
           "esds+ 9 5 abc 6 107 320000 0 0 0 0 0 0 0 0 0 [127,16,32] 1"}},
+        // Two-byte sizes with their high part in use: 145, 136 and 120.
+        {BoxBuilder()
+             .OpenFull("esds", 0, 0)
+             .Bytes({3, 0x81, 0x11, 0, 3, 0, 4, 0x81, 0x08, 0x6C, 0x11})
+             .U24(0)
+             .U32(1)
+             .U32(2)
+             .Bytes({5, 0x80, 0x78})
+             .Zeros(120)
+             .Bytes({6, 1, 2})
+             .Close(),
+         {"esds+ 3 0  0 108 1 0 0 0 0 0 0 0 120 2 [] 0"}},
         // A descriptor larger than its box ends the parse at the box.
         {BoxBuilder().OpenFull("esds", 0, 0).Bytes({3, 0x80, 0x40, 0, 1}).Close().Leaf("free"),
          {"result 3"}},
