@@ -120,7 +120,8 @@ void CAudioBoxParsingHandler::ParseOpusSpecific(const BoxParseContext& c) {
     if (record->ChannelMappingFamily != 0) {
         record->StreamCount = bits.U8();
         record->CoupledCount = bits.U8();
-        bits.ReadBytes(record->OutputChannelCount, record->ChannelMapping);
+        // Byte fields are taken only while the bits before them were there.
+        if (!bits.Overrun()) bits.ReadBytes(record->OutputChannelCount, record->ChannelMapping);
     }
     EndIfCut(bits);
     c.result.record = std::move(record);
@@ -139,7 +140,7 @@ void CAudioBoxParsingHandler::ParseFLACSpecific(const BoxParseContext& c) {
         block.LastMetadataBlockFlag = static_cast<uint8_t>(bits.Read(1));
         block.BlockType = static_cast<uint8_t>(bits.Read(7));
         block.Length = static_cast<uint32_t>(bits.Read(24));
-        if (!bits.ReadBytes(block.Length, data)) break;
+        if (bits.Overrun() || !bits.ReadBytes(block.Length, data)) break;
         if (block.BlockType == FLACSpecificBox::kStreamInfo && block.Length >= kStreamInfoBytes)
             block.streamInfo = ReadStreamInfo(data);
         record->blocks.push_back(block);
@@ -236,7 +237,7 @@ void CAudioBoxParsingHandler::ParseMHAConfiguration(const BoxParseContext& c) {
     record->mpegh3daProfileLevelIndication = bits.U8();
     record->referenceChannelLayout = bits.U8();
     record->mpegh3daConfigLength = bits.U16();
-    bits.ReadBytes(record->mpegh3daConfigLength, record->mpegh3daConfig);
+    if (!bits.Overrun()) bits.ReadBytes(record->mpegh3daConfigLength, record->mpegh3daConfig);
     EndIfCut(bits);
     c.result.record = std::move(record);
 }

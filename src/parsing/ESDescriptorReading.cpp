@@ -98,7 +98,7 @@ void ReadESDescriptor(const RawDescriptor& d, ESDescriptorFullBox& box) {
     if (box.URL_Flag) {
         box.URLlength = bits.U8();
         std::vector<uint8_t> url;
-        if (!bits.ReadBytes(box.URLlength, url)) return;
+        if (bits.Overrun() || !bits.ReadBytes(box.URLlength, url)) return;
         box.URLstring = Latin1CStringToUtf8(url.data(), url.size());
     }
     if (box.OCRstreamFlag) box.OCR_ES_Id = bits.U16();
