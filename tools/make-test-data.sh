@@ -92,6 +92,19 @@ printf '1\n00:00:00,000 --> 00:00:00,500\nHello\n\n' >"$work/cue.srt"
     -metadata title="Orvex test" -metadata artist="Orvex" -metadata comment="keys and mdta items" \
     -movflags use_metadata_tags "$data/meta_keys.mp4"
 
+# Today's audio codecs in MP4, each a half-second tone: Opus ('Opus'/'dOps'), FLAC
+# ('fLaC'/'dfLa', still experimental in this muxer), AC-3 ('ac-3'/'dac3', stereo), Enhanced
+# AC-3 ('ec-3'/'dec3', 5.1 so that the configuration carries a low-frequency channel) and Apple
+# Lossless ('alac' with its configuration box of the same type). This ffmpeg writes no 'ipcm',
+# 'mhaC' or 'chnl': crafted boxes in the unit tests cover them.
+tone48=(-f lavfi -i "sine=frequency=440:sample_rate=48000:duration=0.5")
+tone44=(-f lavfi -i "sine=frequency=440:sample_rate=44100:duration=0.5")
+"${ff[@]}" "${tone48[@]}" -c:a libopus -b:a 16k "${exact[@]}" "$data/opus.mp4"
+"${ff[@]}" "${tone44[@]}" -ac 2 -c:a flac -strict -2 "${exact[@]}" "$data/flac.mp4"
+"${ff[@]}" "${tone48[@]}" -ac 2 -c:a ac3 -b:a 64k "${exact[@]}" "$data/ac3.mp4"
+"${ff[@]}" "${tone48[@]}" -ac 6 -c:a eac3 -b:a 192k "${exact[@]}" "$data/eac3.mp4"
+"${ff[@]}" "${tone44[@]}" -c:a alac "${exact[@]}" "$data/alac.mp4"
+
 # AtomicParsley refuses some major brands ('iso5' among them) before it lists anything. Such a
 # file is listed from a copy whose major brand reads 'isom': only those four bytes differ, so
 # every offset and type in the tree is the file's own.

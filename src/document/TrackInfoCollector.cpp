@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "document/AudioFamilyFacts.h"
 #include "model/3GPPBoxes.h"
 #include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
@@ -145,6 +146,7 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
 
 void CTrackInfoCollector::NoteCodecBox(const Box* record) {
     if (!record) return;
+    if (NoteAudioFamilyFacts(*record, m_audio)) return;
     switch (record->id) {
         case BoxId::Mp4v:
         case BoxId::S263:

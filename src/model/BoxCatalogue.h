@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/AudioBoxRows.h"
 #include "model/BoxCatalogueRow.h"
 #include "model/MetaBoxRows.h"
 #include "model/VideoBoxRows.h"
@@ -230,7 +231,7 @@ consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
 
 // Every row, classic first, then each family's in the order listed: a row's id is its position.
 inline constexpr auto kBoxCatalogue =
-    CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows, kMetaBoxRows);
+    CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows, kMetaBoxRows, kAudioBoxRows);
 
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 

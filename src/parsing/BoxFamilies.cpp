@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "parsing/AudioBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/MetaBoxParsingHandler.h"
 #include "parsing/VideoBoxParsingHandler.h"
@@ -9,4 +10,5 @@
 void AddBoxFamilyParsers(CISOFileFormatParser& parser) {
     parser.AddHandler(std::make_unique<CVideoBoxParsingHandler>(), BoxSet::Full);
     parser.AddHandler(std::make_unique<CMetaBoxParsingHandler>(), BoxSet::Full);
+    parser.AddHandler(std::make_unique<CAudioBoxParsingHandler>(), BoxSet::Full);
 }

@@ -12,6 +12,7 @@
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
 #include "presentation/ISOViewBox.h"
+#include "presentation/MPEG4AudioText.h"
 #include "presentation/ViewBoxTable.h"
 
 using namespace ISOFileFormat;
@@ -43,46 +44,6 @@ void AddHexDump(CItemTextWriter& item, const std::vector<uint8_t>& bytes) {
 void AddHexDumpItem(CISOViewBoxItemLayer& items, std::string_view label,
                     const std::vector<uint8_t>& bytes) {
     AddHexDump(items.BeginItem().Text(label), bytes);
-}
-
-// ---- MPEG-4 audio tables (ISO/IEC 14496-3) ----
-
-constexpr int32_t kSamplingFrequencies[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
-                                              22050, 16000, 12000, 11025, 8000,  7350};
-
-// "0x%X (frequency : %d)". Indexes 13 and 14 are reserved by ISO/IEC 14496-3, and 15 is the
-// escape that announces an explicit 24-bit frequency, which the fixed-form reading of the
-// AudioSpecificConfig does not decode: for those no number would be true, so they say why.
-std::string SamplingFrequencyText(uint8_t index) {
-    if (index < 13) return StrFormat("0x%X (frequency : %d)", index, kSamplingFrequencies[index]);
-    if (index == 15) return StrFormat("0x%X (frequency : escape value, not read)", index);
-    return StrFormat("0x%X (frequency : reserved)", index);
-}
-
-struct ChannelConfiguration {
-    const char* count;
-    const char* layout;
-};
-
-constexpr ChannelConfiguration kChannelConfigurations[8] = {
-    {"-", "Set GASpecificConfig"},
-    {"1", "Center of the front"},
-    {"2", "Right and left of the front"},
-    {"3", "Center, right and left of the front"},
-    {"4", "Center, right and left of the front, and center of bacward"},
-    {"5", "Center, right and left of the front, and right and left of bacward"},
-    {"5+1",
-     "Center, right and left of the front, and right and left of bacward, and front for bass"},
-    {"7+1",
-     "Center, right and left of the front, right and left of front outward, and right and left "
-     "of bacward, and front for bass"},
-};
-
-std::string ChannelConfigurationText(uint8_t value) {
-    // The parser keeps three bits; anything wider would be a reserved configuration.
-    if (value >= 8) return StrFormat("%d (? channel(s), reserved)", value);
-    const ChannelConfiguration& c = kChannelConfigurations[value];
-    return StrFormat("%d (%s channel(s), %s)", value, c.count, c.layout);
 }
 
 // ---- Track selection attributes (3GPP TS 26.244) ----

@@ -310,10 +310,7 @@ void Show(const CopyRightBox& box, const ViewBoxTarget& t) {
 // ---- Sample entries no codec-aware handler claimed ----
 
 void Show(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
-    t.contents.AddNumber("data_reference_index", entry.data_reference_index);
-    t.contents.AddNumber("channelcount", entry.channelcount);
-    t.contents.AddNumber("samplesize", entry.samplesize);
-    t.contents.AddNumber("samplerate", entry.samplerate >> 16);
+    ShowAudioSampleEntryFields(entry, t.contents);
 }
 
 void Show(const VisualSampleEntry& entry, const ViewBoxTarget& t) {
@@ -686,3 +683,10 @@ constexpr CViewBoxTable kRows{
 
 CISOViewBoxHandler::CISOViewBoxHandler(CValueFormatContext& context)
     : CViewBoxTableHandler(kRows, &context) {}
+
+void ShowAudioSampleEntryFields(const AudioSampleEntry& entry, CISOViewBoxItemLayer& items) {
+    items.AddNumber("data_reference_index", entry.data_reference_index);
+    items.AddNumber("channelcount", entry.channelcount);
+    items.AddNumber("samplesize", entry.samplesize);
+    items.AddNumber("samplerate", entry.samplerate >> 16);
+}

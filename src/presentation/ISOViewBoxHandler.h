@@ -34,3 +34,13 @@ public:
     // then says how many samples got no line.
     static constexpr std::string_view kUnlistedSamplesText = " more samples not listed";
 };
+
+class CISOViewBoxItemLayer;
+namespace ISOFileFormat {
+struct AudioSampleEntry;
+}
+
+// The fields every audio sample entry shows as the generic entry shows them; the entries of
+// codecs beyond the classic set show them the same way.
+void ShowAudioSampleEntryFields(const ISOFileFormat::AudioSampleEntry& entry,
+                                CISOViewBoxItemLayer& items);

@@ -1,5 +1,6 @@
 #include "presentation/ViewBoxFamilies.h"
 
+#include "presentation/AudioViewBoxHandler.h"
 #include "presentation/MetaViewBoxHandler.h"
 #include "presentation/VideoViewBoxHandler.h"
 
@@ -8,4 +9,5 @@ void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
     handlers.push_back(std::make_unique<CVideoViewBoxHandler>());
     // The track header's duration is shown in the last timescale handed to the context.
     handlers.push_back(std::make_unique<CMetaViewBoxHandler>(context));
+    handlers.push_back(std::make_unique<CAudioViewBoxHandler>());
 }

@@ -82,7 +82,8 @@ ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describ
     CISOFileFormatParser parser(&recorder, &log);
     parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
-    if (set == BoxSet::Full) AddBoxFamilyParsers(parser);
+    AddBoxFamilyParsers(parser);
+    parser.SetBoxSet(set);
     EXPECT_EQ(parser.Open(file.WriteTempFile("records.mp4").c_str()), 1);
     out.result = parser.Parse();
     out.log = log.GetText();
@@ -116,6 +117,12 @@ BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type, std::string_view co
     b.Open(type).Zeros(6).U16(1).Zeros(16).U16(176).U16(144).U32(0x480000).U32(0x480000);
     b.Zeros(4).U16(1).Text(compressor).Zeros(32 - compressor.size());
     return b.U16(24).U16(0xFFFF);
+}
+
+BoxBuilder AudioEntryWith(const char* type, const BoxBuilder& child) {
+    BoxBuilder b;
+    OpenAudioEntry(OpenTrackEntries(b, "soun"), type).Append(child).Close().Close();
+    return b.Leaf("free", {0, 0, 0, 0});
 }
 
 BoxBuilder WordBox(std::string_view type, uint8_t version, uint32_t flags,

@@ -31,7 +31,8 @@ struct ParseOutcome {
     std::vector<std::string> lines;    // what `describe` said, in file order
 };
 
-// With the full set the families' handlers are asked first, as the document asks them.
+// With BoxSet::Full the families beyond the classic set parse (and show) first, as in the
+// document's default mode.
 ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {},
                           BoxSet set = BoxSet::Classic);
 
@@ -82,6 +83,9 @@ std::string WithEntries(std::string line, const Entries& entries, Describe descr
 BoxBuilder& OpenTrackEntries(BoxBuilder& b, const char* handler, uint32_t entries = 1);
 BoxBuilder& OpenAudioEntry(BoxBuilder& b, const char* type);
 BoxBuilder& OpenVisualEntry(BoxBuilder& b, const char* type, std::string_view compressor = "");
+// A sound track's one audio entry of `type` holding `child`, then a box after the track, so that
+// a child that reads past its end meets the driver's size check rather than the file's end.
+BoxBuilder AudioEntryWith(const char* type, const BoxBuilder& child);
 
 // A full box whose payload is these 32-bit big-endian words: most fields of the boxes shown are
 // words, and pairs of 16-bit fields or 64-bit fields are two halves of a pair of words.
