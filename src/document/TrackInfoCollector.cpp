@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "document/VideoFamilyFacts.h"
 #include "model/3GPPBoxes.h"
 #include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
@@ -136,6 +137,7 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
 
 void CTrackInfoCollector::NoteCodecBox(const Box* record) {
     if (!record) return;
+    if (NoteVideoFamilyFacts(*record, m_video)) return;
     switch (record->id) {
         case BoxId::Mp4v:
         case BoxId::S263:

@@ -456,32 +456,35 @@ void C3GPPBoxParsingHandler::ParseESDescriptorBox(const Context& c) {
     c.result.record = std::move(record);
 }
 
+bool ReadParameterSets(CFileReader& r, int64_t boxEnd, uint32_t count,
+                       std::vector<AVCConfigurationBox::ParameterSet>& sets) {
+    ReserveTable(sets, count, 2, BytesLeftInBox(r, boxEnd));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!BoxHoldsEntry(r, boxEnd, 2)) return false;
+        AVCConfigurationBox::ParameterSet set;
+        set.length = r.ReadUInt16();
+        if (!ReadBoxBytes(r, boxEnd, set.length, set.nalUnit)) return false;
+        sets.push_back(std::move(set));
+    }
+    return true;
+}
+
+bool ReadAVCConfiguration(CFileReader& r, int64_t boxEnd, AVCConfigurationBox& box) {
+    box.configurationVersion = r.ReadUInt8();
+    box.AVCProfileIndication = r.ReadUInt8();
+    box.profile_compatibility = r.ReadUInt8();
+    box.AVCLevelIndication = r.ReadUInt8();
+    box.lengthSizeMinusOne = r.ReadUInt8() & 0x03;
+    box.numOfSequenceParameterSets = r.ReadUInt8() & 0x1F;
+    if (!ReadParameterSets(r, boxEnd, box.numOfSequenceParameterSets, box.sequenceParameterSets))
+        return false;
+    box.numOfPicutreParamterSets = r.ReadUInt8();
+    return ReadParameterSets(r, boxEnd, box.numOfPicutreParamterSets, box.pictureParameterSets);
+}
+
 void C3GPPBoxParsingHandler::ParseAVCConfigurationBox(const Context& c) {
     auto record = std::make_unique<AVCConfigurationBox>(c.size);
-    CFileReader& r = Reader();
-    record->configurationVersion = r.ReadUInt8();
-    record->AVCProfileIndication = r.ReadUInt8();
-    record->profile_compatibility = r.ReadUInt8();
-    record->AVCLevelIndication = r.ReadUInt8();
-    record->lengthSizeMinusOne = r.ReadUInt8() & 0x03;
-    record->numOfSequenceParameterSets = r.ReadUInt8() & 0x1F;
-
-    // False when the box cannot hold the sets (the parse then ends at this box).
-    auto readSets = [&](uint8_t count, std::vector<AVCConfigurationBox::ParameterSet>& sets) {
-        ReserveTable(sets, count, 2, BytesLeftInBox(r, c.boxEnd));
-        for (uint32_t i = 0; i < count; ++i) {
-            if (!BoxHoldsEntry(r, c.boxEnd, 2)) return false;
-            AVCConfigurationBox::ParameterSet set;
-            set.length = r.ReadUInt16();
-            if (!ReadBoxBytes(r, c.boxEnd, set.length, set.nalUnit)) return false;
-            sets.push_back(std::move(set));
-        }
-        return true;
-    };
-    if (readSets(record->numOfSequenceParameterSets, record->sequenceParameterSets)) {
-        record->numOfPicutreParamterSets = r.ReadUInt8();
-        readSets(record->numOfPicutreParamterSets, record->pictureParameterSets);
-    }
+    ReadAVCConfiguration(Reader(), c.boxEnd, *record);
     c.result.record = std::move(record);
 }
 

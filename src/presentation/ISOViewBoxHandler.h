@@ -6,6 +6,16 @@
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
+class CISOViewBoxItemLayer;
+
+namespace ISOFileFormat {
+struct VisualSampleEntry;
+}
+
+// The fields every visual sample entry begins with, as the generic entry shows them; entries
+// of codecs beyond the classic set show them the same way.
+void ShowVisualSampleEntryFields(const ISOFileFormat::VisualSampleEntry& entry,
+                                 CISOViewBoxItemLayer& items);
 
 // Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
 // track and media headers, handler, data references, sample descriptions and the sample

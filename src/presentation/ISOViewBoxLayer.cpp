@@ -127,6 +127,13 @@ CItemTextWriter& CItemTextWriter::Hex(uint64_t value, int minDigits) {
     return *this;
 }
 
+CItemTextWriter& CItemTextWriter::HexBytes(std::span<const uint8_t> bytes) {
+    m_out.append("0x");
+    for (const uint8_t byte : bytes)
+        NumberText::AppendHex(m_out, byte, 2);
+    return *this;
+}
+
 CItemTextWriter& CItemTextWriter::Value() {
     if (m_valueStart == std::string::npos) {
         m_out.append(m_separator);

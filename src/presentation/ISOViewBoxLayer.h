@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -128,6 +129,8 @@ public:
     CItemTextWriter& Signed(int64_t value);                        // "%lld"
     CItemTextWriter& Unsigned(uint64_t value, int minDigits = 1);  // "%llu", "%02llu"...
     CItemTextWriter& Hex(uint64_t value, int minDigits = 1);       // "%llX", "%08llX"...
+    // "0x" and every byte as two upper-case hexadecimal digits ("0x" alone for none).
+    CItemTextWriter& HexBytes(std::span<const uint8_t> bytes);
     // Ends the label; what follows is the value.
     CItemTextWriter& Value();
     // Ends the item: an empty value becomes CISOViewBoxItemLayer::kEmptyValueText.
