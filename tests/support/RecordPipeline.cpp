@@ -5,6 +5,7 @@
 #include <span>
 
 #include "parsing/3GPPBoxParsingHandler.h"
+#include "parsing/BoxFamilies.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "parsing/MobileMP4BoxParsingHandler.h"
 #include "presentation/3GPPViewBoxHandler.h"
@@ -12,6 +13,7 @@
 #include "presentation/ISOViewBoxHandler.h"
 #include "presentation/MobileMP4ViewBoxHandler.h"
 #include "presentation/ValueFormatContext.h"
+#include "presentation/ViewBoxFamilies.h"
 #include "presentation/ViewBoxFilling.h"
 
 namespace {
@@ -80,6 +82,7 @@ ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describ
     CISOFileFormatParser parser(&recorder, &log);
     parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
+    AddBoxFamilyParsers(parser);
     EXPECT_EQ(parser.Open(file.WriteTempFile("records.mp4").c_str()), 1);
     out.result = parser.Parse();
     out.log = log.GetText();
@@ -132,9 +135,12 @@ void ExpectNodeFields(const std::vector<NodeCase>& cases) {
         handlers.push_back(std::make_unique<CISOViewBoxHandler>(context));
         handlers.push_back(std::make_unique<C3GPPViewBoxHandler>());
         handlers.push_back(std::make_unique<CMobileMP4ViewBoxHandler>());
+        std::vector<std::unique_ptr<IViewBoxHandler>> families;
+        AddViewBoxFamilies(families, context);
         const ParseOutcome o = ParseRecords(c.file, [&](const ISOFileFormat::Box& box) {
             CISOViewBox node(&box, 0, 0);  // every box: handlers keep what later boxes need
-            FillViewBoxFromHandlers(box, node, handlers);
+            if (!FillViewBoxFromHandlers(box, node, families))
+                FillViewBoxFromHandlers(box, node, handlers);
             return TypeOf(box) == c.type ? node.GetText(false) : std::string();
         });
         EXPECT_EQ(o.result, 0) << o.log;

@@ -12,8 +12,8 @@
 #include "model/Box.h"
 #include "support/BoxBuilder.h"
 
-// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), as the document
-// does, for tests of the parsers and the presentation. Records die when the parse returns, so
+// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4 and the families
+// beyond the classic set, in the full box set), as the document does, for tests of the parsers and the presentation. Records die when the parse returns, so
 // `describe` sees each one at the normal end, while the whole tree still lives; what it returns
 // (when not empty) becomes one line of the outcome.
 using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
@@ -94,5 +94,5 @@ struct NodeCase {
 };
 
 // Parses each case's file and fills a node of each record with the document's view box handlers
-// in the document's order (ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
+// in the document's order (the families first, then ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
 void ExpectNodeFields(const std::vector<NodeCase>& cases);
