@@ -13,9 +13,10 @@
 #include "support/BoxBuilder.h"
 
 // Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4 and the families
-// beyond the classic set, in the full box set), as the document does, for tests of the parsers and the presentation. Records die when the parse returns, so
-// `describe` sees each one at the normal end, while the whole tree still lives; what it returns
-// (when not empty) becomes one line of the outcome.
+// beyond the classic set, in the full box set), as the document does, for tests of the parsers and
+// the presentation. Records die when the parse returns, so `describe` sees each one at the normal
+// end, while the whole tree still lives; what it returns (when not empty) becomes one line of the
+// outcome.
 using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
 
 // Type, id, depth, offset and container flag of a box as the document receives it.
@@ -28,6 +29,8 @@ struct ParseOutcome {
     std::vector<std::string> parsed;   // the type of every box as it was parsed
     std::vector<std::string> listed;   // the types of the record list (the entries' owners)
     std::vector<std::string> lines;    // what `describe` said, in file order
+    // What `describe` said of each record as soon as it was parsed: also for a parse that failed.
+    std::vector<std::string> parsedLines;
 };
 
 ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
@@ -94,5 +97,6 @@ struct NodeCase {
 };
 
 // Parses each case's file and fills a node of each record with the document's view box handlers
-// in the document's order (the families first, then ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
+// in the document's order (the families first, then ISO, 3GPP, Mobile MP4), then checks the case's
+// node's field lines.
 void ExpectNodeFields(const std::vector<NodeCase>& cases);
