@@ -69,8 +69,9 @@ std::vector<uint8_t> CVideoBoxParsingHandler::TakeFieldBytes(const BoxParseConte
     return bytes;
 }
 
-void CVideoBoxParsingHandler::EndFields(const CBitReader& bits) {
+bool CVideoBoxParsingHandler::EndFields(const CBitReader& bits) {
     if (bits.Overrun()) PassFieldBytes(Reader(), bits.MissingBytes());
+    return !bits.Overrun();
 }
 
 // ISO/IEC 14496-12:2022, 12.1.4.2
@@ -98,23 +99,23 @@ void CVideoBoxParsingHandler::ParseVisualEntry(const BoxParseContext& c) {
 // sequence parameter set extensions. Writers that leave them out end the box before them.
 void CVideoBoxParsingHandler::ParseAVCConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<AVCHighConfigurationBox>(c.size);
+    AVCHighConfigurationBox& a = *record;
     CFileReader& r = Reader();
-    if (ReadAVCConfiguration(r, c.boxEnd, *record) &&
-        HasHighProfileFields(record->AVCProfileIndication) && r.GetPosition() < c.boxEnd) {
-        const std::vector<uint8_t> bytes = TakeFieldBytes(c, 4);
-        CBitReader bits(bytes);
-        record->hasHighFields = true;
-        bits.Read(6);  // reserved
-        record->chroma_format = static_cast<uint8_t>(bits.Read(2));
-        bits.Read(5);
-        record->bit_depth_luma_minus8 = static_cast<uint8_t>(bits.Read(3));
-        bits.Read(5);
-        record->bit_depth_chroma_minus8 = static_cast<uint8_t>(bits.Read(3));
-        record->numOfSequenceParameterSetExt = bits.U8();
-        EndFields(bits);
-        if (!bits.Overrun())
-            ReadParameterSets(r, c.boxEnd, record->numOfSequenceParameterSetExt,
-                              record->sequenceParameterSetExt);
+    if (ReadAVCConfiguration(r, c.boxEnd, a) && HasHighProfileFields(a.AVCProfileIndication) &&
+        r.GetPosition() < c.boxEnd) {
+        a.hasHighFields = true;
+        const bool whole = ReadFields(c, 4, [&a](CBitReader& bits) {
+            bits.Read(6);  // reserved
+            a.chroma_format = static_cast<uint8_t>(bits.Read(2));
+            bits.Read(5);
+            a.bit_depth_luma_minus8 = static_cast<uint8_t>(bits.Read(3));
+            bits.Read(5);
+            a.bit_depth_chroma_minus8 = static_cast<uint8_t>(bits.Read(3));
+            a.numOfSequenceParameterSetExt = bits.U8();
+        });
+        if (whole)
+            ReadParameterSets(r, c.boxEnd, a.numOfSequenceParameterSetExt,
+                              a.sequenceParameterSetExt);
     }
     c.result.record = std::move(record);
 }
@@ -122,38 +123,41 @@ void CVideoBoxParsingHandler::ParseAVCConfiguration(const BoxParseContext& c) {
 // ISO/IEC 14496-15, 8.3.3.1.2
 void CVideoBoxParsingHandler::ParseHEVCConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<HEVCConfigurationBox>(c.size);
-    CFileReader& r = Reader();
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 23);
-    CBitReader bits(bytes);
     HEVCConfigurationBox& h = *record;
-    h.configurationVersion = bits.U8();
-    h.general_profile_space = static_cast<uint8_t>(bits.Read(2));
-    h.general_tier_flag = static_cast<uint8_t>(bits.Read(1));
-    h.general_profile_idc = static_cast<uint8_t>(bits.Read(5));
-    h.general_profile_compatibility_flags = bits.U32();
-    h.general_constraint_indicator_flags = bits.Read(48);
-    h.general_level_idc = bits.U8();
-    bits.Read(4);  // reserved
-    h.min_spatial_segmentation_idc = static_cast<uint16_t>(bits.Read(12));
-    bits.Read(6);
-    h.parallelismType = static_cast<uint8_t>(bits.Read(2));
-    bits.Read(6);
-    h.chromaFormat = static_cast<uint8_t>(bits.Read(2));
-    bits.Read(5);
-    h.bitDepthLumaMinus8 = static_cast<uint8_t>(bits.Read(3));
-    bits.Read(5);
-    h.bitDepthChromaMinus8 = static_cast<uint8_t>(bits.Read(3));
-    h.avgFrameRate = bits.U16();
-    h.constantFrameRate = static_cast<uint8_t>(bits.Read(2));
-    h.numTemporalLayers = static_cast<uint8_t>(bits.Read(3));
-    h.temporalIdNested = static_cast<uint8_t>(bits.Read(1));
-    h.lengthSizeMinusOne = static_cast<uint8_t>(bits.Read(2));
-    h.numOfArrays = bits.U8();
-    EndFields(bits);
+    const bool whole = ReadFields(c, 23, [&h](CBitReader& bits) {
+        h.configurationVersion = bits.U8();
+        h.general_profile_space = static_cast<uint8_t>(bits.Read(2));
+        h.general_tier_flag = static_cast<uint8_t>(bits.Read(1));
+        h.general_profile_idc = static_cast<uint8_t>(bits.Read(5));
+        h.general_profile_compatibility_flags = bits.U32();
+        h.general_constraint_indicator_flags = bits.Read(48);
+        h.general_level_idc = bits.U8();
+        bits.Read(4);  // reserved
+        h.min_spatial_segmentation_idc = static_cast<uint16_t>(bits.Read(12));
+        bits.Read(6);
+        h.parallelismType = static_cast<uint8_t>(bits.Read(2));
+        bits.Read(6);
+        h.chromaFormat = static_cast<uint8_t>(bits.Read(2));
+        bits.Read(5);
+        h.bitDepthLumaMinus8 = static_cast<uint8_t>(bits.Read(3));
+        bits.Read(5);
+        h.bitDepthChromaMinus8 = static_cast<uint8_t>(bits.Read(3));
+        h.avgFrameRate = bits.U16();
+        h.constantFrameRate = static_cast<uint8_t>(bits.Read(2));
+        h.numTemporalLayers = static_cast<uint8_t>(bits.Read(3));
+        h.temporalIdNested = static_cast<uint8_t>(bits.Read(1));
+        h.lengthSizeMinusOne = static_cast<uint8_t>(bits.Read(2));
+        h.numOfArrays = bits.U8();
+    });
+    if (whole) ReadNalUnitArrays(c, h);
+    c.result.record = std::move(record);
+}
 
+void CVideoBoxParsingHandler::ReadNalUnitArrays(const BoxParseContext& c, HEVCConfigurationBox& h) {
+    CFileReader& r = Reader();
     ReserveTable(h.arrays, h.numOfArrays, 3, BytesLeftInBox(r, c.boxEnd));
-    for (uint32_t i = 0; i < h.numOfArrays && !bits.Overrun(); ++i) {
-        if (!BoxHoldsEntry(r, c.boxEnd, 3)) break;
+    for (uint32_t i = 0; i < h.numOfArrays; ++i) {
+        if (!BoxHoldsEntry(r, c.boxEnd, 3)) return;
         HEVCConfigurationBox::NalUnitArray& array = h.arrays.emplace_back();
         const uint8_t typeByte = r.ReadUInt8();
         array.array_completeness = typeByte >> 7;
@@ -161,73 +165,62 @@ void CVideoBoxParsingHandler::ParseHEVCConfiguration(const BoxParseContext& c) {
         array.numNalus = r.ReadUInt16();
         ReserveTable(array.nalUnits, array.numNalus, 2, BytesLeftInBox(r, c.boxEnd));
         for (uint32_t n = 0; n < array.numNalus; ++n) {
-            if (!BoxHoldsEntry(r, c.boxEnd, 2)) break;
-            const uint16_t length = r.ReadUInt16();
+            if (!BoxHoldsEntry(r, c.boxEnd, 2)) return;
             std::vector<uint8_t> unit;
-            if (!ReadBoxBytes(r, c.boxEnd, length, unit)) break;
+            if (!ReadBoxBytes(r, c.boxEnd, r.ReadUInt16(), unit)) return;
             array.nalUnits.push_back(std::move(unit));
         }
-        if (array.nalUnits.size() < array.numNalus) break;
     }
-    c.result.record = std::move(record);
 }
 
 // AV1 Codec ISO Media File Format Binding, 2.3.3
 void CVideoBoxParsingHandler::ParseAV1Configuration(const BoxParseContext& c) {
     auto record = std::make_unique<AV1ConfigurationBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 4);
-    CBitReader bits(bytes);
     AV1ConfigurationBox& a = *record;
-    a.marker = static_cast<uint8_t>(bits.Read(1));
-    a.version = static_cast<uint8_t>(bits.Read(7));
-    a.seq_profile = static_cast<uint8_t>(bits.Read(3));
-    a.seq_level_idx_0 = static_cast<uint8_t>(bits.Read(5));
-    a.seq_tier_0 = static_cast<uint8_t>(bits.Read(1));
-    a.high_bitdepth = static_cast<uint8_t>(bits.Read(1));
-    a.twelve_bit = static_cast<uint8_t>(bits.Read(1));
-    a.monochrome = static_cast<uint8_t>(bits.Read(1));
-    a.chroma_subsampling_x = static_cast<uint8_t>(bits.Read(1));
-    a.chroma_subsampling_y = static_cast<uint8_t>(bits.Read(1));
-    a.chroma_sample_position = static_cast<uint8_t>(bits.Read(2));
-    bits.Read(3);  // reserved
-    a.initial_presentation_delay_present = static_cast<uint8_t>(bits.Read(1));
-    a.initial_presentation_delay_minus_one = static_cast<uint8_t>(bits.Read(4));
-    EndFields(bits);
-    if (!bits.Overrun())
-        ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), a.configOBUs);
+    const bool whole = ReadFields(c, 4, [&a](CBitReader& bits) {
+        a.marker = static_cast<uint8_t>(bits.Read(1));
+        a.version = static_cast<uint8_t>(bits.Read(7));
+        a.seq_profile = static_cast<uint8_t>(bits.Read(3));
+        a.seq_level_idx_0 = static_cast<uint8_t>(bits.Read(5));
+        a.seq_tier_0 = static_cast<uint8_t>(bits.Read(1));
+        a.high_bitdepth = static_cast<uint8_t>(bits.Read(1));
+        a.twelve_bit = static_cast<uint8_t>(bits.Read(1));
+        a.monochrome = static_cast<uint8_t>(bits.Read(1));
+        a.chroma_subsampling_x = static_cast<uint8_t>(bits.Read(1));
+        a.chroma_subsampling_y = static_cast<uint8_t>(bits.Read(1));
+        a.chroma_sample_position = static_cast<uint8_t>(bits.Read(2));
+        bits.Read(3);  // reserved
+        a.initial_presentation_delay_present = static_cast<uint8_t>(bits.Read(1));
+        a.initial_presentation_delay_minus_one = static_cast<uint8_t>(bits.Read(4));
+    });
+    if (whole) ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), a.configOBUs);
     c.result.record = std::move(record);
 }
 
 // VP Codec ISO Media File Format Binding, VP codec configuration box (version 1)
 void CVideoBoxParsingHandler::ParseVPConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<VPConfigurationBox>(c.size);
+    VPConfigurationBox& v = *record;
     CFileReader& r = Reader();
-    const std::vector<uint8_t> header = TakeFieldBytes(c, 4);
-    CBitReader versionBits(header);
-    record->version = versionBits.U8();
-    for (uint8_t& flag : record->flags)
-        flag = versionBits.U8();
-    EndFields(versionBits);
-    if (versionBits.Overrun()) {
-        // Cut inside the version and flags: nothing more to read.
-    } else if (record->version != 1) {
-        ReadBoxBytes(r, c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), record->undecoded);
-    } else {
-        const std::vector<uint8_t> bytes = TakeFieldBytes(c, 8);
-        CBitReader bits(bytes);
-        VPConfigurationBox& v = *record;
-        v.profile = bits.U8();
-        v.level = bits.U8();
-        v.bitDepth = static_cast<uint8_t>(bits.Read(4));
-        v.chromaSubsampling = static_cast<uint8_t>(bits.Read(3));
-        v.videoFullRangeFlag = static_cast<uint8_t>(bits.Read(1));
-        v.colourPrimaries = bits.U8();
-        v.transferCharacteristics = bits.U8();
-        v.matrixCoefficients = bits.U8();
-        v.codecInitializationDataSize = bits.U16();
-        EndFields(bits);
-        if (!bits.Overrun())
-            ReadBoxBytes(r, c.boxEnd, v.codecInitializationDataSize, v.codecInitializationData);
+    const bool whole = ReadFields(c, 4, [&v](CBitReader& bits) {
+        v.version = bits.U8();
+        for (uint8_t& flag : v.flags)
+            flag = bits.U8();
+    });
+    if (whole && v.version != 1) {
+        ReadBoxBytes(r, c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), v.undecoded);
+    } else if (whole && ReadFields(c, 8, [&v](CBitReader& bits) {
+                   v.profile = bits.U8();
+                   v.level = bits.U8();
+                   v.bitDepth = static_cast<uint8_t>(bits.Read(4));
+                   v.chromaSubsampling = static_cast<uint8_t>(bits.Read(3));
+                   v.videoFullRangeFlag = static_cast<uint8_t>(bits.Read(1));
+                   v.colourPrimaries = bits.U8();
+                   v.transferCharacteristics = bits.U8();
+                   v.matrixCoefficients = bits.U8();
+                   v.codecInitializationDataSize = bits.U16();
+               })) {
+        ReadBoxBytes(r, c.boxEnd, v.codecInitializationDataSize, v.codecInitializationData);
     }
     c.result.record = std::move(record);
 }
@@ -236,32 +229,31 @@ void CVideoBoxParsingHandler::ParseVPConfiguration(const BoxParseContext& c) {
 // last 20 are reserved.
 void CVideoBoxParsingHandler::ParseDolbyVisionConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<DolbyVisionConfigurationBox>(c.id, c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 24);
-    CBitReader bits(bytes);
     DolbyVisionConfigurationBox& d = *record;
-    d.dv_version_major = bits.U8();
-    d.dv_version_minor = bits.U8();
-    d.dv_profile = static_cast<uint8_t>(bits.Read(7));
-    d.dv_level = static_cast<uint8_t>(bits.Read(6));
-    d.rpu_present_flag = static_cast<uint8_t>(bits.Read(1));
-    d.el_present_flag = static_cast<uint8_t>(bits.Read(1));
-    d.bl_present_flag = static_cast<uint8_t>(bits.Read(1));
-    d.dv_bl_signal_compatibility_id = static_cast<uint8_t>(bits.Read(4));
-    bits.Read(28);  // reserved
-    for (int i = 0; i < 4; ++i)
-        bits.U32();  // reserved
-    EndFields(bits);
+    ReadFields(c, 24, [&d](CBitReader& bits) {
+        d.dv_version_major = bits.U8();
+        d.dv_version_minor = bits.U8();
+        d.dv_profile = static_cast<uint8_t>(bits.Read(7));
+        d.dv_level = static_cast<uint8_t>(bits.Read(6));
+        d.rpu_present_flag = static_cast<uint8_t>(bits.Read(1));
+        d.el_present_flag = static_cast<uint8_t>(bits.Read(1));
+        d.bl_present_flag = static_cast<uint8_t>(bits.Read(1));
+        d.dv_bl_signal_compatibility_id = static_cast<uint8_t>(bits.Read(4));
+        bits.Read(28);  // reserved
+        for (int i = 0; i < 4; ++i)
+            bits.U32();  // reserved
+    });
     c.result.record = std::move(record);
 }
 
 // ISO/IEC 14496-12:2022, 8.12.2
 void CVideoBoxParsingHandler::ParseOriginalFormat(const BoxParseContext& c) {
     auto record = std::make_unique<OriginalFormatBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 4);
-    CBitReader bits(bytes);
-    for (uint8_t& byte : record->data_format)
-        byte = bits.U8();
-    EndFields(bits);
+    OriginalFormatBox& f = *record;
+    ReadFields(c, 4, [&f](CBitReader& bits) {
+        for (uint8_t& byte : f.data_format)
+            byte = bits.U8();
+    });
     c.result.record = std::move(record);
 }
 
@@ -269,27 +261,23 @@ void CVideoBoxParsingHandler::ParseOriginalFormat(const BoxParseContext& c) {
 void CVideoBoxParsingHandler::ParseColourInformation(const BoxParseContext& c) {
     auto record = std::make_unique<ColourInformationBox>(c.size);
     ColourInformationBox& colr = *record;
-    const std::vector<uint8_t> typeBytes = TakeFieldBytes(c, 4);
-    CBitReader typeBits(typeBytes);
-    for (uint8_t& byte : colr.colour_type)
-        byte = typeBits.U8();
-    EndFields(typeBits);
+    const bool whole = ReadFields(c, 4, [&colr](CBitReader& bits) {
+        for (uint8_t& byte : colr.colour_type)
+            byte = bits.U8();
+    });
     const auto typeIs = [&colr](const char* code) {
         return std::equal(colr.colour_type, colr.colour_type + 4, code);
     };
-    if (typeBits.Overrun()) {
-        // Cut inside the colour type: nothing more to read.
-    } else if (typeIs("nclx") || typeIs("nclc")) {
+    if (whole && (typeIs("nclx") || typeIs("nclc"))) {
         colr.hasCodePoints = true;
         colr.hasRangeFlag = typeIs("nclx");
-        const std::vector<uint8_t> bytes = TakeFieldBytes(c, colr.hasRangeFlag ? 7 : 6);
-        CBitReader bits(bytes);
-        colr.colour_primaries = bits.U16();
-        colr.transfer_characteristics = bits.U16();
-        colr.matrix_coefficients = bits.U16();
-        if (colr.hasRangeFlag) colr.full_range_flag = static_cast<uint8_t>(bits.Read(1));
-        EndFields(bits);
-    } else {
+        ReadFields(c, colr.hasRangeFlag ? 7 : 6, [&colr](CBitReader& bits) {
+            colr.colour_primaries = bits.U16();
+            colr.transfer_characteristics = bits.U16();
+            colr.matrix_coefficients = bits.U16();
+            if (colr.hasRangeFlag) colr.full_range_flag = static_cast<uint8_t>(bits.Read(1));
+        });
+    } else if (whole) {
         // An ICC profile ('rICC', 'prof') or a type of another standard: kept by its size.
         colr.profileBytes = BytesAfter(c.size, c.headerBytes, 4);
         PassFieldBytes(Reader(), colr.profileBytes);
@@ -300,57 +288,55 @@ void CVideoBoxParsingHandler::ParseColourInformation(const BoxParseContext& c) {
 // ISO/IEC 14496-12:2022, 12.1.4.2
 void CVideoBoxParsingHandler::ParseCleanAperture(const BoxParseContext& c) {
     auto record = std::make_unique<CleanApertureBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 32);
-    CBitReader bits(bytes);
     CleanApertureBox& a = *record;
-    a.cleanApertureWidthN = bits.U32();
-    a.cleanApertureWidthD = bits.U32();
-    a.cleanApertureHeightN = bits.U32();
-    a.cleanApertureHeightD = bits.U32();
-    a.horizOffN = static_cast<int32_t>(bits.U32());
-    a.horizOffD = bits.U32();
-    a.vertOffN = static_cast<int32_t>(bits.U32());
-    a.vertOffD = bits.U32();
-    EndFields(bits);
+    ReadFields(c, 32, [&a](CBitReader& bits) {
+        a.cleanApertureWidthN = bits.U32();
+        a.cleanApertureWidthD = bits.U32();
+        a.cleanApertureHeightN = bits.U32();
+        a.cleanApertureHeightD = bits.U32();
+        a.horizOffN = static_cast<int32_t>(bits.U32());
+        a.horizOffD = bits.U32();
+        a.vertOffN = static_cast<int32_t>(bits.U32());
+        a.vertOffD = bits.U32();
+    });
     c.result.record = std::move(record);
 }
 
 // QuickTime File Format, field handling extension of a video sample description
 void CVideoBoxParsingHandler::ParseFieldHandling(const BoxParseContext& c) {
     auto record = std::make_unique<FieldHandlingBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 2);
-    CBitReader bits(bytes);
-    record->fields = bits.U8();
-    record->detail = bits.U8();
-    EndFields(bits);
+    FieldHandlingBox& f = *record;
+    ReadFields(c, 2, [&f](CBitReader& bits) {
+        f.fields = bits.U8();
+        f.detail = bits.U8();
+    });
     c.result.record = std::move(record);
 }
 
 // ISO/IEC 14496-12:2022, 12.1.6.2
 void CVideoBoxParsingHandler::ParseContentLightLevel(const BoxParseContext& c) {
     auto record = std::make_unique<ContentLightLevelBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 4);
-    CBitReader bits(bytes);
-    record->max_content_light_level = bits.U16();
-    record->max_pic_average_light_level = bits.U16();
-    EndFields(bits);
+    ContentLightLevelBox& l = *record;
+    ReadFields(c, 4, [&l](CBitReader& bits) {
+        l.max_content_light_level = bits.U16();
+        l.max_pic_average_light_level = bits.U16();
+    });
     c.result.record = std::move(record);
 }
 
 // ISO/IEC 14496-12:2022, 12.1.7.2
 void CVideoBoxParsingHandler::ParseMasteringDisplay(const BoxParseContext& c) {
     auto record = std::make_unique<MasteringDisplayColourVolumeBox>(c.size);
-    const std::vector<uint8_t> bytes = TakeFieldBytes(c, 24);
-    CBitReader bits(bytes);
     MasteringDisplayColourVolumeBox& m = *record;
-    for (int i = 0; i < 3; ++i) {
-        m.display_primaries_x[i] = bits.U16();
-        m.display_primaries_y[i] = bits.U16();
-    }
-    m.white_point_x = bits.U16();
-    m.white_point_y = bits.U16();
-    m.max_display_mastering_luminance = bits.U32();
-    m.min_display_mastering_luminance = bits.U32();
-    EndFields(bits);
+    ReadFields(c, 24, [&m](CBitReader& bits) {
+        for (int i = 0; i < 3; ++i) {
+            m.display_primaries_x[i] = bits.U16();
+            m.display_primaries_y[i] = bits.U16();
+        }
+        m.white_point_x = bits.U16();
+        m.white_point_y = bits.U16();
+        m.max_display_mastering_luminance = bits.U32();
+        m.min_display_mastering_luminance = bits.U32();
+    });
     c.result.record = std::move(record);
 }

@@ -71,27 +71,31 @@ TEST(CVideoBoxParsingHandler, EntriesOfEveryTrackKind) {
     EXPECT_EQ(RecordLines(video, Describe),
               (Lines{Fields("HVC1", BoxId::Hvc1, 176, 144), Fields("vp08", BoxId::Vp08, 176, 144),
                      Fields("dvav", BoxId::Dvav, 176, 144)}));
-    EXPECT_EQ(RecordLines(other, Describe),
-              (Lines{Fields("av01", BoxId::Av01, 176, 144), Fields("encv", BoxId::Encv, 176, 144)}));
+    EXPECT_EQ(RecordLines(other, Describe), (Lines{Fields("av01", BoxId::Av01, 176, 144),
+                                                   Fields("encv", BoxId::Encv, 176, 144)}));
     EXPECT_EQ(RecordLines(sound, Describe), Lines{});
 }
 
-// Each configuration cut after every byte of it and followed by 0xFF bytes in its entry: the parse ends at the cut box (result 3) with the size error in the log, no field holds
-// a byte of the box after it, and a whole box is read exactly. An 'avcC' may also end before its
-// High-profile fields.
+// Each configuration cut after every byte of it and followed by 0xFF bytes in its entry: the parse
+// ends at the cut box (result 3) with the size error in the log, no field holds a byte of the box
+// after it, and a whole box is read exactly. An 'avcC' may also end before its High-profile fields.
 TEST(CVideoBoxParsingHandler, ConfigurationsCutAnywhere) {
     constexpr size_t kNoOther = SIZE_MAX;  // no other length is whole
     const std::vector<std::tuple<const char*, std::vector<uint8_t>, std::string, size_t>> boxes = {
-        {"dvcC", {1, 0, 0x0B, 0x35, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-         "dvcC 1 5 38", kNoOther},
+        {"dvcC",
+         {1, 0, 0x0B, 0x35, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+         "dvcC 1 5 38",
+         kNoOther},
         {"hvcC",
-         {1,    0x01, 0x60, 0, 0, 0,    0x90, 0, 0, 0,    0, 0,    90, 0xF0,
-          0x00, 0xFC, 0xFD, 0xF8, 0xF8, 0,    0, 0x0F, 1,    0xA0, 0, 1,    0, 2, 0x40, 0x01},
-         "hvcC 90 1 1", kNoOther},
-        {"mdcv", {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0, 0, 0, 9, 0, 0, 0, 10},
-         "mdcv 7 10", kNoOther},
-        {"avcC", {1, 100, 0, 30, 0xFF, 0xE0, 0, 0xFD, 0xF8, 0xF8, 1, 0, 1, 0x6D},
-         "avcC 1 1 1", 7},
+         {1,    0x01, 0x60, 0,    0, 0, 0x90, 0, 0,    0, 0, 0, 90, 0xF0, 0x00,
+          0xFC, 0xFD, 0xF8, 0xF8, 0, 0, 0x0F, 1, 0xA0, 0, 1, 0, 2,  0x40, 0x01},
+         "hvcC 90 1 1",
+         kNoOther},
+        {"mdcv",
+         {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0, 0, 0, 9, 0, 0, 0, 10},
+         "mdcv 7 10",
+         kNoOther},
+        {"avcC", {1, 100, 0, 30, 0xFF, 0xE0, 0, 0xFD, 0xF8, 0xF8, 1, 0, 1, 0x6D}, "avcC 1 1 1", 7},
         {"av1C", {0x81, 0, 0x0C, 0}, "", kNoOther},
         {"clap", std::vector<uint8_t>(32, 1), "", kNoOther},
         {"clli", {0, 1, 0, 2}, "", kNoOther},

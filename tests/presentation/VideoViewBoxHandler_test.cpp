@@ -59,20 +59,34 @@ TEST(CVideoViewBoxHandler, ConfigurationsOfEveryForm) {
         {"vpcC", Entry("vp09", vp0), {"...", "| + data (version not decoded) : 0x01020304"}},
         {"hvcC",
          Entry("hev1", hevc),
-         {"| + configurationVersion : 1 (0x1)", "|   general_profile_space : 1 (0x1)",
-          "|   general_tier_flag : 1 (0x1)", "|   general_profile_idc : 2 (0x2)",
+         {"| + configurationVersion : 1 (0x1)",
+          "|   general_profile_space : 1 (0x1)",
+          "|   general_tier_flag : 1 (0x1)",
+          "|   general_profile_idc : 2 (0x2)",
           "|   general_profile_compatibility_flags : 0x40000000",
           "|   general_constraint_indicator_flags : 0x900000000001",
-          "|   general_level_idc : 153 (0x99)", "|   min_spatial_segmentation_idc : 0 (0x0)",
-          "|   parallelismType : 1 (0x1)", "|   chromaFormat : 1 (0x1)",
-          "|   bitDepthLumaMinus8 : 2 (0x2)", "|   bitDepthChromaMinus8 : 2 (0x2)",
-          "|   avgFrameRate : 0 (0x0)", "|   constantFrameRate : 0 (0x0)",
-          "|   numTemporalLayers : 1 (0x1)", "|   temporalIdNested : 1 (0x1)",
-          "|   lengthSizeMinusOne : 3 (0x3)", "|   numOfArrays : 2 (0x2)",
-          "|    : NAL Unit Array [0]", "|   array_completeness : 1 (0x1)",
-          "|   NAL_unit_type : 39 (PREFIX_SEI_NUT)", "|   numNalus : 1 (0x1)",
-          "|   [0] : 0x4E01", "|    : NAL Unit Array [1]", "|   array_completeness : 0 (0x0)",
-          "|   NAL_unit_type : 35 (other)", "|   numNalus : 2 (0x2)", "|   [0] : 0xAB",
+          "|   general_level_idc : 153 (0x99)",
+          "|   min_spatial_segmentation_idc : 0 (0x0)",
+          "|   parallelismType : 1 (0x1)",
+          "|   chromaFormat : 1 (0x1)",
+          "|   bitDepthLumaMinus8 : 2 (0x2)",
+          "|   bitDepthChromaMinus8 : 2 (0x2)",
+          "|   avgFrameRate : 0 (0x0)",
+          "|   constantFrameRate : 0 (0x0)",
+          "|   numTemporalLayers : 1 (0x1)",
+          "|   temporalIdNested : 1 (0x1)",
+          "|   lengthSizeMinusOne : 3 (0x3)",
+          "|   numOfArrays : 2 (0x2)",
+          "|    : NAL Unit Array [0]",
+          "|   array_completeness : 1 (0x1)",
+          "|   NAL_unit_type : 39 (PREFIX_SEI_NUT)",
+          "|   numNalus : 1 (0x1)",
+          "|   [0] : 0x4E01",
+          "|    : NAL Unit Array [1]",
+          "|   array_completeness : 0 (0x0)",
+          "|   NAL_unit_type : 35 (other)",
+          "|   numNalus : 2 (0x2)",
+          "|   [0] : 0xAB",
           "|   [1] : 0x"}},
         {"av1C",
          Entry("av01", av1),
@@ -125,15 +139,34 @@ TEST(CVideoViewBoxHandler, PictureDescriptions) {
          Entry("av01", Leaf("colr", {'x', 'y', 'z', 'w', 9})),
          {"| + colour_type : 'xyzw'", "|   data : 1 bytes"}},
         {"clap",
-         Entry("vp09", BoxBuilder().Open("clap").U32(90).U32(1).U32(60).U32(1).U32(~0u).U32(2)
-                           .U32(3).U32(4).Close()),
+         Entry("vp09", BoxBuilder()
+                           .Open("clap")
+                           .U32(90)
+                           .U32(1)
+                           .U32(60)
+                           .U32(1)
+                           .U32(~0u)
+                           .U32(2)
+                           .U32(3)
+                           .U32(4)
+                           .Close()),
          {"| + cleanApertureWidthN : 90 (0x5A)", "|   cleanApertureWidthD : 1 (0x1)",
           "|   cleanApertureHeightN : 60 (0x3C)", "|   cleanApertureHeightD : 1 (0x1)",
           "|   horizOffN : -1 (0xFFFFFFFFFFFFFFFF)", "|   horizOffD : 2 (0x2)",
           "|   vertOffN : 3 (0x3)", "|   vertOffD : 4 (0x4)"}},
         {"mdcv",
-         Entry("hvc1", BoxBuilder().Open("mdcv").U16(8500).U16(39850).U16(6550).U16(2300)
-                           .U16(35400).U16(14600).U16(15635).U16(16450).U32(10000000).U32(50)
+         Entry("hvc1", BoxBuilder()
+                           .Open("mdcv")
+                           .U16(8500)
+                           .U16(39850)
+                           .U16(6550)
+                           .U16(2300)
+                           .U16(35400)
+                           .U16(14600)
+                           .U16(15635)
+                           .U16(16450)
+                           .U32(10000000)
+                           .U32(50)
                            .Close()),
          {"| + display_primaries_x[0] : 8500 (0x2134)",
           "|   display_primaries_y[0] : 39850 (0x9BAA)", "...",
