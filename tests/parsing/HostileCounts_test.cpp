@@ -67,6 +67,10 @@ TEST(HostileCounts, NeverAllocateFromTheCountAlone) {
         {"dcmc count beyond 32 bits", WordBox("dcmc", 0, 0, {0xFFFFFFFF}), 4},
         {"dcmc name beyond the box", WordBox("dcmc", 0, 0, {1, 0, 1000, 0x61626300}), 3},
         {"dcmc name beyond the file", WordBox("dcmc", 0, 0, {1, 0, 0xFFFFFFF0}), 3},
+        {"hvcC units beyond the box",
+         BoxBuilder().Open("hvcC").U8(1).Zeros(21).U8(1).U8(33).U16(0xFFFF).U16(0xFFFF).Close(), 3},
+        {"av1C of 4 GiB", BoxBuilder().Open("av1C").U32(0x81000C00).CloseWithSize(0xFFFFFFF0u), 3},
+        {"colr profile of 4 GiB", BoxBuilder().Open("colr").FourCC("prof").CloseWithSize(~0u), 3},
     };
     for (const auto& [name, box, result] : cases) {
         SCOPED_TRACE(name);
