@@ -76,14 +76,6 @@ constexpr CodePointName kMatrixCoefficients[] = {
     {14, "BT.2100 ICtCp"},
 };
 
-// An item whose text says more than its number (a name, hexadecimal digits, a unit) and whose
-// value is still the number, for the writers that keep values apart from texts.
-void AddNumberText(CISOViewBoxItemLayer& items, std::string_view label, uint64_t value,
-                   const std::string& text) {
-    items.AddItem(label, text);
-    items.SetLastItemValue({value, 0, ItemValueKind::Number});
-}
-
 template <size_t N>
 void AddCodePoint(CISOViewBoxItemLayer& items, std::string_view label, uint16_t value,
                   const CodePointName (&names)[N]) {
@@ -91,7 +83,7 @@ void AddCodePoint(CISOViewBoxItemLayer& items, std::string_view label, uint16_t 
     for (const CodePointName& known : names) {
         if (known.value == value) name = known.name;
     }
-    AddNumberText(items, label, value, StrFormat("%u (%s)", value, name));
+    items.AddItem(label, StrFormat("%u (%s)", value, name));
 }
 
 void AddHexItem(CISOViewBoxItemLayer& items, std::string_view label,
@@ -145,11 +137,11 @@ void ShowHEVCConfiguration(const HEVCConfigurationBox& b, const ViewBoxTarget& t
     l.AddNumber("general_profile_space", b.general_profile_space);
     l.AddNumber("general_tier_flag", b.general_tier_flag);
     l.AddNumber("general_profile_idc", b.general_profile_idc);
-    AddNumberText(l, "general_profile_compatibility_flags", b.general_profile_compatibility_flags,
-                  StrFormat("0x%08X", b.general_profile_compatibility_flags));
-    AddNumberText(l, "general_constraint_indicator_flags", b.general_constraint_indicator_flags,
-                  StrFormat("0x%012llX",
-                            static_cast<unsigned long long>(b.general_constraint_indicator_flags)));
+    l.AddItem("general_profile_compatibility_flags",
+              StrFormat("0x%08X", b.general_profile_compatibility_flags));
+    l.AddItem("general_constraint_indicator_flags",
+              StrFormat("0x%012llX",
+                        static_cast<unsigned long long>(b.general_constraint_indicator_flags)));
     l.AddNumber("general_level_idc", b.general_level_idc);
     l.AddNumber("min_spatial_segmentation_idc", b.min_spatial_segmentation_idc);
     l.AddNumber("parallelismType", b.parallelismType);
@@ -166,9 +158,8 @@ void ShowHEVCConfiguration(const HEVCConfigurationBox& b, const ViewBoxTarget& t
     for (const HEVCConfigurationBox::NalUnitArray& array : b.arrays) {
         l.AddHeading(StrFormat("NAL Unit Array [%zu]", index++));
         l.AddNumber("array_completeness", array.array_completeness);
-        AddNumberText(
-            l, "NAL_unit_type", array.NAL_unit_type,
-            StrFormat("%u (%s)", array.NAL_unit_type, HEVCNalUnitTypeName(array.NAL_unit_type)));
+        l.AddItem("NAL_unit_type", StrFormat("%u (%s)", array.NAL_unit_type,
+                                             HEVCNalUnitTypeName(array.NAL_unit_type)));
         l.AddNumber("numNalus", array.numNalus);
         int64_t unit = 0;
         for (const std::vector<uint8_t>& bytes : array.nalUnits)
@@ -219,9 +210,8 @@ void ShowVPConfiguration(const VPConfigurationBox& b, const ViewBoxTarget& t) {
     l.AddNumber("profile", b.profile);
     l.AddNumber("level", b.level);
     l.AddNumber("bitDepth", b.bitDepth);
-    AddNumberText(
-        l, "chromaSubsampling", b.chromaSubsampling,
-        StrFormat("%u (%s)", b.chromaSubsampling, ChromaSubsamplingName(b.chromaSubsampling)));
+    l.AddItem("chromaSubsampling", StrFormat("%u (%s)", b.chromaSubsampling,
+                                             ChromaSubsamplingName(b.chromaSubsampling)));
     l.AddNumber("videoFullRangeFlag", b.videoFullRangeFlag);
     AddCodePoint(l, "colourPrimaries", b.colourPrimaries, kColourPrimaries);
     AddCodePoint(l, "transferCharacteristics", b.transferCharacteristics, kTransferCharacteristics);
@@ -266,8 +256,8 @@ void ShowColourInformation(const ColourInformationBox& b, const ViewBoxTarget& t
     }
     const bool icc = std::string_view(reinterpret_cast<const char*>(b.colour_type), 4) == "rICC" ||
                      std::string_view(reinterpret_cast<const char*>(b.colour_type), 4) == "prof";
-    AddNumberText(l, icc ? "ICC_profile" : "data", b.profileBytes,
-                  StrFormat("%llu bytes", static_cast<unsigned long long>(b.profileBytes)));
+    l.AddItem(icc ? "ICC_profile" : "data",
+              StrFormat("%llu bytes", static_cast<unsigned long long>(b.profileBytes)));
 }
 
 void ShowCleanAperture(const CleanApertureBox& b, const ViewBoxTarget& t) {
