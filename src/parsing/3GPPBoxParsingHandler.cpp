@@ -469,22 +469,22 @@ bool ReadParameterSets(CFileReader& r, int64_t boxEnd, uint32_t count,
     return true;
 }
 
-bool ReadAVCConfiguration(CFileReader& r, int64_t boxEnd, AVCConfigurationBox& box) {
-    box.configurationVersion = r.ReadUInt8();
-    box.AVCProfileIndication = r.ReadUInt8();
-    box.profile_compatibility = r.ReadUInt8();
-    box.AVCLevelIndication = r.ReadUInt8();
-    box.lengthSizeMinusOne = r.ReadUInt8() & 0x03;
-    box.numOfSequenceParameterSets = r.ReadUInt8() & 0x1F;
-    if (!ReadParameterSets(r, boxEnd, box.numOfSequenceParameterSets, box.sequenceParameterSets))
-        return false;
-    box.numOfPicutreParamterSets = r.ReadUInt8();
-    return ReadParameterSets(r, boxEnd, box.numOfPicutreParamterSets, box.pictureParameterSets);
-}
-
 void C3GPPBoxParsingHandler::ParseAVCConfigurationBox(const Context& c) {
     auto record = std::make_unique<AVCConfigurationBox>(c.size);
-    ReadAVCConfiguration(Reader(), c.boxEnd, *record);
+    CFileReader& r = Reader();
+    record->configurationVersion = r.ReadUInt8();
+    record->AVCProfileIndication = r.ReadUInt8();
+    record->profile_compatibility = r.ReadUInt8();
+    record->AVCLevelIndication = r.ReadUInt8();
+    record->lengthSizeMinusOne = r.ReadUInt8() & 0x03;
+    record->numOfSequenceParameterSets = r.ReadUInt8() & 0x1F;
+    // The parse ends at this box when it cannot hold a set.
+    if (ReadParameterSets(r, c.boxEnd, record->numOfSequenceParameterSets,
+                          record->sequenceParameterSets)) {
+        record->numOfPicutreParamterSets = r.ReadUInt8();
+        ReadParameterSets(r, c.boxEnd, record->numOfPicutreParamterSets,
+                          record->pictureParameterSets);
+    }
     c.result.record = std::move(record);
 }
 

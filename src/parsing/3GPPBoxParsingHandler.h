@@ -16,11 +16,6 @@ class CFileReader;
 // terminating zero character included.
 std::string ConvertAssetText(const uint8_t* bytes, size_t count);
 
-// The AVC configuration as far as the classic reading goes: the header fields and the sequence
-// and picture parameter sets. False when the box (ending at `boxEnd`) cannot hold a set: the
-// parse then ends at this box.
-bool ReadAVCConfiguration(CFileReader& r, int64_t boxEnd, ISOFileFormat::AVCConfigurationBox& box);
-
 // `count` parameter sets of the AVC configuration (16-bit length, then the NAL unit). False
 // when the box cannot hold one; the sets read so far are kept.
 bool ReadParameterSets(CFileReader& r, int64_t boxEnd, uint32_t count,

@@ -101,10 +101,23 @@ void CVideoBoxParsingHandler::ParseAVCConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<AVCHighConfigurationBox>(c.size);
     AVCHighConfigurationBox& a = *record;
     CFileReader& r = Reader();
-    if (ReadAVCConfiguration(r, c.boxEnd, a) && HasHighProfileFields(a.AVCProfileIndication) &&
-        r.GetPosition() < c.boxEnd) {
+    // The classic fields as the classic reading takes them, but never read past the box.
+    const bool whole =
+        ReadFields(c, 6,
+                   [&a](CBitReader& bits) {
+                       a.configurationVersion = bits.U8();
+                       a.AVCProfileIndication = bits.U8();
+                       a.profile_compatibility = bits.U8();
+                       a.AVCLevelIndication = bits.U8();
+                       a.lengthSizeMinusOne = bits.U8() & 0x03;
+                       a.numOfSequenceParameterSets = bits.U8() & 0x1F;
+                   }) &&
+        ReadParameterSets(r, c.boxEnd, a.numOfSequenceParameterSets, a.sequenceParameterSets) &&
+        ReadFields(c, 1, [&a](CBitReader& bits) { a.numOfPicutreParamterSets = bits.U8(); }) &&
+        ReadParameterSets(r, c.boxEnd, a.numOfPicutreParamterSets, a.pictureParameterSets);
+    if (whole && HasHighProfileFields(a.AVCProfileIndication) && r.GetPosition() < c.boxEnd) {
         a.hasHighFields = true;
-        const bool whole = ReadFields(c, 4, [&a](CBitReader& bits) {
+        const bool highWhole = ReadFields(c, 4, [&a](CBitReader& bits) {
             bits.Read(6);  // reserved
             a.chroma_format = static_cast<uint8_t>(bits.Read(2));
             bits.Read(5);
@@ -113,7 +126,7 @@ void CVideoBoxParsingHandler::ParseAVCConfiguration(const BoxParseContext& c) {
             a.bit_depth_chroma_minus8 = static_cast<uint8_t>(bits.Read(3));
             a.numOfSequenceParameterSetExt = bits.U8();
         });
-        if (whole)
+        if (highWhole)
             ReadParameterSets(r, c.boxEnd, a.numOfSequenceParameterSetExt,
                               a.sequenceParameterSetExt);
     }

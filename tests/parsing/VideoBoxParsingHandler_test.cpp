@@ -28,7 +28,8 @@ std::string Describe(const Box& b) {
     if (auto* m = As<MasteringDisplayColourVolumeBox>(b))
         return Fields(type, m->white_point_x, m->min_display_mastering_luminance);
     if (auto* a = As<AVCHighConfigurationBox>(b))
-        return Fields(type, a->hasHighFields, a->chroma_format, a->sequenceParameterSetExt.size());
+        return Fields(type, a->AVCLevelIndication, a->numOfPicutreParamterSets, a->hasHighFields,
+                      a->chroma_format, a->sequenceParameterSetExt.size());
     return "";
 }
 
@@ -95,7 +96,10 @@ TEST(CVideoBoxParsingHandler, ConfigurationsCutAnywhere) {
          {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8, 0, 0, 0, 9, 0, 0, 0, 10},
          "mdcv 7 10",
          kNoOther},
-        {"avcC", {1, 100, 0, 30, 0xFF, 0xE0, 0, 0xFD, 0xF8, 0xF8, 1, 0, 1, 0x6D}, "avcC 1 1 1", 7},
+        {"avcC",
+         {1, 100, 0, 30, 0xFF, 0xE0, 0, 0xFD, 0xF8, 0xF8, 1, 0, 1, 0x6D},
+         "avcC 30 0 1 1 1",
+         7},
         {"av1C", {0x81, 0, 0x0C, 0}, "", kNoOther},
         {"clap", std::vector<uint8_t>(32, 1), "", kNoOther},
         {"clli", {0, 1, 0, 2}, "", kNoOther},
