@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "document/TrackInfoCollector.h"
@@ -27,30 +28,21 @@ Make Entry(int32_t id, uint16_t width = 320, uint16_t height = 240) {
     };
 }
 
-Make Hevc(uint8_t profile, uint8_t level) {
-    return [=] {
-        auto h = std::make_unique<HEVCConfigurationBox>(30);
-        h->general_profile_idc = profile;
-        h->general_level_idc = level;
-        return h;
-    };
-}
-
-Make Av1(uint8_t profile, uint8_t level) {
-    return [=] {
-        auto a = std::make_unique<AV1ConfigurationBox>(12);
-        a->seq_profile = profile;
-        a->seq_level_idx_0 = level;
-        return a;
-    };
-}
-
-Make Vp(uint8_t version, uint8_t profile, uint8_t level) {
-    return [=] {
+// The configuration box `id` ('hvcC', 'av1C' or 'vpcC' of `version`) with a profile and level.
+Make Config(int32_t id, uint8_t profile, uint8_t level, uint8_t version = 1) {
+    return [=]() -> std::unique_ptr<Box> {
+        if (id == BoxId::HvcC) {
+            auto h = std::make_unique<HEVCConfigurationBox>(30);
+            std::tie(h->general_profile_idc, h->general_level_idc) = std::tie(profile, level);
+            return h;
+        }
+        if (id == BoxId::Av1C) {
+            auto a = std::make_unique<AV1ConfigurationBox>(12);
+            std::tie(a->seq_profile, a->seq_level_idx_0) = std::tie(profile, level);
+            return a;
+        }
         auto v = std::make_unique<VPConfigurationBox>(20);
-        v->version = version;
-        v->profile = profile;
-        v->level = level;
+        std::tie(v->version, v->profile, v->level) = std::tie(version, profile, level);
         return v;
     };
 }
@@ -67,82 +59,50 @@ Make Frma(const char* format) {
     };
 }
 
-struct Case {
-    const char* what;
-    std::vector<Make> records;  // noted in this order, as a file lists them
-    std::string name;
-    uint16_t width;
-    bool profileAndLevel;
-    uint8_t profile;
-    uint8_t level;
-};
+// Name, width, and profile/level when the configuration gave them.
+std::string Facts(const VideoCodecInfo& video) {
+    std::string text = video.name;
+    text.append(" ").append(std::to_string(video.width));
+    const uint32_t bits = CodecInfoBit::Profile | CodecInfoBit::Level;
+    if ((video.mask & bits) == bits) {
+        text.append(" ").append(std::to_string(video.profile));
+        text.append("/").append(std::to_string(video.level));
+    }
+    return text;
+}
 
 }  // namespace
 
+// Records noted in the order a file lists them, and the facts they leave.
 TEST(VideoFamilyFacts, NameSizeProfileAndLevelOfEachEntry) {
-    const std::vector<Case> cases = {
-        {"hvc1", {Entry(BoxId::Hvc1, 1920), Hevc(2, 153)}, "H.265", 1920, true, 2, 153},
-        {"hev1", {Entry(BoxId::Hev1), Hevc(1, 93)}, "H.265", 320, true, 1, 93},
-        {"avc3", {Entry(BoxId::Avc3)}, "H.264", 320, false, 0, 0},
-        {"av01", {Entry(BoxId::Av01, 640), Av1(1, 13)}, "AV1", 640, true, 1, 13},
-        {"vp09", {Entry(BoxId::Vp09), Vp(1, 2, 41)}, "VP9", 320, true, 2, 41},
-        {"vp08 with an older vpcC", {Entry(BoxId::Vp08), Vp(0, 3, 9)}, "VP8", 320, false, 0, 0},
-        {"dvh1",
-         {Entry(BoxId::Dvh1), Hevc(2, 150), Dovi(BoxId::DvcC)},
-         "H.265 (Dolby Vision)",
-         320,
-         true,
-         2,
-         150},
-        {"hvc1 with dvvC",
-         {Entry(BoxId::Hvc1), Dovi(BoxId::DvvC)},
-         "H.265 (Dolby Vision)",
-         320,
-         false,
-         0,
-         0},
-        {"dvav", {Entry(BoxId::Dvav)}, "H.264 (Dolby Vision)", 320, false, 0, 0},
-        {"encv of hev1",
-         {Entry(BoxId::Encv, 1280), Hevc(1, 120), Frma("hev1")},
-         "H.265",
-         1280,
-         true,
-         1,
-         120},
-        {"encv of dvhe",
-         {Entry(BoxId::Encv), Frma("dvhe")},
-         "H.265 (Dolby Vision)",
-         320,
-         false,
-         0,
-         0},
-        {"encv of avc1", {Entry(BoxId::Encv), Frma("avc1")}, "H.264", 320, false, 0, 0},
+    const std::vector<std::tuple<std::vector<Make>, std::string>> cases = {
+        {{Entry(BoxId::Hvc1, 1920), Config(BoxId::HvcC, 2, 153)}, "H.265 1920 2/153"},
+        {{Entry(BoxId::Hev1), Config(BoxId::HvcC, 1, 93)}, "H.265 320 1/93"},
+        {{Entry(BoxId::Avc3)}, "H.264 320"},
+        {{Entry(BoxId::Av01, 640), Config(BoxId::Av1C, 1, 13)}, "AV1 640 1/13"},
+        {{Entry(BoxId::Vp09), Config(BoxId::VpcC, 2, 41)}, "VP9 320 2/41"},
+        {{Entry(BoxId::Vp08), Config(BoxId::VpcC, 3, 9, 0)}, "VP8 320"},  // an older 'vpcC'
+        {{Entry(BoxId::Dvh1), Config(BoxId::HvcC, 2, 150), Dovi(BoxId::DvcC)},
+         "H.265 (Dolby Vision) 320 2/150"},
+        {{Entry(BoxId::Hvc1), Dovi(BoxId::DvvC)}, "H.265 (Dolby Vision) 320"},
+        {{Entry(BoxId::Dvav)}, "H.264 (Dolby Vision) 320"},
+        {{Entry(BoxId::Encv, 1280), Config(BoxId::HvcC, 1, 120), Frma("hev1")}, "H.265 1280 1/120"},
+        {{Entry(BoxId::Encv), Frma("dvhe")}, "H.265 (Dolby Vision) 320"},
+        {{Entry(BoxId::Encv), Frma("avc1")}, "H.264 320"},
         // An audio format is not video's to name.
-        {"encv of mp4a", {Entry(BoxId::Encv), Frma("mp4a")}, "Protected video", 320, false, 0, 0},
-        {"dvcC alone", {Dovi(BoxId::DvcC)}, "", 0, false, 0, 0},
-        // Each entry replaces the facts of the one before.
-        {"two tracks",
-         {Entry(BoxId::Av01, 640), Av1(0, 8), Entry(BoxId::Vp08, 176)},
-         "VP8",
-         176,
-         true,
-         0,
-         8},
+        {{Entry(BoxId::Encv), Frma("mp4a")}, "Protected video 320"},
+        {{Dovi(BoxId::DvcC)}, " 0"},
+        // Each entry replaces the facts of the one before, but for the profile and level.
+        {{Entry(BoxId::Av01, 640), Config(BoxId::Av1C, 0, 8), Entry(BoxId::Vp08, 176)},
+         "VP8 176 0/8"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [records, expected] : cases) {
         CTrackInfoCollector collector;
-        std::vector<std::unique_ptr<Box>> records;
-        for (const Make& make : c.records) {
-            records.push_back(make());
-            collector.Note(*records.back());
+        std::vector<std::unique_ptr<Box>> kept;
+        for (const Make& make : records) {
+            kept.push_back(make());
+            collector.Note(*kept.back());
         }
-        const VideoCodecInfo& video = collector.GetVideoInfo();
-        EXPECT_EQ(video.name, c.name);
-        EXPECT_EQ(video.width, c.width);
-        const uint32_t bits = CodecInfoBit::Profile | CodecInfoBit::Level;
-        EXPECT_EQ((video.mask & bits) == bits, c.profileAndLevel);
-        EXPECT_EQ(video.profile, c.profile);
-        EXPECT_EQ(video.level, c.level);
+        EXPECT_EQ(Facts(collector.GetVideoInfo()), expected);
     }
 }

@@ -49,13 +49,11 @@ TEST(CBitReader, FieldsOfAnyWidthNeverPastTheBytes) {
 
     CBitReader lengths(bytes);
     std::vector<uint8_t> out;
-    EXPECT_FALSE(lengths.ReadBytes(0xFFFFFFFFFFFFull, out));  // no allocation from the length
-    EXPECT_TRUE(out.empty());
-    EXPECT_TRUE(lengths.Overrun());
-    CBitReader aligned(bytes);
-    aligned.Read(3);
-    EXPECT_TRUE(aligned.ReadBytes(2, out));  // from the next byte boundary
+    lengths.Read(3);
+    EXPECT_TRUE(lengths.ReadBytes(2, out));  // from the next byte boundary
     EXPECT_EQ(out, (std::vector<uint8_t>{0x0F, 0xFF}));
+    EXPECT_FALSE(lengths.ReadBytes(0xFFFFFFFFFFFFull, out));  // no allocation from the length
+    EXPECT_TRUE(out.empty() && lengths.Overrun());
 }
 
 TEST(CVideoBoxParsingHandler, EntriesOfEveryTrackKind) {
