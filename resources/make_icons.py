@@ -6,10 +6,21 @@
 Python 3, standard library only. The pictures are simple shapes drawn on a pixel grid, so
 the files are the same on every run; run it again after changing a picture and commit the
 PNG files with the script.
+
+Each picture is drawn twice: NAME.png at its size, and NAME@2x.png at twice the size for
+screens scaled by two, where Qt picks it instead of blowing the small one up. Coordinates are
+those of the small picture; at twice the size lines are two pixels wide and the round and
+slanted shapes are sampled at the finer grid, so the large picture is sharp, not enlarged.
+
+The application icon is also written as SVG (the same rectangles, scalable) and, for the
+desktop's icon theme, as PNG files of 16 to 256 pixels in resources/icons/hicolor, rendered
+from the SVG by rsvg-convert (Debian's librsvg2-bin) when it is installed.
 """
 
 import os
+import shutil
 import struct
+import subprocess
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -18,15 +29,31 @@ OUT = os.path.join(HERE, "icons")
 TRANSPARENT = (0, 0, 0, 0)
 
 
+# The scale the pictures are drawn at, set by main() before each round of drawing.
+SCALE = 1
+
+
 class Canvas:
     def __init__(self, width, height):
         self.width = width
         self.height = height
-        self.pixels = [[TRANSPARENT] * width for _ in range(height)]
+        self.scale = SCALE
+        self.pixels = [[TRANSPARENT] * (width * SCALE) for _ in range(height * SCALE)]
 
     def put(self, x, y, colour):
+        """Paints the pixel at (x, y) of the small picture: a block of scale x scale pixels."""
         if 0 <= x < self.width and 0 <= y < self.height:
-            self.pixels[y][x] = colour if len(colour) == 4 else colour + (255,)
+            for py in range(y * self.scale, (y + 1) * self.scale):
+                for px in range(x * self.scale, (x + 1) * self.scale):
+                    self.put_fine(px, py, colour)
+
+    def put_fine(self, px, py, colour):
+        """Paints one pixel of the picture as drawn."""
+        self.pixels[py][px] = colour if len(colour) == 4 else colour + (255,)
+
+    def fine_centres(self, count):
+        """(index, centre in the small picture's coordinates) of each pixel along an axis."""
+        return [(i, (i + 0.5) / self.scale) for i in range(count * self.scale)]
 
     def fill(self, left, top, right, bottom, colour):
         """Fills the rectangle; right and bottom are inclusive."""
@@ -60,24 +87,23 @@ class Canvas:
 
     def polygon(self, points, colour):
         """Fills a polygon by the even-odd rule, sampling pixel centres."""
-        for y in range(self.height):
-            cy = y + 0.5
+        for py, cy in self.fine_centres(self.height):
             crossings = []
             for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]):
                 if (y0 <= cy < y1) or (y1 <= cy < y0):
                     crossings.append(x0 + (cy - y0) * (x1 - x0) / (y1 - y0))
             crossings.sort()
             for a, b in zip(crossings[::2], crossings[1::2]):
-                for x in range(self.width):
-                    if a <= x + 0.5 < b:
-                        self.put(x, y, colour)
+                for px, cx in self.fine_centres(self.width):
+                    if a <= cx < b:
+                        self.put_fine(px, py, colour)
 
     def disc(self, cx, cy, radius, colour, inner=0.0):
-        for y in range(self.height):
-            for x in range(self.width):
-                d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
+        for py, y in self.fine_centres(self.height):
+            for px, x in self.fine_centres(self.width):
+                d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
                 if inner <= d <= radius:
-                    self.put(x, y, colour)
+                    self.put_fine(px, py, colour)
 
     def png(self):
         raw = b"".join(b"\x00" + b"".join(struct.pack("4B", *p) for p in row)
@@ -87,9 +113,40 @@ class Canvas:
             body = kind + data
             return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
+        header = struct.pack(">IIBBBBB", self.width * self.scale, self.height * self.scale, 8, 6,
+                             0, 0, 0)
         return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
                 + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+class SvgCanvas:
+    """Records the rectangles of a picture drawn with fill and frame only, as SVG."""
+
+    def __init__(self, width, height):
+        self.width = width
+        self.height = height
+        self.shapes = []
+
+    @staticmethod
+    def _rgb(colour):
+        return "#%02x%02x%02x" % colour[:3]
+
+    def fill(self, left, top, right, bottom, colour):
+        self.shapes.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>' % (
+            left, top, right - left + 1, bottom - top + 1, self._rgb(colour)))
+
+    def frame(self, left, top, right, bottom, colour):
+        # A one-unit line inside the rectangle's edge, as the pixel frame draws it.
+        self.shapes.append(
+            '<rect x="%g" y="%g" width="%d" height="%d" fill="none" stroke="%s" '
+            'stroke-width="1"/>' % (left + 0.5, top + 0.5, right - left, bottom - top,
+                                    self._rgb(colour)))
+
+    def svg(self):
+        return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+                '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+                'viewBox="0 0 %d %d">\n' % (self.width, self.height, self.width, self.height)
+                + "".join("  %s\n" % shape for shape in self.shapes) + "</svg>\n")
 
 
 # Colours of the box view: the band blue and the olive of the box frames.
@@ -193,9 +250,9 @@ def options():
     return c
 
 
-def application():
+def application(c=None):
     """Three stacked framed layers, like a node of the tree, beside the offset band."""
-    c = Canvas(32, 32)
+    c = c or Canvas(32, 32)
     c.fill(0, 0, 7, 31, BAND)
     layers = ((9, 3, 30, 10, OLIVE, CREAM), (9, 10, 30, 17, OLIVE_LIGHT, INK),
               (9, 17, 30, 29, (0, 54, 81), WHITE))
@@ -224,11 +281,29 @@ ICONS = {
 }
 
 
+THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
 def main():
+    global SCALE
     os.makedirs(OUT, exist_ok=True)
-    for name, draw in ICONS.items():
-        with open(os.path.join(OUT, name + ".png"), "wb") as out:
-            out.write(draw().png())
+    for scale, suffix in ((1, ""), (2, "@2x")):
+        SCALE = scale
+        for name, draw in ICONS.items():
+            with open(os.path.join(OUT, name + suffix + ".png"), "wb") as out:
+                out.write(draw().png())
+    svg_path = os.path.join(OUT, "orvex.svg")
+    with open(svg_path, "w", encoding="utf-8") as out:
+        out.write(application(SvgCanvas(32, 32)).svg())
+    rsvg = shutil.which("rsvg-convert")
+    if not rsvg:
+        print("make_icons: rsvg-convert is missing (librsvg2-bin): theme PNGs not remade")
+        return
+    for size in THEME_SIZES:
+        folder = os.path.join(OUT, "hicolor", "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run([rsvg, "-w", str(size), "-h", str(size), "-o",
+                        os.path.join(folder, "orvex.png"), svg_path], check=True)
 
 
 if __name__ == "__main__":

@@ -88,6 +88,25 @@ SVT_LOG=1 "${ff[@]}" "${video[@]}" -c:v libsvtav1 -preset 12 -crf 55 -g 5 -svtav
     "$data/vp9.mp4"
 "${ff[@]}" "${video[@]}" "${h264[@]}" -tag:v avc3 "${exact[@]}" "$data/avc3.mp4"
 
+# Metadata. ilst items as ffmpeg writes them for tags ('\xA9nam', '\xA9ART', '\xA9day', 'trkn',
+# 'disk'), a PNG cover from an attached picture ('covr'), and a mov_text subtitle track, whose
+# handler stays 'sbtl'. The container is not bitexact here, or ffmpeg leaves out its '\xA9too'
+# (its own version string, the same for the same packages); no creation time is written anyway.
+printf '1\n00:00:00,000 --> 00:00:00,500\nHello\n\n' >"$work/cue.srt"
+"${ff[@]}" -f lavfi -i "testsrc2=size=32x32:rate=1:duration=1" -frames:v 1 -c:v png \
+    -flags:v +bitexact -fflags +bitexact "$work/cover.png"
+"${ff[@]}" "${video[@]}" "${tone[@]}" -i "$work/cue.srt" -i "$work/cover.png" \
+    -map 0:v -map 1:a -map 2:s -map 3:v "${h264[@]}" "${aac[@]}" -c:s mov_text \
+    -c:v:1 copy -disposition:v:1 attached_pic \
+    -flags:v +bitexact -flags:a +bitexact -map_metadata -1 -threads 1 \
+    -metadata title="Orvex test" -metadata artist="Orvex" -metadata date=2024 \
+    -metadata track=3/12 -metadata disc=1/2 "$data/meta_tags.mp4"
+
+# Metadata by key: 'meta' with 'keys' ('mdta' namespace) and items named by key index.
+"${ff[@]}" "${video[@]}" "${tone[@]}" "${h264[@]}" "${aac[@]}" "${exact[@]}" \
+    -metadata title="Orvex test" -metadata artist="Orvex" -metadata comment="keys and mdta items" \
+    -movflags use_metadata_tags "$data/meta_keys.mp4"
+
 # AtomicParsley refuses some major brands ('iso5' among them) before it lists anything. Such a
 # file is listed from a copy whose major brand reads 'isom': only those four bytes differ, so
 # every offset and type in the tree is the file's own.

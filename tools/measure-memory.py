@@ -4,7 +4,7 @@
     tools/measure-memory.py ORVEX_DUMP [EXTRA_FILE_OR_DIR...]
 
 Writes crafted files (huge counts in every table, a constant 'stsz' of 4 billion samples, an
-'stsc' chunk of 2^32-1 samples, 100,000 nested containers, a million tiny boxes, an 'ftyp' with
+'stsc' chunk of 2^32-1 samples, five million sample lines, 100,000 nested containers, a million tiny boxes, an 'ftyp' with
 a million brands, ...) to a temporary folder, runs orvex-dump on each one and on every extra
 file (for example the largest inputs of a fuzzing corpus) under /usr/bin/time, and prints the
 peak resident set size beside the input size and the output size, once without --log (the
@@ -29,21 +29,22 @@ from make_synthetic_mp4 import (avc1_entry, be32_table, box, dinf, ftyp,  # noqa
 HUGE = 0xFFFFFFFF
 # The bound stated in README.md.
 FIXED = 16 * 2 ** 20
-RATIO = 32
+RATIO = 40
 
 
 def u32(*values):
     return struct.pack(">%dI" % len(values), *values)
 
 
-def movie(stbl_boxes, extra_moov=(), handler=b"vide"):
+def movie(stbl_boxes, extra_moov=(), handler=b"vide", mdat_bytes=4096):
     """ftyp, moov with one video track whose sample table holds `stbl_boxes`, then an mdat."""
     stsd = full_box(b"stsd", 0, 0, u32(1), avc1_entry())
     minf = box(b"minf", full_box(b"vmhd", 0, 1, bytes(8)), dinf(),
                box(b"stbl", stsd, *stbl_boxes))
     trak = box(b"trak", tkhd(1, 1000, False),
                box(b"mdia", mdhd(1000, 1000), hdlr(handler, b"Video"), minf))
-    return ftyp() + box(b"moov", mvhd(1000, 2), trak, *extra_moov) + box(b"mdat", bytes(4096))
+    return ftyp() + box(b"moov", mvhd(1000, 2), trak, *extra_moov) + box(b"mdat",
+                                                                         bytes(mdat_bytes))
 
 
 def filled(fourcc, count, entry_bytes, version=0, flags=0, head=b"", budget=60000):
@@ -92,6 +93,16 @@ def table_cases():
     return cases
 
 
+def lines_case(samples):
+    """One chunk of `samples` one-byte samples, all of them in the 'mdat' at the end."""
+    def build(offset):
+        return movie([full_box(b"stsc", 0, 0, u32(1, 1, samples, 1)),
+                      full_box(b"stsz", 0, 0, u32(1, samples)),
+                      full_box(b"stco", 0, 0, u32(1, offset))], mdat_bytes=samples)
+    # The 'mdat' payload starts where the file without it ends, plus the 'mdat' header.
+    return build(len(build(0)) - samples)
+
+
 def sample_cases():
     chunks = 15000
     stco = full_box(b"stco", 0, 0, u32(chunks), be32_table(range(1000, 1000 + chunks)))
@@ -106,6 +117,9 @@ def sample_cases():
             full_box(b"stsc", 0, 0, u32(1, 1, HUGE, 1)),
             full_box(b"stsz", 0, 0, u32(0, HUGE), be32_table(range(1, 15000))),
             full_box(b"stco", 0, 0, u32(1, 0))]),
+        # Five million listed samples of one byte in one chunk inside the 'mdat': a line each,
+        # as many as the file has bytes.
+        "five-million-sample-lines": lines_case(5000000),
         # Many chunks and many 'mdat' boxes: every 'mdat' looks for the chunks inside it.
         "many-chunks-many-mdat": movie([
             full_box(b"stsc", 0, 0, u32(1, 1, 3, 1)),

@@ -1,13 +1,7 @@
 // orvex-dump: the headless twin of the viewer. Parses one media file and prints the tree
 // of boxes exactly as the viewer's whole-tree text export writes it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "document/DocumentView.h"
@@ -16,6 +10,7 @@
 #include "document/ParseControl.h"
 #include "document/Settings.h"
 #include "document/TreeExport.h"
+#include "model/FileReader.h"
 #include "model/TextConversion.h"
 #include "parsing/LogWriter.h"
 #include "presentation/FixedMetricSurface.h"
@@ -80,22 +75,6 @@ public:
     int SaveToFile(const std::string&) override { return 0; }
 };
 
-// Why a path cannot be opened as a media file, for the user. Only regular files are read: a
-// FIFO or a device could block the parse forever or never end.
-std::string DescribeOpenFailure(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "is a directory";
-    if (S_ISFIFO(st.st_mode)) return "is a FIFO, not a regular file";
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
-    if (S_ISSOCK(st.st_mode)) return "is a socket, not a regular file";
-    if (!S_ISREG(st.st_mode)) return "is not a regular file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    ::close(fd);
-    return "cannot be read";
-}
-
 // Ends the process once everything is written. The tree of a large file holds millions of
 // nodes, and freeing them one by one takes a sixth of the whole run, while the system takes the
 // memory back at once. Builds with AddressSanitizer still tear the document down, so that the
@@ -107,6 +86,14 @@ int ExitWithoutTeardown(int status) {
 #endif
     return status;
 }
+// What an option that takes a value needs, for the message when it is missing; null for an
+// option without a value.
+const char* ValueNeeded(const std::string& option) {
+    if (option == "--format") return "a format: text or json";
+    if (option == "--output" || option == "--log") return "a file name";
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,16 +117,24 @@ int main(int argc, char** argv) {
             indent = true;
         } else if (arg == "--classic") {
             classic = true;
-        } else if (arg == "--format" && i + 1 < argc) {
-            const std::string format = argv[++i];
-            if (format != "text" && format != "json") {
-                std::fprintf(stderr, "orvex-dump: unknown format '%s'\n", format.c_str());
+        } else if (const char* needs = ValueNeeded(arg)) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "orvex-dump: option '%s' needs %s\n", arg.c_str(), needs);
                 PrintUsage(stderr);
                 return kExitUsage;
             }
-            json = format == "json";
-        } else if ((arg == "--output" || arg == "--log") && i + 1 < argc) {
-            (arg == "--output" ? outputPath : logPath) = argv[++i];
+            const std::string value = argv[++i];
+            if (arg == "--format") {
+                if (value != "text" && value != "json") {
+                    std::fprintf(stderr, "orvex-dump: unknown format '%s' (text or json)\n",
+                                 value.c_str());
+                    PrintUsage(stderr);
+                    return kExitUsage;
+                }
+                json = value == "json";
+            } else {
+                (arg == "--output" ? outputPath : logPath) = value;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "orvex-dump: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
@@ -194,10 +189,10 @@ int main(int argc, char** argv) {
                                      : ExportTreeJsonToFile(document, mediaPath, outputPath);
     } else if (outputPath.empty()) {
         CSingleByteFileSink sink(stdout);
-        WriteTreeText(document.GetViewBoxes(), mediaPath, indent, sink);
+        WriteTreeText(document.GetNodes(), mediaPath, indent, sink);
         written = sink.Ok() && std::fflush(stdout) == 0;
     } else {
-        written = ExportTreeToFile(document.GetViewBoxes(), mediaPath, indent, outputPath);
+        written = ExportTreeToFile(document.GetNodes(), mediaPath, indent, outputPath);
     }
     if (!written) {
         std::fprintf(stderr, "orvex-dump: cannot write '%s'\n",

@@ -26,29 +26,25 @@ bool NamesEqual(std::string_view a, std::string_view b) {
 }
 }  // namespace
 
-std::optional<CBoxFinder::Match> CBoxFinder::FindNext(const NodeList& nodes, std::string_view name,
+std::optional<CBoxFinder::Match> CBoxFinder::FindNext(CNodeList& nodes, std::string_view name,
                                                       int64_t scrollY, IDrawingSurface& surface) {
     const std::string wanted = PadName(name);
     // Where the last search left the view stuck short of its match, carry on after that match.
     std::optional<size_t> after;
-    if (m_last && m_last->shownAt == scrollY && m_last->name == wanted &&
-        m_last->node < nodes.size() && nodes[m_last->node].get() == m_last->box &&
-        m_last->top > scrollY) {
+    if (m_last && m_last->shownAt == scrollY && m_last->name == wanted && m_last->list == &nodes &&
+        m_last->generation == nodes.GetGeneration() && m_last->top > scrollY) {
         after = m_last->node;
     }
     m_last.reset();
 
     int64_t y = ViewLayout::kTopMargin;
     for (size_t i = 0; i < nodes.size(); ++i) {
-        CISOViewBox& node = *nodes[i];
-        if (!node.IsExpanded()) node.SetExpanded(true);
-        const CISOViewBoxLayer* typeName = node.GetShortTypeNameLayer();
-        if (y > scrollY && (!after || i > *after) && typeName != nullptr &&
-            NamesEqual(typeName->Text(), wanted)) {
-            m_last = LastMatch{wanted, i, &node, y, std::nullopt};
+        nodes.SetExpanded(i, true);
+        if (y > scrollY && (!after || i > *after) && NamesEqual(nodes.GetTitle(i), wanted)) {
+            m_last = LastMatch{wanted, i, &nodes, nodes.GetGeneration(), y, std::nullopt};
             return Match{i, y};
         }
-        y += node.GetSize(surface).height + ViewLayout::kVerticalGap;
+        y += nodes.GetHeight(i, surface) + ViewLayout::kVerticalGap;
     }
     return std::nullopt;
 }

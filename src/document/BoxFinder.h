@@ -2,14 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "document/NodeList.h"
 #include "presentation/DrawingSurface.h"
-#include "presentation/ISOViewBox.h"
 
 // Finding a box by its type name, the way the box view's find command walks the tree: every
 // node in list order, with the running top the view would give it, expanding each node passed so
@@ -23,8 +21,6 @@
 // still stands there, the next search for that name starts after the last match.
 class CBoxFinder {
 public:
-    using NodeList = std::vector<std::unique_ptr<CISOViewBox>>;
-
     struct Match {
         size_t node;  // index in the node list
         int64_t top;  // content y of the node's top, with every node before it displayed
@@ -34,7 +30,7 @@ public:
     // the letters A to Z compared without regard to case) below `scrollY`, or nothing. Sizes are
     // measured on `surface` where a node needs it. Every node walked stays expanded, also when
     // nothing is found.
-    std::optional<Match> FindNext(const NodeList& nodes, std::string_view name, int64_t scrollY,
+    std::optional<Match> FindNext(CNodeList& nodes, std::string_view name, int64_t scrollY,
                                   IDrawingSurface& surface);
 
     // Where the view stands after scrolling to the last match.
@@ -46,7 +42,9 @@ private:
     struct LastMatch {
         std::string name;  // as padded
         size_t node;
-        const CISOViewBox* box;  // to recognise a list that was replaced meanwhile
+        // To recognise a list that was replaced meanwhile.
+        const CNodeList* list;
+        uint64_t generation;
         int64_t top;
         std::optional<int64_t> shownAt;
     };

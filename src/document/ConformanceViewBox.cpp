@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "document/ConformanceTester.h"
+#include "document/NodeList.h"
 #include "model/Format.h"
 #include "presentation/ViewPalette.h"
 
@@ -80,7 +81,7 @@ void CConformanceViewBox::AddUntestedBrandsLine(uint64_t count) {
 
 void BuildConformanceInformation(const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records,
                                  const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                                 std::vector<std::unique_ptr<CISOViewBox>>& displayList) {
+                                 CNodeList& displayList) {
     CConformanceTester tester(records, collector);
     auto node = std::make_unique<CConformanceViewBox>(1);
 
@@ -92,5 +93,5 @@ void BuildConformanceInformation(const std::vector<std::unique_ptr<ISOFileFormat
     if (compatible.size() > tested) node->AddUntestedBrandsLine(compatible.size() - tested);
 
     node->Measure(surface);
-    displayList.push_back(std::move(node));
+    displayList.PushBack(std::move(node));
 }

@@ -14,6 +14,7 @@ namespace ISOFileFormat {
 struct Box;
 }  // namespace ISOFileFormat
 
+class CNodeList;
 class CTrackInfoCollector;
 
 // The "Conformance Information" section: a title, then per tested brand a grey header naming
@@ -54,7 +55,7 @@ private:
 // line saying how many more the file lists.
 void BuildConformanceInformation(const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records,
                                  const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                                 std::vector<std::unique_ptr<CISOViewBox>>& displayList);
+                                 CNodeList& displayList);
 
 // Real files list a handful of compatible brands; a crafted 'ftyp' can list millions, each of
 // which would cost a block of lines hundreds of times its four bytes.

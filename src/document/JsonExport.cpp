@@ -4,9 +4,11 @@
 #include <rapidjson/writer.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "document/ConformanceViewBox.h"
@@ -97,13 +99,14 @@ void WriteLog(Writer& w, const std::vector<LogDiagnostic>& diagnostics) {
 
 // The sections of the quick information: the general facts as fields, the conformance tests
 // as the lines they show.
-void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
+void WriteQuickInformation(Writer& w, const CNodeList& nodes) {
     const CGeneralViewBox* general = nullptr;
     const CConformanceViewBox* conformance = nullptr;
-    for (const auto& node : nodes) {
-        if (node->IsBox()) continue;
-        if (!general) general = dynamic_cast<const CGeneralViewBox*>(node.get());
-        if (!conformance) conformance = dynamic_cast<const CConformanceViewBox*>(node.get());
+    for (size_t i = 0; i < nodes.size() && !(general && conformance); ++i) {
+        const CISOViewBox* node = nodes.Stored(i);
+        if (!node || node->IsBox()) continue;
+        if (!general) general = dynamic_cast<const CGeneralViewBox*>(node);
+        if (!conformance) conformance = dynamic_cast<const CConformanceViewBox*>(node);
     }
     Key(w, "quickInformation");
     if (general && general->GetContentsLayer()) {
@@ -125,16 +128,36 @@ void WriteQuickInformation(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
     w.EndArray();
 }
 
-// A box: its facts and fields; a line of the media data view: its text and byte range.
-void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
-    if (!node.IsBox()) {
-        Key(w, "line");
-        const CISOViewBoxLayer* title = node.GetShortTypeNameLayer();
-        String(w, title ? title->Text() : std::string());
-        Key(w, "offset"), w.Uint64(node.GetFileOffset());
-        Key(w, "size"), w.Uint64(node.GetBoxSize());
-        return;
-    }
+// A 'uuid' box's extended type as a UUID string ("6d1d9b05-42d5-44e6-80e2-141daff757b2"). The
+// node outlives the record that held the 16 bytes, so they are read back from the item that
+// shows them ("0x6D1D9B05-42D5-44E6-80E2-141DAFF757B2").
+void WriteUserType(Writer& w, const CISOViewBox& node) {
+    constexpr std::array<uint8_t, 4> kUuid = {'u', 'u', 'i', 'd'};
+    constexpr size_t kShownLength = 2 + 32 + 4;
+    const CISOViewBoxItemLayer* contents = node.GetContentsLayer();
+    if (node.GetTypeBytes() != kUuid || !contents || contents->GetItemCount() == 0) return;
+    ItemText item;
+    contents->ReadItem(0, item);
+    if (item.Label() != "UUID" || item.Value().size() != kShownLength) return;
+    std::string uuid(item.Value().substr(2));
+    std::transform(uuid.begin(), uuid.end(), uuid.begin(), [](char c) {
+        return c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    Key(w, "userType"), String(w, uuid);
+}
+
+// A line of the media data view: its text and byte range, and for a sample whether it is a
+// random access point.
+void WriteLineFacts(Writer& w, const CNodeList& nodes, size_t index, const MediaDataLine* line) {
+    Key(w, "line"), String(w, nodes.GetTitle(index));
+    Key(w, "offset"), w.Uint64(line ? line->fileOffset : nodes.GetFileOffset(index));
+    Key(w, "size"), w.Uint64(line ? line->size : nodes.GetBoxSize(index));
+    if (line && line->kind == MediaDataLine::Kind::Sample)
+        Key(w, "randomAccess"), w.Bool(line->randomAccess);
+}
+
+// A box: its facts and fields.
+void WriteBoxFacts(Writer& w, const CISOViewBox& node) {
     Key(w, "type"), TypeText(w, node.GetTypeBytes());
     const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer();
     const CISOViewBoxLayer* longName = node.GetLongTypeNameLayer();
@@ -148,6 +171,7 @@ void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
     Key(w, "offset"), w.Uint64(node.GetFileOffset());
     Key(w, "size"), w.Uint64(node.GetBoxSize());
     Key(w, "headerSize"), w.Uint(node.GetHeaderSize());
+    WriteUserType(w, node);
     if (const CISOViewBoxItemLayer* header = node.GetHeaderLayer()) {
         for (size_t i = 0; i < header->GetItemCount(); ++i) {
             const ItemValue v = header->GetItemValue(i);
@@ -164,7 +188,7 @@ void WriteNodeFacts(Writer& w, const CISOViewBox& node) {
 
 // The tree from the display list, where a node's children are the nodes after it with a
 // greater depth. The quick information (a section at depth 0, not a box) is written apart.
-void WriteTree(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
+void WriteTree(Writer& w, const CNodeList& nodes) {
     struct Open {
         int32_t depth;
         bool childrenOpen;
@@ -180,12 +204,17 @@ void WriteTree(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
     Key(w, "boxes");
     w.StartArray();
     int32_t skipBelow = -1;  // depth of a skipped section, -1 when none
-    for (const auto& node : nodes) {
-        const int32_t depth = node->GetDepth();
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        // A line is copied: the title below is read through the same list.
+        const MediaDataLine* found = nodes.GetLine(i);
+        const std::optional<MediaDataLine> line =
+            found ? std::optional<MediaDataLine>(*found) : std::nullopt;
+        const CISOViewBox* node = line ? nullptr : nodes.Stored(i);
+        const int32_t depth = line ? line->depth : node->GetDepth();
         if (skipBelow >= 0 && depth > skipBelow) continue;
         skipBelow = -1;
         closeTo(depth);
-        if (!node->IsBox() && open.empty()) {
+        if ((!node || !node->IsBox()) && open.empty()) {
             skipBelow = depth;
             continue;
         }
@@ -195,7 +224,10 @@ void WriteTree(Writer& w, const COrvexDoc::ViewBoxList& nodes) {
             open.back().childrenOpen = true;
         }
         w.StartObject();
-        WriteNodeFacts(w, *node);
+        if (node && node->IsBox())
+            WriteBoxFacts(w, *node);
+        else
+            WriteLineFacts(w, nodes, i, line ? &*line : nullptr);
         open.push_back(Open{depth, false});
     }
     closeTo(INT32_MIN);
@@ -221,8 +253,8 @@ bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, s
     w.EndObject();
     Key(w, "log");
     WriteLog(w, document.GetDiagnostics());
-    WriteQuickInformation(w, document.GetViewBoxes());
-    WriteTree(w, document.GetViewBoxes());
+    WriteQuickInformation(w, document.GetNodes());
+    WriteTree(w, document.GetNodes());
     w.EndObject();
     stream.Put('\n');
     stream.Flush();

@@ -1,7 +1,6 @@
 #include "document/LineViewBox.h"
 
 #include <memory>
-#include <utility>
 
 #include "presentation/ViewPalette.h"
 
@@ -17,7 +16,7 @@ CLineViewBox::CLineViewBox(int32_t depth, uint64_t fileOffset, uint64_t size)
 
 CLineViewBox::~CLineViewBox() = default;
 
-void CLineViewBox::SetTitle(std::string title) {
-    GetShortTypeNameLayer()->SetText(std::move(title));
+void CLineViewBox::SetTitle(std::string_view title) {
+    GetShortTypeNameLayer()->AssignText(title);
     InvalidateMeasure();
 }

@@ -1,159 +1,256 @@
 #include "document/MediaDataView.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <string>
-#include <string_view>
-#include <utility>
+#include <limits>
 
-#include "document/LineViewBox.h"
 #include "document/TrackInfoCollector.h"
-#include "model/Format.h"
 #include "model/NumberText.h"
+#include "presentation/ISOViewBox.h"
 #include "presentation/ViewPalette.h"
 
 namespace {
 
 constexpr std::string_view kRandomAccessPointSummary = "Random Access Point";
 
-// A file can have millions of chunk and sample lines, so their titles are put together
-// without printf, in one string of exactly their length.
-using DigitBuffer = char[NumberText::kMaxChars];
-
-std::string_view Decimal(DigitBuffer& buffer, uint64_t value) {
-    return std::string_view(buffer, NumberText::FormatUnsigned(buffer, value));
-}
-
-std::string Concatenate(std::initializer_list<std::string_view> parts) {
-    size_t length = 0;
-    for (std::string_view part : parts)
-        length += part.size();
-    std::string text;
-    text.reserve(length);
-    for (std::string_view part : parts)
-        text.append(part);
-    return text;
-}
-
-std::string ChunkTitle(uint64_t number, const ChunkInfo& chunk) {
-    DigitBuffer n, size, count, biggest;
-    return Concatenate({"chunk #", Decimal(n, number), " size ", Decimal(size, chunk.size),
-                        " bytes, sample count ", Decimal(count, chunk.sampleCount),
-                        ", biggest sample size ", Decimal(biggest, chunk.biggestSampleSize),
-                        " bytes"});
-}
-
-std::string SampleTitle(uint64_t number, uint32_t size) {
-    DigitBuffer n, bytes;
-    return Concatenate({"sample #", Decimal(n, number), " size ", Decimal(bytes, size), " bytes"});
-}
-
-struct LineContext {
-    IDrawingSurface& surface;
-    bool expanded;
-    std::vector<std::unique_ptr<CISOViewBox>>& displayList;
-    // One text for the summary of every random access point.
-    std::shared_ptr<const std::string> randomAccessPoint;
-};
-
-void AppendTrack(const LineContext& c, const CTrackInfoCollector& collector, size_t tableIndex,
-                 int32_t depth) {
-    const TrackChunkTable& table = collector.GetChunkTables()[tableIndex];
-    const bool holdsUnlisted =
-        collector.GetUnlistedSampleCount() != 0 && collector.GetUnlistedTableIndex() == tableIndex;
-
-    auto trackLine = std::make_unique<CLineViewBox>(depth + 1, table.firstChunkOffset, 0);
-    const std::string_view kind = GetTrackKindName(table.handlerKind);
-    trackLine->SetTitle(StrFormat("chunks from '%.*s Track', biggest chunk size %llu bytes",
-                                  static_cast<int>(kind.size()), kind.data(),
-                                  static_cast<unsigned long long>(table.biggestChunkSize)));
-    trackLine->SetExpanded(c.expanded);
-    trackLine->Measure(c.surface);
-    trackLine->SetTitleColours(kViewPalette.lineText, kViewPalette.trackLineBack);
-    CISOViewBox& track = *trackLine;
-    c.displayList.push_back(std::move(trackLine));
-
-    for (size_t chunkIndex = 0; chunkIndex < table.chunks.size(); ++chunkIndex) {
-        const ChunkInfo& chunk = table.chunks[chunkIndex];
-        track.IncrementChildCount();
-        auto chunkLine = std::make_unique<CLineViewBox>(depth + 2, chunk.offset, chunk.size);
-        chunkLine->SetTitleColours(kViewPalette.lineText, kViewPalette.chunkLineBack);
-        chunkLine->SetTitle(ChunkTitle(uint64_t{chunkIndex} + 1, chunk));
-        chunkLine->SetExpanded(c.expanded);
-        chunkLine->Measure(c.surface);
-        CISOViewBox& chunkNode = *chunkLine;
-        c.displayList.push_back(std::move(chunkLine));
-
-        uint64_t sampleNumber = 1;
-        uint64_t nextOffset = chunk.offset;
-        for (const SampleInfo& sample : table.SamplesOf(chunk)) {
-            chunkNode.IncrementChildCount();
-            auto sampleLine = std::make_unique<CLineViewBox>(depth + 3, sample.offset, sample.size);
-            if (sample.randomAccessPoint) {
-                sampleLine->SetTitleColours(kViewPalette.lineText,
-                                            kViewPalette.randomAccessLineBack);
-                sampleLine->ShareSummaryText(c.randomAccessPoint);
-            } else {
-                sampleLine->SetTitleColours(kViewPalette.lineText, kViewPalette.lineBack);
-            }
-            sampleLine->SetExpanded(c.expanded);
-            sampleLine->SetTitle(SampleTitle(sampleNumber++, sample.size));
-            sampleLine->Measure(c.surface);
-            c.displayList.push_back(std::move(sampleLine));
-            nextOffset = sample.offset + sample.size;
-        }
-
-        if (holdsUnlisted && chunkIndex == collector.GetUnlistedChunkIndex()) {
-            chunkNode.IncrementChildCount();
-            auto rest = std::make_unique<CLineViewBox>(depth + 3, nextOffset, 0);
-            rest->SetTitleColours(kViewPalette.lineText, kViewPalette.lineBack);
-            rest->SetExpanded(c.expanded);
-            std::string text;
-            NumberText::AppendUnsigned(text, collector.GetUnlistedSampleCount());
-            text += kUnlistedSamplesText;
-            rest->SetTitle(std::move(text));
-            rest->Measure(c.surface);
-            c.displayList.push_back(std::move(rest));
-        }
-    }
+int32_t SaturatedCount(uint64_t count) {
+    return static_cast<int32_t>(std::min<uint64_t>(count, std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
 
-void BuildMediaDataView(CISOViewBox& mdat, uint64_t offset, uint64_t size, int32_t depth,
-                        const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                        bool autoExpand, bool noExpandMDAT,
-                        std::vector<std::unique_ptr<CISOViewBox>>& displayList) {
-    const bool expanded = autoExpand && !noExpandMDAT;
-    mdat.SetExpanded(expanded);
-
+CMediaDataLines::CMediaDataLines(const CTrackInfoCollector& collector, uint64_t offset,
+                                 uint64_t size, int32_t depth, bool expanded)
+    : m_collector(collector), m_depth(depth) {
     const std::vector<TrackChunkTable>& tables = collector.GetChunkTables();
-    // A table without chunks has no first chunk to place it. The comparison is written so that
-    // offset + size cannot overflow.
-    auto listedHere = [&](const TrackChunkTable& table) {
-        const uint64_t first = table.firstChunkOffset;
-        return !table.chunks.empty() && first >= offset && first - offset < size;
-    };
-
-    // The list grows by millions of lines at once for a large file: room for exactly them,
-    // rather than doubling its capacity on the way.
     size_t lines = 0;
     for (size_t i = 0; i < tables.size(); ++i) {
-        if (!listedHere(tables[i])) continue;
-        lines += 1 + tables[i].chunks.size() + tables[i].samples.size();
-        if (collector.GetUnlistedSampleCount() != 0 && collector.GetUnlistedTableIndex() == i)
-            ++lines;
+        const TrackChunkTable& table = tables[i];
+        // A table without chunks has no first chunk to place it. The comparison is written so
+        // that offset + size cannot overflow.
+        const uint64_t first = table.firstChunkOffset;
+        if (table.chunks.empty() || first < offset || first - offset >= size) continue;
+        const bool holdsUnlisted =
+            collector.GetUnlistedSampleCount() != 0 && collector.GetUnlistedTableIndex() == i;
+        m_tracks.push_back(Track{i, lines, holdsUnlisted});
+        lines += 1 + table.chunks.size() + table.samples.size() + (holdsUnlisted ? 1 : 0);
     }
-    if (displayList.capacity() - displayList.size() < lines) {
-        displayList.reserve(std::max(displayList.size() + lines,
-                                     displayList.capacity() + displayList.capacity() / 2));
-    }
+    m_expanded.assign(lines, expanded);
+    m_widestChild.resize(m_tracks.size());
+}
 
-    const LineContext context{surface, expanded, displayList,
-                              std::make_shared<const std::string>(kRandomAccessPointSummary)};
-    for (size_t i = 0; i < tables.size(); ++i) {
-        if (!listedHere(tables[i])) continue;
-        mdat.IncrementChildCount();
-        AppendTrack(context, collector, i, depth);
+const CMediaDataLines::Track& CMediaDataLines::TrackOf(size_t k) const {
+    const auto after =
+        std::upper_bound(m_tracks.begin(), m_tracks.end(), k,
+                         [](size_t line, const Track& t) { return line < t.firstLine; });
+    return *(after - 1);
+}
+
+uint64_t CMediaDataLines::ChunkLine(const Track& track, size_t chunk) const {
+    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const bool afterUnlisted = track.holdsUnlisted && chunk > m_collector.GetUnlistedChunkIndex();
+    return 1 + uint64_t{chunk} + table.chunks[chunk].firstSample + (afterUnlisted ? 1 : 0);
+}
+
+const MediaDataLine& CMediaDataLines::Line(size_t k) const {
+    if (k != m_current) {
+        if (m_current != SIZE_MAX && k == m_current + 1)
+            Step();
+        else
+            Locate(k);
+        m_current = k;
     }
+    return m_line;
+}
+
+void CMediaDataLines::Locate(size_t k) const {
+    const Track& track = TrackOf(k);
+    m_currentTrack = static_cast<size_t>(&track - m_tracks.data());
+    const uint64_t r = k - track.firstLine;
+    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    if (r == 0) {
+        m_line = MediaDataLine{MediaDataLine::Kind::Track,
+                               false,
+                               m_depth + 1,
+                               SaturatedCount(table.chunks.size()),
+                               track.table,
+                               0,
+                               0,
+                               table.firstChunkOffset,
+                               0};
+        return;
+    }
+    // The last chunk whose line is at or before r: chunk lines grow with the chunk.
+    size_t low = 0;
+    size_t high = table.chunks.size();
+    while (high - low > 1) {
+        const size_t middle = low + (high - low) / 2;
+        if (ChunkLine(track, middle) <= r)
+            low = middle;
+        else
+            high = middle;
+    }
+    const uint64_t within = r - ChunkLine(track, low);
+    if (within == 0)
+        SetChunkLine(track, low);
+    else
+        SetSampleLine(track, low, static_cast<uint32_t>(within - 1));
+}
+
+void CMediaDataLines::SetChunkLine(const Track& track, size_t chunk) const {
+    const ChunkInfo& info = m_collector.GetChunkTables()[track.table].chunks[chunk];
+    const bool unlistedHere = track.holdsUnlisted && chunk == m_collector.GetUnlistedChunkIndex();
+    m_line =
+        MediaDataLine{MediaDataLine::Kind::Chunk,
+                      false,
+                      m_depth + 2,
+                      SaturatedCount(uint64_t{info.listedSampleCount} + (unlistedHere ? 1 : 0)),
+                      track.table,
+                      chunk,
+                      0,
+                      info.offset,
+                      info.size};
+}
+
+void CMediaDataLines::SetSampleLine(const Track& track, size_t chunk, uint32_t sample) const {
+    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const ChunkInfo& info = table.chunks[chunk];
+    m_line.depth = m_depth + 3;
+    m_line.childCount = 0;
+    m_line.table = track.table;
+    m_line.chunk = chunk;
+    m_line.sample = sample;
+    if (sample < info.listedSampleCount) {
+        const SampleInfo& s = table.samples[info.firstSample + sample];
+        m_line.kind = MediaDataLine::Kind::Sample;
+        m_line.randomAccess = s.randomAccessPoint;
+        m_line.fileOffset = s.offset;
+        m_line.size = s.size;
+        return;
+    }
+    m_line.kind = MediaDataLine::Kind::Unlisted;
+    m_line.randomAccess = false;
+    if (info.listedSampleCount == 0) {
+        m_line.fileOffset = info.offset;
+    } else {
+        const SampleInfo& last = table.samples[info.firstSample + info.listedSampleCount - 1];
+        m_line.fileOffset = last.offset + last.size;
+    }
+    m_line.size = 0;
+}
+
+void CMediaDataLines::Step() const {
+    const Track& track = m_tracks[m_currentTrack];
+    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    size_t nextChunk = 0;
+    switch (m_line.kind) {
+        case MediaDataLine::Kind::Track:
+            nextChunk = 0;
+            break;
+        case MediaDataLine::Kind::Chunk:
+        case MediaDataLine::Kind::Sample: {
+            // The chunk's next child, if it has one.
+            const uint32_t next = m_line.kind == MediaDataLine::Kind::Chunk ? 0 : m_line.sample + 1;
+            const ChunkInfo& info = table.chunks[m_line.chunk];
+            const bool unlistedHere =
+                track.holdsUnlisted && m_line.chunk == m_collector.GetUnlistedChunkIndex();
+            if (next < info.listedSampleCount || (unlistedHere && next == info.listedSampleCount)) {
+                SetSampleLine(track, m_line.chunk, next);
+                return;
+            }
+            nextChunk = m_line.chunk + 1;
+            break;
+        }
+        case MediaDataLine::Kind::Unlisted:
+            nextChunk = m_line.chunk + 1;
+            break;
+    }
+    if (nextChunk < table.chunks.size()) {
+        SetChunkLine(track, nextChunk);
+        return;
+    }
+    Locate(m_tracks[m_currentTrack + 1].firstLine);
+}
+
+size_t CMediaDataLines::SubtreeEnd(size_t k) const {
+    const MediaDataLine& line = Line(k);
+    switch (line.kind) {
+        case MediaDataLine::Kind::Track:
+            return m_currentTrack + 1 < m_tracks.size() ? m_tracks[m_currentTrack + 1].firstLine
+                                                        : size();
+        case MediaDataLine::Kind::Chunk: {
+            const Track& track = m_tracks[m_currentTrack];
+            const size_t next = line.chunk + 1;
+            const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+            return next < table.chunks.size()             ? track.firstLine + ChunkLine(track, next)
+                   : m_currentTrack + 1 < m_tracks.size() ? m_tracks[m_currentTrack + 1].firstLine
+                                                          : size();
+        }
+        default:
+            return k + 1;
+    }
+}
+
+int32_t& CMediaDataLines::WidestChildSlot(size_t chunkLine) const {
+    const size_t chunk = Line(chunkLine).chunk;
+    std::vector<int32_t>& widths = m_widestChild[m_currentTrack];
+    if (widths.empty())
+        widths.assign(m_collector.GetChunkTables()[m_tracks[m_currentTrack].table].chunks.size(),
+                      -1);
+    return widths[chunk];
+}
+
+void CMediaDataLines::WriteTitle(const MediaDataLine& line, std::string& out) const {
+    const TrackChunkTable& table = m_collector.GetChunkTables()[line.table];
+    switch (line.kind) {
+        case MediaDataLine::Kind::Track:
+            out.append("chunks from '")
+                .append(GetTrackKindName(table.handlerKind))
+                .append(" Track', biggest chunk size ");
+            NumberText::AppendUnsigned(out, table.biggestChunkSize);
+            out.append(" bytes");
+            break;
+        case MediaDataLine::Kind::Chunk: {
+            const ChunkInfo& chunk = table.chunks[line.chunk];
+            out.append("chunk #");
+            NumberText::AppendUnsigned(out, uint64_t{line.chunk} + 1);
+            out.append(" size ");
+            NumberText::AppendUnsigned(out, chunk.size);
+            out.append(" bytes, sample count ");
+            NumberText::AppendUnsigned(out, chunk.sampleCount);
+            out.append(", biggest sample size ");
+            NumberText::AppendUnsigned(out, chunk.biggestSampleSize);
+            out.append(" bytes");
+            break;
+        }
+        case MediaDataLine::Kind::Sample:
+            out.append("sample #");
+            NumberText::AppendUnsigned(out, uint64_t{line.sample} + 1);
+            out.append(" size ");
+            NumberText::AppendUnsigned(out, line.size);
+            out.append(" bytes");
+            break;
+        case MediaDataLine::Kind::Unlisted:
+            NumberText::AppendUnsigned(out, m_collector.GetUnlistedSampleCount());
+            out.append(kUnlistedSamplesText);
+            break;
+    }
+}
+
+Colour CMediaDataLines::BackColour(const MediaDataLine& line) {
+    switch (line.kind) {
+        case MediaDataLine::Kind::Track:
+            return kViewPalette.trackLineBack;
+        case MediaDataLine::Kind::Chunk:
+            return kViewPalette.chunkLineBack;
+        case MediaDataLine::Kind::Sample:
+            if (line.randomAccess) return kViewPalette.randomAccessLineBack;
+            break;
+        case MediaDataLine::Kind::Unlisted:
+            break;
+    }
+    return kViewPalette.lineBack;
+}
+
+std::string_view CMediaDataLines::SummaryText(const MediaDataLine& line) {
+    return line.randomAccess ? kRandomAccessPointSummary : CISOViewBox::kNotABoxSummary;
 }

@@ -17,11 +17,6 @@
 #include "presentation/ViewBoxFamilies.h"
 #include "presentation/ViewBoxFilling.h"
 
-namespace {
-// A depth no node reaches, however deeply a file nests its boxes: nothing is hidden.
-constexpr int32_t kNoHiddenDepth = std::numeric_limits<int32_t>::max();
-}  // namespace
-
 COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
     : m_view(view),
       m_settings(settings),
@@ -38,7 +33,7 @@ COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettings
 }
 
 COrvexDoc::~COrvexDoc() {
-    m_viewBoxes.clear();
+    m_nodes.clear();
 }
 
 int COrvexDoc::OpenDocument(const std::string& path) {
@@ -51,7 +46,7 @@ int32_t COrvexDoc::Parse() {
     m_parseResult = result;
     if (result != ParseOk) {
         // A failure inside the callbacks (memory) may have left part of a tree: keep none.
-        m_viewBoxes.clear();
+        m_nodes.clear();
         m_parsed = false;
         m_lastBuilt = m_currentParent = nullptr;
         m_parentStack.clear();
@@ -64,17 +59,20 @@ void COrvexDoc::CloseDocument() {
     m_parser.Close();
     m_parentStack.clear();
     m_currentParent = m_lastBuilt = nullptr;
-    m_viewBoxes.clear();
+    m_nodes.clear();
     m_diagnosticLog.ClearDiagnostics();
     m_parseResult = 0;
 }
 
 void COrvexDoc::DiscardCollector() {
+    m_nodes.clear();
     m_collector.reset();
 }
 
 int32_t COrvexDoc::OnParseBegin() {
     // Always a fresh collector: one left by a failed parse still points at its dead records.
+    // Nodes left from before would read the tables of the one replaced.
+    m_nodes.clear();
     m_collector = std::make_unique<CTrackInfoCollector>();
     // A few hostile bytes can declare billions of samples; no more sample lines than bytes.
     m_collector->LimitToFileSize(static_cast<uint64_t>(m_parser.GetFileSize()));
@@ -82,6 +80,7 @@ int32_t COrvexDoc::OnParseBegin() {
     m_autoExpand = GetSwitchSetting(m_settings, SwitchAutoExpand);
     m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
     m_parser.SetBoxSet(m_boxSet);
+    m_collector->SetBoxSet(m_boxSet);
     m_currentParent = nullptr;
     m_lastBuilt = nullptr;
     m_lastDepth = 0;
@@ -104,8 +103,8 @@ int32_t COrvexDoc::OnBoxList(size_t,
     // Only read when AutoExpand is on, as the section's expansion depends on both.
     const bool noExpandQI = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandQI);
     BuildQuickInformation(*m_collector, m_view.GetMeasureSurface(), m_autoExpand, noExpandQI,
-                          m_viewBoxes);
-    BuildConformanceInformation(records, *m_collector, m_view.GetMeasureSurface(), m_viewBoxes);
+                          m_nodes);
+    BuildConformanceInformation(records, *m_collector, m_view.GetMeasureSurface(), m_nodes);
     return 0;
 }
 
@@ -145,14 +144,19 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     node->Measure(m_view.GetMeasureSurface());
 
     m_lastDepth = entry->depth;
-    m_lastBuilt = node.get();
-    m_viewBoxes.push_back(std::move(node));
+    m_lastBuilt = &m_nodes.PushBack(std::move(node));
 
     if (record.id == BoxId::Mdat && m_collector) {
-        const bool noExpandMDAT = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
-        BuildMediaDataView(*m_lastBuilt, static_cast<uint64_t>(entry->offset), record.size,
-                           entry->depth, *m_collector, m_view.GetMeasureSurface(), m_autoExpand,
-                           noExpandMDAT, m_viewBoxes);
+        // The 'mdat' node and every line start expanded when AutoExpand is set and NoExpandMDAT
+        // is not.
+        const bool expanded = m_autoExpand && !GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
+        m_lastBuilt->SetExpanded(expanded);
+        auto lines =
+            std::make_unique<CMediaDataLines>(*m_collector, static_cast<uint64_t>(entry->offset),
+                                              record.size, entry->depth, expanded);
+        for (int32_t track = 0; track < lines->GetTrackCount(); ++track)
+            m_lastBuilt->IncrementChildCount();
+        m_nodes.AppendLines(std::move(lines));
     }
     return 0;
 }
@@ -163,7 +167,6 @@ int32_t COrvexDoc::OnParseEnd() {
     m_view.ScrollToOrigin();
     if (m_extentWidth != 0 && m_extentHeight != 0) {
         m_view.SetScrollSize(m_extentWidth, m_extentHeight);
-        m_collector.reset();
     } else if (m_log) {
         m_log->PrintText("\r\n\r\nError : the file is empty or not a correct media file.\r\n");
     }
@@ -171,22 +174,10 @@ int32_t COrvexDoc::OnParseEnd() {
 }
 
 void COrvexDoc::ComputeExtent() {
-    // Summed in 64 bits: a crafted file can describe more pixels than 32 bits hold; the view's
-    // scroll range takes what fits.
+    // The view's scroll range takes what fits of 64 bits.
     int64_t width = 0;
     int64_t height = 0;
-    int32_t hiddenDepth = kNoHiddenDepth;
-    IDrawingSurface& surface = m_view.GetMeasureSurface();
-    for (const auto& node : m_viewBoxes) {
-        const int32_t depth = node->GetDepth();
-        if (depth > hiddenDepth) continue;
-        if (depth == hiddenDepth) hiddenDepth = kNoHiddenDepth;
-        if (node->GetChildCount() > 0 && !node->IsExpanded()) hiddenDepth = depth;
-        Extent size = node->GetSize(surface);
-        width = std::max<int64_t>(width, int64_t{depth} * ViewLayout::kIndentPerDepth +
-                                             ViewLayout::kLeftOffset + size.width);
-        height += ViewLayout::kVerticalGap + size.height;
-    }
+    m_nodes.MeasureDisplayed(m_view.GetMeasureSurface(), width, height);
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     m_extentWidth = static_cast<int32_t>(std::min(width, kMax));
     m_extentHeight = static_cast<int32_t>(std::min(height, kMax));

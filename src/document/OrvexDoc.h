@@ -7,6 +7,7 @@
 
 #include "document/DiagnosticLog.h"
 #include "document/DocumentView.h"
+#include "document/NodeList.h"
 #include "document/Settings.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "presentation/ISOViewBox.h"
@@ -16,12 +17,12 @@
 class CTrackInfoCollector;
 
 // The document of the one media file shown: owns the parse driver with its handlers, the view
-// box handlers and the display list, every node of the tree in display order with its depth.
-// It builds the tree inside the driver's callbacks, while the box records are alive.
+// box handlers and the node list, every node of the tree in display order with its depth.
+// It builds the tree inside the driver's callbacks, while the box records are alive, and keeps
+// the track information collector for as long as the tree: the lines under 'mdat' are read
+// from its tables.
 class COrvexDoc : public IParserCallbackProcessor {
 public:
-    using ViewBoxList = std::vector<std::unique_ptr<CISOViewBox>>;
-
     COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings);
     ~COrvexDoc() override;
     COrvexDoc(const COrvexDoc&) = delete;
@@ -43,7 +44,8 @@ public:
     // The box set of the last parse: the classic one when the "ClassicBoxSet" switch was on.
     BoxSet GetBoxSet() const { return m_boxSet; }
     void CloseDocument();
-    // Drops the track facts of a previous parse, so that the next one starts afresh.
+    // Drops the track facts of a previous parse, so that the next one starts afresh, and with
+    // them the nodes that read them.
     void DiscardCollector();
 
     // The pixel size of the displayed part of the tree: collapsed subtrees are left out.
@@ -51,7 +53,8 @@ public:
     int32_t GetExtentWidth() const { return m_extentWidth; }
     int32_t GetExtentHeight() const { return m_extentHeight; }
 
-    const ViewBoxList& GetViewBoxes() const { return m_viewBoxes; }
+    CNodeList& GetNodes() { return m_nodes; }
+    const CNodeList& GetNodes() const { return m_nodes; }
     // The reader of the open file, for copying a box's bytes out.
     CFileReader& GetReader() { return m_parser; }
 
@@ -80,8 +83,9 @@ private:
     CISOViewBox* m_currentParent = nullptr;
     CISOViewBox* m_lastBuilt = nullptr;
     bool m_parsed = false;
-    ViewBoxList m_viewBoxes;
     std::unique_ptr<CTrackInfoCollector> m_collector;
+    // Declared after the collector, so that it is destroyed first: its lines read the tables.
+    CNodeList m_nodes;
     int32_t m_extentWidth = 0;
     int32_t m_extentHeight = 0;
     // Declared last so that it is destroyed first: nothing it calls back outlives it.

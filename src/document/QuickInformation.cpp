@@ -2,6 +2,7 @@
 
 #include "document/GeneralViewBox.h"
 #include "document/LineViewBox.h"
+#include "document/NodeList.h"
 #include "document/TrackInfoCollector.h"
 #include "model/Format.h"
 #include "presentation/ViewPalette.h"
@@ -82,8 +83,7 @@ void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collec
 }
 
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                           bool autoExpand, bool noExpandQI,
-                           std::vector<std::unique_ptr<CISOViewBox>>& displayList) {
+                           bool autoExpand, bool noExpandQI, CNodeList& displayList) {
     auto title = std::make_unique<CLineViewBox>(0, 0, 0);
     title->SetTitle("Quick Information");
     title->SetTitleColours(kViewPalette.quickInformationTitleText, kViewPalette.lineBack);
@@ -92,10 +92,10 @@ void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface
     title->IncrementChildCount();
     title->Measure(surface);
     title->SetExpanded(autoExpand && !noExpandQI);
-    displayList.push_back(std::move(title));
+    displayList.PushBack(std::move(title));
 
     auto general = std::make_unique<CGeneralViewBox>(1);
     FillGeneralInformation(*general, collector);
     general->Measure(surface);
-    displayList.push_back(std::move(general));
+    displayList.PushBack(std::move(general));
 }

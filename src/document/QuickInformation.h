@@ -1,11 +1,9 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "presentation/DrawingSurface.h"
 #include "presentation/ISOViewBox.h"
 
+class CNodeList;
 class CTrackInfoCollector;
 
 // The "Quick Information" section at the top of the tree. OnBoxList of the document calls
@@ -17,8 +15,7 @@ class CTrackInfoCollector;
 // "NoExpandQI" of the settings, read by the document). The general information node stays
 // expanded: it has no children.
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                           bool autoExpand, bool noExpandQI,
-                           std::vector<std::unique_ptr<CISOViewBox>>& displayList);
+                           bool autoExpand, bool noExpandQI, CNodeList& displayList);
 
 // The items of the "General Information" node: track counts, video and audio codec facts (each
 // shown when its presence bit is set) and the biggest chunk of each kind of track.

@@ -59,21 +59,27 @@ void AssignSampleCounts(const std::vector<SampleToChunkBox::Entry>& entries,
     }
 }
 
+template <typename CodecInfo>
+void NoteBitRate(CodecInfo& info, const MPEG4BitRateBox& btrt) {
+    info.decoderBufferSize = btrt.bufferSizeDB;
+    info.maxBitrate = btrt.maxBitrate;
+    info.averageBitrate = btrt.avgBitrate;
+    info.mask |=
+        CodecInfoBit::DecoderBufferSize | CodecInfoBit::MaxBitrate | CodecInfoBit::AverageBitrate;
+}
+
 std::string VendorText(const uint8_t vendor[4]) {
     return Latin1CStringToUtf8(vendor, 4);
 }
 
 }  // namespace
 
-CTrackInfoCollector::CTrackInfoCollector(uint32_t maxListedSamples)
-    : m_maxListedSamples(maxListedSamples) {}
+CTrackInfoCollector::CTrackInfoCollector() = default;
 
 CTrackInfoCollector::~CTrackInfoCollector() = default;
 
 void CTrackInfoCollector::LimitToFileSize(uint64_t fileSize) {
-    const uint64_t limit =
-        std::max<uint64_t>(std::min<uint64_t>(m_maxListedSamples, fileSize), m_listedSamples);
-    m_maxListedSamples = static_cast<uint32_t>(limit);
+    m_maxListedSamples = std::max(std::min(m_maxListedSamples, fileSize), m_listedSamples);
 }
 
 int64_t CTrackInfoCollector::GetTotalTrackCount() const {
@@ -130,6 +136,9 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
         if (const auto* box = dynamic_cast<const SampleSizeBox*>(record)) m_sampleSize = box;
     } else if (id == ChunkOffsetBox::kId) {
         if (const auto* box = dynamic_cast<const ChunkOffsetBox*>(record)) m_chunkOffset = box;
+    } else if (id == ChunkLargeOffsetBox::kId && m_boxSet == BoxSet::Full) {
+        if (const auto* box = dynamic_cast<const ChunkLargeOffsetBox*>(record))
+            m_chunkLargeOffset = box;
     } else if (id == SyncSampleBox::kId) {
         if (const auto* box = dynamic_cast<const SyncSampleBox*>(record)) m_syncSample = box;
     }
@@ -222,11 +231,13 @@ void CTrackInfoCollector::NoteCodecBox(const Box* record) {
             break;
         case MPEG4BitRateBox::kId:
             if (const auto* btrt = dynamic_cast<const MPEG4BitRateBox*>(record)) {
-                m_video.decoderBufferSize = btrt->bufferSizeDB;
-                m_video.maxBitrate = btrt->maxBitrate;
-                m_video.averageBitrate = btrt->avgBitrate;
-                m_video.mask |= CodecInfoBit::DecoderBufferSize | CodecInfoBit::MaxBitrate |
-                                CodecInfoBit::AverageBitrate;
+                // The classic reading gives every 'btrt' to the video; the full set gives each
+                // to its own track's kind, and none to a track that is neither.
+                if (m_boxSet == BoxSet::Classic || m_currentHandlerKind == HandlerKindVideo) {
+                    NoteBitRate(m_video, *btrt);
+                } else if (m_currentHandlerKind == HandlerKindSound) {
+                    NoteBitRate(m_audio, *btrt);
+                }
             }
             break;
         case BoxId::Dawp:
@@ -239,21 +250,29 @@ void CTrackInfoCollector::ClearTableReferences() {
     m_sampleToChunk = nullptr;
     m_sampleSize = nullptr;
     m_chunkOffset = nullptr;
+    m_chunkLargeOffset = nullptr;
     m_syncSample = nullptr;
 }
 
 void CTrackInfoCollector::FinishTrack() {
-    if (!m_sampleToChunk || !m_chunkOffset) {
+    if (!m_sampleToChunk || (!m_chunkOffset && !m_chunkLargeOffset)) {
         ClearTableReferences();
         return;
     }
     TrackChunkTable& table = m_tables.emplace_back();
     table.handlerKind = m_currentHandlerKind;
-    const std::vector<uint32_t>& offsets = m_chunkOffset->chunk_offset;
-    table.chunks.resize(offsets.size());
-    for (size_t k = 0; k < offsets.size(); ++k)
-        table.chunks[k].offset = offsets[k];
-    if (!offsets.empty()) table.firstChunkOffset = offsets.front();
+    auto takeOffsets = [&table](const auto& offsets) {
+        table.chunks.resize(offsets.size());
+        for (size_t k = 0; k < offsets.size(); ++k)
+            table.chunks[k].offset = offsets[k];
+        if (!offsets.empty()) table.firstChunkOffset = offsets.front();
+    };
+    // A track has one of the two; should a file give both, the 32-bit table counts, as it
+    // always has.
+    if (m_chunkOffset)
+        takeOffsets(m_chunkOffset->chunk_offset);
+    else
+        takeOffsets(m_chunkLargeOffset->chunk_offset);
     AssignSampleCounts(m_sampleToChunk->entries, table.chunks);
 
     if (m_sampleSize) {
@@ -299,7 +318,8 @@ void CTrackInfoCollector::BuildSamples(TrackChunkTable& table) {
     for (size_t chunkIndex = 0; chunkIndex < table.chunks.size(); ++chunkIndex) {
         ChunkInfo& chunk = table.chunks[chunkIndex];
         const uint32_t count = chunk.sizedSampleCount;
-        const uint32_t listed = std::min(count, m_maxListedSamples - m_listedSamples);
+        const uint32_t listed =
+            static_cast<uint32_t>(std::min<uint64_t>(count, m_maxListedSamples - m_listedSamples));
         chunk.firstSample = static_cast<uint32_t>(table.samples.size());
         chunk.listedSampleCount = listed;
 

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/BoxCatalogue.h"
 #include "parsing/ParserInterfaces.h"
 
 namespace ISOFileFormat {
@@ -15,6 +16,7 @@ struct Box;
 struct SampleToChunkBox;
 struct SampleSizeBox;
 struct ChunkOffsetBox;
+struct ChunkLargeOffsetBox;
 struct SyncSampleBox;
 }  // namespace ISOFileFormat
 
@@ -81,7 +83,8 @@ struct ChunkInfo {
     uint32_t sampleCount = 0;        // as 'stsc' declares it
     uint32_t sizedSampleCount = 0;   // of those, the samples 'stsz' gives a size
     uint32_t listedSampleCount = 0;  // of those, the samples with a SampleInfo (sample limit)
-    uint32_t firstSample = 0;        // index of its first SampleInfo in the table's samples
+    // Index of its first SampleInfo in the table's samples: the samples listed before it.
+    uint32_t firstSample = 0;
     uint32_t biggestSampleSize = 0;
 };
 
@@ -116,27 +119,26 @@ struct TrackChunkTable {
 //
 // Tables are bounded by what the records actually hold, never by the counts they declare: no
 // sample is walked past what 'stsz' declares and holds, and a chunk's size is computed, not
-// summed, when 'stsz' gives one size for all. SampleInfo records are kept for at most
-// kMaxListedSamples samples per file, and no more than the file has bytes (in track order);
-// chunks stay exact beyond that.
+// summed, when 'stsz' gives one size for all. SampleInfo records are kept for no more samples
+// than the file has bytes (in track order); chunks stay exact beyond that.
 // 'co64' and 'stz2' are not noted: a track whose offsets come in 'co64' gets no table, one
 // whose sizes come in 'stz2' gets chunks without samples.
 class CTrackInfoCollector {
 public:
-    // The most samples of one file that get a SampleInfo record (and so a line in the media
-    // data view). 4 million samples take 64 MB here and about 1 GB as view lines.
-    static constexpr uint32_t kMaxListedSamples = 4'000'000;
-
-    explicit CTrackInfoCollector(uint32_t maxListedSamples = kMaxListedSamples);
+    CTrackInfoCollector();
     ~CTrackInfoCollector();
     CTrackInfoCollector(const CTrackInfoCollector&) = delete;
     CTrackInfoCollector& operator=(const CTrackInfoCollector&) = delete;
 
-    // Also bounds the sample records by the file: no more than the file has bytes, since every
+    // Bounds the sample records by the file: no more than the file has bytes, since every
     // sample of a real file takes at least one byte of it (or four of 'stsz'). A few bytes of
     // 'stsz' can otherwise declare billions of samples, and their records and view lines would
     // take gigabytes. The document calls it when the parse begins, with the open file's size.
+    // Without it every sample that 'stsz' holds is listed.
     void LimitToFileSize(uint64_t fileSize);
+
+    // The box set of the parse: facts beyond the classic reading are kept only for the full set.
+    void SetBoxSet(BoxSet set) { m_boxSet = set; }
 
     // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
     // that feeds none is ignored.
@@ -167,14 +169,13 @@ public:
     // One table per finished track that had 'stsc' and 'stco', in track order.
     const std::vector<TrackChunkTable>& GetChunkTables() const { return m_tables; }
 
-    // Samples that 'stsz' describes but that got no SampleInfo because of the sample limit
-    // (kMaxListedSamples or the file size, whichever is smaller),
+    // Samples that 'stsz' describes but that got no SampleInfo because of the file size bound,
     // over the whole file, and where the first of them lies: the chunk `unlistedChunkIndex` of
     // the table `unlistedTableIndex`. The indices mean nothing while the count is 0.
     uint64_t GetUnlistedSampleCount() const { return m_unlistedSamples; }
     size_t GetUnlistedTableIndex() const { return m_unlistedTable; }
     size_t GetUnlistedChunkIndex() const { return m_unlistedChunk; }
-    uint32_t GetMaxListedSamples() const { return m_maxListedSamples; }
+    uint64_t GetMaxListedSamples() const { return m_maxListedSamples; }
 
 private:
     // Track structure boxes, by catalogue id; other ids are ignored.
@@ -187,6 +188,9 @@ private:
     const ISOFileFormat::SampleToChunkBox* m_sampleToChunk = nullptr;
     const ISOFileFormat::SampleSizeBox* m_sampleSize = nullptr;
     const ISOFileFormat::ChunkOffsetBox* m_chunkOffset = nullptr;
+    // 'co64' of a file beyond 4 GiB: read with the full box set only (the classic reading lists
+    // no chunk of such a track).
+    const ISOFileFormat::ChunkLargeOffsetBox* m_chunkLargeOffset = nullptr;
     const ISOFileFormat::SyncSampleBox* m_syncSample = nullptr;
     const ISOFileFormat::Box* m_currentTrack = nullptr;
     std::unordered_map<const ISOFileFormat::Box*, int32_t> m_trackKinds;
@@ -199,9 +203,10 @@ private:
     uint64_t m_unlistedSamples = 0;
     size_t m_unlistedTable = 0;
     size_t m_unlistedChunk = 0;
-    uint32_t m_listedSamples = 0;
-    uint32_t m_maxListedSamples;
+    uint64_t m_listedSamples = 0;
+    uint64_t m_maxListedSamples = UINT64_MAX;
     int32_t m_currentHandlerKind = 0;
+    BoxSet m_boxSet = BoxSet::Full;
     int32_t m_textTrackCount = 0;
     int32_t m_hintTrackCount = 0;
     int32_t m_videoTrackCount = 0;

@@ -6,14 +6,14 @@ namespace {
 constexpr size_t kDrainThreshold = 1 << 20;
 }
 
-void WriteTreeText(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
-                   std::string_view parsedFileName, bool indented, CTextSink& sink) {
+void WriteTreeText(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                   CTextSink& sink) {
     sink.Append("Parsed File Name : ");
     sink.Append(parsedFileName);
     sink.Append('\n');
     sink.LineDone();
-    for (const auto& node : nodes) {
-        node->AppendText(sink, indented);
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        nodes.AppendText(i, sink, indented);
         sink.Append('\n');
         sink.LineDone();
     }
@@ -33,8 +33,8 @@ void CSingleByteFileSink::Drain(std::string& text) {
     text.clear();
 }
 
-bool ExportTreeToFile(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
-                      std::string_view parsedFileName, bool indented, const std::string& path) {
+bool ExportTreeToFile(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                      const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     CSingleByteFileSink sink(file);

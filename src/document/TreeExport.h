@@ -1,19 +1,17 @@
 #pragma once
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "presentation/ISOViewBox.h"
+#include "document/NodeList.h"
 #include "presentation/TextSink.h"
 
 // The text export of a tree: "Parsed File Name : " and the file's path, then every node in
 // display order, displayed or not, each as its text form followed by a line break. The one
 // writer behind the viewer's export command and orvex-dump.
-void WriteTreeText(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
-                   std::string_view parsedFileName, bool indented, CTextSink& sink);
+void WriteTreeText(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                   CTextSink& sink);
 
 // Writes text as a text-mode file of single bytes: every "\n" becomes CR LF and every
 // character one byte ('?' for those beyond U+00FF). Pending text is written out in large
@@ -34,5 +32,5 @@ private:
 };
 
 // Writes the export to `path`; false when the file cannot be created or written.
-bool ExportTreeToFile(const std::vector<std::unique_ptr<CISOViewBox>>& nodes,
-                      std::string_view parsedFileName, bool indented, const std::string& path);
+bool ExportTreeToFile(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
+                      const std::string& path);

@@ -6,38 +6,30 @@
 #include "document/DocumentView.h"
 
 namespace {
-// Deeper than any node: nothing is hidden.
-constexpr int64_t kNothingHidden = std::numeric_limits<int64_t>::max();
-
 bool Contains(int64_t left, int64_t top, int64_t width, int64_t height, int64_t x, int64_t y) {
     return x >= left && x < left + width && y >= top && y < top + height;
 }
 }  // namespace
 
-void CTreeGeometry::Rebuild(const NodeList& nodes, IDrawingSurface& surface) {
+void CTreeGeometry::Rebuild(CNodeList& nodes, IDrawingSurface& surface) {
     m_nodes = &nodes;
+    m_surface = &surface;
     m_entries.clear();
-    // The same walk as the document's extent: after a collapsed node with children, every
-    // following deeper node is skipped until one comes back to the collapsed node's depth.
-    int64_t hiddenDepth = kNothingHidden;
     int64_t top = ViewLayout::kTopMargin;
     m_lastBottom = top;
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        CISOViewBox& node = *nodes[i];
-        const int64_t depth = node.GetDepth();
-        if (depth > hiddenDepth) continue;
-        if (depth == hiddenDepth) hiddenDepth = kNothingHidden;
-        if (node.GetChildCount() > 0 && !node.IsExpanded()) hiddenDepth = depth;
-        const int64_t height = std::max<int32_t>(node.GetSize(surface).height, 0);
+    nodes.ForEachDisplayed([&](size_t i) {
+        const int64_t height = std::max<int32_t>(nodes.GetHeight(i, surface), 0);
         m_entries.push_back(Entry{i, top});
         m_lastBottom = top + height;
         top = m_lastBottom + ViewLayout::kVerticalGap;
-    }
+        return true;
+    });
 }
 
 void CTreeGeometry::Clear() {
     m_entries.clear();
     m_nodes = nullptr;
+    m_surface = nullptr;
 }
 
 int64_t CTreeGeometry::BottomOf(size_t index) const {
@@ -47,9 +39,9 @@ int64_t CTreeGeometry::BottomOf(size_t index) const {
 
 CTreeGeometry::Placement CTreeGeometry::GetPlacement(size_t index) const {
     const Entry& entry = m_entries[index];
-    const CISOViewBox& node = *(*m_nodes)[entry.node];
     const int64_t top = entry.top;
-    return Placement{entry.node, top, NodeLeft(node.GetDepth()), node.GetWidth(),
+    return Placement{entry.node, top, NodeLeft(m_nodes->GetDepth(entry.node)),
+                     m_nodes->GetSize(entry.node, *m_surface).width,
                      static_cast<int32_t>(BottomOf(index) - top)};
 }
 
@@ -81,7 +73,7 @@ CTreeGeometry::Hit CTreeGeometry::HitTest(int64_t x, int64_t y) const {
         if (m_entries[i].top > y) break;
         const Placement p = GetPlacement(i);
         if (Contains(p.left, p.top, p.width, p.height, x, y)) return Hit{HitPart::Body, p.node, i};
-        if ((*m_nodes)[p.node]->GetChildCount() > 0 &&
+        if (m_nodes->GetChildCount(p.node) > 0 &&
             Contains(p.left - kButtonLeftOfNode, p.top + kButtonBelowTop, kButtonSize, kButtonSize,
                      x, y)) {
             return Hit{HitPart::Button, p.node, i};

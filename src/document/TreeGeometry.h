@@ -2,11 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+#include "document/NodeList.h"
 #include "presentation/DrawingSurface.h"
-#include "presentation/ISOViewBox.h"
 
 // Where each displayed node of the box view lies, in content coordinates (before scrolling),
 // and what lies under a point. A node is displayed when no ancestor is collapsed; displayed
@@ -18,8 +17,6 @@
 // at the end of a tree of millions of nodes as at its top.
 class CTreeGeometry {
 public:
-    using NodeList = std::vector<std::unique_ptr<CISOViewBox>>;
-
     struct Placement {
         size_t node;  // index in the document's node list
         int64_t top;
@@ -45,9 +42,10 @@ public:
     // reach below its measured bottom.
     static constexpr int32_t kPaintOverhang = 20;
 
-    // Walks the node list once. Sizes come from the nodes, measured on `surface` when needed.
-    // The geometry reads the list until the next Rebuild or Clear: it must not change between.
-    void Rebuild(const NodeList& nodes, IDrawingSurface& surface);
+    // Walks the displayed nodes once. Sizes come from the nodes, measured on `surface` when
+    // needed. The geometry reads the list and measures on the surface until the next Rebuild or
+    // Clear: neither may change or go between.
+    void Rebuild(CNodeList& nodes, IDrawingSurface& surface);
     void Clear();
 
     size_t GetCount() const { return m_entries.size(); }
@@ -79,7 +77,8 @@ private:
     };
     int64_t BottomOf(size_t index) const;
 
-    const NodeList* m_nodes = nullptr;
+    CNodeList* m_nodes = nullptr;
+    IDrawingSurface* m_surface = nullptr;
     std::vector<Entry> m_entries;
     int64_t m_lastBottom = 0;
 };

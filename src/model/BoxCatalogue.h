@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/BoxCatalogueRow.h"
+#include "model/MetaBoxRows.h"
 #include "model/VideoBoxRows.h"
 
 // The fixed table of every box type the system knows: the one source of box facts. Everything
@@ -81,7 +82,7 @@ inline constexpr BoxCatalogueEntry kClassicBoxes[] = {
      BoxFacts::None},
     {30, "stco", "Chunk Offset Box", "chunk offset, partial data-offset information",
      BoxKind::FullBox, BoxFacts::Track},
-    {31, "co64", "Chunk Offset Box", "64-bit chunk offset", BoxKind::FullBox, BoxFacts::None},
+    {31, "co64", "Chunk Offset Box", "64-bit chunk offset", BoxKind::FullBox, BoxFacts::Track},
     {32, "stss", "Sync Sample Box", "sync sample table (random access points)", BoxKind::FullBox,
      BoxFacts::Track},
     {33, "stsh", "Shadow Sync Sample Box", "shadow sync sample table", BoxKind::FullBox,
@@ -228,7 +229,8 @@ consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
 }  // namespace CatalogueJoin
 
 // Every row, classic first, then each family's in the order listed: a row's id is its position.
-inline constexpr auto kBoxCatalogue = CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows);
+inline constexpr auto kBoxCatalogue =
+    CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows, kMetaBoxRows);
 
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 

@@ -219,8 +219,25 @@ int CFileReader::CopyRange(int64_t offset, uint64_t size, const char* outputFile
     }
     if (::close(out) != 0) ok = false;
     if (!ok) {
+        // The caller may want to say why the copy failed, not why the clean-up did.
+        const int error = errno;
         std::remove(outputFileName);
+        errno = error;
         return 0;
     }
     return 1;
+}
+
+std::string DescribeOpenFailure(const std::string& fileName) {
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (S_ISFIFO(st.st_mode)) return "is a FIFO, not a regular file";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "is a device, not a regular file";
+    if (S_ISSOCK(st.st_mode)) return "is a socket, not a regular file";
+    if (!S_ISREG(st.st_mode)) return "is not a regular file";
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return "cannot be read";
 }

@@ -82,3 +82,9 @@ private:
     size_t m_bufferPos = 0;
     bool m_lastReadFailed = false;
 };
+
+// Why `fileName` cannot be opened as a media file, for the user: the system's words for a
+// missing or forbidden file ("No such file or directory"), or what the path names instead of a
+// regular file ("is a directory"). Asked after Open refused the file; "cannot be read" when
+// nothing is found wrong by then.
+std::string DescribeOpenFailure(const std::string& fileName);

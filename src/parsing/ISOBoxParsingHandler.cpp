@@ -81,15 +81,13 @@ uint32_t ReadSizedField(CFileReader& r, uint8_t bytes) {
     return value;
 }
 
-int32_t HandlerKindOf(const uint8_t handlerType[4]) {
-    static constexpr std::pair<const char*, int32_t> kKinds[] = {{"vide", HandlerKindVideo},
-                                                                 {"soun", HandlerKindSound},
-                                                                 {"hint", HandlerKindHint},
-                                                                 {"text", HandlerKindText}};
-    for (const auto& [code, kind] : kKinds) {
-        if (std::memcmp(handlerType, code, 4) == 0) return kind;
-    }
-    return HandlerKindOther;
+// Reads the first `capacity` bytes of a field of `length` bytes and passes the rest; returns
+// how many were kept.
+size_t ReadKept(CFileReader& r, uint64_t length, uint8_t* buffer, size_t capacity) {
+    const size_t kept = static_cast<size_t>(std::min<uint64_t>(length, capacity));
+    r.ReadBytes(buffer, static_cast<uint32_t>(kept));
+    PassFieldBytes(r, length - kept);
+    return kept;
 }
 
 int32_t SampleEntryIdFor(int32_t handlerKind) {
@@ -108,6 +106,37 @@ int32_t SampleEntryIdFor(int32_t handlerKind) {
 }
 
 }  // namespace
+
+int32_t HandlerKindOf(const uint8_t handlerType[4], BoxSet set) {
+    static constexpr std::pair<const char*, int32_t> kKinds[] = {{"vide", HandlerKindVideo},
+                                                                 {"soun", HandlerKindSound},
+                                                                 {"hint", HandlerKindHint},
+                                                                 {"text", HandlerKindText}};
+    for (const auto& [code, kind] : kKinds) {
+        if (std::memcmp(handlerType, code, 4) == 0) return kind;
+    }
+    // Subtitle tracks ('tx3g' from ffmpeg among them) carry timed text under these types.
+    if (set == BoxSet::Full &&
+        (std::memcmp(handlerType, "sbtl", 4) == 0 || std::memcmp(handlerType, "subt", 4) == 0))
+        return HandlerKindText;
+    return HandlerKindOther;
+}
+
+std::unique_ptr<HandlerRererenceBox> ReadHandlerReference(IBoxParsingHandler& handler,
+                                                          const BoxParseContext& c) {
+    CFileReader& r = *handler.GetReader();
+    auto box = std::make_unique<HandlerRererenceBox>(c.size);
+    handler.ReadVersionAndFlags(box->version, box->flags);
+    box->pre_defined = r.ReadUInt32();
+    r.ReadBytes(box->handler_type, 4);
+    r.SkipBits(96);
+    // The whole declared name is consumed, so a long name draws no offset-correction warning;
+    // only its first bytes are kept.
+    uint8_t name[HandlerRererenceBox::kMaxNameBytes] = {};
+    const size_t kept = ReadKept(r, BytesAfter(c.size, c.headerBytes, 24), name, sizeof name);
+    box->name = Latin1CStringToUtf8(name, kept);
+    return box;
+}
 
 std::span<const BoxParseRow<CISOBoxParsingHandler>> CISOBoxParsingHandler::Rows() {
     using H = CISOBoxParsingHandler;
@@ -153,10 +182,7 @@ std::span<const BoxParseRow<CISOBoxParsingHandler>> CISOBoxParsingHandler::Rows(
 }
 
 size_t CISOBoxParsingHandler::ReadKeptBytes(uint64_t length, uint8_t* buffer, size_t capacity) {
-    const size_t kept = static_cast<size_t>(std::min<uint64_t>(length, capacity));
-    Reader().ReadBytes(buffer, static_cast<uint32_t>(kept));
-    PassFieldBytes(Reader(), length - kept);
-    return kept;
+    return ReadKept(Reader(), length, buffer, capacity);
 }
 
 void CISOBoxParsingHandler::ParseFileType(const Context& c) {
@@ -233,19 +259,9 @@ void CISOBoxParsingHandler::ParseMediaHeader(const Context& c) {
 }
 
 void CISOBoxParsingHandler::ParseHandlerReference(const Context& c) {
-    CFileReader& r = Reader();
-    auto box = std::make_unique<HandlerRererenceBox>(c.size);
-    ReadVersionAndFlags(box->version, box->flags);
-    box->pre_defined = r.ReadUInt32();
-    r.ReadBytes(box->handler_type, 4);
-    box->handlerKind = HandlerKindOf(box->handler_type);
+    auto box = ReadHandlerReference(*this, c);
+    box->handlerKind = HandlerKindOf(box->handler_type, BoxSet::Classic);
     c.result.handlerKind = box->handlerKind;
-    r.SkipBits(96);
-    // The whole declared name is consumed, so a long name draws no offset-correction warning;
-    // only its first bytes are kept.
-    uint8_t name[HandlerRererenceBox::kMaxNameBytes] = {};
-    const size_t kept = ReadKeptBytes(BytesAfter(c.size, c.headerBytes, 24), name, sizeof name);
-    box->name = Latin1CStringToUtf8(name, kept);
     c.result.record = std::move(box);
 }
 

@@ -2,9 +2,24 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
+#include "model/BoxCatalogue.h"
 #include "parsing/BoxParsingTable.h"
+
+namespace ISOFileFormat {
+struct HandlerRererenceBox;
+}
+
+// The track kind (HandlerKind) of a handler type. The full set also counts the subtitle
+// handlers 'sbtl' and 'subt' as timed text.
+int32_t HandlerKindOf(const uint8_t handlerType[4], BoxSet set);
+
+// 'hdlr' read after its header as the classic set reads it; the handler kind is left to the
+// caller, which maps the handler type for its box set.
+std::unique_ptr<ISOFileFormat::HandlerRererenceBox> ReadHandlerReference(
+    IBoxParsingHandler& handler, const BoxParseContext& c);
 
 // Parses the boxes of the ISO base media file format (ISO/IEC 14496-12) into the records of
 // model/ISOBoxes.h, and keeps the items of BoxParseResult that later boxes depend on: the

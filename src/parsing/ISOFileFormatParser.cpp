@@ -137,7 +137,9 @@ void CISOFileFormatParser::AttachRecord(ParseState& s, const uint8_t type[4], bo
     entry.record = record;
     entry.depth = s.depth;
     entry.offset = s.boxStart;
+    // The extended type that a 'uuid' box's handler read is part of the box header.
     entry.headerSize = s.boxHeaderBytes;
+    if (record->id == BoxId::Uuid) entry.headerSize += sizeof record->userType;
     entry.container = (r.descend == 1 && r.parent == nullptr) ? 1 : 0;
 
     if (type[0] != 0 && m_log) {

@@ -45,7 +45,9 @@ struct BoxParseResult {
 struct BoxEntry {
     ISOFileFormat::Box* record = nullptr;  // owned by the parser (or by its parent record)
     int32_t depth = 0;
-    uint32_t headerSize = 0;  // bytes of the size and type fields (16 with a 64-bit size)
+    // Bytes of the size and type fields (16 with a 64-bit size), and of a 'uuid' box's extended
+    // type.
+    uint32_t headerSize = 0;
     int64_t offset = 0;
     int32_t container = 0;  // 1 when the payload was parsed as child boxes outside entry mode
 };

@@ -66,25 +66,31 @@ Writer& DecHex64(Writer& item, int64_t value) {
 }
 
 // Composition offsets are signed from version 1 of 'ctts' and 'trun' on, unsigned before.
-Writer& CompositionOffsetDecimal(Writer& item, uint32_t value, uint8_t version) {
-    if (version == 1) return item.Signed(static_cast<int32_t>(value));
-    return item.Unsigned(value);
+int64_t CompositionOffset(uint32_t value, uint8_t version) {
+    return version == 1 ? int64_t{static_cast<int32_t>(value)} : int64_t{value};
+}
+
+// The value of a row that is about one number, so that writers keep it a number.
+ItemValue RowNumber(int64_t value) {
+    return ItemValue{static_cast<uint64_t>(value), 0, ItemValueKind::Number};
 }
 
 // Lists the entries a table holds, at most `count` of them, under the heading "Entry List",
 // labelled "entry %d" from 1; nothing at all, not even the heading, when there are none. The
-// rows keep a copy of the entries shown and are written when needed.
+// rows keep a copy of the entries shown and are written when needed. A row shows the value
+// `writeValue` returns, if it returns one (RowNumber for a row about one number).
 template <typename Table, typename WriteValue>
 void AddEntryList(Layer& layer, uint64_t count, const Table& table, WriteValue writeValue) {
     const size_t shown = static_cast<size_t>(std::min<uint64_t>(count, table.size()));
     if (shown == 0) return;
     layer.AddHeading("Entry List");
     using Entry = typename Table::value_type;
-    layer.AddRows(shown, [entries = std::vector<Entry>(table.begin(), table.begin() + shown),
-                          writeValue](size_t row, Writer& item) {
-        item.Text("entry ").Unsigned(row + 1).Value();
-        writeValue(item, entries[row]);
-    });
+    layer.AddRows(shown,
+                  [entries = std::vector<Entry>(table.begin(), table.begin() + shown), writeValue](
+                      size_t row, Writer& item) -> decltype(auto) {
+                      item.Text("entry ").Unsigned(row + 1).Value();
+                      return writeValue(item, entries[row]);
+                  });
 }
 
 // ---- Sample flags ('trex' default, 'trun' per sample) ----
@@ -187,12 +193,19 @@ const char* TrackHeaderFlagsMeaning(uint32_t flags) {
 }
 
 void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
+    ShowTrackHeader(box, t, TrackHeaderFlagsMeaning(box.FlagsValue()));
+}
+
+}  // namespace
+
+void ShowTrackHeader(const TrackHeaderBox& box, const ViewBoxTarget& t,
+                     std::string_view flagsMeaning) {
     // The header names what the flags mean, so it is written here rather than by the caller.
     if (CISOViewBoxItemLayer* header = t.node.GetHeaderLayer()) {
         header->AddNumber("version", box.version);
         header->AddItem("flags",
-                        StrFormat("%02X%02X%02Xh (%s)", box.flags[0], box.flags[1], box.flags[2],
-                                  TrackHeaderFlagsMeaning(box.FlagsValue())));
+                        StrFormat("%02X%02X%02Xh (%.*s)", box.flags[0], box.flags[1], box.flags[2],
+                                  static_cast<int>(flagsMeaning.size()), flagsMeaning.data()));
         header->SetLastItemValue(ItemValue{box.FlagsValue(), 0, ItemValueKind::Flags});
         header->SetVisible(true);
         t.node.InvalidateMeasure();
@@ -211,6 +224,8 @@ void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
     l.AddFixed16("width", box.width);
     l.AddFixed16("height", box.height);
 }
+
+namespace {
 
 void Show(const TrackReferenceTypeBox& box, const ViewBoxTarget& t) {
     t.contents.AddHeading("tarck_ID");
@@ -325,9 +340,12 @@ void Show(const CompositionOffsetBox& box, const ViewBoxTarget& t) {
     const uint8_t version = box.version;
     AddEntryList(t.contents, box.entry_count, box.entries,
                  [version](Writer& item, const CompositionOffsetBox::Entry& e) {
+                     // The count only repeats the offset: the offset is the row's number.
+                     const int64_t offset = CompositionOffset(e.sample_offset, version);
                      DecHex(item.Text("sample_count : "), e.sample_count);
                      item.Text(" ,\t sample_offset : 0x").Hex(e.sample_offset).Text(" (");
-                     CompositionOffsetDecimal(item, e.sample_offset, version).Char(')');
+                     item.Signed(offset).Char(')');
+                     return RowNumber(offset);
                  });
 }
 
@@ -344,8 +362,10 @@ void Show(const SampleToChunkBox& box, const ViewBoxTarget& t) {
 
 template <typename Size>
 void AddEntrySizes(Layer& layer, uint32_t count, const std::vector<Size>& sizes) {
-    AddEntryList(layer, count, sizes,
-                 [](Writer& item, Size size) { DecHex(item.Text("entry_size : "), size); });
+    AddEntryList(layer, count, sizes, [](Writer& item, Size size) {
+        DecHex(item.Text("entry_size : "), size);
+        return RowNumber(size);
+    });
 }
 
 void Show(const SampleSizeBox& box, const ViewBoxTarget& t) {
@@ -365,19 +385,23 @@ void Show(const ChunkOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.chunk_offset, [](Writer& item, uint32_t offset) {
         item.Text("chunk_offset : 0x").Hex(offset, 8);
+        return RowNumber(offset);
     });
 }
 
 void Show(const ChunkLargeOffsetBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
-    AddEntryList(t.contents, box.entry_count, box.chunk_offset,
-                 [](Writer& item, uint64_t offset) { item.Text("chunk_offset : 0x").Hex(offset); });
+    AddEntryList(t.contents, box.entry_count, box.chunk_offset, [](Writer& item, uint64_t offset) {
+        item.Text("chunk_offset : 0x").Hex(offset);
+        return RowNumber(static_cast<int64_t>(offset));
+    });
 }
 
 void Show(const SyncSampleBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("entry_count", box.entry_count);
     AddEntryList(t.contents, box.entry_count, box.sample_number, [](Writer& item, uint32_t number) {
         DecHex(item.Text("sample_number : "), number);
+        return RowNumber(number);
     });
 }
 
@@ -394,6 +418,7 @@ void Show(const DegradationPriorityBox& box, const ViewBoxTarget& t) {
     t.contents.AddNumber("sample_count", box.sample_count);
     AddEntryList(t.contents, box.sample_count, box.priority, [](Writer& item, uint16_t priority) {
         DecHex(item.Text("priority : "), priority);
+        return RowNumber(priority);
     });
 }
 
@@ -541,7 +566,7 @@ void Show(const TrackRunBox& box, const ViewBoxTarget& t) {
                   }
                   item.Text(", sample_composition_time_offset : ");
                   if (offset) {
-                      CompositionOffsetDecimal(item, e.sample_composition_time_offset, version);
+                      item.Signed(CompositionOffset(e.sample_composition_time_offset, version));
                       item.Text(" (0x").Hex(e.sample_composition_time_offset).Char(')');
                   } else {
                       item.Text(kNotAvailable);

@@ -9,13 +9,18 @@ class CValueFormatContext;
 class CISOViewBoxItemLayer;
 
 namespace ISOFileFormat {
+struct TrackHeaderBox;
 struct VisualSampleEntry;
-}
+}  // namespace ISOFileFormat
 
 // The fields every visual sample entry begins with, as the generic entry shows them; entries
 // of codecs beyond the classic set show them the same way.
 void ShowVisualSampleEntryFields(const ISOFileFormat::VisualSampleEntry& entry,
                                  CISOViewBoxItemLayer& items);
+
+// Shows 'tkhd' with `flagsMeaning` after its flags; the families name the flags bit by bit.
+void ShowTrackHeader(const ISOFileFormat::TrackHeaderBox& box, const ViewBoxTarget& t,
+                     std::string_view flagsMeaning);
 
 // Shows the boxes of the ISO base media file format (ISO/IEC 14496-12): file type, movie,
 // track and media headers, handler, data references, sample descriptions and the sample

@@ -56,6 +56,8 @@ public:
     // The layer's own line of text (the base layer shows it; the others do not use it).
     const std::string& Text() const { return m_text; }
     void SetText(std::string text) { m_text = std::move(text); }
+    // The same, keeping the layer's buffer: a layer redrawn with many texts allocates once.
+    void AssignText(std::string_view text) { m_text.assign(text); }
 
     void SetVisible(bool visible) { m_visible = visible; }
     bool IsVisible() const { return m_visible; }

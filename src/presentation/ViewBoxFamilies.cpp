@@ -1,9 +1,11 @@
 #include "presentation/ViewBoxFamilies.h"
 
+#include "presentation/MetaViewBoxHandler.h"
 #include "presentation/VideoViewBoxHandler.h"
 
 void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
                         CValueFormatContext& context) {
-    (void)context;
     handlers.push_back(std::make_unique<CVideoViewBoxHandler>());
+    // The track header's duration is shown in the last timescale handed to the context.
+    handlers.push_back(std::make_unique<CMetaViewBoxHandler>(context));
 }

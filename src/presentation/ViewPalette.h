@@ -36,13 +36,16 @@ struct ViewPalette {
     Colour chunkLineBack = Rgb(238, 232, 170);
     Colour randomAccessLineBack = Rgb(215, 179, 179);
 
-    // The view's window: the file offset band left of the tree, the depth guides and the log.
+    // The view's window: the file offset band left of the tree, the depth guides, the log and
+    // the hint of the empty view.
     Colour offsetText = Rgb(255, 255, 255);
     Colour offsetBand = Rgb(56, 111, 139);
     Colour offsetBandEdge = Rgb(0, 0, 0);
     Colour depthGuide = Rgb(189, 183, 107);
     Colour logText = Rgb(0, 0, 0);
     Colour logBack = Rgb(255, 241, 189);
+    // What the empty view says to do.
+    Colour emptyHintText = Rgb(56, 111, 139);
 };
 
 inline constexpr ViewPalette kViewPalette{};

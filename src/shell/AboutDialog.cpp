@@ -6,7 +6,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/ShellResources.h"
 
@@ -47,8 +50,18 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     history->setObjectName(QStringLiteral("aboutHistory"));
     history->setReadOnly(true);
     history->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    history->setPlainText(HistoryText());
-    history->setMinimumSize(420, 220);
+    const QString text = HistoryText();
+    history->setPlainText(text);
+    // The history keeps its own line breaks; wrapping it again at the control's edge would break
+    // its long lines a second time. So the control is as wide as the longest line.
+    history->setLineWrapMode(QPlainTextEdit::NoWrap);
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, history->fontMetrics().horizontalAdvance(line));
+    const int margins =
+        2 * (history->frameWidth() + static_cast<int>(history->document()->documentMargin()) + 2);
+    const int scrollBar = history->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    history->setMinimumSize(std::max(420, widest + margins + scrollBar), 220);
     layout->addWidget(history, 1);
 
     auto* buttons = new QHBoxLayout;

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QWidget>
+#include <cerrno>
 #include <string>
 
 #include "document/BoxExport.h"
@@ -49,20 +50,40 @@ CShellPrompts::FileDialog JsonFileDialog() {
 
 CBoxCommands::CBoxCommands(COrvexDoc& document, ISettingsStore& settings, CShellPrompts& prompts,
                            QWidget& owner)
-    : m_document(document), m_settings(settings), m_prompts(prompts), m_owner(owner) {}
+    : m_document(document),
+      m_settings(settings),
+      m_prompts(prompts),
+      m_owner(owner),
+      m_folders(settings, prompts) {}
+
+CBoxCommands::~CBoxCommands() {
+    for (const QString& path : m_temporaryFiles)
+        QFile::remove(path);
+}
+
+QString CBoxCommands::CurrentFile() const {
+    return QFile::decodeName(m_document.GetFilePath().c_str());
+}
 
 QWidget* CBoxCommands::DialogParent() const {
     return m_owner.window();
 }
 
-const CISOViewBox* CBoxCommands::NodeAt(size_t index) const {
-    const COrvexDoc::ViewBoxList& nodes = m_document.GetViewBoxes();
-    return index < nodes.size() ? nodes[index].get() : nullptr;
+const CISOViewBox* CBoxCommands::NodeAt(size_t index) {
+    CNodeList& nodes = m_document.GetNodes();
+    return index < nodes.size() ? &nodes.Node(index) : nullptr;
 }
 
-void CBoxCommands::ReportFailure() {
+void CBoxCommands::ReportFailure(const QString& path, const QString& reason) {
     m_prompts.ShowMessage(DialogParent(), CShellPrompts::Icon::Warning,
-                          QString::fromLatin1(kNoteCaption), QStringLiteral("Operation failed"));
+                          QString::fromLatin1(kNoteCaption),
+                          MessageWithReason(QStringLiteral("Operation failed"), path, reason));
+}
+
+template <class Write>
+void CBoxCommands::WriteOrReport(const QString& path, Write write) {
+    errno = 0;
+    if (!write()) ReportFailure(path, SystemReason(errno));
 }
 
 void CBoxCommands::DumpToBinaryFile(const CISOViewBox& node) {
@@ -72,14 +93,16 @@ void CBoxCommands::DumpToBinaryFile(const CISOViewBox& node) {
                               QStringLiteral("This box is not appropriate for dump."));
         return;
     }
-    const QString path = m_prompts.GetSaveFileName(
-        DialogParent(), SaveDialog(QStringLiteral("Box's Dumped Binary File (*.bin)"),
-                                   QStringLiteral("bin"), DefaultFileName(node)));
+    const QString path =
+        m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Dump,
+                                  SaveDialog(QStringLiteral("Box's Dumped Binary File (*.bin)"),
+                                             QStringLiteral("bin"), DefaultFileName(node)),
+                                  CurrentFile());
     if (path.isEmpty()) return;
-    if (m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
-                                         node.GetBoxSize(), LocalPath(path).c_str()) == 0) {
-        ReportFailure();
-    }
+    WriteOrReport(path, [&] {
+        return m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
+                                                node.GetBoxSize(), LocalPath(path).c_str()) != 0;
+    });
 }
 
 QString CBoxCommands::HexEditorPath() {
@@ -108,49 +131,62 @@ void CBoxCommands::DumpAndOpenInHexEditor(const CISOViewBox& node) {
     const QString editor = HexEditorPath();
     if (editor.isEmpty()) return;
 
-    // The editor reads the copy after we are done with it, so the file is kept.
     QTemporaryFile copy(QDir(QDir::tempPath()).filePath(QStringLiteral("_ixXXXXXX")));
     copy.setAutoRemove(false);
     if (!copy.open()) {
-        ReportFailure();
+        ReportFailure(QDir::tempPath(), copy.errorString());
         return;
     }
     const QString copyPath = copy.fileName();
     copy.close();
+    errno = 0;
     if (m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
                                          node.GetBoxSize(), LocalPath(copyPath).c_str()) == 0) {
+        const int error = errno;
         QFile::remove(copyPath);
-        ReportFailure();
+        ReportFailure(copyPath, SystemReason(error));
         return;
     }
     // Started directly, the path as one argument: no shell sees it, spaces and all.
-    if (!QProcess::startDetached(editor, QStringList{copyPath})) ReportFailure();
+    QProcess process;
+    process.setProgram(editor);
+    process.setArguments(QStringList{copyPath});
+    if (!process.startDetached()) {
+        QFile::remove(copyPath);
+        ReportFailure(editor, process.errorString());
+        return;
+    }
+    m_temporaryFiles.push_back(copyPath);
 }
 
 void CBoxCommands::ExportToTextFile(const CISOViewBox& node) {
     const QString path =
-        m_prompts.GetSaveFileName(DialogParent(), TextFileDialog(DefaultFileName(node)));
+        m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
+                                  TextFileDialog(DefaultFileName(node)), CurrentFile());
     if (path.isEmpty()) return;
-    if (!ExportBoxToFile(node, LocalPath(path))) ReportFailure();
+    WriteOrReport(path, [&] { return ExportBoxToFile(node, LocalPath(path)); });
 }
 
 int CBoxCommands::ExportTree(bool indented) {
     if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
-    const QString path = m_prompts.GetSaveFileName(DialogParent(), TextFileDialog(QString()));
+    const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
+                                                   TextFileDialog(QString()), CurrentFile());
     if (path.isEmpty()) return 1;
-    if (!ExportTreeToFile(m_document.GetViewBoxes(), m_document.GetFilePath(), indented,
-                          LocalPath(path))) {
-        ReportFailure();
-    }
+    WriteOrReport(path, [&] {
+        return ExportTreeToFile(m_document.GetNodes(), m_document.GetFilePath(), indented,
+                                LocalPath(path));
+    });
     return 1;
 }
 
 int CBoxCommands::ExportTreeJson() {
     if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
-    const QString path = m_prompts.GetSaveFileName(DialogParent(), JsonFileDialog());
+    const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
+                                                   JsonFileDialog(), CurrentFile());
     if (path.isEmpty()) return 1;
-    if (!ExportTreeJsonToFile(m_document, m_document.GetFilePath(), LocalPath(path)))
-        ReportFailure();
+    WriteOrReport(path, [&] {
+        return ExportTreeJsonToFile(m_document, m_document.GetFilePath(), LocalPath(path));
+    });
     return 1;
 }
 

@@ -3,9 +3,11 @@
 #include <QString>
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "document/OrvexDoc.h"
 #include "document/Settings.h"
+#include "shell/DialogFolders.h"
 
 class QMenu;
 class QWidget;
@@ -16,18 +18,24 @@ class CShellPrompts;
 // editor, export its text) and the whole-tree export. Every question and message goes through
 // the shell's prompts, over the window of `owner`.
 //
-// A dump or an export whose file cannot be written is reported ("Operation failed"), never lost
-// without a word.
+// A dump or an export whose file cannot be written is reported ("Operation failed", with the
+// path and the system's reason), never lost without a word. The dialogs start where
+// CDialogFolders says.
 class CBoxCommands {
 public:
     CBoxCommands(COrvexDoc& document, ISettingsStore& settings, CShellPrompts& prompts,
                  QWidget& owner);
+    // Removes the copies made for the hex editor.
+    ~CBoxCommands();
+    CBoxCommands(const CBoxCommands&) = delete;
+    CBoxCommands& operator=(const CBoxCommands&) = delete;
 
     // "&Dump This Box to Binary File": the box's bytes into a file of the user's choice. Nodes
     // that are not boxes (their box size is 0) are refused.
     void DumpToBinaryFile(const CISOViewBox& node);
-    // "Dump This Box and Open In Hex Editor": the box's bytes into a new temporary file, which
-    // is kept, and the hex editor started on it. Asks for the editor when none is set.
+    // "Dump This Box and Open In Hex Editor": the box's bytes into a new temporary file and the
+    // hex editor started on it. Asks for the editor when none is set. The editor reads the file
+    // at its own pace, so it is kept until these commands go (when Orvex exits).
     void DumpAndOpenInHexEditor(const CISOViewBox& node);
     // "&Export This Box to Text File": the node's plain text form.
     void ExportToTextFile(const CISOViewBox& node);
@@ -41,16 +49,26 @@ public:
     // its item is chosen. The caller owns the menu and destroys it before `parent`.
     std::unique_ptr<QMenu> CreateBoxContextMenu(size_t node, QWidget* parent = nullptr);
 
+    // The hex editor's copies that still exist.
+    const std::vector<QString>& GetTemporaryFiles() const { return m_temporaryFiles; }
+
 private:
-    const CISOViewBox* NodeAt(size_t index) const;
+    const CISOViewBox* NodeAt(size_t index);
     QWidget* DialogParent() const;
     // The hex editor's path from the settings, or asked of the user and stored; empty when the
     // user declines.
     QString HexEditorPath();
-    void ReportFailure();
+    QString CurrentFile() const;
+    // "Operation failed", naming the file and why.
+    void ReportFailure(const QString& path, const QString& reason);
+    // Runs `write` with errno cleared; when it fails, reports `path` with errno's reason.
+    template <class Write>
+    void WriteOrReport(const QString& path, Write write);
 
     COrvexDoc& m_document;
     ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
     QWidget& m_owner;
+    CDialogFolders m_folders;
+    std::vector<QString> m_temporaryFiles;
 };

@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
@@ -9,13 +12,16 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUrl>
 #include <algorithm>
 
+#include "model/FileReader.h"
 #include "model/Format.h"
 #include "shell/AboutDialog.h"
 #include "shell/FindBoxDlg.h"
@@ -34,10 +40,6 @@ constexpr char kNoFileText[] = "No loaded file";
 constexpr int kMinimumRestoredWidth = 200;
 constexpr int kMinimumRestoredHeight = 150;
 
-QIcon Icon(const char* name) {
-    return QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
 // An action with its object name (for tests and style sheets), its status-bar prompt and its
 // tooltip; either may be empty.
 QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
@@ -49,18 +51,29 @@ QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
     return action;
 }
 
+QStringList LocalFiles(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
 }  // namespace
 
 const char* const CMainFrame::kStartTitle = "Orvex - The Visual ISO Base Media File Format Viewer";
+const char* const CMainFrame::kOpenFailedText = "Cannot open the file.";
 
 CMainFrame::CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings), m_prompts(prompts) {
+    : QMainWindow(parent), m_settings(settings), m_prompts(prompts), m_folders(settings, prompts) {
     InitShellResources();
     setWindowTitle(QString::fromUtf8(kStartTitle));
-    setWindowIcon(Icon("orvex"));
+    setWindowIcon(LoadIcon("orvex"));
     // No menu of toolbars on a right click: the "View" menu shows and hides them.
     setContextMenuPolicy(Qt::NoContextMenu);
     resize(900, 680);
+    setAcceptDrops(true);
 
     CreatePanes();
     CreateActions();
@@ -93,20 +106,19 @@ void CMainFrame::CreatePanes() {
     m_splitter->setStretchFactor(1, 1);
     setCentralWidget(m_splitter);
 
-    connect(m_view, &COrvexView::filesDropped, this, &CMainFrame::OnFilesDropped);
     connect(m_view, &COrvexView::busyChanged, this, &CMainFrame::OnBusyChanged);
 }
 
 void CMainFrame::CreateActions() {
     m_actionNew = MakeAction(this, "actionNew", QStringLiteral("&New\tCtrl+N"),
                              QStringLiteral("Create a new document"), QStringLiteral("New"));
-    m_actionNew->setIcon(Icon("new"));
+    m_actionNew->setIcon(LoadIcon("new"));
     m_actionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(m_actionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
 
     m_actionOpen = MakeAction(this, "actionOpen", QStringLiteral("&Open Media File...\tCtrl+O"),
                               QStringLiteral("Open an existing document"), QStringLiteral("Open"));
-    m_actionOpen->setIcon(Icon("open"));
+    m_actionOpen->setIcon(LoadIcon("open"));
     m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
@@ -118,7 +130,7 @@ void CMainFrame::CreateActions() {
     m_actionExportJson = MakeAction(this, "actionExportJson", QStringLiteral("JSON File"));
     connect(m_actionExportJson, &QAction::triggered, this, &CMainFrame::OnExportJson);
     m_actionOptions = MakeAction(this, "actionOptions", QStringLiteral("Options..."));
-    m_actionOptions->setIcon(Icon("options"));
+    m_actionOptions->setIcon(LoadIcon("options"));
     connect(m_actionOptions, &QAction::triggered, this, &CMainFrame::OnOptions);
     // The place of the recent files in the menu; shown greyed while the list is empty.
     m_actionRecentEmpty =
@@ -132,7 +144,7 @@ void CMainFrame::CreateActions() {
 
     m_actionFind = MakeAction(this, "actionFind", QStringLiteral("&Find\tCtrl+F"),
                               QStringLiteral("Find"), QStringLiteral("Find"));
-    m_actionFind->setIcon(Icon("find"));
+    m_actionFind->setIcon(LoadIcon("find"));
     m_actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(m_actionFind, &QAction::triggered, this, &CMainFrame::OnFind);
 
@@ -153,7 +165,7 @@ void CMainFrame::CreateActions() {
     m_actionStartParsing =
         MakeAction(this, "actionStartParsing", QStringLiteral("&Start Parsing"),
                    QStringLiteral("Start parsing"), QStringLiteral("Start parsing"));
-    m_actionStartParsing->setIcon(Icon("parse"));
+    m_actionStartParsing->setIcon(LoadIcon("parse"));
     connect(m_actionStartParsing, &QAction::triggered, this, &CMainFrame::OnStartParsing);
 
     m_actionClearLog = MakeAction(this, "actionClearLog", QStringLiteral("&Clear Log View"));
@@ -222,10 +234,23 @@ void CMainFrame::SetStatusText(const QString& text) {
     m_statusLabel->setText(text);
 }
 
-bool CMainFrame::OpenMediaFile(const QString& path) {
-    if (!m_view->OpenFile(path)) return false;
-    ShowLoadedFile(path);
-    return true;
+bool CMainFrame::OpenMediaFile(const QString& path, const QString& aftermath) {
+    // Tried before the view lets go of the file it shows, which then stays.
+    const std::string localPath = QFile::encodeName(path).toStdString();
+    bool opened = CFileReader().Open(localPath.c_str()) != 0;
+    if (opened) {
+        opened = m_view->OpenFile(path) != 0;
+        if (!opened) ShowNoFile();
+    }
+    if (opened) {
+        ShowLoadedFile(path);
+        return true;
+    }
+    QString text = MessageWithReason(QString::fromLatin1(kOpenFailedText), path,
+                                     QString::fromLocal8Bit(DescribeOpenFailure(localPath)));
+    if (!aftermath.isEmpty()) text += QStringLiteral("\n\n") + aftermath;
+    m_prompts.ShowMessage(this, CShellPrompts::Icon::Warning, QStringLiteral("Error"), text);
+    return false;
 }
 
 bool CMainFrame::OpenUserFile(const QString& path) {
@@ -243,6 +268,15 @@ void CMainFrame::ShowLoadedFile(const QString& path) {
     setWindowTitle(QStringLiteral("Orvex - ") + info.fileName());
 }
 
+void CMainFrame::ShowNoFile() {
+    SetStatusText(QString::fromLatin1(kNoFileText));
+    setWindowTitle(QString::fromUtf8(kStartTitle));
+}
+
+QString CMainFrame::CurrentFile() const {
+    return QFile::decodeName(m_view->GetDocument().GetFilePath().c_str());
+}
+
 void CMainFrame::AddToRecentFiles(const QString& path) {
     // Full paths: a file named on the command line may be relative.
     m_recentFiles.Add(QFileInfo(path).absoluteFilePath());
@@ -255,8 +289,11 @@ void CMainFrame::RebuildRecentMenu() {
 }
 
 void CMainFrame::OnRecentFile(int index) {
-    // A recent file that opens moves to the top; one that does not is dropped from the list.
-    m_recentFiles.OpenEntry(index, [this](const QString& path) { return OpenMediaFile(path); });
+    // A recent file that opens moves to the top; one that does not is dropped from the list,
+    // once the user has been told.
+    m_recentFiles.OpenEntry(index, [this](const QString& path) {
+        return OpenMediaFile(path, QStringLiteral("It is removed from the list of recent files."));
+    });
     RebuildRecentMenu();
 }
 
@@ -312,8 +349,7 @@ void CMainFrame::OnBusyChanged(bool busy, const QString& filePath) {
 
 void CMainFrame::OnFileNew() {
     m_view->ResetView();
-    SetStatusText(QString::fromLatin1(kNoFileText));
-    setWindowTitle(QString::fromUtf8(kStartTitle));
+    ShowNoFile();
 }
 
 void CMainFrame::OnFileOpen() {
@@ -323,14 +359,28 @@ void CMainFrame::OnFileOpen() {
         QStringList{QStringLiteral("3gp files (*.3gp)"), QStringLiteral("mp4 files (*.mp4)"),
                     // "*" and not "*.*": most files here have no dot in their name.
                     QStringLiteral("All files (*)")};
-    const QString path = m_prompts.GetOpenFileName(this, dialog);
+    const QString path =
+        m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, CurrentFile());
     if (!path.isEmpty()) OpenUserFile(path);
 }
 
 void CMainFrame::OnFilesDropped(const QStringList& paths) {
-    for (const QString& path : paths) {
-        if (OpenUserFile(path)) break;
-    }
+    if (!paths.isEmpty()) OpenUserFile(paths.front());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    OnFilesDropped(paths);
 }
 
 void CMainFrame::OnStartParsing() {
@@ -342,7 +392,15 @@ void CMainFrame::OnClearLog() {
 }
 
 void CMainFrame::OnSaveLog() {
-    m_logView->OnSaveLog(m_prompts);
+    CShellPrompts::FileDialog dialog;
+    dialog.caption = QStringLiteral("Save As");
+    dialog.filters = QStringList{QStringLiteral("Log File (*.txt)")};
+    // A name typed without an extension is saved as name.Log, as logs always have been.
+    dialog.defaultSuffix = QStringLiteral("Log");
+    const QString path =
+        m_folders.GetSaveFileName(this, CDialogFolders::Purpose::Log, dialog, CurrentFile());
+    // A log that cannot be written is not reported, as it never was.
+    if (!path.isEmpty()) m_logView->SaveToFile(QFile::encodeName(path).toStdString());
 }
 
 void CMainFrame::OnViewToolBar(bool visible) {
@@ -361,17 +419,19 @@ void CMainFrame::OnAbout() {
 void CMainFrame::RestorePlacement() {
     const std::optional<WindowPlacement> placement = ReadWindowPlacement(m_settings);
     if (!placement) return;
-    const QRect wanted(placement->x, placement->y,
-                       std::max(placement->width, kMinimumRestoredWidth),
-                       std::max(placement->height, kMinimumRestoredHeight));
-    // A window stored on a screen that is gone would open out of reach.
-    bool onScreen = false;
+    // A placement saved at another scale, or on a screen that is gone, would leave parts of the
+    // window out of reach.
+    QList<QRect> available;
     for (const QScreen* screen : QGuiApplication::screens())
-        onScreen = onScreen || screen->availableVirtualGeometry().intersects(wanted);
-    if (!onScreen) return;
-    m_restoredPlacement = WindowPlacement{wanted.x(), wanted.y(), wanted.width(), wanted.height()};
-    resize(wanted.size());
-    move(wanted.topLeft());
+        available << screen->availableGeometry();
+    const WindowPlacement wanted = ClampToAvailableGeometry(
+        WindowPlacement{placement->x, placement->y,
+                        std::max(placement->width, kMinimumRestoredWidth),
+                        std::max(placement->height, kMinimumRestoredHeight)},
+        available);
+    m_restoredPlacement = wanted;
+    resize(wanted.width, wanted.height);
+    move(wanted.x, wanted.y);
     FitRestoredFrame();
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "document/Settings.h"
+#include "shell/DialogFolders.h"
 #include "shell/RecentFileList.h"
 #include "shell/WindowPlacement.h"
 
@@ -36,11 +37,16 @@ public:
     // placement can be read; otherwise the window keeps the platform's default placement.
     void RestorePlacement();
 
+    static const char* const kOpenFailedText;
+
     // The open sequence: opens (and, as the settings say, parses) the file. On success the
-    // status text and the title name the file; on failure nothing changes and nothing is shown.
-    bool OpenMediaFile(const QString& path);
-    // A file the user chose (open dialog, command line): the open sequence, and on success the
-    // file joins the recent-file list.
+    // status text and the title name the file. A file that cannot be opened is named in a
+    // message with the system's reason, followed by `aftermath` when given; the file shown
+    // before stays shown, so title, status text and view still describe it. (Should the file
+    // go in the moment between the check and the open, the window is left empty and says so.)
+    bool OpenMediaFile(const QString& path, const QString& aftermath = {});
+    // A file the user chose (open dialog, drop, command line): the open sequence, and on
+    // success the file joins the recent-file list.
     bool OpenUserFile(const QString& path);
 
     COrvexView& GetView() { return *m_view; }
@@ -48,11 +54,13 @@ public:
     COrvexPaneContainer& GetLogPane() { return *m_logPane; }
     QSplitter& GetSplitter() { return *m_splitter; }
     QToolBar& GetToolBar() { return *m_toolBar; }
+    const CRecentFileList& GetRecentFiles() const { return m_recentFiles; }
     QString GetStatusText() const;
 
     // Menu commands.
     void OnFileNew();
     void OnFileOpen();
+    // The first of the dropped files is opened.
     void OnFilesDropped(const QStringList& paths);
     void OnStartParsing();
     void OnClearLog();
@@ -71,6 +79,10 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // Files are taken anywhere in the window: the panes and bars leave drops to the frame.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -80,6 +92,9 @@ private:
     void SetStatusText(const QString& text);
     // After a file was opened: status text with its path and size, title with its name.
     void ShowLoadedFile(const QString& path);
+    // After the view was emptied: the start title and "No loaded file".
+    void ShowNoFile();
+    QString CurrentFile() const;
     void OnBusyChanged(bool busy, const QString& filePath);
     // The recent-file list takes every file opened by the user.
     void AddToRecentFiles(const QString& path);
@@ -118,6 +133,7 @@ private:
     QAction* m_actionAbout = nullptr;
     QMenu* m_fileMenu = nullptr;
     CRecentFileList m_recentFiles;
+    CDialogFolders m_folders;
     // Made on first use, owned by the frame as its Qt parent.
     CFindBoxDlg* m_findDialog = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "shell/OrvexLogView.h"
 
 #include <QColor>
-#include <QFile>
 #include <QFont>
 #include <QPalette>
 #include <QScrollBar>
@@ -12,7 +11,6 @@
 #include "model/TextConversion.h"
 #include "presentation/ViewPalette.h"
 #include "shell/QtDrawingSurface.h"
-#include "shell/ShellPrompts.h"
 
 COrvexLogView::COrvexLogView(QWidget* parent) : QPlainTextEdit(parent) {
     QFont font(QStringLiteral("Tahoma"));
@@ -20,6 +18,9 @@ COrvexLogView::COrvexLogView(QWidget* parent) : QPlainTextEdit(parent) {
     font.setPointSize(8);
     setFont(font);
     setReadOnly(true);
+    // A file dropped here is for the window to open, not text to insert.
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
     setUndoRedoEnabled(false);
     // Like the rich-text control it stands for: long lines scroll sideways instead of wrapping.
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -98,15 +99,4 @@ int COrvexLogView::SaveToFile(const std::string& fileName) {
     const std::string bytes = Utf8ToSingleByte(m_text);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return 1;
-}
-
-void COrvexLogView::OnSaveLog(CShellPrompts& prompts) {
-    CShellPrompts::FileDialog dialog;
-    dialog.caption = QStringLiteral("Save As");
-    dialog.filters = QStringList{QStringLiteral("Log File (*.txt)")};
-    // A name typed without an extension is saved as name.Log, as logs always have been.
-    dialog.defaultSuffix = QStringLiteral("Log");
-    const QString path = prompts.GetSaveFileName(window(), dialog);
-    if (path.isEmpty()) return;
-    SaveToFile(QFile::encodeName(path).toStdString());
 }

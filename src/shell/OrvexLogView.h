@@ -8,8 +8,6 @@
 
 #include "parsing/LogWriter.h"
 
-class CShellPrompts;
-
 // The log pane: the parse trace, warnings and errors, in a read-only text control.
 //
 // The log's own text, with its "\r\n" line breaks, is kept beside the control (which has line
@@ -34,9 +32,6 @@ public:
     void Flush();
     // The whole log as written, pending appends included.
     const std::string& GetLogText() const { return m_text; }
-
-    // The "Logs" menu's save command: asks for the file, then saves; a failure is not shown.
-    void OnSaveLog(CShellPrompts& prompts);
 
 private:
     std::string m_text;

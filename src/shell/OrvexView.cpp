@@ -1,20 +1,17 @@
 #include "shell/OrvexView.h"
 
 #include <QApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
 #include <QScrollBar>
 #include <QToolTip>
-#include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -52,18 +49,10 @@ QFont MakeOffsetFont() {
     return font;
 }
 
+// At the screens' scale: on a screen scaled by two the large picture is taken, not the small
+// one blown up.
 QPixmap LoadImage(const char* name) {
-    InitShellResources();
-    return QPixmap(QStringLiteral(":/icons/") + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
-QStringList LocalFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (!mime || !mime->hasUrls()) return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile()) paths.append(url.toLocalFile());
-    }
-    return paths;
+    return LoadIcon(name).pixmap(QSize(kImageSize, kImageSize), qApp->devicePixelRatio());
 }
 
 }  // namespace
@@ -83,6 +72,8 @@ private:
     COrvexView& m_view;
 };
 
+const char* const COrvexView::kEmptyHint = "Open a file (Ctrl+O) or drop one here";
+
 COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPrompts& prompts,
                        QWidget* parent)
     : QAbstractScrollArea(parent),
@@ -94,8 +85,6 @@ COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPr
       m_buttonCollapsed(LoadImage("button-collapsed")) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
     // The background is painted with every frame; nothing is to be erased first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(kLineSize);
@@ -145,7 +134,7 @@ int COrvexView::ExportTreeJson() {
 
 int COrvexView::FindNext(const QString& name) {
     if (!m_document->IsParsed()) return 0;
-    const auto match = m_finder.FindNext(m_document->GetViewBoxes(), name.toStdString(),
+    const auto match = m_finder.FindNext(m_document->GetNodes(), name.toStdString(),
                                          verticalScrollBar()->value(), m_surface);
     // The nodes walked were expanded, whether a match was found or not.
     m_document->ComputeExtent();
@@ -175,7 +164,7 @@ void COrvexView::EndBusy() {
 const CTreeGeometry& COrvexView::GetGeometry() {
     if (m_geometryDirty) {
         if (m_document->IsParsed())
-            m_geometry.Rebuild(m_document->GetViewBoxes(), m_surface);
+            m_geometry.Rebuild(m_document->GetNodes(), m_surface);
         else
             m_geometry.Clear();
         m_geometryDirty = false;
@@ -203,13 +192,13 @@ CTreeGeometry::Hit COrvexView::HitTestNode(const QPoint& point) {
 QString COrvexView::GetToolTipText(const QPoint& point) {
     const CTreeGeometry::Hit hit = HitTestNode(point);
     if (hit.part != CTreeGeometry::HitPart::Body) return {};
-    return QString::fromStdString(m_document->GetViewBoxes()[hit.node]->GetSummaryText());
+    return QString::fromStdString(m_document->GetNodes().GetSummaryText(hit.node));
 }
 
 void COrvexView::ToggleNode(size_t node) {
-    const auto& nodes = m_document->GetViewBoxes();
+    CNodeList& nodes = m_document->GetNodes();
     if (node >= nodes.size()) return;
-    nodes[node]->SetExpanded(!nodes[node]->IsExpanded());
+    nodes.SetExpanded(node, !nodes.IsExpanded(node));
     m_document->ComputeExtent();
     SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
 }
@@ -262,6 +251,13 @@ void COrvexView::paintEvent(QPaintEvent*) {
 void COrvexView::PaintContents(QPainter& painter) {
     const QRect client(QPoint(0, 0), viewport()->size());
     painter.fillRect(client, palette().color(QPalette::Base));
+    if (!m_document->IsFileOpen()) {
+        painter.setFont(font());
+        painter.setPen(ToQColor(kViewPalette.emptyHintText));
+        painter.drawText(client, Qt::AlignCenter | Qt::TextWordWrap,
+                         QString::fromLatin1(kEmptyHint));
+        return;
+    }
     if (!m_document->IsParsed()) return;
 
     const CTreeGeometry& geometry = GetGeometry();
@@ -298,7 +294,7 @@ void COrvexView::PaintContents(QPainter& painter) {
     painter.drawLine(QPoint(ViewLayout::kOffsetBandWidth - hs, 0),
                      QPoint(ViewLayout::kOffsetBandWidth - hs, client.height()));
 
-    const auto& nodes = m_document->GetViewBoxes();
+    CNodeList& nodes = m_document->GetNodes();
     const Rect clip{0, 0, client.width(), client.height()};
     const QFontMetrics offsetMetrics(m_offsetFont);
     for (size_t i = geometry.FirstReaching(int64_t{vs} - CTreeGeometry::kPaintOverhang);
@@ -306,7 +302,6 @@ void COrvexView::PaintContents(QPainter& painter) {
         const CTreeGeometry::Placement p = geometry.GetPlacement(i);
         const int64_t top64 = p.top - vs;
         if (top64 > client.height()) break;
-        CISOViewBox& node = *nodes[p.node];
         const int32_t top = Saturate(top64);
         // A node indented beyond any screen is out of sight; kept well inside 32 bits, the
         // images beside it can be placed without overflow.
@@ -314,7 +309,7 @@ void COrvexView::PaintContents(QPainter& painter) {
 
         if (top64 + offsetMetrics.height() >= 0) {
             const std::string offset =
-                StrFormat("0x%08llX", static_cast<unsigned long long>(node.GetFileOffset()));
+                StrFormat("0x%08llX", static_cast<unsigned long long>(nodes.GetFileOffset(p.node)));
             painter.setFont(m_offsetFont);
             painter.setPen(ToQColor(kViewPalette.offsetText));
             painter.drawText(
@@ -323,16 +318,17 @@ void COrvexView::PaintContents(QPainter& painter) {
         }
         // The surface sets its own font and pen for each call: nothing of the above lingers.
         m_surface.Begin(&painter, client);
-        node.Draw(m_surface, left, top, clip);
-        if (node.IsContainer()) {
+        nodes.Draw(p.node, m_surface, left, top, clip);
+        const bool expanded = nodes.IsExpanded(p.node);
+        if (nodes.IsContainer(p.node)) {
             painter.drawPixmap(QRect(left + kContainerImageInset, top + kContainerImageInset,
                                      kImageSize, kImageSize),
-                               node.IsExpanded() ? m_containerOpen : m_containerClosed);
+                               expanded ? m_containerOpen : m_containerClosed);
         }
-        if (node.GetChildCount() > 0) {
+        if (nodes.GetChildCount(p.node) > 0) {
             const Rect button = CTreeGeometry::ButtonRect(left, top);
             painter.drawPixmap(QRect(button.left, button.top, button.Width(), button.Height()),
-                               node.IsExpanded() ? m_buttonExpanded : m_buttonCollapsed);
+                               expanded ? m_buttonExpanded : m_buttonCollapsed);
         }
     }
     m_surface.End();
@@ -404,21 +400,6 @@ void COrvexView::wheelEvent(QWheelEvent* event) {
     QAbstractScrollArea::wheelEvent(event);
 }
 
-void COrvexView::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void COrvexView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void COrvexView::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) return;
-    event->acceptProposedAction();
-    emit filesDropped(paths);
-}
-
 bool COrvexView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
@@ -431,10 +412,9 @@ bool COrvexView::viewportEvent(QEvent* event) {
         const CTreeGeometry::Placement p = GetGeometry().GetPlacement(hit.placement);
         const QRect area(Saturate(p.left - horizontalScrollBar()->value()),
                          Saturate(p.top - verticalScrollBar()->value()), p.width, p.height);
-        QToolTip::showText(
-            help->globalPos(),
-            QString::fromStdString(m_document->GetViewBoxes()[hit.node]->GetSummaryText()),
-            viewport(), area);
+        QToolTip::showText(help->globalPos(),
+                           QString::fromStdString(m_document->GetNodes().GetSummaryText(hit.node)),
+                           viewport(), area);
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);

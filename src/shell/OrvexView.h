@@ -24,7 +24,8 @@ class CShellPrompts;
 
 // The box view: the document's tree of boxes, each node a stack of framed layers indented by
 // its depth, with its file offset in a band at the left. It owns the document, runs the parse
-// of the file the main frame opens, and lets the user expand and collapse nodes.
+// of the file the main frame opens, and lets the user expand and collapse nodes. Dropped files
+// are left to the main frame.
 class COrvexView : public QAbstractScrollArea, public IDocumentView {
     Q_OBJECT
 
@@ -63,8 +64,9 @@ public:
     void ToggleNode(size_t node);
 
     // Paints what the window shows at its scroll position into `painter`, whose device has the
-    // window's size.
+    // window's size. Without a file, a hint says how to get one.
     void PaintContents(QPainter& painter);
+    static const char* const kEmptyHint;
 
     // IDocumentView
     IDrawingSurface& GetMeasureSurface() override { return m_surface; }
@@ -74,7 +76,6 @@ public:
     void ShowWarning(const std::string& title, const std::string& text) override;
 
 signals:
-    void filesDropped(const QStringList& paths);
     // A long operation on the file starts (the cursor is busy) or ends.
     void busyChanged(bool busy, const QString& filePath);
 
@@ -86,9 +87,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstring>
 
 namespace {
 QString RunFileDialog(QWidget* parent, const CShellPrompts::FileDialog& dialog,
@@ -13,6 +14,7 @@ QString RunFileDialog(QWidget* parent, const CShellPrompts::FileDialog& dialog,
     box.setNameFilters(dialog.filters);
     if (!dialog.filters.isEmpty()) box.selectNameFilter(dialog.filters.front());
     box.setDefaultSuffix(dialog.defaultSuffix);
+    if (!dialog.directory.isEmpty()) box.setDirectory(dialog.directory);
     if (!dialog.fileName.isEmpty()) box.selectFile(dialog.fileName);
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
     return box.selectedFiles().front();
@@ -32,4 +34,13 @@ QString CShellPrompts::GetOpenFileName(QWidget* parent, const FileDialog& dialog
 
 QString CShellPrompts::GetSaveFileName(QWidget* parent, const FileDialog& dialog) {
     return RunFileDialog(parent, dialog, QFileDialog::AcceptSave);
+}
+
+QString MessageWithReason(const QString& text, const QString& path, const QString& reason) {
+    return text + QStringLiteral("\n\n") + path + QStringLiteral(": ") + reason;
+}
+
+QString SystemReason(int error) {
+    if (error == 0) return QStringLiteral("the system gave no reason");
+    return QString::fromLocal8Bit(std::strerror(error));
 }

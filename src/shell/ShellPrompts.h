@@ -16,6 +16,7 @@ public:
         QStringList filters;    // "Description (*.ext)", the first selected
         QString defaultSuffix;  // appended to a name typed without one; empty for none
         QString fileName;       // proposed name
+        QString directory;      // the folder shown first; empty for the dialog's default
     };
 
     virtual ~CShellPrompts() = default;
@@ -27,3 +28,9 @@ public:
     // The chosen path, or empty when cancelled; replacing a file is confirmed first.
     virtual QString GetSaveFileName(QWidget* parent, const FileDialog& dialog);
 };
+
+// A message's text with, beneath it, the file it concerns and the system's reason for what went
+// wrong: "TEXT\n\nPATH: REASON".
+QString MessageWithReason(const QString& text, const QString& path, const QString& reason);
+// The system's words for an error number (errno), or a plain admission when there is none.
+QString SystemReason(int error);

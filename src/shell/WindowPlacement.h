@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -25,3 +27,10 @@ std::optional<uint32_t> ReadNumberSetting(const ISettingsStore& store, std::stri
 // The placement when all four values can be read; nothing otherwise.
 std::optional<WindowPlacement> ReadWindowPlacement(const ISettingsStore& store);
 void WriteWindowPlacement(ISettingsStore& store, const WindowPlacement& placement);
+
+// A window's placement brought within reach: onto the screen it mostly lies on (the nearest one
+// when it lies on none), no larger than that screen, wholly inside it. `available` holds each
+// screen's available geometry (the desktop less its panels); with none that has room the
+// placement is kept. Any stored numbers are taken, however far out.
+WindowPlacement ClampToAvailableGeometry(const WindowPlacement& window,
+                                         const QList<QRect>& available);

@@ -1,10 +1,12 @@
 // orvex: the desktop viewer. `orvex [MEDIA_FILE]` opens the window, and MEDIA_FILE in it.
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
 
+#include "model/FileReader.h"
 #include "shell/MainFrame.h"
 #include "shell/SettingsFileStore.h"
 #include "shell/ShellPrompts.h"
@@ -70,12 +72,16 @@ int main(int argc, char** argv) {
     frame.RestorePlacement();
     frame.show();
     if (!mediaPath.isEmpty()) {
-        // Once the window is up, so that the parse runs in view of its busy cursor.
+        // Once the window is up, so that the parse runs in view of its busy cursor. A file that
+        // cannot be opened is also named on standard error, before the window's message waits
+        // for the user.
         QTimer::singleShot(0, &frame, [&frame, mediaPath] {
-            if (!frame.OpenUserFile(mediaPath)) {
-                std::fprintf(stderr, "orvex: cannot open '%s'\n",
-                             mediaPath.toLocal8Bit().constData());
+            const std::string localPath = QFile::encodeName(mediaPath).toStdString();
+            if (!CFileReader().Open(localPath.c_str())) {
+                std::fprintf(stderr, "orvex: cannot open '%s': %s\n", localPath.c_str(),
+                             DescribeOpenFailure(localPath).c_str());
             }
+            frame.OpenUserFile(mediaPath);
         });
     }
     return QApplication::exec();

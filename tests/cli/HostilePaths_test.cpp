@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/BoxBuilder.h"
@@ -80,5 +81,25 @@ TEST(HostilePaths, UnwritableOutputIsReported) {
     EXPECT_EQ(logRun.status, 0);
     EXPECT_NE(logRun.out, "");
     EXPECT_EQ(logRun.err, "orvex-dump: cannot write the log to '" + nowhere + "'\n");
+}
+
+// A usage error says what is wrong on its first line, then shows the usage; status 64.
+TEST(HostilePaths, UsageErrorsSayWhatIsWrong) {
+    const std::string media = BoxBuilder().Leaf("free").WriteTempFile("usage.mp4");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{media, "--output"}, "option '--output' needs a file name"},
+        {{media, "--log"}, "option '--log' needs a file name"},
+        {{media, "--format"}, "option '--format' needs a format: text or json"},
+        {{"--format", "xml", media}, "unknown format 'xml' (text or json)"},
+        {{"--frobnicate", media}, "unknown option '--frobnicate'"},
+        {{media, media}, "only one media file can be given"},
+        {{"--format", "json", "--indent", media}, "--indent is for the text format only"},
+    };
+    for (const auto& [args, message] : cases) {
+        const ProcessRun run = RunOrvexDump(args, 10);
+        EXPECT_EQ(run.status, 64) << message;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(run.err.starts_with("orvex-dump: " + message + "\n")) << run.err;
+    }
 }
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """orvex-dump --format json on every corpus file: valid against docs/orvex-json.schema.json,
 box offsets in the order of the trace's "processing offset" lines, every typed value equal to the
-number its text shows, and 64-bit sizes exact on a file of more than 4 GiB.
+number its text shows, random access marks on exactly the sample lines and where 'stss' puts
+them, and 64-bit sizes exact on a file of more than 4 GiB.
 Usage: json_export_test.py ORVEX_DUMP SOURCE_DIR"""
 import glob, json, os, re, subprocess, sys, tempfile
 import jsonschema
@@ -32,11 +33,45 @@ def fields(doc):
         yield from box['fields']
 
 
-# The hexadecimal a typed item's text shows: "(0x...)" of numbers, dates, durations and fixed
-# points, "XXXXXXh" of flags.
+# The bits a typed item's text shows: the hexadecimal "(0x...)" of numbers, dates, durations and
+# fixed points, "XXXXXXh" of flags, a closing ": 0x..." of chunk offsets; or the closing decimal
+# "(...)" of composition offsets.
 def shown_bits(field):
-    found = re.search(r'\(0x([0-9A-F]+)\)$', field['text']) or re.match(r'([0-9A-F]{6})h', field['text'])
-    return int(found.group(1), 16) if found else None
+    text = field['text']
+    found = re.search(r'\(0x([0-9A-F]+)\)$', text) or re.match(r'([0-9A-F]{6})h', text) or \
+        re.search(r': 0x([0-9A-F]+)$', text)
+    if found:
+        return int(found.group(1), 16)
+    found = re.search(r'\((-?[0-9]+)\)$', text)
+    return int(found.group(1)) % 2**64 if found else None
+
+
+# Per track line under an 'mdat', the numbers (over the track, from 1) of its samples marked as
+# random access points, for the tracks where some sample is not one; None when a line other than
+# a sample's carries the mark or a sample line lacks it.
+def marked_samples(doc):
+    tracks = []
+    for mdat in (b for b in preorder(doc['boxes']) if b['type'] == 'mdat'):
+        for track in mdat.get('children', []):
+            number, marked, unmarked = 0, [], False
+            for chunk in track.get('children', []):
+                for line in chunk.get('children', []):
+                    if line['line'].startswith('sample #') != ('randomAccess' in line):
+                        return None
+                    number += 1
+                    if line.get('randomAccess'):
+                        marked.append(number)
+                    elif 'randomAccess' in line:
+                        unmarked = True
+            if unmarked:
+                tracks.append(marked)
+    return tracks
+
+
+def sync_tables(doc):
+    return [[int(re.search(r'sample_number : (\d+)', f['text']).group(1))
+             for f in box['fields'] if f.get('label', '').startswith('entry ')]
+            for box in preorder(doc['boxes']) if box['type'] == 'stss']
 
 
 def check(path, tmp):
@@ -59,6 +94,9 @@ def check(path, tmp):
                 raw = media.read(4)
                 if raw[0] != box['version'] or int.from_bytes(raw[1:], 'big') != box['flags']:
                     return f'{box["type"]} at {box["offset"]}: version and flags {raw.hex()}'
+        marks, syncs = marked_samples(doc), sync_tables(doc)
+        if marks is None or any(m not in [s[:len(m)] for s in syncs] for m in marks):
+            return f'random access marks {marks} are not those of the sync tables {syncs}'
     for field in fields(doc):
         kind, value = field.get('kind'), field.get('value')
         if kind in ('number', 'date', 'duration', 'flags'):

@@ -19,7 +19,7 @@ TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     f.Close().Leaf("mdat", {1, 2, 3, 4});
     TestDocument t;
     ASSERT_EQ(t.control.OpenFile(f.WriteTempFile("find.mp4")), 1);
-    const auto& nodes = t.doc.GetViewBoxes();
+    CNodeList& nodes = t.doc.GetNodes();
     const size_t moov = t.IndexOf("moov"), url = t.IndexOf("url "),
                  url2 = t.IndexOf("url ", url + 1);
     ASSERT_FALSE(t.Node(moov).IsExpanded());
@@ -35,7 +35,7 @@ TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     ASSERT_TRUE(first);
     EXPECT_EQ(first->node, url);
     for (size_t i = 0; i < nodes.size(); ++i)
-        EXPECT_EQ(nodes[i]->IsExpanded(), i <= url) << i;
+        EXPECT_EQ(nodes.IsExpanded(i), i <= url) << i;
     CTreeGeometry geometry;
     geometry.Rebuild(nodes, t.view.surface);
     EXPECT_EQ(first->top, geometry.GetPlacement(geometry.FindNode(url)).top);
@@ -49,8 +49,8 @@ TEST(BoxFinder, FindsInsideCollapsedContainersAndWalksOnToTheEnd) {
     EXPECT_EQ(second->node, url2);
     finder.SetShownAt(stuck);
     EXPECT_FALSE(find("url", stuck));
-    for (const auto& node : nodes)
-        EXPECT_TRUE(node->IsExpanded());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        EXPECT_TRUE(nodes.IsExpanded(i));
     // Once the last match is forgotten, the scroll position alone decides again.
     finder.Forget();
     auto again = find("url", stuck);

@@ -45,8 +45,8 @@ struct TrackSpec {
 // A collector and the records it was told about, kept alive for as long as it may look at them.
 class Tracks {
 public:
-    explicit Tracks(uint32_t sampleLimit = CTrackInfoCollector::kMaxListedSamples)
-        : collector(sampleLimit) {}
+    // At most `sampleLimit` samples listed, as from a file of that many bytes.
+    explicit Tracks(uint64_t sampleLimit = UINT64_MAX) { collector.LimitToFileSize(sampleLimit); }
 
     template <class Record, class... Args>
     Record& Make(Args&&... args) {

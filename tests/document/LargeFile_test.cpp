@@ -71,18 +71,34 @@ TEST(LargeFile, OffsetsAndSizesBeyond4GiBInTraceNodesAndExport) {
     EXPECT_EQ(t.Node(t.IndexOf("moov")).GetFileOffset(), kMoovOffset);
 
     CTextSink sink;
-    WriteTreeText(t.doc.GetViewBoxes(), "large.mp4", false, sink);
+    WriteTreeText(t.doc.GetNodes(), "large.mp4", false, sink);
     const std::string& text = sink.GetText();
     EXPECT_NE(text.find("|   entry 1 : chunk_offset : 0x28\n"
                         "|   entry 2 : chunk_offset : 0x100000010\n"),
               std::string::npos)
         << text;
-    // The 'mdat' spans 4 GiB and more: the sound track's chunks at 0x1000 lie inside it, and
-    // its lines follow the 'mdat' node at once. The 'co64' track has no chunk table.
+    // The 'mdat' spans 4 GiB and more: the chunks of both tracks lie inside it, and their lines
+    // follow the 'mdat' node at once, the 'co64' track's second chunk beyond 4 GiB.
     const size_t mdatAt = text.find("\n| + mdat\n| + Media Data Box\n| + media data container\n");
     ASSERT_NE(mdatAt, std::string::npos);
-    const size_t listed = text.find("chunks from 'Sound Track', biggest chunk size 700 bytes");
-    EXPECT_GT(listed, mdatAt);
-    EXPECT_LT(listed, text.find("\n| + moov\n"));
-    EXPECT_EQ(text.find("chunks from 'Video Track'"), std::string::npos);
+    const size_t video = text.find(
+        "| + chunks from 'Video Track', biggest chunk size 700 bytes\n\n"
+        "| + chunk #1 size 300 bytes, sample count 2, biggest sample "
+        "size 200 bytes\n\n| + sample #1 size 100 bytes\n");
+    const size_t sound = text.find("chunks from 'Sound Track', biggest chunk size 700 bytes");
+    ASSERT_NE(video, std::string::npos);
+    EXPECT_GT(video, mdatAt);
+    EXPECT_GT(sound, video);
+    EXPECT_LT(sound, text.find("\n| + moov\n"));
+    const size_t secondChunk = t.IndexOf("mdat") + 5;
+    EXPECT_EQ(t.doc.GetNodes().GetFileOffset(secondChunk), 0x100000010u);
+    EXPECT_EQ(t.doc.GetNodes().GetBoxSize(secondChunk), 700u);
+
+    // The classic reading never listed a 'co64' track.
+    SetSwitchSetting(t.settings, SwitchClassicBoxSet, true);
+    ASSERT_EQ(t.control.OpenFile(path), 1);
+    CTextSink classic;
+    WriteTreeText(t.doc.GetNodes(), "large.mp4", false, classic);
+    EXPECT_EQ(classic.GetText().find("chunks from 'Video Track'"), std::string::npos);
+    EXPECT_NE(classic.GetText().find("chunks from 'Sound Track'"), std::string::npos);
 }

@@ -9,8 +9,13 @@
 #include <vector>
 
 #include "document/CollectorTestSupport.h"
+#include "document/LineViewBox.h"
+#include "document/NodeList.h"
+#include "document/TreeGeometry.h"
 #include "model/Format.h"
 #include "presentation/FixedMetricSurface.h"
+#include "presentation/RecordingSurface.h"
+#include "presentation/ViewPalette.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -25,40 +30,57 @@ constexpr Colour kPlainBack = Rgb(255, 255, 255);
 
 // Depth, offset, size, child count and title of a line under an 'mdat', then its background:
 // "t" for a track, "c" for a chunk, "*" for a random access point, nothing for another sample.
-std::string Line(const CISOViewBox& n) {
+std::string Line(CNodeList& list, size_t i) {
+    const CISOViewBox& n = list.Node(i);
     const Colour back = n.GetShortTypeNameLayer()->GetBackColour();
     const bool rap = back == kRandomAccessBack;
-    EXPECT_EQ(rap ? "Random Access Point" : "Not an Actual Box", n.GetSummaryText());
+    EXPECT_EQ(rap ? "Random Access Point" : "Not an Actual Box", list.GetSummaryText(i));
     EXPECT_EQ(n.GetShortTypeNameLayer()->GetTextColour(), Rgb(0, 0, 0));
-    EXPECT_FALSE(n.NeedsMeasure());
+    EXPECT_EQ(
+        n.GetText(true), list.Stored(i) ? n.GetText(true) : [&] {
+            CTextSink sink;
+            list.AppendText(i, sink, true);
+            return sink.TakeText();
+        }());
     const char* mark = rap                  ? " *"
                        : back == kTrackBack ? " t"
                        : back == kChunkBack ? " c"
                        : back == kPlainBack ? ""
                                             : " ?";
-    return StrFormat("%d %llu %llu %d %s%s", n.GetDepth(),
-                     static_cast<unsigned long long>(n.GetFileOffset()),
-                     static_cast<unsigned long long>(n.GetBoxSize()), n.GetChildCount(),
-                     n.GetShortTypeNameLayer()->Text().c_str(), mark);
+    return StrFormat("%d %llu %llu %d %s%s", list.GetDepth(i),
+                     static_cast<unsigned long long>(list.GetFileOffset(i)),
+                     static_cast<unsigned long long>(list.GetBoxSize(i)), list.GetChildCount(i),
+                     std::string(list.GetTitle(i)).c_str(), mark);
 }
 
-// An 'mdat' node as the document makes it, then its lines.
+// 'mdat' nodes as the document makes them, each followed by its lines.
 struct MdatView {
-    ISOFileFormat::Box record;
-    std::vector<std::unique_ptr<CISOViewBox>> list;
+    std::vector<std::unique_ptr<ISOFileFormat::Box>> records;
+    CNodeList list;
 
+    MdatView() = default;
     MdatView(const CTrackInfoCollector& collector, uint64_t offset, uint64_t size,
-             int32_t depth = 0, bool autoExpand = true, bool noExpandMDAT = false)
-        : record(BoxId::Mdat, size) {
-        list.push_back(std::make_unique<CISOViewBox>(&record, depth, offset));
-        CFixedMetricSurface surface;
-        BuildMediaDataView(*list[0], offset, size, depth, collector, surface, autoExpand,
-                           noExpandMDAT, list);
+             int32_t depth = 0, bool expanded = true) {
+        Add(collector, offset, size, depth, expanded);
     }
-    std::vector<std::string> Lines() const {
+    void Add(const CTrackInfoCollector& collector, uint64_t offset, uint64_t size,
+             int32_t depth = 0, bool expanded = true) {
+        records.push_back(std::make_unique<ISOFileFormat::Box>(BoxId::Mdat, size));
+        CISOViewBox& mdat =
+            list.PushBack(std::make_unique<CISOViewBox>(records.back().get(), depth, offset));
+        auto lines = std::make_unique<CMediaDataLines>(collector, offset, size, depth, expanded);
+        for (int32_t i = 0; i < lines->GetTrackCount(); ++i)
+            mdat.IncrementChildCount();
+        list.AppendLines(std::move(lines));
+    }
+    // Every line after the first node, walked forwards, then checked against the same lines
+    // asked for backwards (each found afresh rather than stepped to).
+    std::vector<std::string> Lines() {
         std::vector<std::string> lines;
         for (size_t i = 1; i < list.size(); ++i)
-            lines.push_back(Line(*list[i]));
+            lines.push_back(Line(list, i));
+        for (size_t i = list.size(); i-- > 1;)
+            EXPECT_EQ(Line(list, i), lines[i - 1]) << i;
         return lines;
     }
 };
@@ -73,11 +95,11 @@ constexpr int32_t V = HandlerKindVideo;
 // left without a line; later chunks and tracks have no sample lines, their chunk lines are exact.
 TEST(MediaDataView, ChunkAndSampleLines) {
     const struct {
-        uint32_t sampleLimit;
+        uint64_t sampleLimit;
         std::vector<TrackSpec> tracks;
         std::vector<std::string> lines;
     } cases[] = {
-        {CTrackInfoCollector::kMaxListedSamples,
+        {UINT64_MAX,
          {{V, {{1, 2}}, Numbers{40008, 50000}, Sizes({100, 200, 300, 400}), Numbers{1, 3}},
           {HandlerKindText, {{1, 6}}, Numbers{46000}}},  // no 'stsz'
          {
@@ -114,8 +136,8 @@ TEST(MediaDataView, ChunkAndSampleLines) {
         Tracks tracks(c.sampleLimit);
         for (const TrackSpec& track : c.tracks)
             tracks.Add(track);
-        const MdatView view(tracks.Done(), 40000, 100000, 1);
-        EXPECT_EQ(view.list[0]->GetChildCount(), static_cast<int>(c.tracks.size()));
+        MdatView view(tracks.Done(), 40000, 100000, 1);
+        EXPECT_EQ(view.list.GetChildCount(0), static_cast<int>(c.tracks.size()));
         EXPECT_EQ(view.Lines(), c.lines);
     }
 }
@@ -144,16 +166,89 @@ TEST(MediaDataView, TracksGoToTheMdatHoldingTheirFirstChunk) {
         const MdatView view(tracks.collector, c.offset, c.size);
         std::vector<uint64_t> offsets;
         for (size_t i = 1; i < view.list.size(); ++i)
-            offsets.push_back(view.list[i]->GetFileOffset());
+            offsets.push_back(view.list.GetFileOffset(i));
         EXPECT_EQ(offsets, c.lineOffsets) << c.offset;
     }
+}
+
+// Several 'mdat' nodes in one list, with boxes between them: an index maps to the right box or
+// line at each block's edges, whichever way the list is walked, and a line's expanded bit stays
+// with it. Each row: the index, then its title (and "box" for a box).
+TEST(MediaDataView, IndexesAcrossBlocksAndExpansionState) {
+    Tracks tracks;
+    tracks.Add({V, {{1, 2}}, Numbers{108, 130}, Sizes({10, 20, 30})});  // chunk 2 has 1 sample
+    tracks.Add({V, {{1, 1}}, Numbers{1100}, Sizes({5})});
+    tracks.Done();
+    MdatView view;
+    view.Add(tracks.collector, 100, 1000);  // the first track: 1 + 2 + 3 lines
+    ISOFileFormat::Box free(BoxId::Free, 8);
+    view.list.PushBack(std::make_unique<CISOViewBox>(&free, 0, 1092));
+    view.Add(tracks.collector, 2000, 8);    // no track: no lines
+    view.Add(tracks.collector, 1100, 900);  // the second track: 1 + 1 + 1 lines
+    ASSERT_EQ(view.list.size(), 1 + 6 + 1 + 1 + 1 + 3u);
+    const struct {
+        size_t index;
+        const char* title;
+    } rows[] = {
+        {0, "mdat box"},
+        {1, "chunks from 'Video Track', biggest chunk size 30 bytes"},
+        {2, "chunk #1 size 30 bytes, sample count 2, biggest sample size 20 bytes"},
+        {4, "sample #2 size 20 bytes"},
+        {6, "sample #1 size 30 bytes"},
+        {7, "free box"},
+        {8, "mdat box"},
+        {9, "mdat box"},
+        {10, "chunks from 'Video Track', biggest chunk size 5 bytes"},
+        {12, "sample #1 size 5 bytes"},
+    };
+    const auto describe = [&](size_t i) {
+        return std::string(view.list.GetTitle(i)) + (view.list.IsBox(i) ? " box" : "");
+    };
+    for (bool backwards : {false, true}) {
+        for (size_t r = 0; r < std::size(rows); ++r) {
+            const auto& row = rows[backwards ? std::size(rows) - 1 - r : r];
+            EXPECT_EQ(describe(row.index), row.title) << row.index;
+            EXPECT_EQ(view.list.Stored(row.index) != nullptr, view.list.IsBox(row.index));
+        }
+    }
+    EXPECT_EQ(view.list.GetChildCount(8), 0);
+    EXPECT_EQ(view.list.GetChildCount(9), 1);
+
+    // Collapsing the first chunk and the second 'mdat' hides their lines, and nothing else,
+    // however the list is read in between.
+    view.list.SetExpanded(2, false);
+    view.list.SetExpanded(9, false);
+    (void)Line(view.list, 12), (void)Line(view.list, 3);
+    EXPECT_FALSE(view.list.IsExpanded(2));
+    EXPECT_TRUE(view.list.IsExpanded(3));
+    std::vector<size_t> shown;
+    view.list.ForEachDisplayed([&](size_t i) {
+        shown.push_back(i);
+        return true;
+    });
+    EXPECT_EQ(shown, (std::vector<size_t>{0, 1, 2, 5, 6, 7, 8, 9}));
+
+    // The document sets the 'mdat' node and all its lines by the switches.
     for (const auto& [autoExpand, noExpandMDAT, expanded] : {std::tuple{false, false, false},
                                                              {false, true, false},
                                                              {true, false, true},
                                                              {true, true, false}}) {
-        const MdatView view(tracks.collector, 100, 1000, 0, autoExpand, noExpandMDAT);
-        for (const auto& node : view.list)
-            EXPECT_EQ(node->IsExpanded(), expanded) << autoExpand << noExpandMDAT;
+        BoxBuilder file;
+        file.Leaf("mdat", {1, 2});  // its payload at 8
+        file.Open("moov").Open("trak").Open("mdia").Hdlr("vide", "v").Open("minf").Open("stbl");
+        file.OpenFull("stsc", 0, 0).U32(1).U32(1).U32(2).U32(1).Close();
+        file.OpenFull("stsz", 0, 0).U32(1).U32(2).Close();
+        file.OpenFull("stco", 0, 0).U32(1).U32(8).Close();
+        file.Close().Close().Close().Close().Close();
+        TestDocument t;
+        SetSwitchSetting(t.settings, SwitchAutoExpand, autoExpand);
+        SetSwitchSetting(t.settings, SwitchNoExpandMDAT, noExpandMDAT);
+        ASSERT_EQ(t.control.OpenFile(file.WriteTempFile("switches.mp4")), 1);
+        const CNodeList& nodes = t.doc.GetNodes();
+        const size_t mdat = t.IndexOf("mdat");
+        ASSERT_EQ(t.IndexOf("moov"), mdat + 5);
+        for (size_t i = mdat; i < mdat + 5; ++i)
+            EXPECT_EQ(nodes.IsExpanded(i), expanded) << autoExpand << noExpandMDAT << i;
     }
 }
 
@@ -185,7 +280,7 @@ TEST(MediaDataView, HugeSampleTableFromAFile) {
     std::vector<std::string> lines;
     for (size_t i :
          {mdat + 1, mdat + 2, mdat + 2 + fileSize, mdat + 3 + fileSize, mdat + 4 + fileSize})
-        lines.push_back(Line(t.Node(i)));
+        lines.push_back(Line(t.doc.GetNodes(), i));
     const uint64_t last = payload + (fileSize - 1) * kMax;
     EXPECT_EQ(
         lines,
@@ -201,4 +296,53 @@ TEST(MediaDataView, HugeSampleTableFromAFile) {
             "2 60 0 0 chunk #2 size 0 bytes, sample count 4294967295, biggest sample size 0 "
             "bytes c",
         }));
+}
+
+// A million sample lines: one screen in the middle draws about one screen of lines, each as the
+// node of a line draws itself (frame, fill and text in the line's colours).
+TEST(MediaDataView, DrawsOnlyTheVisibleLinesAsLineNodesDo) {
+    Tracks tracks;
+    tracks.Add({V, {{1, 1000}}, Numbers(1000, 5000), SampleSizes{3, 1000000}, Numbers{1, 500001}});
+    MdatView view(tracks.Done(), 4992, 4000008);
+    ASSERT_EQ(view.list.size(), 1 + 1 + 1000 + 1000000u);
+    CRecordingSurface surface;
+    CTreeGeometry geometry;
+    geometry.Rebuild(view.list, surface);
+    ASSERT_EQ(geometry.GetCount(), view.list.size());
+
+    constexpr int32_t kScreen = 900;
+    const int64_t middle = geometry.GetPlacement(geometry.GetCount() / 2).top;
+    const Rect clip{0, 0, 1280, kScreen};
+    surface.Clear();
+    std::vector<size_t> drawn;
+    for (size_t i = geometry.FirstReaching(middle - CTreeGeometry::kPaintOverhang);
+         i < geometry.GetCount(); ++i) {
+        const auto p = geometry.GetPlacement(i);
+        if (p.top - middle > kScreen) break;
+        view.list.Draw(p.node, surface, static_cast<int32_t>(p.left),
+                       static_cast<int32_t>(p.top - middle), clip);
+        drawn.push_back(p.node);
+    }
+    // Lines are 25 pixels high with a gap of 10: 900 / 35 and one at each edge.
+    EXPECT_EQ(surface.GetCalls("text").size(), drawn.size());
+    EXPECT_GE(drawn.size(), 26u);
+    EXPECT_LE(drawn.size(), 28u);
+
+    // The same calls as a line node of that title and colour, the random access point included.
+    const size_t rap = 2 + 500 * 1001 + 1;  // the first sample of chunk #501: sample 500001
+    for (size_t node : {size_t{1}, size_t{2}, rap, rap + 1, drawn.front()}) {
+        CRecordingSurface expected;
+        CLineViewBox line(0, 0, 0);
+        line.SetTitle(view.list.GetTitle(node));
+        line.SetTitleColours(Rgb(0, 0, 0), view.list.GetSummaryText(node) == "Random Access Point"
+                                               ? kRandomAccessBack
+                                               : kViewPalette.lineBack);
+        if (node == 1) line.SetTitleColours(Rgb(0, 0, 0), kTrackBack);
+        if (node == 2) line.SetTitleColours(Rgb(0, 0, 0), kChunkBack);
+        line.Draw(expected, 100, 40, clip);
+        surface.Clear();
+        view.list.Draw(node, surface, 100, 40, clip);
+        EXPECT_EQ(surface.GetCalls(), expected.GetCalls()) << node;
+    }
+    EXPECT_EQ(view.list.GetSummaryText(rap), "Random Access Point");
 }

@@ -27,9 +27,12 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
     ASSERT_TRUE(t.doc.IsParsed());
     EXPECT_TRUE(t.view.warnings.empty());
-    const auto& all = t.doc.GetViewBoxes();
+    const CNodeList& nodes = t.doc.GetNodes();
     // The quick information section comes first, then the boxes.
-    ASSERT_EQ(all.size(), 3u + 6u);
+    ASSERT_EQ(nodes.size(), 3u + 6u);
+    std::vector<CISOViewBox*> all;
+    for (size_t i = 0; i < nodes.size(); ++i)
+        all.push_back(nodes.Stored(i));
     EXPECT_EQ(all[0]->GetChildCount(), 2);
     std::vector<int> depths, children;
     for (size_t i = 3; i < all.size(); ++i) {
@@ -63,12 +66,12 @@ TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
     SetSwitchSetting(t.settings, SwitchAutoParse, false);
     ASSERT_EQ(t.control.OpenFile(SmallMovie()), 1);
     EXPECT_FALSE(t.doc.IsParsed());
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_TRUE(t.doc.GetNodes().empty());
     EXPECT_EQ(t.control.StartParsing(), 0);
     const std::string log = t.log.GetText();
     EXPECT_EQ(t.control.StartParsing(), 0);  // once per opening: the log does not grow
     EXPECT_EQ(t.log.GetText(), log);
-    EXPECT_EQ(t.doc.GetViewBoxes().size(), 3u + 6u);
+    EXPECT_EQ(t.doc.GetNodes().size(), 3u + 6u);
 
     // A 'moov' that claims more than the file holds: result 3, one message, no nodes.
     BoxBuilder cut;
@@ -76,7 +79,7 @@ TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
     SetSwitchSetting(t.settings, SwitchAutoParse, true);
     ASSERT_EQ(t.control.OpenFile(cut.WriteTempFile("cut.mp4")), 1);
     EXPECT_FALSE(t.doc.IsParsed());
-    EXPECT_TRUE(t.doc.GetViewBoxes().empty());
+    EXPECT_TRUE(t.doc.GetNodes().empty());
     EXPECT_EQ(t.view.warnings.size(), 1u);
     EXPECT_EQ(t.view.lastMessage, "error occured in parsing. check if the file is corrupted.");
 }

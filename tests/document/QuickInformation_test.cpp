@@ -15,6 +15,7 @@
 #include "document/ConformanceViewBox.h"
 #include "document/GeneralViewBox.h"
 #include "document/LineViewBox.h"
+#include "document/NodeList.h"
 #include "model/SampleEntries.h"
 #include "presentation/FixedMetricSurface.h"
 
@@ -231,10 +232,10 @@ TEST(ConformanceViewBox, BrandBlocksAsText) {
     AddTracks(tracks, {{HandlerKindVideo, 30000}});
     const Records records = List({"mmp4", 0, "mmp43gr6"sv}, {BoxId::Moov, BoxId::Mdat});
     CFixedMetricSurface surface;
-    std::vector<std::unique_ptr<CISOViewBox>> displayList;
+    CNodeList displayList;
     BuildConformanceInformation(records, tracks.collector, surface, displayList);
     ASSERT_EQ(displayList.size(), 1u);
-    const auto* node = dynamic_cast<const CConformanceViewBox*>(displayList[0].get());
+    const auto* node = dynamic_cast<const CConformanceViewBox*>(displayList.Stored(0));
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->GetDepth(), 1);
     EXPECT_TRUE(node->IsExpanded());
@@ -270,8 +271,9 @@ TEST(ConformanceViewBox, BrandBlocksAsText) {
     many.push_back(std::move(ftyp));
     displayList.clear();
     BuildConformanceInformation(many, tracks.collector, surface, displayList);
-    EXPECT_EQ(displayList[0]->GetLayers().size(), 1 + 2 * (1 + kMaxTestedCompatibleBrands) + 1);
-    const std::string text = displayList[0]->GetText(false);
+    EXPECT_EQ(displayList.Stored(0)->GetLayers().size(),
+              1 + 2 * (1 + kMaxTestedCompatibleBrands) + 1);
+    const std::string text = displayList.Stored(0)->GetText(false);
     EXPECT_EQ(text.substr(text.rfind('\n')), "\n| + 5 more compatible brands not tested");
 }
 
@@ -283,13 +285,13 @@ TEST(QuickInformation, SectionExpansionFollowsTheSwitches) {
                                                            {false, true, false},
                                                            {true, false, true},
                                                            {true, true, false}}) {
-        std::vector<std::unique_ptr<CISOViewBox>> list;
-        list.push_back(std::make_unique<CLineViewBox>(0, 0, 0));  // appended after, not replaced
+        CNodeList list;
+        list.PushBack(std::make_unique<CLineViewBox>(0, 0, 0));  // appended after, not replaced
         BuildQuickInformation(collector, surface, autoExpand, noExpandQI, list);
         ASSERT_EQ(list.size(), 3u);
-        EXPECT_EQ(list[1]->IsExpanded(), expanded) << autoExpand << noExpandQI;
-        EXPECT_TRUE(list[2]->IsExpanded());
-        EXPECT_FALSE(list[1]->NeedsMeasure() || list[2]->NeedsMeasure());
+        EXPECT_EQ(list.IsExpanded(1), expanded) << autoExpand << noExpandQI;
+        EXPECT_TRUE(list.IsExpanded(2));
+        EXPECT_FALSE(list.Stored(1)->NeedsMeasure() || list.Stored(2)->NeedsMeasure());
     }
 }
 

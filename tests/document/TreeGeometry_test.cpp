@@ -18,7 +18,7 @@ using HitPart = CTreeGeometry::HitPart;
 class TreeBuilder {
 public:
     TreeBuilder& Add(int32_t depth, const std::string& text = "node", bool expanded = true) {
-        auto node = std::make_unique<CISOViewBox>(nullptr, depth, m_nodes.size() * 100);
+        auto node = std::make_unique<CISOViewBox>(nullptr, depth, m_list.size() * 100);
         auto layer = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
         layer->SetText(text);
         node->AddLayer(std::move(layer));
@@ -26,15 +26,16 @@ public:
         m_lastAtDepth.resize(static_cast<size_t>(depth));
         if (depth > 0) m_lastAtDepth.back()->IncrementChildCount();
         m_lastAtDepth.push_back(node.get());
-        m_nodes.push_back(std::move(node));
+        m_nodes.push_back(&m_list.PushBack(std::move(node)));
         return *this;
     }
     CTreeGeometry Geometry() {
         CTreeGeometry geometry;
-        geometry.Rebuild(m_nodes, m_surface);
+        geometry.Rebuild(m_list, m_surface);
         return geometry;
     }
-    CTreeGeometry::NodeList m_nodes;
+    CNodeList m_list;
+    std::vector<CISOViewBox*> m_nodes;
 
 private:
     CFixedMetricSurface m_surface;

@@ -163,8 +163,18 @@ TEST_P(RealFileTest, ParsesAndAgreesWithAtomicParsley) {
     ASSERT_FALSE(atoms.empty()) << file.tree;
     const std::string media = ReadFileBytes(file.media);
     const auto problems = Compare(trace, atoms, media, run.status == 0);
-    for (size_t i = 0; i < problems.size() && i < 25; ++i)
-        ADD_FAILURE() << problems[i];
+    // AtomicParsley stops listing an item list at an item that holds no boxes ('cprt' of
+    // invalid_userdata.mp4); the whole items after it are ours alone.
+    static const std::set<std::pair<std::string, std::string>> kListedOnlyByUs = {
+        {"invalid_userdata.mp4", "unlisted 'desc' at 135350"},
+        {"invalid_userdata.mp4", "unlisted 'data' at 135358"},
+        {"invalid_userdata.mp4", "unlisted 'trkn' at 135386"},
+        {"invalid_userdata.mp4", "unlisted 'data' at 135394"}};
+    size_t reported = 0;
+    for (const std::string& problem : problems) {
+        if (kListedOnlyByUs.count({file.media.filename().string(), problem}) != 0) continue;
+        if (reported++ < 25) ADD_FAILURE() << problem;
+    }
     // The check is not vacuous: the first box missing, and one outside every atom, both fail.
     Trace mutated(trace.begin() + 1, trace.end());
     mutated.emplace_back(atoms.back().end + 1, "junk");

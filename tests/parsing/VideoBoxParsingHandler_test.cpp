@@ -67,12 +67,13 @@ TEST(CVideoBoxParsingHandler, EntriesOfEveryTrackKind) {
     BoxBuilder sound;  // an audio track's entries stay audio entries
     OpenAudioEntry(OpenTrackEntries(sound, "soun", 1), "hev1").Close().Close();
 
-    EXPECT_EQ(RecordLines(video, Describe),
+    EXPECT_EQ(RecordLines(video, Describe, BoxSet::Full),
               (Lines{Fields("HVC1", BoxId::Hvc1, 176, 144), Fields("vp08", BoxId::Vp08, 176, 144),
                      Fields("dvav", BoxId::Dvav, 176, 144)}));
-    EXPECT_EQ(RecordLines(other, Describe), (Lines{Fields("av01", BoxId::Av01, 176, 144),
-                                                   Fields("encv", BoxId::Encv, 176, 144)}));
-    EXPECT_EQ(RecordLines(sound, Describe), Lines{});
+    EXPECT_EQ(
+        RecordLines(other, Describe, BoxSet::Full),
+        (Lines{Fields("av01", BoxId::Av01, 176, 144), Fields("encv", BoxId::Encv, 176, 144)}));
+    EXPECT_EQ(RecordLines(sound, Describe, BoxSet::Full), Lines{});
 }
 
 // Each configuration cut after every byte of it and followed by 0xFF bytes in its entry: the parse
@@ -116,7 +117,7 @@ TEST(CVideoBoxParsingHandler, ConfigurationsCutAnywhere) {
             } else {
                 file.Bytes(std::vector<uint8_t>(64, 0xFF)).Close().Close();
             }
-            const ParseOutcome outcome = ParseRecords(file, Describe);
+            const ParseOutcome outcome = ParseRecords(file, Describe, BoxSet::Full);
             if (cut == payload.size() || cut == shortWhole) {
                 EXPECT_EQ(outcome.result, 0) << outcome.log;
                 EXPECT_EQ(outcome.log.find("WARNING"), std::string::npos) << outcome.log;

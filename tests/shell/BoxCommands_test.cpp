@@ -23,9 +23,7 @@ struct Harness : TestDocument {
     }
     ~Harness() { qputenv("TMPDIR", oldTmpDir); }
 
-    const CISOViewBox& Node(const std::string& type) const {
-        return TestDocument::Node(IndexOf(type));
-    }
+    const CISOViewBox& Node(const std::string& type) { return TestDocument::Node(IndexOf(type)); }
     QString Path(const char* name) const { return temp.filePath(QString::fromLatin1(name)); }
     QStringList Copies() const { return QDir(temp.path()).entryList({QStringLiteral("_ix*")}); }
 
@@ -77,24 +75,31 @@ private slots:
         const CShellPrompts::FileDialog& dump = h.prompts.saveDialogs.at(0);
         QCOMPARE(dump.filters, QStringList{QStringLiteral("Box's Dumped Binary File (*.bin)")});
         QCOMPARE(dump.defaultSuffix + QLatin1Char(' ') + dump.fileName, QStringLiteral("bin trak"));
+        // Each purpose starts in the media file's folder until a file was chosen for it.
+        const QString mediaFolder = QFileInfo(kMediaFile).absolutePath();
+        QCOMPARE(dump.directory, mediaFolder);
         QCOMPARE(ReadWholeFile(h.Path("trak.bin")), BoxBytes(h.Node("trak")));
         // The export: the node's plain text form and one more line break, in CR LF, one byte
         // each.
         menu->actions()[3]->trigger();
         const CShellPrompts::FileDialog& text = h.prompts.saveDialogs.at(1);
         QCOMPARE(text.defaultSuffix + QLatin1Char(' ') + text.fileName, QStringLiteral("txt trak"));
+        QCOMPARE(text.directory, mediaFolder);
         std::string expected;
         AppendSingleByte(h.Node("trak").GetText(false) + "\n", expected, true);
         QCOMPARE(ReadWholeFile(h.Path("trak.txt")), QByteArray::fromStdString(expected));
+        // Once a file was chosen for a purpose, its folder is where that purpose starts next.
+        QCOMPARE(h.commands.ExportTree(false), 1);
+        QCOMPARE(h.prompts.saveDialogs.at(2).directory, h.temp.path());
 
         // Quick Information is no box of the file.
-        h.commands.DumpToBinaryFile(*h.doc.GetViewBoxes().front());
+        h.commands.DumpToBinaryFile(h.doc.GetNodes().Node(0));
         QCOMPARE(h.prompts.messages.at(0).title + ": " + h.prompts.messages[0].text,
                  QStringLiteral("Note: This box is not appropriate for dump."));
         // A menu whose node went with its document does nothing.
         h.control.ResetView();
         menu->actions()[0]->trigger();
-        QCOMPARE(h.prompts.saveDialogs.size(), size_t{2});
+        QCOMPARE(h.prompts.saveDialogs.size(), size_t{3});
         QCOMPARE(h.prompts.messages.size(), size_t{1});
     }
 
@@ -109,9 +114,11 @@ private slots:
         QCOMPARE(h.prompts.messages[1].text, QStringLiteral("You havn't set any hex editor."));
         QVERIFY(h.Copies().isEmpty());
 
-        // Chosen: stored, and started at once on a copy of the box, which is kept.
+        // Chosen: stored, and started at once on a copy of the box, which is kept while the
+        // commands last.
+        auto commands = std::make_unique<CBoxCommands>(h.doc, h.settings, h.prompts, h.owner);
         h.prompts.openAnswers = QStringList{h.FakeEditor()};
-        h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
+        commands->DumpAndOpenInHexEditor(h.Node("moov"));
         std::string stored;
         QVERIFY(GetHexEditorPath(h.settings, stored));
         QCOMPARE(QString::fromStdString(stored), h.FakeEditor());
@@ -122,27 +129,93 @@ private slots:
         QCOMPARE(ReadWholeFile(h.Path("seen.bin")), BoxBytes(h.Node("moov")));
         QCOMPARE(ReadWholeFile(args.value(1)), BoxBytes(h.Node("moov")));
         QCOMPARE(h.prompts.messages.size(), size_t{3});  // asked again, nothing failed
+        QFile::remove(h.Path("args.txt"));
+        commands->DumpAndOpenInHexEditor(h.Node("ftyp"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(h.Path("args.txt")), 10000);
+        QCOMPARE(commands->GetTemporaryFiles().size(), size_t{2});
+        QCOMPARE(h.Copies().size(), 2);
+        // Gone with the commands, when Orvex exits; a copy removed meanwhile is no trouble.
+        QFile::remove(commands->GetTemporaryFiles().back());
+        commands.reset();
+        QVERIFY2(h.Copies().isEmpty(), qPrintable(h.Copies().join(QLatin1Char(' '))));
     }
 
-    void failuresAreReported() {
+    void failuresNameTheFileAndTheSystemsReason() {
         Harness h;
-        SetHexEditorPath(h.settings, h.FakeEditor().toStdString());
-        // A range beyond the file cannot be copied: no editor, no copy left behind.
-        CISOViewBox beyond(nullptr, 0, 7000);
-        beyond.SetBoxSize(4096);
-        h.commands.DumpAndOpenInHexEditor(beyond);
-        QVERIFY(h.Copies().isEmpty());
-        // An editor that cannot be started; files that cannot be created.
-        SetHexEditorPath(h.settings, h.Path("no such editor").toStdString());
-        h.commands.DumpAndOpenInHexEditor(h.Node("moov"));
         const QString nowhere = h.Path("missing folder/out.txt");
-        h.prompts.saveAnswers = QStringList{nowhere, nowhere, nowhere};
-        h.commands.DumpToBinaryFile(h.Node("moov"));
-        h.commands.ExportToTextFile(h.Node("moov"));
-        QCOMPARE(h.commands.ExportTree(false), 1);
-        QCOMPARE(h.prompts.messages.size(), size_t{5});
-        for (const auto& message : h.prompts.messages)
-            QCOMPARE(message.title + ": " + message.text, QStringLiteral("Note: Operation failed"));
+        const QString missingEditor = h.Path("no such editor");
+        const QString noSuchFile = QStringLiteral(": No such file or directory");
+        const struct {
+            const char* what;
+            QString editor;  // empty: the fake one
+            QString answer;  // the file chosen in the save dialog
+            std::function<void(CBoxCommands&, Harness&)> run;
+            QString path, reason;
+        } cases[] = {
+            // A range beyond the file cannot be copied; the copy is removed at once.
+            {"copy beyond the file",
+             {},
+             {},
+             [](CBoxCommands& c, Harness&) {
+                 CISOViewBox beyond(nullptr, 0, 7000);
+                 beyond.SetBoxSize(4096);
+                 c.DumpAndOpenInHexEditor(beyond);
+             },
+             h.Path("_ix"),
+             QStringLiteral(": the system gave no reason")},
+            {"editor missing",
+             missingEditor,
+             {},
+             [](CBoxCommands& c, Harness& h) { c.DumpAndOpenInHexEditor(h.Node("moov")); },
+             missingEditor,
+             QStringLiteral(": execv") + noSuchFile},
+            {"dump",
+             {},
+             nowhere,
+             [](CBoxCommands& c, Harness& h) { c.DumpToBinaryFile(h.Node("moov")); },
+             nowhere,
+             noSuchFile},
+            {"box text",
+             {},
+             nowhere,
+             [](CBoxCommands& c, Harness& h) { c.ExportToTextFile(h.Node("moov")); },
+             nowhere,
+             noSuchFile},
+            {"tree into /proc",
+             {},
+             QStringLiteral("/proc/orvex.txt"),
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTree(false), 1); },
+             QStringLiteral("/proc/orvex.txt"),
+             noSuchFile},
+            // Opened, then not written: the reason comes from the write.
+            {"tree onto a full disk",
+             {},
+             QStringLiteral("/dev/full"),
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTree(true), 1); },
+             QStringLiteral("/dev/full"),
+             QStringLiteral(": No space left on device")},
+            {"JSON",
+             {},
+             nowhere,
+             [](CBoxCommands& c, Harness&) { QCOMPARE(c.ExportTreeJson(), 1); },
+             nowhere,
+             noSuchFile},
+        };
+        for (const auto& c : cases) {
+            h.prompts.messages.clear();
+            h.prompts.saveAnswers = QStringList{c.answer};
+            SetHexEditorPath(h.settings,
+                             (c.editor.isEmpty() ? h.FakeEditor() : c.editor).toStdString());
+            c.run(h.commands, h);
+            QCOMPARE(h.prompts.messages.size(), size_t{1});
+            const auto& message = h.prompts.messages[0];
+            QCOMPARE(message.title, QStringLiteral("Note"));
+            const QString text = message.text;
+            QVERIFY2(text.startsWith(QStringLiteral("Operation failed\n\n") + c.path) &&
+                         text.endsWith(c.reason),
+                     qPrintable(QStringLiteral("%1: %2").arg(QString::fromLatin1(c.what), text)));
+            QVERIFY2(h.Copies().isEmpty(), c.what);
+        }
     }
 };
 

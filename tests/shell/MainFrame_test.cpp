@@ -1,9 +1,13 @@
 #include "shell/MainFrame.h"
 
+#include <sys/stat.h>
+
 #include <QtTest>
 #include <QtWidgets>
+#include <climits>
 #include <memory>
 
+#include "shell/AboutDialog.h"
 #include "shell/FindBoxDlg.h"
 #include "shell/GeneralOptionPage.h"
 #include "shell/OrvexLogView.h"
@@ -11,6 +15,7 @@
 #include "shell/OrvexPaneContainer.h"
 #include "shell/RecentFileList.h"
 #include "shell/SettingsFileStore.h"
+#include "shell/ShellResources.h"
 #include "shell/ShellTestSupport.h"
 #include "shell/WindowPlacement.h"
 #include "support/DumpProcess.h"
@@ -53,6 +58,27 @@ void StoreEntries(ISettingsStore& store, SettingValue count, int documents) {
     for (int i = 1; i <= documents; ++i)
         store.WriteValue(kRecentFilesKey, "Document" + std::to_string(i),
                          SettingValue::Text(Media(i).toStdString()));
+}
+
+// Drops the files on `widget` as the window system does: on the first widget up from it that
+// takes drops. Whether the drop was taken.
+bool DropOn(QWidget* widget, const QStringList& paths) {
+    QWidget* target = widget;
+    while (target && !target->acceptDrops() && !target->isWindow())
+        target = target->parentWidget();
+    if (!target || !target->acceptDrops()) return false;
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    mime.setUrls(urls);
+    const QPoint at = widget->mapTo(target, QPoint(2, 2));
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 }  // namespace
@@ -112,18 +138,19 @@ private slots:
             QStringLiteral("Loaded File : %1, File Size : 1 KBytes").arg(media.absoluteFilePath());
         QCOMPARE(m->frame.GetStatusText(), status);
         QVERIFY(m->View().GetDocument().IsParsed());
-        // A file that cannot be opened leaves the title and the status text and says nothing;
-        // the file shown before was closed first.
+        // A file that cannot be opened is named with the reason; the file shown stays.
         open->trigger();
         QCOMPARE(m->frame.windowTitle(), QStringLiteral("Orvex - k.mp4"));
         QCOMPARE(m->frame.GetStatusText(), status);
-        QVERIFY(!m->View().GetDocument().IsFileOpen() && m->prompts.messages.empty());
+        QVERIFY(m->View().GetDocument().IsParsed());
+        QCOMPARE(m->prompts.messages.size(), size_t{1});
+        m->prompts.messages.clear();
 
         // New empties the view and keeps the log; parsing then has no file.
         QVERIFY(m->frame.OpenMediaFile(TestDataFile("mpeg4_aac.mp4")));
         const std::string log = m->frame.GetLogView().GetLogText();
         m->Action("actionNew")->trigger();
-        QVERIFY(m->View().GetDocument().GetViewBoxes().empty());
+        QVERIFY(m->View().GetDocument().GetNodes().empty());
         QCOMPARE(m->View().GetContentSize(), QSize(1, 1));
         QCOMPARE(m->frame.GetStatusText(), QStringLiteral("No loaded file"));
         QCOMPARE(m->frame.windowTitle(), kStartTitle);
@@ -153,20 +180,128 @@ private slots:
                               QStringLiteral("0 -1 ") + loaded}));
     }
 
-    void onlyTheFirstDroppedFileThatOpensIsOpened() {
+    void aFileThatCannotBeOpenedIsNamedWithItsReasonAndTheShownOneStays() {
+        const QString shown = TestDataFile("h263_amr.3gp");
+        const QString path = TempFile("going.mp4");
+        const auto makeDirectory = [&] { return QDir().mkpath(path); };
+        const auto makeFifo = [&] { return ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0; };
+        const struct {
+            std::function<bool()> make;  // what takes the file's place; none for a vanished one
+            QString reason;
+        } kinds[] = {{{}, QStringLiteral("No such file or directory")},
+                     {makeDirectory, QStringLiteral("is a directory")},
+                     {makeFifo, QStringLiteral("is a FIFO, not a regular file")}};
+        const QString removed = QStringLiteral("\n\nIt is removed from the list of recent files.");
+        enum Way { Menu, Drop, CommandLine, Recent };
+        for (const Way way : {Menu, Drop, CommandLine, Recent}) {
+            for (const auto& kind : kinds) {
+                FrameHarness h;
+                QVERIFY(QFile::copy(TestDataFile("mpeg4_aac.mp4"), path));
+                QVERIFY(h.frame.OpenUserFile(path) && h.frame.OpenUserFile(shown));
+                QVERIFY(QFile::remove(path) && (!kind.make || kind.make()));
+                const QString title = h.frame.windowTitle(), status = h.frame.GetStatusText();
+                bool listedWhenTold = false;
+                h.prompts.onMessage = [&] {
+                    listedWhenTold = h.frame.GetRecentFiles().GetEntries().contains(path);
+                };
+                switch (way) {
+                    case Menu:
+                        h.prompts.openAnswers << path;
+                        h.Action("actionOpen")->trigger();
+                        break;
+                    case Drop:  // only the first file dropped is tried
+                        QVERIFY(DropOn(h.View().viewport(), {path, TestDataFile("h264_aac.mp4")}));
+                        break;
+                    case CommandLine:
+                        QVERIFY(!h.frame.OpenUserFile(path));
+                        break;
+                    case Recent:
+                        for (QAction* action : FileMenu(h.frame)->actions()) {
+                            if (action->text().endsWith(path)) action->trigger();
+                        }
+                        break;
+                }
+                const QString context = QStringLiteral("way %1, %2").arg(way).arg(kind.reason);
+                QVERIFY2(h.prompts.messages.size() == 1, qPrintable(context));
+                QCOMPARE(h.prompts.messages[0].title, QStringLiteral("Error"));
+                QCOMPARE(h.prompts.messages[0].text, QStringLiteral("Cannot open the file.\n\n") +
+                                                         path + QStringLiteral(": ") + kind.reason +
+                                                         (way == Recent ? removed : QString()));
+                QCOMPARE(h.frame.windowTitle(), title);
+                QCOMPARE(h.frame.GetStatusText(), status);
+                QCOMPARE(QString::fromStdString(h.View().GetDocument().GetFilePath()), shown);
+                QVERIFY(h.View().GetDocument().IsParsed());
+                // A recent entry goes only once the user was told.
+                QVERIFY2(listedWhenTold, qPrintable(context));
+                QCOMPARE(h.frame.GetRecentFiles().GetEntries().contains(path), way != Recent);
+                QDir().rmdir(path);
+                QFile::remove(path);
+            }
+        }
+        // With nothing shown, nothing changes either: the start title and "Ready".
+        QVERIFY(!m->frame.OpenUserFile(QFileInfo(shown).absolutePath()));
+        QCOMPARE(m->frame.windowTitle(), kStartTitle);
+        QCOMPARE(m->frame.GetStatusText(), QStringLiteral("Ready"));
+        QVERIFY(m->prompts.messages.at(0).text.endsWith(QStringLiteral(": is a directory")));
+    }
+
+    void filesAreTakenWhereverTheyAreDropped() {
         QVERIFY(m->Show(640, 480));
-        const QString second = TestDataFile("rtp_hinted.mp4");
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(TempFile("missing.mp4")), QUrl::fromLocalFile(second),
-                      QUrl::fromLocalFile(TestDataFile("h264_aac.mp4"))});
-        QWidget* target = m->View().viewport();
-        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(target, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(target, &drop);
-        QCOMPARE(QString::fromStdString(m->View().GetDocument().GetFilePath()), second);
-        QVERIFY(m->prompts.messages.empty());
+        const QWidget* frame = &m->frame;
+        QWidget* const places[] = {m->View().viewport(),   m->frame.GetLogView().viewport(),
+                                   &m->frame.GetLogView(), &m->frame.GetLogPane(),
+                                   &m->frame.GetToolBar(), m->frame.statusBar(),
+                                   m->frame.menuBar()};
+        const QStringList media{TestDataFile("h264_aac.mp4"), TestDataFile("rtp_hinted.mp4"),
+                                TestDataFile("timed_text.3gp")};
+        for (int i = 0; i < int(std::size(places)); ++i) {
+            const QString first = media[i % media.size()];
+            QVERIFY2(DropOn(places[i], {first, media[(i + 1) % media.size()]}),
+                     qPrintable(places[i]->metaObject()->className()));
+            QCOMPARE(QString::fromStdString(m->View().GetDocument().GetFilePath()), first);
+            QCOMPARE(m->frame.windowTitle(),
+                     QStringLiteral("Orvex - ") + QFileInfo(first).fileName());
+        }
+        QVERIFY(frame->acceptDrops() && m->prompts.messages.empty());
+        // Nothing but local files is taken.
+        QMimeData text;
+        text.setText(QStringLiteral("h264_aac.mp4"));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&m->frame, &enter);
+        QVERIFY(!enter.isAccepted());
+    }
+
+    void dialogsStartWhereTheirPurposeLastChoseAFile() {
+        const QTemporaryDir root;
+        const QString media = root.filePath(QStringLiteral("media")),
+                      exports = root.filePath(QStringLiteral("exports"));
+        QVERIFY(QDir().mkpath(media) && QDir().mkpath(exports));
+        const QString clip = media + QStringLiteral("/clip.mp4");
+        QVERIFY(QFile::copy(TestDataFile("h263_amr.3gp"), clip));
+        auto& p = m->prompts;
+        // Nothing remembered and no file shown: the dialog's own default.
+        p.openAnswers << clip;
+        m->Action("actionOpen")->trigger();
+        p.saveAnswers << exports + QStringLiteral("/tree.txt");
+        m->Action("actionExportText")->trigger();
+        m->Action("actionExportJson")->trigger();  // cancelled
+        m->Action("actionSaveLog")->trigger();     // cancelled
+        m->Action("actionOpen")->trigger();        // cancelled
+        QCOMPARE(p.openDialogs.at(0).directory, QString());
+        // An export starts in the shown file's folder, then in the last export's.
+        QCOMPARE(p.saveDialogs.at(0).directory, media);
+        QCOMPARE(p.saveDialogs.at(1).directory, exports);
+        QCOMPARE(p.saveDialogs.at(2).directory, media);
+        QCOMPARE(p.openDialogs.at(1).directory, media);
+        // Kept in the settings file for the next window; a folder gone meanwhile is passed over.
+        QVERIFY(QDir(exports).removeRecursively());
+        CMainFrame next(m->settings, m->prompts);
+        next.findChild<QAction*>(QStringLiteral("actionOpen"))->trigger();
+        QCOMPARE(p.openDialogs.at(2).directory, media);
+        QVERIFY(next.OpenUserFile(TestDataFile("h264_aac.mp4")));
+        next.findChild<QAction*>(QStringLiteral("actionExportText"))->trigger();
+        QCOMPARE(p.saveDialogs.at(3).directory, QFileInfo(TestDataFile("x")).absolutePath());
+        QCOMPARE(m->settings.ReadValue(kSettingsKey, "Open Folder")->text, media.toStdString());
     }
 
     void optionsOkSavesAllSixCancelNothing() {
@@ -226,6 +361,68 @@ private slots:
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.frameGeometry(), outer);
+    }
+
+    void aPlacementOutOfReachIsClampedIntoTheScreenItMostlyLiesOn() {
+        // Two screens side by side, less a panel along the first one's bottom.
+        const QList<QRect> screens{QRect(0, 0, 1600, 960), QRect(1600, 0, 1280, 1024)};
+        const struct {
+            const char* what;
+            WindowPlacement stored, expected;
+        } cases[] = {
+            {"within reach", {100, 100, 800, 600}, {100, 100, 800, 600}},
+            {"saved at twice the scale", {0, 0, 3200, 2000}, {0, 0, 1600, 960}},
+            {"mostly on the second", {1500, 900, 3200, 2000}, {1600, 0, 1280, 1024}},
+            {"mostly on the first", {1100, 500, 800, 600}, {800, 360, 800, 600}},
+            {"right of everything", {5000, 100, 800, 600}, {2080, 100, 800, 600}},
+            {"above the first", {100, -900, 800, 600}, {100, 0, 800, 600}},
+            {"below the second", {1700, 1100, 800, 600}, {1700, 424, 800, 600}},
+            {"extreme numbers", {INT_MAX, INT_MIN, INT_MAX, INT_MAX}, {1600, 0, 1280, 1024}},
+            {"no size", {10, 10, 0, -5}, {10, 10, 1, 1}},
+        };
+        for (const auto& c : cases) {
+            const WindowPlacement got = ClampToAvailableGeometry(c.stored, screens);
+            QVERIFY2(got == c.expected, qPrintable(QStringLiteral("%1: %2,%3 %4x%5")
+                                                       .arg(QString::fromLatin1(c.what))
+                                                       .arg(got.x)
+                                                       .arg(got.y)
+                                                       .arg(got.width)
+                                                       .arg(got.height)));
+        }
+        QVERIFY(ClampToAvailableGeometry({5, 5, 9, 9}, {}) == (WindowPlacement{5, 5, 9, 9}));
+        // The window restores within this machine's screen.
+        WriteWindowPlacement(m->settings, WindowPlacement{-4000, 50, 9000, 7000});
+        m->frame.RestorePlacement();
+        QVERIFY(m->Show(m->frame.width(), m->frame.height()));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(available.contains(m->frame.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(m->frame.x())
+                                .arg(m->frame.y())
+                                .arg(m->frame.frameGeometry().width())
+                                .arg(m->frame.frameGeometry().height())));
+    }
+
+    void iconsAreDrawnAtTwiceTheSizeAndTheHistoryWrapsOnce() {
+        // Every picture has one twice its size, which a screen scaled by two gets.
+        const QStringList pictures =
+            QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.png")});
+        QVERIFY(pictures.size() >= 20);
+        for (const QString& name : pictures) {
+            if (name.contains(QLatin1Char('@'))) continue;
+            const QString path = QStringLiteral(":/icons/") + name;
+            const QSize size = QImage(path).size();
+            QCOMPARE(QImage(QString(path).replace(".png", "@2x.png")).size(), size * 2);
+            QCOMPARE(LoadIcon(name.chopped(4).toLatin1().constData()).pixmap(size, 2.0).size(),
+                     size * 2);
+        }
+        // The history's lines are broken where the text breaks them, nowhere else.
+        CAboutDialog about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        auto* history = about.findChild<QPlainTextEdit*>(QStringLiteral("aboutHistory"));
+        QCOMPARE(history->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(history->horizontalScrollBar()->maximum(), 0);
     }
 
     void theLogPaneShowsItsTextLineByLine() {
@@ -420,7 +617,9 @@ private slots:
         // The window stays open after saying so: it is stopped once its time is up.
         const ProcessRun missing = RunOrvex({"/no/such/file.mp4"}, 5);
         QVERIFY(missing.timedOut);
-        QVERIFY(missing.err.find("orvex: cannot open '/no/such/file.mp4'\n") != std::string::npos);
+        QVERIFY(missing.err.find(
+                    "orvex: cannot open '/no/such/file.mp4': No such file or directory\n") !=
+                std::string::npos);
     }
 
 private:

@@ -35,6 +35,21 @@ QImage Paint(COrvexView& view) {
     return image;
 }
 
+// Pixels of the hint's colour, drawn smoothed: those near it count.
+int HintPixels(const QImage& image) {
+    const QColor hint(56, 111, 139);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += std::abs(c.red() - hint.red()) + std::abs(c.green() - hint.green()) +
+                         std::abs(c.blue() - hint.blue()) <
+                     30;
+        }
+    }
+    return count;
+}
+
 void SendWheel(COrvexView& view, QPoint delta) {
     const QPointF at(50, 50);
     QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), delta, Qt::NoButton,
@@ -53,6 +68,22 @@ private slots:
         QVERIFY(m->Show(900, 700));
     }
     void cleanup() { m.reset(); }
+
+    void onlyAnEmptyViewSaysHowToOpenAFile() {
+        COrvexView& view = m->View();
+        QCOMPARE(QString::fromLatin1(COrvexView::kEmptyHint),
+                 QStringLiteral("Open a file (Ctrl+O) or drop one here"));
+        // In the middle of the view, in the palette's colour.
+        const QImage empty = Paint(view);
+        QVERIFY(HintPixels(empty) > 50);
+        QVERIFY(HintPixels(empty.copy(0, 0, empty.width(), empty.height() / 3)) == 0);
+        // A file open but not parsed is no empty view: the hint would mislead.
+        SetSwitchSetting(m->settings, SwitchAutoParse, false);
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("timed_text.3gp")));
+        QCOMPARE(HintPixels(Paint(view)), 0);
+        m->frame.OnFileNew();
+        QCOMPARE(HintPixels(Paint(view)), HintPixels(empty));
+    }
 
     void aFileIsLaidOutPaintedAndExpandedByClicks() {
         QVERIFY(m->frame.OpenMediaFile(TestDataFile("h264_aac.mp4")));
@@ -97,10 +128,10 @@ private slots:
                               ClientCorner(view, moovNode) + offset);
         };
         click(QPoint(5, 5));
-        QVERIFY(!document.GetViewBoxes()[moovNode]->IsExpanded());
+        QVERIFY(!document.GetNodes().IsExpanded(moovNode));
         click(QPoint(-12, 10));
-        QVERIFY(document.GetViewBoxes()[moovNode]->IsExpanded());
-        QVERIFY(!document.GetViewBoxes()[IndexOfType(document, "trak")]->IsExpanded());
+        QVERIFY(document.GetNodes().IsExpanded(moovNode));
+        QVERIFY(!document.GetNodes().IsExpanded(IndexOfType(document, "trak")));
         QVERIFY(document.GetExtentHeight() > collapsedHeight);
         QVERIFY(view.GetGeometry().GetCount() > collapsedCount);
         QCOMPARE(view.GetContentSize().height(), document.GetExtentHeight());

@@ -4,6 +4,7 @@
 
 #include <QtGui>
 #include <QtTest>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
 
     void ShowMessage(QWidget*, Icon icon, const QString& title, const QString& text) override {
         messages.push_back(Message{icon, title, text});
+        if (onMessage) onMessage();
     }
     QString GetOpenFileName(QWidget*, const FileDialog& dialog) override {
         openDialogs.push_back(dialog);
@@ -40,6 +42,8 @@ public:
     std::vector<Message> messages;
     std::vector<FileDialog> openDialogs, saveDialogs;
     QStringList openAnswers, saveAnswers;
+    // Runs while a message is "shown", to see the state the user sees it in.
+    std::function<void()> onMessage;
 };
 
 // A main window on settings held in memory, answering through scripted prompts.

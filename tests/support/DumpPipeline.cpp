@@ -26,7 +26,7 @@ DumpOutcome DumpThroughDocument(const std::string& path) {
     if (outcome.result == 0) {
         std::FILE* file = fopencookie(&outcome.exportBytes, "w", counter);
         CSingleByteFileSink sink(file);
-        WriteTreeText(t.doc.GetViewBoxes(), path, false, sink);
+        WriteTreeText(t.doc.GetNodes(), path, false, sink);
         std::fclose(file);
     }
     // JSON is written for a failed parse too.

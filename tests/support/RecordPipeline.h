@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "model/Box.h"
+#include "model/BoxCatalogue.h"
 #include "support/BoxBuilder.h"
 
-// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4 and the families
-// beyond the classic set, in the full box set), as the document does, for tests of the parsers and
-// the presentation. Records die when the parse returns, so `describe` sees each one at the normal
-// end, while the whole tree still lives; what it returns (when not empty) becomes one line of the
-// outcome.
+// Parses crafted bytes with every parsing handler (ISO, 3GPP, Mobile MP4), as the document
+// does, for tests of the parsers and the presentation. Records die when the parse returns, so
+// `describe` sees each one at the normal end, while the whole tree still lives; what it returns
+// (when not empty) becomes one line of the outcome.
 using RecordDescriber = std::function<std::string(const ISOFileFormat::Box&)>;
 
 // Type, id, depth, offset and container flag of a box as the document receives it.
@@ -33,12 +33,15 @@ struct ParseOutcome {
     std::vector<std::string> parsedLines;
 };
 
-ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {});
+// With the full set the families' handlers are asked first, as the document asks them.
+ParseOutcome ParseRecords(const BoxBuilder& file, const RecordDescriber& describe = {},
+                          BoxSet set = BoxSet::Classic);
 
 // Bytes in, lines out: what `describe` says of each record, then "passed TYPE:BYTES" for each
 // box the driver passed the rest of with a warning, then "result N" when the parse failed.
 using Lines = std::vector<std::string>;
-Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe);
+Lines RecordLines(const BoxBuilder& file, const RecordDescriber& describe,
+                  BoxSet set = BoxSet::Classic);
 
 template <typename T>
 const T* As(const ISOFileFormat::Box& box) {
@@ -97,6 +100,5 @@ struct NodeCase {
 };
 
 // Parses each case's file and fills a node of each record with the document's view box handlers
-// in the document's order (the families first, then ISO, 3GPP, Mobile MP4), then checks the case's
-// node's field lines.
-void ExpectNodeFields(const std::vector<NodeCase>& cases);
+// in the document's order (ISO, 3GPP, Mobile MP4), then checks the case's node's field lines.
+void ExpectNodeFields(const std::vector<NodeCase>& cases, BoxSet set = BoxSet::Classic);

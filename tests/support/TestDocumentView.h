@@ -34,10 +34,9 @@ public:
 // The index of the first node of `document` from `from` on whose short type name is `type`;
 // the node count when there is none.
 inline size_t IndexOfType(const COrvexDoc& document, const std::string& type, size_t from = 0) {
-    const auto& nodes = document.GetViewBoxes();
+    const CNodeList& nodes = document.GetNodes();
     for (size_t i = from; i < nodes.size(); ++i) {
-        const auto* title = nodes[i]->GetShortTypeNameLayer();
-        if (title && title->Text() == type) return i;
+        if (nodes.GetTitle(i) == type) return i;
     }
     return nodes.size();
 }
@@ -54,5 +53,6 @@ struct TestDocument {
     size_t IndexOf(const std::string& type, size_t from = 0) const {
         return IndexOfType(doc, type, from);
     }
-    const CISOViewBox& Node(size_t index) const { return *doc.GetViewBoxes().at(index); }
+    // The node at `index`; for a line, valid until the next call.
+    const CISOViewBox& Node(size_t index) { return doc.GetNodes().Node(index); }
 };
