@@ -73,6 +73,21 @@ perl -0777 -pi -e 's/hdlr(\0{8})sbtl/hdlr${1}text/ or die "no sbtl handler\n"' "
 # A 'co64' table: ffmpeg writes one only when a chunk offset passes 4 GiB, which no small file
 # does, so there is no such file here; crafted boxes in the unit tests cover it.
 
+# Today's video codecs, video only. x265 leaves out its version SEI (info=0) and runs on one
+# thread; SVT-AV1 on one logical processor; libvpx writes no VP8 into MP4 here, so 'vp08' is
+# covered by crafted boxes in the unit tests. The 'hev1' file also carries 'colr' (nclx, from the
+# colour options) and a 4:3 'pasp'.
+x265=(-c:v libx265 -preset veryslow -crf 40
+      -x265-params "log-level=none:info=0:pools=none:frame-threads=1:keyint=5")
+"${ff[@]}" "${video[@]}" "${x265[@]}" -tag:v hvc1 "${exact[@]}" "$data/hevc_hvc1.mp4"
+"${ff[@]}" "${video[@]}" "${x265[@]}" -tag:v hev1 -vf setsar=4/3 -color_primaries bt709 \
+    -color_trc bt709 -colorspace bt709 -color_range tv "${exact[@]}" "$data/hevc_hev1_colr.mp4"
+SVT_LOG=1 "${ff[@]}" "${video[@]}" -c:v libsvtav1 -preset 12 -crf 55 -g 5 -svtav1-params lp=1 \
+    "${exact[@]}" "$data/av1.mp4"
+"${ff[@]}" "${video[@]}" -c:v libvpx-vp9 -deadline good -cpu-used 8 -b:v 40k -g 5 "${exact[@]}" \
+    "$data/vp9.mp4"
+"${ff[@]}" "${video[@]}" "${h264[@]}" -tag:v avc3 "${exact[@]}" "$data/avc3.mp4"
+
 # Metadata. ilst items as ffmpeg writes them for tags ('\xA9nam', '\xA9ART', '\xA9day', 'trkn',
 # 'disk'), a PNG cover from an attached picture ('covr'), and a mov_text subtitle track, whose
 # handler stays 'sbtl'. The container is not bitexact here, or ffmpeg leaves out its '\xA9too'

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "document/AudioFamilyFacts.h"
+#include "document/VideoFamilyFacts.h"
 #include "model/3GPPBoxes.h"
 #include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
@@ -147,6 +148,7 @@ void CTrackInfoCollector::NoteBox(int32_t id, const Box* record) {
 void CTrackInfoCollector::NoteCodecBox(const Box* record) {
     if (!record) return;
     if (NoteAudioFamilyFacts(*record, m_audio)) return;
+    if (NoteVideoFamilyFacts(*record, m_video)) return;
     switch (record->id) {
         case BoxId::Mp4v:
         case BoxId::S263:

@@ -456,6 +456,19 @@ void C3GPPBoxParsingHandler::ParseESDescriptorBox(const Context& c) {
     c.result.record = std::move(record);
 }
 
+bool ReadParameterSets(CFileReader& r, int64_t boxEnd, uint32_t count,
+                       std::vector<AVCConfigurationBox::ParameterSet>& sets) {
+    ReserveTable(sets, count, 2, BytesLeftInBox(r, boxEnd));
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!BoxHoldsEntry(r, boxEnd, 2)) return false;
+        AVCConfigurationBox::ParameterSet set;
+        set.length = r.ReadUInt16();
+        if (!ReadBoxBytes(r, boxEnd, set.length, set.nalUnit)) return false;
+        sets.push_back(std::move(set));
+    }
+    return true;
+}
+
 void C3GPPBoxParsingHandler::ParseAVCConfigurationBox(const Context& c) {
     auto record = std::make_unique<AVCConfigurationBox>(c.size);
     CFileReader& r = Reader();
@@ -465,22 +478,12 @@ void C3GPPBoxParsingHandler::ParseAVCConfigurationBox(const Context& c) {
     record->AVCLevelIndication = r.ReadUInt8();
     record->lengthSizeMinusOne = r.ReadUInt8() & 0x03;
     record->numOfSequenceParameterSets = r.ReadUInt8() & 0x1F;
-
-    // False when the box cannot hold the sets (the parse then ends at this box).
-    auto readSets = [&](uint8_t count, std::vector<AVCConfigurationBox::ParameterSet>& sets) {
-        ReserveTable(sets, count, 2, BytesLeftInBox(r, c.boxEnd));
-        for (uint32_t i = 0; i < count; ++i) {
-            if (!BoxHoldsEntry(r, c.boxEnd, 2)) return false;
-            AVCConfigurationBox::ParameterSet set;
-            set.length = r.ReadUInt16();
-            if (!ReadBoxBytes(r, c.boxEnd, set.length, set.nalUnit)) return false;
-            sets.push_back(std::move(set));
-        }
-        return true;
-    };
-    if (readSets(record->numOfSequenceParameterSets, record->sequenceParameterSets)) {
+    // The parse ends at this box when it cannot hold a set.
+    if (ReadParameterSets(r, c.boxEnd, record->numOfSequenceParameterSets,
+                          record->sequenceParameterSets)) {
         record->numOfPicutreParamterSets = r.ReadUInt8();
-        readSets(record->numOfPicutreParamterSets, record->pictureParameterSets);
+        ReadParameterSets(r, c.boxEnd, record->numOfPicutreParamterSets,
+                          record->pictureParameterSets);
     }
     c.result.record = std::move(record);
 }

@@ -4,17 +4,22 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "model/3GPPBoxes.h"
 #include "parsing/BoxParsingTable.h"
 
-namespace ISOFileFormat {
-struct FullBox;
-}
+class CFileReader;
 
 // Turns the bytes of a 3GPP asset text into UTF-8: UTF-16 big-endian behind a 0xFE 0xFF mark,
 // otherwise UTF-8 whose invalid sequences become U+FFFD. Every character is kept, a
 // terminating zero character included.
 std::string ConvertAssetText(const uint8_t* bytes, size_t count);
+
+// `count` parameter sets of the AVC configuration (16-bit length, then the NAL unit). False
+// when the box cannot hold one; the sets read so far are kept.
+bool ReadParameterSets(CFileReader& r, int64_t boxEnd, uint32_t count,
+                       std::vector<ISOFileFormat::AVCConfigurationBox::ParameterSet>& sets);
 
 // Parses what 3GPP (TS 26.244, timed text TS 26.245), the MP4 file format (ISO/IEC 14496-14)
 // and the AVC file format (ISO/IEC 14496-15) add to the ISO base media file format: every

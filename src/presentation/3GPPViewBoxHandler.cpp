@@ -36,9 +36,7 @@ std::string LanguageText(const uint8_t language[3]) {
 // for no bytes). Parameter sets and hint data can be long, so the digits go straight into the
 // layer.
 void AddHexDump(CItemTextWriter& item, const std::vector<uint8_t>& bytes) {
-    item.Value().Text("0x");
-    for (const uint8_t byte : bytes)
-        item.Hex(byte, 2);
+    item.Value().HexBytes(bytes);
 }
 
 void AddHexDumpItem(CISOViewBoxItemLayer& items, std::string_view label,
@@ -218,26 +216,8 @@ void ShowESDescriptor(const ESDescriptorBox& b, const ViewBoxTarget& t) {
     t.contents.AddNumber("predefined", 2);
 }
 
-void ShowParameterSets(const std::vector<AVCConfigurationBox::ParameterSet>& sets,
-                       CISOViewBoxItemLayer& items) {
-    int64_t index = 0;
-    for (const AVCConfigurationBox::ParameterSet& set : sets)
-        AddHexDump(items.BeginItem().Char('[').Signed(index++).Char(']'), set.nalUnit);
-}
-
 void ShowAVCConfiguration(const AVCConfigurationBox& b, const ViewBoxTarget& t) {
-    t.contents.AddNumber("configurationVersion", b.configurationVersion);
-    t.contents.AddNumber("AVCProfileIndication", b.AVCProfileIndication);
-    t.contents.AddNumber("profile_compatibility", b.profile_compatibility);
-    t.contents.AddNumber("AVCLevelIndication", b.AVCLevelIndication);
-    t.contents.AddNumber("lengthSizeMinusOne", b.lengthSizeMinusOne);
-    t.contents.AddNumber("numOfSequenceParameterSets", b.numOfSequenceParameterSets);
-    t.contents.AddHeading("Sequence Parameter Sets");
-    ShowParameterSets(b.sequenceParameterSets, t.contents);
-    t.contents.AddHeading("");
-    t.contents.AddNumber("numOfPicutreParamterSets", b.numOfPicutreParamterSets);
-    t.contents.AddHeading("Picture Parameter Sets");
-    ShowParameterSets(b.pictureParameterSets, t.contents);
+    ShowAVCConfigurationFields(b, t.contents);
 }
 
 void ShowAMRSpecific(const AMRSpecificBox& b, const ViewBoxTarget& t) {
@@ -414,3 +394,25 @@ constexpr CViewBoxTable kRows{
 }  // namespace
 
 C3GPPViewBoxHandler::C3GPPViewBoxHandler() : CViewBoxTableHandler(kRows) {}
+
+void ShowParameterSets(const std::vector<AVCConfigurationBox::ParameterSet>& sets,
+                       CISOViewBoxItemLayer& items) {
+    int64_t index = 0;
+    for (const AVCConfigurationBox::ParameterSet& set : sets)
+        AddHexDump(items.BeginItem().Char('[').Signed(index++).Char(']'), set.nalUnit);
+}
+
+void ShowAVCConfigurationFields(const AVCConfigurationBox& b, CISOViewBoxItemLayer& items) {
+    items.AddNumber("configurationVersion", b.configurationVersion);
+    items.AddNumber("AVCProfileIndication", b.AVCProfileIndication);
+    items.AddNumber("profile_compatibility", b.profile_compatibility);
+    items.AddNumber("AVCLevelIndication", b.AVCLevelIndication);
+    items.AddNumber("lengthSizeMinusOne", b.lengthSizeMinusOne);
+    items.AddNumber("numOfSequenceParameterSets", b.numOfSequenceParameterSets);
+    items.AddHeading("Sequence Parameter Sets");
+    ShowParameterSets(b.sequenceParameterSets, items);
+    items.AddHeading("");
+    items.AddNumber("numOfPicutreParamterSets", b.numOfPicutreParamterSets);
+    items.AddHeading("Picture Parameter Sets");
+    ShowParameterSets(b.pictureParameterSets, items);
+}

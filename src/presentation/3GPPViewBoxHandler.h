@@ -1,6 +1,19 @@
 #pragma once
 
+#include <vector>
+
+#include "model/3GPPBoxes.h"
 #include "presentation/ViewBoxTable.h"
+
+class CISOViewBoxItemLayer;
+
+// The AVC configuration as the classic reading shows it; the reading beyond the classic set
+// shows the same and adds what High profiles carry.
+void ShowAVCConfigurationFields(const ISOFileFormat::AVCConfigurationBox& box,
+                                CISOViewBoxItemLayer& items);
+// One item per parameter set: "[index]" and its NAL unit in hexadecimal.
+void ShowParameterSets(const std::vector<ISOFileFormat::AVCConfigurationBox::ParameterSet>& sets,
+                       CISOViewBoxItemLayer& items);
 
 // Shows what the 3GPP parsing handler decodes: the recognised MP4, AMR and H.263 sample entries,
 // the timed-text and hint sample entries, the elementary stream descriptor with its audio or

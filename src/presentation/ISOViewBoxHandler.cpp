@@ -314,17 +314,7 @@ void Show(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
 }
 
 void Show(const VisualSampleEntry& entry, const ViewBoxTarget& t) {
-    Layer& l = t.contents;
-    l.AddNumber("data_reference_index", entry.data_reference_index);
-    l.AddNumber("width", entry.width);
-    l.AddNumber("height", entry.height);
-    l.AddNumber("horizresolution", entry.horizresolution);
-    l.AddNumber("vertresolution", entry.vertresolution);
-    l.AddNumber("frame_cout", entry.frame_cout);
-    // The field starts with its length byte, which is shown as a character like the rest.
-    l.AddItem("compressorname",
-              BoundedLatin1Text(entry.compressorname, sizeof entry.compressorname));
-    l.AddNumber("depth", entry.depth);
+    ShowVisualSampleEntryFields(entry, t.contents);
 }
 
 void Show(const SampleEntry& entry, const ViewBoxTarget& t) {
@@ -689,4 +679,17 @@ void ShowAudioSampleEntryFields(const AudioSampleEntry& entry, CISOViewBoxItemLa
     items.AddNumber("channelcount", entry.channelcount);
     items.AddNumber("samplesize", entry.samplesize);
     items.AddNumber("samplerate", entry.samplerate >> 16);
+}
+
+void ShowVisualSampleEntryFields(const VisualSampleEntry& entry, CISOViewBoxItemLayer& l) {
+    l.AddNumber("data_reference_index", entry.data_reference_index);
+    l.AddNumber("width", entry.width);
+    l.AddNumber("height", entry.height);
+    l.AddNumber("horizresolution", entry.horizresolution);
+    l.AddNumber("vertresolution", entry.vertresolution);
+    l.AddNumber("frame_cout", entry.frame_cout);
+    // The field starts with its length byte, which is shown as a character like the rest.
+    l.AddItem("compressorname",
+              BoundedLatin1Text(entry.compressorname, sizeof entry.compressorname));
+    l.AddNumber("depth", entry.depth);
 }

@@ -6,9 +6,17 @@
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
+class CISOViewBoxItemLayer;
+
 namespace ISOFileFormat {
 struct TrackHeaderBox;
-}
+struct VisualSampleEntry;
+}  // namespace ISOFileFormat
+
+// The fields every visual sample entry begins with, as the generic entry shows them; entries
+// of codecs beyond the classic set show them the same way.
+void ShowVisualSampleEntryFields(const ISOFileFormat::VisualSampleEntry& entry,
+                                 CISOViewBoxItemLayer& items);
 
 // Shows 'tkhd' with `flagsMeaning` after its flags; the families name the flags bit by bit.
 void ShowTrackHeader(const ISOFileFormat::TrackHeaderBox& box, const ViewBoxTarget& t,

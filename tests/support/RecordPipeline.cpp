@@ -28,6 +28,8 @@ public:
     int32_t OnParseBegin() override { return 0; }
     int32_t OnBoxParsed(ISOFileFormat::Box* r) override {
         m_out.parsed.push_back(TypeOf(*r));
+        std::string line = m_describe ? m_describe(*r) : std::string();
+        if (!line.empty()) m_out.parsedLines.push_back(std::move(line));
         return 0;
     }
     int32_t OnBoxList(size_t,

@@ -29,6 +29,8 @@ struct ParseOutcome {
     std::vector<std::string> parsed;   // the type of every box as it was parsed
     std::vector<std::string> listed;   // the types of the record list (the entries' owners)
     std::vector<std::string> lines;    // what `describe` said, in file order
+    // What `describe` said of each record as soon as it was parsed: also for a parse that failed.
+    std::vector<std::string> parsedLines;
 };
 
 // With BoxSet::Full the families beyond the classic set parse (and show) first, as in the
