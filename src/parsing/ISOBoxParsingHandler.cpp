@@ -518,12 +518,8 @@ void CISOBoxParsingHandler::ParseDegradationPriority(const Context& c) {
     c.result.record = std::move(box);
 }
 
-void CISOBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
-    CFileReader& r = Reader();
-    auto box = std::make_unique<SampleDependencyTypeBox>(c.size);
-    ReadVersionAndFlags(box->version, box->flags);
-    box->sample_count = c.result.sampleCount;
-    ReadTable(r, box->entries, box->sample_count, 3, 1, c.boxEnd, [&] {
+void ReadSampleDependencyEntries(CFileReader& r, SampleDependencyTypeBox& box, int64_t boxEnd) {
+    ReadTable(r, box.entries, box.sample_count, 3, 1, boxEnd, [&] {
         const uint8_t b = r.ReadUInt8();
         SampleDependencyTypeBox::Entry e;
         e.sample_depends_on = (b >> 4) & 3;
@@ -531,6 +527,14 @@ void CISOBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
         e.sample_has_redundancy = b & 3;
         return e;
     });
+}
+
+void CISOBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
+    CFileReader& r = Reader();
+    auto box = std::make_unique<SampleDependencyTypeBox>(c.size);
+    ReadVersionAndFlags(box->version, box->flags);
+    box->sample_count = c.result.sampleCount;
+    ReadSampleDependencyEntries(r, *box, c.boxEnd);
     c.result.record = std::move(box);
 }
 

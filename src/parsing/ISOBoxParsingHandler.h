@@ -10,7 +10,8 @@
 
 namespace ISOFileFormat {
 struct HandlerRererenceBox;
-}
+struct SampleDependencyTypeBox;
+}  // namespace ISOFileFormat
 
 // The track kind (HandlerKind) of a handler type. The full set also counts the subtitle
 // handlers 'sbtl' and 'subt' as timed text.
@@ -20,6 +21,11 @@ int32_t HandlerKindOf(const uint8_t handlerType[4], BoxSet set);
 // caller, which maps the handler type for its box set.
 std::unique_ptr<ISOFileFormat::HandlerRererenceBox> ReadHandlerReference(
     IBoxParsingHandler& handler, const BoxParseContext& c);
+
+// The entries of 'sdtp', `box.sample_count` of them, one byte each, read after its version and
+// flags within the box.
+void ReadSampleDependencyEntries(CFileReader& r, ISOFileFormat::SampleDependencyTypeBox& box,
+                                 int64_t boxEnd);
 
 // Parses the boxes of the ISO base media file format (ISO/IEC 14496-12) into the records of
 // model/ISOBoxes.h, and keeps the items of BoxParseResult that later boxes depend on: the

@@ -85,6 +85,7 @@ std::span<const BoxParseRow<CMetaBoxParsingHandler>> CMetaBoxParsingHandler::Row
         {BoxId::TrackReference, &H::ParseTrackReferenceType},
         {SampleGroupDescriptionBox::kId, &H::ParseSampleGroupDescription},
         {SubSampleInformationBox::kId, &H::ParseSubSampleInformation},
+        {SampleDependencyTypeBox::kId, &H::ParseSampleDependencyType},
     };
     return kRows;
 }
@@ -394,5 +395,19 @@ void CMetaBoxParsingHandler::ParseSubSampleInformation(const Context& c) {
         }
         box->entries.push_back(entry);
     }
+    c.result.record = std::move(box);
+}
+
+// ISO/IEC 14496-12:2022, 8.6.4.2: one byte per sample, as many as 'stsz' counts. Writers put
+// 'sdtp' before 'stsz' as often as after it (ffmpeg for every file with B-frames), and the
+// classic reading, which takes the count of the 'stsz' read last, then finds no entries. The
+// box itself says how many it holds: the rest of its bytes.
+void CMetaBoxParsingHandler::ParseSampleDependencyType(const Context& c) {
+    CFileReader& r = Reader();
+    auto box = std::make_unique<SampleDependencyTypeBox>(c.size);
+    ReadVersionAndFlags(box->version, box->flags);
+    box->sample_count =
+        static_cast<uint32_t>(std::min<uint64_t>(BytesLeftInBox(r, c.boxEnd), UINT32_MAX));
+    ReadSampleDependencyEntries(r, *box, c.boxEnd);
     c.result.record = std::move(box);
 }

@@ -36,6 +36,7 @@ private:
     void ParseTrackReferenceType(const Context& c);
     void ParseSampleGroupDescription(const Context& c);
     void ParseSubSampleInformation(const Context& c);
+    void ParseSampleDependencyType(const Context& c);
 
     // Whether the rest of the box is a run of whole child boxes. Files in the wild put other
     // bytes in 'meta' and in items; those are passed rather than walked, so that one broken

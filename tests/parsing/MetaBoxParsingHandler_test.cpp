@@ -142,3 +142,23 @@ TEST(CMetaBoxParsingHandler, CountsBeyondTheBox) {
         EXPECT_EQ(RecordLines(file.Append(after), describe, BoxSet::Full), c.lines);
     }
 }
+
+// 'sdtp' before 'stsz', as ffmpeg writes it for every file with B-frames: the full set reads
+// the three entries the box holds; the classic reading, counting by the 'stsz' not yet read,
+// finds none and passes them.
+TEST(CMetaBoxParsingHandler, SampleDependenciesBeforeTheSampleSizes) {
+    BoxBuilder file;
+    file.Open("stbl").OpenFull("sdtp", 0, 0).U8(0x10).U8(0x24).U8(0x3B).Close();
+    file.OpenFull("stsz", 0, 0).U32(0).U32(3).U32(1).U32(2).U32(3).Close().Close();
+    const auto describe = [](const Box& box) {
+        const auto* table = As<SampleDependencyTypeBox>(box);
+        if (!table) return std::string();
+        std::string text = Fields("sdtp", table->sample_count);
+        for (const SampleDependencyTypeBox::Entry& e : table->entries)
+            text +=
+                Fields("", e.sample_depends_on, e.sample_is_depended_on, e.sample_has_redundancy);
+        return text;
+    };
+    EXPECT_EQ(RecordLines(file, describe, BoxSet::Full), Lines{"sdtp 3 1 0 0 2 1 0 3 2 3"});
+    EXPECT_EQ(RecordLines(file, describe, BoxSet::Classic), (Lines{"sdtp 0", "passed sdtp:3"}));
+}
