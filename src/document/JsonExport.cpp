@@ -1,16 +1,18 @@
 #include "document/JsonExport.h"
 
-// RapidJSON scans strings for what needs escaping 16 bytes at a time where the processor can:
-// a JSON export is mostly short strings, and this is most of its time.
+// RapidJSON scans strings for what needs escaping 16 bytes at a time where the processor can
+// (into a string buffer only): a JSON export is mostly short strings, and this is most of its
+// time.
 #if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
 #define RAPIDJSON_SSE2
 #endif
-#include <rapidjson/filewritestream.h>
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -23,7 +25,30 @@
 
 namespace {
 
-using Writer = rapidjson::Writer<rapidjson::FileWriteStream>;
+// Writes into a buffer that goes to the file whenever it holds a piece worth writing: the
+// document is streamed, never held whole, whatever the size of a table.
+class Writer : public rapidjson::Writer<rapidjson::StringBuffer> {
+public:
+    explicit Writer(std::FILE* file)
+        : rapidjson::Writer<rapidjson::StringBuffer>(m_buffer), m_file(file) {}
+
+    // Called between values, often enough that the buffer stays small.
+    void DrainIfFull() {
+        if (m_buffer.GetSize() >= kPiece) Drain();
+    }
+    void Drain() {
+        const size_t size = m_buffer.GetSize();
+        if (size != 0 && std::fwrite(m_buffer.GetString(), 1, size, m_file) != size) m_ok = false;
+        m_buffer.Clear();
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    static constexpr size_t kPiece = 1 << 16;
+    rapidjson::StringBuffer m_buffer;
+    std::FILE* m_file;
+    bool m_ok = true;
+};
 
 // Texts of the core are UTF-8; should one not be, each byte of a broken sequence is kept as
 // the Latin-1 character of the same number, so nothing from the file is lost. RapidJSON then
@@ -101,8 +126,10 @@ void WriteItem(Writer& w, const CISOViewBoxItemLayer& layer, size_t i, ItemText&
 void WriteItems(Writer& w, const CISOViewBoxItemLayer& layer) {
     w.StartArray();
     ItemText text;
-    for (size_t i = 0; i < layer.GetItemCount(); ++i)
+    for (size_t i = 0; i < layer.GetItemCount(); ++i) {
         WriteItem(w, layer, i, text);
+        w.DrainIfFull();
+    }
     w.EndArray();
 }
 
@@ -251,6 +278,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
         else
             WriteLineFacts(w, nodes, i, line ? &*line : nullptr);
         open.push_back(Open{depth, false});
+        w.DrainIfFull();
     }
     closeTo(INT32_MIN);
     w.EndArray();
@@ -259,9 +287,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
 }  // namespace
 
 bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
-    char buffer[65536];
-    rapidjson::FileWriteStream stream(file, buffer, sizeof buffer);
-    Writer w(stream);
+    Writer w(file);
     w.StartObject();
     Key<"file">(w);
     w.StartObject();
@@ -278,9 +304,10 @@ bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, s
     WriteQuickInformation(w, document.GetNodes());
     WriteTree(w, document.GetNodes());
     w.EndObject();
-    stream.Put('\n');
-    stream.Flush();
-    return w.IsComplete() && std::ferror(file) == 0 && std::fflush(file) == 0;
+    w.Drain();
+    const bool complete = w.IsComplete();
+    return complete && w.Ok() && std::fputc('\n', file) != EOF && std::ferror(file) == 0 &&
+           std::fflush(file) == 0;
 }
 
 bool ExportTreeJsonToFile(const COrvexDoc& document, std::string_view parsedFileName,
