@@ -44,6 +44,8 @@ struct ViewPalette {
     Colour depthGuide = Rgb(189, 183, 107);
     Colour logText = Rgb(0, 0, 0);
     Colour logBack = Rgb(255, 241, 189);
+    // The frame around the selected node, apart from every back and frame colour of a node.
+    Colour selectionFrame = Rgb(232, 72, 0);
     // What the empty view says to do.
     Colour emptyHintText = Rgb(56, 111, 139);
 };

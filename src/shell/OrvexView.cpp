@@ -29,6 +29,14 @@ const FontSpec kBoxFont{"Tahoma", 80, false, false};
 constexpr int kOffsetTextLeft = 4;
 constexpr int kImageSize = 16;
 constexpr int kContainerImageInset = 2;
+// The selection frame: its pen's width, drawn this far outside the node so that the node's own
+// frame stays in sight; scrolling into view keeps it on the screen.
+constexpr int kSelectionPen = 2;
+constexpr int kSelectionOutset = 1;
+constexpr int kSelectionReach = kSelectionOutset + kSelectionPen;
+// Room kept around a node scrolled into view: the first node of the tree then needs no scroll.
+constexpr int kScrollMargin = ViewLayout::kTopMargin;
+static_assert(kScrollMargin >= kSelectionReach);
 
 // The offset font: Tahoma 8. Where Tahoma is not installed its stand-in may be wider, and white
 // offsets running past the band would vanish on the white beyond it: the stand-in is narrowed
@@ -105,6 +113,7 @@ int COrvexView::OpenFile(const QString& path) {
     m_finder.Forget();
     const int opened = m_parseControl->OpenFile(QFile::encodeName(path).toStdString());
     m_geometryDirty = true;
+    ResetSelection();
     viewport()->update();
     return opened;
 }
@@ -115,12 +124,14 @@ int32_t COrvexView::StartParsing() {
     BusyScope busy(*this, QFile::decodeName(document.GetFilePath().c_str()));
     const int32_t result = m_parseControl->StartParsing();
     m_geometryDirty = true;
+    ResetSelection();
     viewport()->update();
     return result;
 }
 
 void COrvexView::ResetView() {
     m_finder.Forget();
+    m_selected.reset();
     m_parseControl->ResetView();
 }
 
@@ -144,7 +155,52 @@ int COrvexView::FindNext(const QString& name) {
     verticalScrollBar()->setValue(
         static_cast<int>(std::min<int64_t>(match->top, std::numeric_limits<int>::max())));
     m_finder.SetShownAt(verticalScrollBar()->value());
+    // Near the end of the tree the match stays below the top: the frame shows which box it is.
+    m_selected = match->node;
+    viewport()->update();
     return 1;
+}
+
+void COrvexView::ResetSelection() {
+    m_selected.reset();
+    if (!m_document->IsParsed()) return;
+    const CTreeGeometry& geometry = GetGeometry();
+    if (geometry.GetCount() > 0) m_selected = geometry.GetPlacement(0).node;
+    setFocus(Qt::OtherFocusReason);
+}
+
+void COrvexView::SelectNode(size_t node) {
+    const CTreeGeometry& geometry = GetGeometry();
+    const size_t placement = geometry.FindNode(node);
+    if (placement >= geometry.GetCount()) return;
+    m_selected = node;
+    ScrollToShow(placement);
+    viewport()->update();
+}
+
+size_t COrvexView::SelectedPlacement() {
+    const CTreeGeometry& geometry = GetGeometry();
+    return m_selected ? geometry.FindNode(*m_selected) : geometry.GetCount();
+}
+
+void COrvexView::ScrollToShow(size_t placement) {
+    const CTreeGeometry& geometry = GetGeometry();
+    if (placement >= geometry.GetCount()) return;
+    const CTreeGeometry::Placement p = geometry.GetPlacement(placement);
+    const QSize client = viewport()->size();
+    // The least scroll along one axis that brings [first, last) into a window of `size` at
+    // `position`; where it does not fit, its start is shown.
+    const auto least = [](int64_t position, int64_t first, int64_t last, int64_t size) {
+        if (first < position) return first;
+        if (last > position + size) return std::min(first, last - size);
+        return position;
+    };
+    verticalScrollBar()->setValue(
+        Saturate(least(verticalScrollBar()->value(), p.top - kScrollMargin,
+                       p.Bottom() + kScrollMargin, client.height())));
+    const int64_t left = p.left - CTreeGeometry::kButtonLeftOfNode - kScrollMargin;
+    horizontalScrollBar()->setValue(Saturate(least(
+        horizontalScrollBar()->value(), left, p.left + p.width + kScrollMargin, client.width())));
 }
 
 void COrvexView::BeginBusy(const QString& filePath) {
@@ -198,9 +254,13 @@ QString COrvexView::GetToolTipText(const QPoint& point) {
 void COrvexView::ToggleNode(size_t node) {
     CNodeList& nodes = m_document->GetNodes();
     if (node >= nodes.size()) return;
-    nodes.SetExpanded(node, !nodes.IsExpanded(node));
+    const bool collapse = nodes.IsExpanded(node);
+    nodes.SetExpanded(node, !collapse);
     m_document->ComputeExtent();
     SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
+    // Only the collapsed node's descendants can have been hidden: it takes the selection.
+    if (collapse && m_selected && SelectedPlacement() >= GetGeometry().GetCount())
+        m_selected = node;
 }
 
 void COrvexView::ScrollToOrigin() {
@@ -295,6 +355,7 @@ void COrvexView::PaintContents(QPainter& painter) {
                      QPoint(ViewLayout::kOffsetBandWidth - hs, client.height()));
 
     CNodeList& nodes = m_document->GetNodes();
+    std::optional<QRect> selection;
     const Rect clip{0, 0, client.width(), client.height()};
     const QFontMetrics offsetMetrics(m_offsetFont);
     for (size_t i = geometry.FirstReaching(int64_t{vs} - CTreeGeometry::kPaintOverhang);
@@ -330,14 +391,26 @@ void COrvexView::PaintContents(QPainter& painter) {
             painter.drawPixmap(QRect(button.left, button.top, button.Width(), button.Height()),
                                expanded ? m_buttonExpanded : m_buttonCollapsed);
         }
+        if (p.node == m_selected) selection = QRect(left, top, p.width, p.height);
     }
     m_surface.End();
+    // Last, so that the next node's painting does not cover its lower edge.
+    if (selection) {
+        QPen pen(ToQColor(kViewPalette.selectionFrame), kSelectionPen);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        // The pen straddles the rectangle: its outer edge lies kSelectionReach off the node.
+        const int middle = kSelectionOutset + kSelectionPen / 2;
+        painter.drawRect(selection->adjusted(-middle, -middle, middle - 1, middle - 1));
+    }
 }
 
 void COrvexView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const CTreeGeometry::Hit hit = HitTestNode(event->position().toPoint());
         if (hit.part == CTreeGeometry::HitPart::Button) ToggleNode(hit.node);
+        if (hit.part == CTreeGeometry::HitPart::Body) SelectNode(hit.node);
     }
     setFocus(Qt::MouseFocusReason);
 }
@@ -345,8 +418,9 @@ void COrvexView::mousePressEvent(QMouseEvent* event) {
 void COrvexView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::RightButton) return;
     const CTreeGeometry::Hit hit = HitTestNode(event->position().toPoint());
-    if (hit.part == CTreeGeometry::HitPart::Body)
-        ShowBoxContextMenu(hit.node, event->globalPosition().toPoint());
+    if (hit.part != CTreeGeometry::HitPart::Body) return;
+    SelectNode(hit.node);
+    ShowBoxContextMenu(hit.node, event->globalPosition().toPoint());
 }
 
 void COrvexView::ShowBoxContextMenu(size_t node, const QPoint& globalPosition) {
@@ -354,39 +428,118 @@ void COrvexView::ShowBoxContextMenu(size_t node, const QPoint& globalPosition) {
     menu->exec(globalPosition);
 }
 
-void COrvexView::keyPressEvent(QKeyEvent* event) {
-    QScrollBar* vertical = verticalScrollBar();
-    QScrollBar* horizontal = horizontalScrollBar();
-    switch (event->key()) {
+bool COrvexView::NavigateByKey(int key) {
+    static constexpr int kKeys[] = {Qt::Key_Up,     Qt::Key_Down,  Qt::Key_Home,
+                                    Qt::Key_End,    Qt::Key_Left,  Qt::Key_Right,
+                                    Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space};
+    if (std::find(std::begin(kKeys), std::end(kKeys), key) == std::end(kKeys)) return false;
+    if (!m_document->IsParsed()) return false;
+    const CTreeGeometry& geometry = GetGeometry();
+    const size_t count = geometry.GetCount();
+    if (count == 0) return false;
+    const size_t at = SelectedPlacement();
+    const auto select = [&](size_t placement) {
+        SelectNode(geometry.GetPlacement(placement).node);
+    };
+    if (at >= count) {
+        // Nothing selected yet: the keys start at an end of the tree.
+        select(key == Qt::Key_End ? count - 1 : 0);
+        return true;
+    }
+    CNodeList& nodes = m_document->GetNodes();
+    const size_t node = geometry.GetPlacement(at).node;
+    const bool hasChildren = nodes.GetChildCount(node) > 0;
+    const bool expanded = hasChildren && nodes.IsExpanded(node);
+    switch (key) {
         case Qt::Key_Up:
-            vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            if (at > 0) select(at - 1);
             break;
         case Qt::Key_Down:
-            vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            break;
-        case Qt::Key_Left:
-            horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
-            break;
-        case Qt::Key_Right:
-            horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            break;
-        case Qt::Key_PageUp:
-            vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
-            break;
-        case Qt::Key_PageDown:
-            vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            if (at + 1 < count) select(at + 1);
             break;
         case Qt::Key_Home:
-            vertical->triggerAction(QAbstractSlider::SliderToMinimum);
+            select(0);
             break;
         case Qt::Key_End:
-            vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+            select(count - 1);
             break;
-        default:
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
+        case Qt::Key_Left:
+            if (expanded) {
+                ToggleNode(node);
+                SelectNode(node);
+                break;
+            }
+            // The parent is the nearest earlier node of a smaller depth, and it is displayed.
+            for (size_t i = at; i-- > 0;) {
+                if (nodes.GetDepth(geometry.GetPlacement(i).node) < nodes.GetDepth(node)) {
+                    select(i);
+                    break;
+                }
+            }
+            break;
+        case Qt::Key_Right:
+            if (hasChildren && !expanded) {
+                ToggleNode(node);
+                SelectNode(node);
+            } else if (expanded) {
+                select(at + 1);
+            }
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (hasChildren) {
+                ToggleNode(node);
+                SelectNode(node);
+            }
+            break;
     }
-    event->accept();
+    return true;
+}
+
+void COrvexView::SelectPageAway(int direction) {
+    const CTreeGeometry& geometry = GetGeometry();
+    const size_t count = geometry.GetCount();
+    const size_t at = SelectedPlacement();
+    if (at >= count) return;
+    // The node a page away whose top lies on the far side of that point: where the window has
+    // scrolled by a whole page, it then stands where the selection stood, and needs no more
+    // scroll.
+    const int64_t target =
+        geometry.GetPlacement(at).top + int64_t{direction} * verticalScrollBar()->pageStep();
+    size_t next = std::min(geometry.FirstReaching(target), count - 1);
+    const int64_t top = geometry.GetPlacement(next).top;
+    if (direction > 0 && top < target && next + 1 < count) ++next;
+    if (direction < 0 && top > target && next > 0) --next;
+    SelectNode(geometry.GetPlacement(next).node);
+}
+
+void COrvexView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool menuKey =
+        key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && SelectedPlacement() < GetGeometry().GetCount()) {
+        ScrollToShow(SelectedPlacement());
+        const CTreeGeometry::Placement p = GetGeometry().GetPlacement(SelectedPlacement());
+        const QPoint corner(Saturate(p.left - horizontalScrollBar()->value()),
+                            Saturate(p.top - verticalScrollBar()->value()));
+        ShowBoxContextMenu(p.node, viewport()->mapToGlobal(corner + QPoint(8, 8)));
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        const bool down = key == Qt::Key_PageDown;
+        verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
+                                                : QAbstractSlider::SliderPageStepSub);
+        SelectPageAway(down ? 1 : -1);
+        event->accept();
+        return;
+    }
+    if (NavigateByKey(key)) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void COrvexView::wheelEvent(QWheelEvent* event) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "document/BoxFinder.h"
@@ -45,8 +46,8 @@ public:
     // The whole tree as a text file: 0 when there is no parsed file, else 1.
     int ExportTree(bool indented);
     int ExportTreeJson();
-    // Finds the next box named `name` below the top of the window and scrolls it to the top:
-    // 1 when one was found, 0 when none is left.
+    // Finds the next box named `name` below the top of the window, selects it and scrolls it to
+    // the top, or as far up as the tree allows: 1 when one was found, 0 when none is left.
     int FindNext(const QString& name);
 
     COrvexDoc& GetDocument() { return *m_document; }
@@ -62,6 +63,11 @@ public:
     // Expands or collapses a node by its index in the document's list, then lays the tree out
     // again.
     void ToggleNode(size_t node);
+
+    // The selected node, an index in the document's list; none without a parsed file.
+    std::optional<size_t> GetSelectedNode() const { return m_selected; }
+    // Selects a displayed node and scrolls the least that shows it.
+    void SelectNode(size_t node);
 
     // Paints what the window shows at its scroll position into `painter`, whose device has the
     // window's size. Without a file, a hint says how to get one.
@@ -98,6 +104,15 @@ private:
     // The context menu of the node whose body was clicked with the right button. The box
     // commands live here.
     void ShowBoxContextMenu(size_t node, const QPoint& globalPosition);
+    // The arrow, Home, End and toggle keys on the selection; false for any other key.
+    bool NavigateByKey(int key);
+    // Moves the selection by a page, after the window has scrolled by one.
+    void SelectPageAway(int direction);
+    // The placement of the selected node among the displayed ones, or the geometry's count.
+    size_t SelectedPlacement();
+    void ScrollToShow(size_t placement);
+    // The selection of a file just opened or parsed, and the keyboard focus for it.
+    void ResetSelection();
     // The viewport point in content coordinates.
     int64_t ContentX(int x) const;
     int64_t ContentY(int y) const;
@@ -113,6 +128,7 @@ private:
     QPixmap m_buttonExpanded;
     QPixmap m_buttonCollapsed;
     bool m_busy = false;
+    std::optional<size_t> m_selected;
     // Declared after everything the document reaches through this view, so it goes first.
     std::unique_ptr<COrvexDoc> m_document;
     std::unique_ptr<CParseControl> m_parseControl;

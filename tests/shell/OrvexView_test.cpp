@@ -20,6 +20,45 @@ BoxBuilder ManyFreeBoxes(int count) {
     return file;
 }
 
+// ftyp, moov{free, trak{wide}}, skip: containers at two depths, leaves before and after.
+BoxBuilder SmallTree() {
+    BoxBuilder file;
+    file.Open("ftyp").FourCC("isom").U32(0).FourCC("isom").Close();
+    file.Open("moov").Leaf("free").Open("trak").Leaf("wide").Close().Close();
+    file.Leaf("skip");
+    return file;
+}
+
+QString SelectedTitle(COrvexView& view) {
+    const auto node = view.GetSelectedNode();
+    if (!node) return QStringLiteral("(none)");
+    return QString::fromStdString(std::string(view.GetDocument().GetNodes().GetTitle(*node)));
+}
+
+// Whether the selected node lies wholly in the window, its frame included.
+bool SelectionShown(COrvexView& view) {
+    const CTreeGeometry& geometry = view.GetGeometry();
+    const size_t at = geometry.FindNode(view.GetSelectedNode().value_or(geometry.GetCount()));
+    if (at >= geometry.GetCount()) return false;
+    const auto p = geometry.GetPlacement(at);
+    const QPoint scroll = view.GetScrollPosition();
+    return p.top - 3 >= scroll.y() && p.Bottom() + 3 <= scroll.y() + view.viewport()->height() &&
+           p.left >= scroll.x();
+}
+
+// The top-left corner of the popup menu the key opens, closed at once; none when no menu came.
+std::optional<QPoint> MenuOpenedBy(COrvexView& view, Qt::Key key, Qt::KeyboardModifiers mods) {
+    std::optional<QPoint> at;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            if (!menu->actions().isEmpty()) at = menu->pos();
+            menu->close();
+        }
+    });
+    QTest::keyClick(&view, key, mods);
+    return at;
+}
+
 // The node's top-left corner in the window, at the current scroll position.
 QPoint ClientCorner(COrvexView& view, size_t node) {
     const CTreeGeometry& geometry = view.GetGeometry();
@@ -118,8 +157,14 @@ private slots:
                 light += image.pixelColor(x, y).lightness() > 200 ? 1 : 0;
         }
         QVERIFY(light > 20);
-        // A click on the body changes nothing; one on the button expands moov alone, and a
-        // second collapses it again.
+        // The first node is selected, framed in the palette's colour just outside its own frame.
+        QCOMPARE(view.GetSelectedNode(), size_t{0});
+        const QPoint first = ClientCorner(view, 0);
+        QCOMPARE(image.pixelColor(first + QPoint(-3, 8)), QColor(232, 72, 0));
+        QCOMPARE(image.pixelColor(first + QPoint(8, -2)), QColor(232, 72, 0));
+        QCOMPARE(image.pixelColor(ftyp + QPoint(-3, 8)), base);
+        // A click on the body selects; one on the button expands moov alone, and a second
+        // collapses it again.
         const size_t moovNode = IndexOfType(document, "moov");
         const int32_t collapsedHeight = document.GetExtentHeight();
         const size_t collapsedCount = view.GetGeometry().GetCount();
@@ -129,6 +174,7 @@ private slots:
         };
         click(QPoint(5, 5));
         QVERIFY(!document.GetNodes().IsExpanded(moovNode));
+        QCOMPARE(SelectedTitle(view), QStringLiteral("moov"));
         click(QPoint(-12, 10));
         QVERIFY(document.GetNodes().IsExpanded(moovNode));
         QVERIFY(!document.GetNodes().IsExpanded(IndexOfType(document, "trak")));
@@ -169,23 +215,33 @@ private slots:
         QTRY_COMPARE(QToolTip::text(), QStringLiteral("Box Size : 16 bytes, Container"));
         QToolTip::hideText();
 
-        // Keys: a line is 15 pixels, a page the window's height; Home and End go up and down.
+        // Page keys scroll by the window's height and take the selection along; End and Home
+        // go to the ends. The selection stays in sight.
         view.setFocus();
-        const int pageDown = 15 + view.viewport()->height(), end = vertical->maximum();
+        const int page = view.viewport()->height(), end = vertical->maximum();
         const struct {
             Qt::Key key;
-            int vertical, horizontal;
-        } keys[] = {
-            {Qt::Key_Home, 0, 0},    {Qt::Key_Down, 15, 0},           {Qt::Key_Down, 30, 0},
-            {Qt::Key_Up, 15, 0},     {Qt::Key_PageDown, pageDown, 0}, {Qt::Key_PageUp, 15, 0},
-            {Qt::Key_Right, 15, 15}, {Qt::Key_End, end, 15},          {Qt::Key_Home, 0, 15},
-            {Qt::Key_Left, 0, 0},
-        };
+            int vertical;
+        } keys[] = {{Qt::Key_Home, 0},      {Qt::Key_PageDown, page}, {Qt::Key_PageDown, 2 * page},
+                    {Qt::Key_PageUp, page}, {Qt::Key_End, end},       {Qt::Key_Home, 0}};
         for (const auto& k : keys) {
             QTest::keyClick(&view, k.key);
-            QCOMPARE(QPoint(horizontal->value(), vertical->value()),
-                     QPoint(k.horizontal, k.vertical));
+            QVERIFY2(
+                std::abs(vertical->value() - k.vertical) < 40,
+                qPrintable(
+                    QStringLiteral("%1 %2 %3").arg(vertical->value()).arg(k.vertical).arg(k.key)));
+            QVERIFY(SelectionShown(view));
         }
+        QCOMPARE(horizontal->value(), 0);
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        QVERIFY(view.GetSelectedNode() > size_t{2});
+        // Find near the end: the match cannot reach the top, but it is selected and in sight.
+        QVERIFY(view.FindNext(QStringLiteral("moov")));
+        QCOMPARE(view.GetSelectedNode(), moov);
+        QCOMPARE(vertical->value(), vertical->maximum());
+        QVERIFY(SelectionShown(view));
+        vertical->setValue(0);
+
         // One notch of the wheel: the system's lines per notch, 15 pixels each; half notches
         // add up.
         const int lines = QGuiApplication::styleHints()->wheelScrollLines();
@@ -204,6 +260,77 @@ private slots:
         QVERIFY(vertical->maximum() == 0 && horizontal->maximum() > 0);
         SendWheel(view, QPoint(0, -120));
         QCOMPARE(horizontal->value(), std::min(horizontal->maximum(), lines * 15));
+    }
+
+    void keysWalkTheTreeAndOpenTheBoxMenu() {
+        QVERIFY(m->frame.OpenMediaFile(WriteBoxes(SmallTree(), "small.mp4")));
+        COrvexView& view = m->View();
+        QVERIFY(view.hasFocus());
+        const CNodeList& nodes = view.GetDocument().GetNodes();
+        const struct {
+            Qt::Key key;
+            const char* title;
+            bool expanded;
+        } steps[] = {
+            {Qt::Key_Up, "Quick Information", false},
+            {Qt::Key_Right, "Quick Information", true},
+            {Qt::Key_Right, "General Information", false},
+            {Qt::Key_Down, "Conformance Information", false},
+            {Qt::Key_Down, "ftyp", false},
+            {Qt::Key_Left, "ftyp", false},
+            {Qt::Key_Down, "moov", false},
+            {Qt::Key_Right, "moov", true},
+            {Qt::Key_Right, "free", false},
+            {Qt::Key_Down, "trak", false},
+            {Qt::Key_Return, "trak", true},
+            {Qt::Key_Down, "'wide'", false},
+            {Qt::Key_Right, "'wide'", false},
+            {Qt::Key_Left, "trak", true},
+            {Qt::Key_Left, "trak", false},
+            {Qt::Key_Left, "moov", true},
+            {Qt::Key_Space, "moov", false},
+            {Qt::Key_Down, "skip", false},
+            {Qt::Key_Down, "skip", false},
+            {Qt::Key_Home, "Quick Information", true},
+            {Qt::Key_Enter, "Quick Information", false},
+            {Qt::Key_Down, "ftyp", false},
+            {Qt::Key_Enter, "ftyp", false},
+            {Qt::Key_End, "skip", false},
+            {Qt::Key_Up, "moov", false},
+            {Qt::Key_Right, "moov", true},
+            {Qt::Key_Right, "free", false},
+            {Qt::Key_Down, "trak", false},
+            {Qt::Key_Right, "trak", true},
+            {Qt::Key_Right, "'wide'", false},
+        };
+        for (const auto& step : steps) {
+            QTest::keyClick(&view, step.key);
+            const size_t node = view.GetSelectedNode().value();
+            QCOMPARE(SelectedTitle(view), QString::fromLatin1(step.title));
+            QVERIFY2((nodes.GetChildCount(node) > 0 && nodes.IsExpanded(node)) == step.expanded,
+                     step.title);
+        }
+        // Collapsing an ancestor of the selection hands the selection to it.
+        view.ToggleNode(IndexOfType(view.GetDocument(), "moov"));
+        QCOMPARE(SelectedTitle(view), QStringLiteral("moov"));
+
+        // The menu key and Shift+F10 open the box menu beside the selected node.
+        const QPoint corner = view.viewport()->mapToGlobal(
+            ClientCorner(view, IndexOfType(view.GetDocument(), "moov")));
+        for (const auto& [key, mods] :
+             {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+              std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+            const std::optional<QPoint> menu = MenuOpenedBy(view, key, mods);
+            QVERIFY(menu.has_value());
+            QVERIFY((*menu - corner).manhattanLength() < 40);
+        }
+        QVERIFY(!MenuOpenedBy(view, Qt::Key_F10, Qt::NoModifier));
+
+        // Find selects, and a closed file leaves nothing selected.
+        QVERIFY(view.FindNext(QStringLiteral("trak")));
+        QCOMPARE(SelectedTitle(view), QStringLiteral("trak"));
+        m->frame.OnFileNew();
+        QCOMPARE(SelectedTitle(view), QStringLiteral("(none)"));
     }
 
 private:
