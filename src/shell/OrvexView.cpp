@@ -1,5 +1,7 @@
 #include "shell/OrvexView.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -18,6 +20,7 @@
 #include <limits>
 
 #include "model/Format.h"
+#include "presentation/ISOViewBoxLayer.h"
 #include "presentation/ViewPalette.h"
 #include "shell/ShellPrompts.h"
 #include "shell/ShellResources.h"
@@ -63,6 +66,32 @@ QPixmap LoadImage(const char* name) {
     return LoadIcon(name).pixmap(QSize(kImageSize, kImageSize), qApp->devicePixelRatio());
 }
 
+// The view to assistive technology: the selected node as its name and description. The view's
+// viewport, where the focus events are sent, answers the same.
+class COrvexViewAccessible : public QAccessibleWidget {
+public:
+    COrvexViewAccessible(QWidget* widget, COrvexView& view)
+        : QAccessibleWidget(widget, QAccessible::Tree), m_view(view) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return m_view.GetSelectedName();
+        if (t == QAccessible::Description) return m_view.GetSelectedSummary();
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    COrvexView& m_view;
+};
+
+QAccessibleInterface* MakeViewAccessible(const QString&, QObject* object) {
+    if (auto* view = qobject_cast<COrvexView*>(object))
+        return new COrvexViewAccessible(view, *view);
+    auto* view = object != nullptr ? qobject_cast<COrvexView*>(object->parent()) : nullptr;
+    if (view != nullptr && view->viewport() == object)
+        return new COrvexViewAccessible(view->viewport(), *view);
+    return nullptr;
+}
+
 }  // namespace
 
 // The busy cursor and the "parsing" notice for one operation on the file. A message box shown
@@ -104,6 +133,9 @@ COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPr
     m_parseControl = std::make_unique<CParseControl>(*m_document, *this, settings);
     m_boxCommands = std::make_unique<CBoxCommands>(*m_document, settings, prompts, *this);
     UpdateScrollBars();
+    // Qt owns the interfaces the factory makes.
+    static const bool accessibleInstalled = (QAccessible::installFactory(MakeViewAccessible), true);
+    (void)accessibleInstalled;
 }
 
 COrvexView::~COrvexView() = default;
@@ -131,7 +163,7 @@ int32_t COrvexView::StartParsing() {
 
 void COrvexView::ResetView() {
     m_finder.Forget();
-    m_selected.reset();
+    SetSelected(std::nullopt);
     m_parseControl->ResetView();
 }
 
@@ -156,26 +188,48 @@ int COrvexView::FindNext(const QString& name) {
         static_cast<int>(std::min<int64_t>(match->top, std::numeric_limits<int>::max())));
     m_finder.SetShownAt(verticalScrollBar()->value());
     // Near the end of the tree the match stays below the top: the frame shows which box it is.
-    m_selected = match->node;
-    viewport()->update();
+    SetSelected(match->node);
     return 1;
 }
 
 void COrvexView::ResetSelection() {
-    m_selected.reset();
-    if (!m_document->IsParsed()) return;
-    const CTreeGeometry& geometry = GetGeometry();
-    if (geometry.GetCount() > 0) m_selected = geometry.GetPlacement(0).node;
-    setFocus(Qt::OtherFocusReason);
+    std::optional<size_t> first;
+    if (m_document->IsParsed() && GetGeometry().GetCount() > 0)
+        first = GetGeometry().GetPlacement(0).node;
+    SetSelected(first);
+    if (first) setFocus(Qt::OtherFocusReason);
 }
 
 void COrvexView::SelectNode(size_t node) {
     const CTreeGeometry& geometry = GetGeometry();
     const size_t placement = geometry.FindNode(node);
     if (placement >= geometry.GetCount()) return;
-    m_selected = node;
     ScrollToShow(placement);
+    SetSelected(node);
+}
+
+void COrvexView::SetSelected(std::optional<size_t> node) {
+    m_selected = node;
     viewport()->update();
+    if (!node) return;
+    QAccessibleEvent event(viewport(), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+QString COrvexView::GetSelectedName() {
+    if (!m_selected || *m_selected >= m_document->GetNodes().size()) return {};
+    CNodeList& nodes = m_document->GetNodes();
+    QString name = QString::fromUtf8(nodes.GetTitle(*m_selected));
+    for (const auto& layer : nodes.Node(*m_selected).GetLayers()) {
+        if (layer->GetKind() == LayerKind::LongName)
+            name += QLatin1Char(' ') + QString::fromStdString(layer->Text());
+    }
+    return name;
+}
+
+QString COrvexView::GetSelectedSummary() const {
+    if (!m_selected || *m_selected >= m_document->GetNodes().size()) return {};
+    return QString::fromStdString(m_document->GetNodes().GetSummaryText(*m_selected));
 }
 
 size_t COrvexView::SelectedPlacement() {
@@ -260,7 +314,7 @@ void COrvexView::ToggleNode(size_t node) {
     SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
     // Only the collapsed node's descendants can have been hidden: it takes the selection.
     if (collapse && m_selected && SelectedPlacement() >= GetGeometry().GetCount())
-        m_selected = node;
+        SetSelected(node);
 }
 
 void COrvexView::ScrollToOrigin() {

@@ -68,6 +68,9 @@ public:
     std::optional<size_t> GetSelectedNode() const { return m_selected; }
     // Selects a displayed node and scrolls the least that shows it.
     void SelectNode(size_t node);
+    // What assistive technology is told of the selected node: its type and name, its summary.
+    QString GetSelectedName();
+    QString GetSelectedSummary() const;
 
     // Paints what the window shows at its scroll position into `painter`, whose device has the
     // window's size. Without a file, a hint says how to get one.
@@ -113,6 +116,8 @@ private:
     void ScrollToShow(size_t placement);
     // The selection of a file just opened or parsed, and the keyboard focus for it.
     void ResetSelection();
+    // Changes the selection, repaints, and tells assistive technology.
+    void SetSelected(std::optional<size_t> node);
     // The viewport point in content coordinates.
     int64_t ContentX(int x) const;
     int64_t ContentY(int y) const;

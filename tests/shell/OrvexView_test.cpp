@@ -310,6 +310,14 @@ private slots:
             QVERIFY2((nodes.GetChildCount(node) > 0 && nodes.IsExpanded(node)) == step.expanded,
                      step.title);
         }
+        // Assistive technology reads the selected node from the view and from its viewport.
+        for (QWidget* widget : {static_cast<QWidget*>(&view), view.viewport()}) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(accessible != nullptr);
+            QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("'wide' Unknown Type"));
+            QCOMPARE(accessible->text(QAccessible::Description),
+                     QStringLiteral("Box Size : 8 bytes"));
+        }
         // Collapsing an ancestor of the selection hands the selection to it.
         view.ToggleNode(IndexOfType(view.GetDocument(), "moov"));
         QCOMPARE(SelectedTitle(view), QStringLiteral("moov"));
