@@ -197,7 +197,7 @@ void COrvexView::ResetSelection() {
     if (m_document->IsParsed() && GetGeometry().GetCount() > 0)
         first = GetGeometry().GetPlacement(0).node;
     SetSelected(first);
-    if (first) setFocus(Qt::OtherFocusReason);
+    if (m_document->IsFileOpen()) setFocus(Qt::OtherFocusReason);
 }
 
 void COrvexView::SelectNode(size_t node) {
