@@ -30,8 +30,8 @@ inline constexpr BoxCatalogueRow kStreamingBoxRows[] = {
     {"pssh", "Protection System Specific Header Box", "data of one content protection system",
      BoxKind::FullBox, BoxFacts::None},
     // ISO/IEC 14496-12:2022, 8.7.8 and 8.7.9
-    {"saiz", "Sample Auxiliary Information Sizes Box", "size of each sample's auxiliary information",
-     BoxKind::FullBox, BoxFacts::None},
+    {"saiz", "Sample Auxiliary Information Sizes Box",
+     "size of each sample's auxiliary information", BoxKind::FullBox, BoxFacts::None},
     {"saio", "Sample Auxiliary Information Offsets Box",
      "where the samples' auxiliary information lies", BoxKind::FullBox, BoxFacts::None},
 };

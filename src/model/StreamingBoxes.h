@@ -33,11 +33,11 @@ struct SegmentIndexBox : FullBox {
     static constexpr int32_t kId = BoxId::Sidx;
     explicit SegmentIndexBox(uint64_t size) : FullBox(kId, size) {}
     struct Reference {
-        uint8_t reference_type = 0;  // 1 bit
+        uint8_t reference_type = 0;    // 1 bit
         uint32_t referenced_size = 0;  // 31 bits
         uint32_t subsegment_duration = 0;
         uint8_t starts_with_SAP = 0;  // 1 bit
-        uint8_t SAP_type = 0;  // 3 bits
+        uint8_t SAP_type = 0;         // 3 bits
         uint32_t SAP_delta_time = 0;  // 28 bits
     };
     uint32_t reference_ID = 0;
@@ -93,14 +93,16 @@ struct TrackEncryptionBox : FullBox {
     static constexpr int32_t kId = BoxId::Tenc;
     explicit TrackEncryptionBox(uint64_t size) : FullBox(kId, size) {}
     uint8_t default_crypt_byte_block = 0;  // version 1 and later
-    uint8_t default_skip_byte_block = 0;  // version 1 and later
+    uint8_t default_skip_byte_block = 0;   // version 1 and later
     uint8_t default_isProtected = 0;
     uint8_t default_Per_Sample_IV_Size = 0;
     Uuid default_KID = {};
     // Only for a protected track without per-sample IVs.
     uint8_t default_constant_IV_size = 0;
     std::vector<uint8_t> default_constant_IV;
-    bool HasConstantIV() const { return default_isProtected == 1 && default_Per_Sample_IV_Size == 0; }
+    bool HasConstantIV() const {
+        return default_isProtected == 1 && default_Per_Sample_IV_Size == 0;
+    }
 };
 
 // ISO/IEC 23001-7:2016, 8.1.2

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
+#include <string>
 
 #include "model/ISOBoxes.h"
 #include "model/StreamingBoxes.h"
@@ -21,14 +23,18 @@ std::string ReadCString(CBitReader& bits) {
     return text;
 }
 
-void ReadFourBytes(CBitReader& bits, uint8_t (&out)[4]) {
+// Fixed-size byte fields: codes and UUIDs.
+void ReadInto(CBitReader& bits, std::span<uint8_t> out) {
     for (uint8_t& byte : out)
         byte = bits.U8();
 }
 
-void ReadUuid(CBitReader& bits, Uuid& out) {
-    for (uint8_t& byte : out)
-        byte = bits.U8();
+// The type and parameter that 'saiz' and 'saio' carry when flagged.
+template <typename Record>
+void ReadAuxiliaryType(CBitReader& bits, Record& record) {
+    if (!(record.FlagsValue() & SampleAuxiliaryInformationSizesBox::kHasType)) return;
+    ReadInto(bits, record.aux_info_type);
+    record.aux_info_type_parameter = bits.U32();
 }
 
 // Room for the entries that the bytes left can hold, never for the count alone.
@@ -156,7 +162,7 @@ void CStreamingBoxParsingHandler::ParseSchemeType(const BoxParseContext& c) {
     auto record = std::make_unique<SchemeTypeBox>(c.size);
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
-    ReadFourBytes(bits, record->scheme_type);
+    ReadInto(bits, record->scheme_type);
     record->scheme_version = bits.U32();
     if (record->FlagsValue() & SchemeTypeBox::kHasURI) record->scheme_uri = ReadCString(bits);
     EndIfCut(bits);
@@ -177,7 +183,7 @@ void CStreamingBoxParsingHandler::ParseTrackEncryption(const BoxParseContext& c)
     }
     record->default_isProtected = bits.U8();
     record->default_Per_Sample_IV_Size = bits.U8();
-    ReadUuid(bits, record->default_KID);
+    ReadInto(bits, record->default_KID);
     if (record->HasConstantIV() && !bits.Overrun()) {
         record->default_constant_IV_size = bits.U8();
         bits.ReadBytes(record->default_constant_IV_size, record->default_constant_IV);
@@ -191,13 +197,13 @@ void CStreamingBoxParsingHandler::ParseProtectionSystemHeader(const BoxParseCont
     auto record = std::make_unique<ProtectionSystemSpecificHeaderBox>(c.size);
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
-    ReadUuid(bits, record->SystemID);
+    ReadInto(bits, record->SystemID);
     if (record->version > 0) {
         record->KID_count = bits.U32();
         ReserveEntries(record->KIDs, record->KID_count, bits, 16);
         for (uint32_t i = 0; i < record->KID_count && !bits.Overrun(); ++i) {
             Uuid kid;
-            ReadUuid(bits, kid);
+            ReadInto(bits, kid);
             if (!bits.Overrun()) record->KIDs.push_back(kid);
         }
     }
@@ -212,10 +218,7 @@ void CStreamingBoxParsingHandler::ParseAuxiliaryInformationSizes(const BoxParseC
     auto record = std::make_unique<SampleAuxiliaryInformationSizesBox>(c.size);
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
-    if (record->FlagsValue() & SampleAuxiliaryInformationSizesBox::kHasType) {
-        ReadFourBytes(bits, record->aux_info_type);
-        record->aux_info_type_parameter = bits.U32();
-    }
+    ReadAuxiliaryType(bits, *record);
     record->default_sample_info_size = bits.U8();
     record->sample_count = bits.U32();
     if (record->default_sample_info_size == 0 && !bits.Overrun())
@@ -229,10 +232,7 @@ void CStreamingBoxParsingHandler::ParseAuxiliaryInformationOffsets(const BoxPars
     auto record = std::make_unique<SampleAuxiliaryInformationOffsetsBox>(c.size);
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
-    if (record->FlagsValue() & SampleAuxiliaryInformationSizesBox::kHasType) {
-        ReadFourBytes(bits, record->aux_info_type);
-        record->aux_info_type_parameter = bits.U32();
-    }
+    ReadAuxiliaryType(bits, *record);
     record->entry_count = bits.U32();
     const int offsetBits = record->version == 0 ? 32 : 64;
     ReserveEntries(record->offsets, record->entry_count, bits, offsetBits / 8);

@@ -116,11 +116,10 @@ void ShowTrackEncryption(const TrackEncryptionBox& box, const ViewBoxTarget& t) 
         l.AddNumber("default_crypt_byte_block", box.default_crypt_byte_block);
         l.AddNumber("default_skip_byte_block", box.default_skip_byte_block);
     }
-    l.AddItem("default_isProtected",
-              StrFormat("%u (%s)", box.default_isProtected,
-                        box.default_isProtected == 0   ? "not protected"
-                        : box.default_isProtected == 1 ? "protected"
-                                                       : "reserved"));
+    l.AddItem("default_isProtected", StrFormat("%u (%s)", box.default_isProtected,
+                                               box.default_isProtected == 0   ? "not protected"
+                                               : box.default_isProtected == 1 ? "protected"
+                                                                              : "reserved"));
     l.AddNumber("default_Per_Sample_IV_Size", box.default_Per_Sample_IV_Size);
     AddUuidItem(l, "default_KID", box.default_KID);
     if (!box.HasConstantIV()) return;
@@ -182,9 +181,10 @@ void ShowAuxiliaryInformationSizes(const SampleAuxiliaryInformationSizesBox& box
     AddAuxiliaryType(l, box, box.aux_info_type, box.aux_info_type_parameter);
     l.AddNumber("default_sample_info_size", box.default_sample_info_size);
     l.AddNumber("sample_count", box.sample_count);
-    l.AddRows(box.sample_info_size.size(), [sizes = box.sample_info_size](size_t row, Writer& item) {
-        item.Text("sample_info_size[").Unsigned(row).Char(']').Value().Unsigned(sizes[row]);
-    });
+    l.AddRows(
+        box.sample_info_size.size(), [sizes = box.sample_info_size](size_t row, Writer& item) {
+            item.Text("sample_info_size[").Unsigned(row).Char(']').Value().Unsigned(sizes[row]);
+        });
 }
 
 void ShowAuxiliaryInformationOffsets(const SampleAuxiliaryInformationOffsetsBox& box,
