@@ -120,11 +120,43 @@ tone44=(-f lavfi -i "sine=frequency=440:sample_rate=44100:duration=0.5")
 "${ff[@]}" "${tone48[@]}" -ac 6 -c:a eac3 -b:a 192k "${exact[@]}" "$data/eac3.mp4"
 "${ff[@]}" "${tone44[@]}" -c:a alac "${exact[@]}" "$data/alac.mp4"
 
+# Streaming and common encryption, video only. A CMAF file with a global 'sidx', a 'tfdt' per
+# fragment and a 'prft' before each 'moof' (its NTP time taken from the timestamps, so the bytes
+# stay the same from run to run); DASH init and first media segment ('styp', 'sidx', 'tfdt');
+# CENC 'cenc-aes-ctr' plain and fragmented ('sinf' with 'frma', 'schm', 'schi'/'tenc'; 'saiz',
+# 'saio' and 'senc' in the sample table). ffmpeg writes no 'pssh' and no 'emsg': crafted boxes in
+# the unit tests cover them.
+"${ff[@]}" "${video[@]}" "${h264[@]}" "${exact[@]}" -write_prft pts \
+    -movflags +cmaf+frag_keyframe+empty_moov+default_base_moof+global_sidx+dash \
+    "$data/cmaf_sidx_prft.mp4"
+mkdir -p "$work/dash"
+"${ff[@]}" "${video[@]}" "${h264[@]}" "${exact[@]}" -f dash -seg_duration 0.5 -use_template 1 \
+    -use_timeline 0 -init_seg_name init.m4s -media_seg_name 'seg-$Number$.m4s' "$work/dash/dash.mpd"
+cp "$work/dash/init.m4s" "$data/dash_init.m4s"
+cp "$work/dash/seg-1.m4s" "$data/dash_segment.m4s"
+cenc=(-encryption_scheme cenc-aes-ctr -encryption_key 00112233445566778899aabbccddeeff
+      -encryption_kid 00112233445566778899aabbccddeeff)
+"${ff[@]}" "${video[@]}" "${h264[@]}" "${exact[@]}" "${cenc[@]}" "$data/cenc.mp4"
+"${ff[@]}" "${video[@]}" "${h264[@]}" "${exact[@]}" "${cenc[@]}" \
+    -movflags frag_keyframe+empty_moov+default_base_moof "$data/cenc_fragmented.mp4"
+
 # AtomicParsley refuses some major brands ('iso5' among them) before it lists anything. Such a
 # file is listed from a copy whose major brand reads 'isom': only those four bytes differ, so
-# every offset and type in the tree is the file's own.
+# every offset and type in the tree is the file's own. A media segment begins with 'styp', which
+# AtomicParsley does not accept as the first box: its copy also reads 'ftyp' there, and the tree
+# gets the type 'styp' back.
 ap_tree() {
     local file="$1" out="$2" copy
+    if [ "$(head -c 8 "$file" | tail -c 4)" = styp ]; then
+        copy="$work/segment-$(basename "$file")"
+        cp "$file" "$copy"
+        chmod u+w "$copy"
+        printf 'ftypisom' | dd of="$copy" bs=1 seek=4 conv=notrunc status=none
+        if AtomicParsley "$copy" -T >"$out" 2>&1 && grep -q 'Atom ftyp @ 0 ' "$out"; then
+            sed -i '0,/Atom ftyp @ 0 /s//Atom styp @ 0 /' "$out"
+            return 0
+        fi
+    fi
     if AtomicParsley "$file" -T >"$out" 2>&1 && grep -q '^.*Atom ' "$out"; then
         return 0
     fi
@@ -141,7 +173,7 @@ ap_tree() {
     rm -f "$out"
 }
 
-for media in "$data"/*.mp4 "$data"/*.3gp; do
+for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp; do
     ap_tree "$media" "$media.atomicparsley.txt"
 done
 

@@ -8,6 +8,7 @@
 #include "model/AudioBoxRows.h"
 #include "model/BoxCatalogueRow.h"
 #include "model/MetaBoxRows.h"
+#include "model/StreamingBoxRows.h"
 #include "model/VideoBoxRows.h"
 
 // The fixed table of every box type the system knows: the one source of box facts. Everything
@@ -230,8 +231,8 @@ consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
 }  // namespace CatalogueJoin
 
 // Every row, classic first, then each family's in the order listed: a row's id is its position.
-inline constexpr auto kBoxCatalogue =
-    CatalogueJoin::Join(kClassicBoxes, kVideoBoxRows, kMetaBoxRows, kAudioBoxRows);
+inline constexpr auto kBoxCatalogue = CatalogueJoin::Join(
+    kClassicBoxes, kVideoBoxRows, kMetaBoxRows, kAudioBoxRows, kStreamingBoxRows);
 
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 

@@ -85,15 +85,7 @@ std::vector<uint8_t> CAudioBoxParsingHandler::ReadPayload(const BoxParseContext&
 }
 
 void CAudioBoxParsingHandler::EndIfCut(const CBitReader& bits) {
-    if (bits.Overrun()) PassMissingBytes(bits.MissingBytes());
-}
-
-// As far as the file goes, so that the driver can say by how much the box was too short; a file
-// that ends with the box ends the parse here.
-void CAudioBoxParsingHandler::PassMissingBytes(uint64_t missing) {
-    CFileReader& r = Reader();
-    const uint64_t inFile = BytesLeftInBox(r, r.GetFileSize());
-    PassFieldBytes(r, std::max<uint64_t>(1, std::min(missing, inFile)));
+    if (bits.Overrun()) PassMissingBytes(Reader(), bits.MissingBytes());
 }
 
 // ISO/IEC 14496-12:2022, 12.2.3, for the entries of every type of this family; their
@@ -285,5 +277,5 @@ void CAudioBoxParsingHandler::ParseESDescriptor(const BoxParseContext& c) {
     const std::vector<uint8_t> bytes = ReadPayload(c, 4);
     const bool whole = ReadESDescriptors(bytes, *record);
     c.result.record = std::move(record);
-    if (!whole) PassMissingBytes(1);
+    if (!whole) PassMissingBytes(Reader(), 1);
 }

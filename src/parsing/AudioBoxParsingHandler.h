@@ -32,5 +32,4 @@ private:
     // Ends the parse as a read beyond the box would when the fields wanted more bytes than the
     // box holds.
     void EndIfCut(const CBitReader& bits);
-    void PassMissingBytes(uint64_t missing);
 };

@@ -186,7 +186,10 @@ size_t CISOBoxParsingHandler::ReadKeptBytes(uint64_t length, uint8_t* buffer, si
 }
 
 void CISOBoxParsingHandler::ParseFileType(const Context& c) {
-    CFileReader& r = Reader();
+    c.result.record = ReadFileType(Reader(), c);
+}
+
+std::unique_ptr<FileTypeBox> ReadFileType(CFileReader& r, const BoxParseContext& c) {
     auto box = std::make_unique<FileTypeBox>(c.size);
     const uint64_t count = BytesAfter(c.size, c.headerBytes, 8) / 4;
     r.ReadBytes(box->major_brand, 4);
@@ -197,7 +200,7 @@ void CISOBoxParsingHandler::ParseFileType(const Context& c) {
         return brand;
     });
     box->brand_count = static_cast<uint32_t>(count);  // fits: ReadTable checked it
-    c.result.record = std::move(box);
+    return box;
 }
 
 void CISOBoxParsingHandler::ParseMovieHeader(const Context& c) {

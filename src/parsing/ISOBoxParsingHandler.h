@@ -9,6 +9,7 @@
 #include "parsing/BoxParsingTable.h"
 
 namespace ISOFileFormat {
+struct FileTypeBox;
 struct HandlerRererenceBox;
 struct SampleDependencyTypeBox;
 }  // namespace ISOFileFormat
@@ -21,6 +22,9 @@ int32_t HandlerKindOf(const uint8_t handlerType[4], BoxSet set);
 // caller, which maps the handler type for its box set.
 std::unique_ptr<ISOFileFormat::HandlerRererenceBox> ReadHandlerReference(
     IBoxParsingHandler& handler, const BoxParseContext& c);
+
+// 'ftyp' (or a box of its layout) read after its header.
+std::unique_ptr<ISOFileFormat::FileTypeBox> ReadFileType(CFileReader& r, const BoxParseContext& c);
 
 // The entries of 'sdtp', `box.sample_count` of them, one byte each, read after its version and
 // flags within the box.

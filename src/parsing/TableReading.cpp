@@ -34,6 +34,11 @@ void PassFieldBytes(CFileReader& reader, uint64_t count) {
     reader.Skip(static_cast<int64_t>(count));
 }
 
+void PassMissingBytes(CFileReader& reader, uint64_t missing) {
+    const uint64_t inFile = BytesLeftInBox(reader, reader.GetFileSize());
+    PassFieldBytes(reader, std::max<uint64_t>(1, std::min(missing, inFile)));
+}
+
 bool ReadBoxBytes(CFileReader& reader, int64_t boxEnd, uint64_t count,
                   std::vector<uint8_t>& bytes) {
     bytes.clear();

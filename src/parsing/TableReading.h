@@ -42,6 +42,11 @@ void PassFieldBytes(CFileReader& reader, uint64_t count);
 // the result is false (the caller stops reading the box; `bytes` is left empty).
 bool ReadBoxBytes(CFileReader& reader, int64_t boxEnd, uint64_t count, std::vector<uint8_t>& bytes);
 
+// After fields were decoded from bytes already taken from the box and wanted `missing` more:
+// passes that many bytes (at least one, at most what the file holds), so the parse ends as a
+// read beyond the box would and the driver can say by how much the box was too short.
+void PassMissingBytes(CFileReader& reader, uint64_t missing);
+
 // Before each entry of a table whose count came from the file: true when the rest of the box
 // holds the entry's `entryBytes` fixed bytes. Otherwise the entry is passed with PassFieldBytes
 // and the result is false: the caller stops reading the table.

@@ -22,11 +22,6 @@ void ShowAudioEntry(const AudioSampleEntry& entry, const ViewBoxTarget& t) {
     ShowAudioSampleEntryFields(entry, t.contents);
 }
 
-// "0x" and every byte in hexadecimal.
-void AddHexItem(Layer& items, std::string_view label, const std::vector<uint8_t>& bytes) {
-    items.BeginItem().Text(label).Value().HexBytes(bytes);
-}
-
 // "%d (text)" with the text of a small table, or "%d" beyond it.
 template <size_t N>
 std::string Named(uint32_t value, const char* const (&names)[N]) {

@@ -142,18 +142,6 @@ ItemValue WriteSampleFlagsField(Writer& item, uint32_t word, size_t field,
 
 // ---- File, movie, track and media boxes ----
 
-void Show(const FileTypeBox& box, const ViewBoxTarget& t) {
-    t.contents.AddItem("Major Brand", BoundedLatin1Text(box.major_brand, 4));
-    t.contents.AddNumber("Minor Version", box.minor_version);
-    const size_t count = std::min<size_t>(box.brand_count, box.compatible_brands.size());
-    std::string brands;
-    for (size_t i = 0; i < count; ++i) {
-        if (i != 0) brands += ", ";
-        brands += BoundedLatin1Text(box.compatible_brands[i].data(), 4);
-    }
-    t.contents.AddItem("Compatible Brand", brands);
-}
-
 // The matrix of 'mvhd' and 'tkhd': raw 32-bit signed values.
 void AddMatrix(Layer& layer, const uint32_t (&matrix)[9]) {
     layer.AddHeading("matrix");
@@ -197,6 +185,34 @@ void Show(const TrackHeaderBox& box, const ViewBoxTarget& t) {
 }
 
 }  // namespace
+
+void AddHexItem(CISOViewBoxItemLayer& items, std::string_view label,
+                std::span<const uint8_t> bytes) {
+    items.BeginItem().Text(label).Value().HexBytes(bytes);
+}
+
+std::string CodeText(const uint8_t code[4]) {
+    return StrFormat("'%s'", BoundedLatin1Text(code, 4).c_str());
+}
+
+void WriteUuid(CItemTextWriter& item, std::span<const uint8_t, 16> bytes) {
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) item.Char('-');
+        item.Hex(bytes[i], 2);
+    }
+}
+
+void ShowFileType(const FileTypeBox& box, const ViewBoxTarget& t) {
+    t.contents.AddItem("Major Brand", BoundedLatin1Text(box.major_brand, 4));
+    t.contents.AddNumber("Minor Version", box.minor_version);
+    const size_t count = std::min<size_t>(box.brand_count, box.compatible_brands.size());
+    std::string brands;
+    for (size_t i = 0; i < count; ++i) {
+        if (i != 0) brands += ", ";
+        brands += BoundedLatin1Text(box.compatible_brands[i].data(), 4);
+    }
+    t.contents.AddItem("Compatible Brand", brands);
+}
 
 void ShowTrackHeader(const TrackHeaderBox& box, const ViewBoxTarget& t,
                      std::string_view flagsMeaning) {
@@ -616,17 +632,12 @@ void Show(const MovieFragmentRandomAceessOffsetBox& box, const ViewBoxTarget& t)
 
 // "0x" and the 16 bytes of the extended type in the 8-4-4-4-12 grouping of UUIDs.
 void ShowUuid(const Box& box, const ViewBoxTarget& t) {
-    Layer::ItemWriter item = t.contents.BeginItem();
-    item.Text("UUID").Value().Text("0x");
-    for (size_t i = 0; i < sizeof box.userType; ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) item.Char('-');
-        item.Hex(box.userType[i], 2);
-    }
+    WriteUuid(t.contents.BeginItem().Text("UUID").Value().Text("0x"), box.userType);
 }
 
 // Each box type once, with the record its parser makes for it.
 constexpr CViewBoxTable kRows{
-    Row<FileTypeBox, Show>(BoxId::Ftyp),
+    Row<FileTypeBox, ShowFileType>(BoxId::Ftyp),
     Row<MovieHeaderBox, Show>(BoxId::Mvhd),
     Row<TrackHeaderBox, Show, VersionFlags::ByShow>(BoxId::Tkhd),
     Row<TrackReferenceTypeBox, Show>(BoxId::Hint),

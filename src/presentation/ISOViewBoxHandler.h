@@ -1,14 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "presentation/ViewBoxTable.h"
 
 class CValueFormatContext;
 class CISOViewBoxItemLayer;
+class CItemTextWriter;
 
 namespace ISOFileFormat {
+struct FileTypeBox;
 struct TrackHeaderBox;
 struct VisualSampleEntry;
 }  // namespace ISOFileFormat
@@ -17,6 +21,17 @@ struct VisualSampleEntry;
 // of codecs beyond the classic set show them the same way.
 void ShowVisualSampleEntryFields(const ISOFileFormat::VisualSampleEntry& entry,
                                  CISOViewBoxItemLayer& items);
+
+// An item of "0x" and every byte in hexadecimal.
+void AddHexItem(CISOViewBoxItemLayer& items, std::string_view label,
+                std::span<const uint8_t> bytes);
+// A four-character code in quotes.
+std::string CodeText(const uint8_t code[4]);
+// Sixteen bytes as a UUID: hexadecimal in groups of 8, 4, 4, 4 and 12 digits.
+void WriteUuid(CItemTextWriter& item, std::span<const uint8_t, 16> bytes);
+
+// Shows 'ftyp' and the boxes of its layout.
+void ShowFileType(const ISOFileFormat::FileTypeBox& box, const ViewBoxTarget& t);
 
 // Shows 'tkhd' with `flagsMeaning` after its flags; the families name the flags bit by bit.
 void ShowTrackHeader(const ISOFileFormat::TrackHeaderBox& box, const ViewBoxTarget& t,

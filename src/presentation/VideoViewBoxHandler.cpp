@@ -86,15 +86,6 @@ void AddCodePoint(CISOViewBoxItemLayer& items, std::string_view label, uint16_t 
     items.AddItem(label, StrFormat("%u (%s)", value, name));
 }
 
-void AddHexItem(CISOViewBoxItemLayer& items, std::string_view label,
-                const std::vector<uint8_t>& bytes) {
-    items.BeginItem().Text(label).Value().HexBytes(bytes);
-}
-
-std::string CodeText(const uint8_t code[4]) {
-    return StrFormat("'%s'", BoundedLatin1Text(code, 4).c_str());
-}
-
 // ---- Sample entries and configurations ----
 
 void ShowVisualEntry(const VisualSampleEntry& entry, const ViewBoxTarget& t) {

@@ -2,6 +2,7 @@
 
 #include "presentation/AudioViewBoxHandler.h"
 #include "presentation/MetaViewBoxHandler.h"
+#include "presentation/StreamingViewBoxHandler.h"
 #include "presentation/VideoViewBoxHandler.h"
 
 void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
@@ -10,4 +11,5 @@ void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
     // The track header's duration is shown in the last timescale handed to the context.
     handlers.push_back(std::make_unique<CMetaViewBoxHandler>(context));
     handlers.push_back(std::make_unique<CAudioViewBoxHandler>());
+    handlers.push_back(std::make_unique<CStreamingViewBoxHandler>());
 }

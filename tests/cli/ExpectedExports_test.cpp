@@ -93,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(Expected
 TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
     int media = 0;
     for (const fs::path& file : SortedFiles(kDataDir)) {
-        if (file.extension() != ".mp4" && file.extension() != ".3gp") continue;
+        if (file.extension() != ".mp4" && file.extension() != ".m4s" && file.extension() != ".3gp")
+            continue;
         for (const ExpectedFolder& folder : kFolders)
             EXPECT_TRUE(
                 fs::is_regular_file(kDataDir / folder.name / (file.filename().string() + ".txt")))

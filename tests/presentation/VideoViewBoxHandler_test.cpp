@@ -43,7 +43,9 @@ TEST(CVideoViewBoxHandler, ConfigurationsOfEveryForm) {
     BoxBuilder plain;  // High profile without them, as older writers leave it
     plain.Open("avcC").U32(0x0164001E).U8(0xFF).U8(0xE0).U8(0).Close();
     BoxBuilder protectedEntry;
-    protectedEntry.Open("sinf").Leaf("frma", {'a', 'v', 'c', '1'}).Leaf("schm", {0, 0, 0, 0});
+    protectedEntry.Open("sinf")
+        .Leaf("frma", {'a', 'v', 'c', '1'})
+        .Leaf("schm", {0, 0, 0, 0, 'c', 'e', 'n', 'c', 0, 1, 0, 0});
     protectedEntry.Close();
 
     ExpectNodeFields(
