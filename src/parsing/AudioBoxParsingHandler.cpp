@@ -77,17 +77,6 @@ std::span<const BoxParseRow<CAudioBoxParsingHandler>> CAudioBoxParsingHandler::R
     return kRows;
 }
 
-std::vector<uint8_t> CAudioBoxParsingHandler::ReadPayload(const BoxParseContext& c, uint64_t used) {
-    std::vector<uint8_t> bytes;
-    // A box the file does not hold ends the parse inside this call.
-    ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, used), bytes);
-    return bytes;
-}
-
-void CAudioBoxParsingHandler::EndIfCut(const CBitReader& bits) {
-    if (bits.Overrun()) PassMissingBytes(Reader(), bits.MissingBytes());
-}
-
 // ISO/IEC 14496-12:2022, 12.2.3, for the entries of every type of this family; their
 // configuration follows as a child box.
 void CAudioBoxParsingHandler::ParseAudioEntry(const BoxParseContext& c) {
@@ -101,7 +90,7 @@ void CAudioBoxParsingHandler::ParseAudioEntry(const BoxParseContext& c) {
 // Encapsulation of Opus in ISO Base Media File Format, 4.3.2
 void CAudioBoxParsingHandler::ParseOpusSpecific(const BoxParseContext& c) {
     auto record = std::make_unique<OpusSpecificBox>(c.size);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 0);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 0);
     CBitReader bits(bytes);
     record->Version = bits.U8();
     record->OutputChannelCount = bits.U8();
@@ -115,7 +104,7 @@ void CAudioBoxParsingHandler::ParseOpusSpecific(const BoxParseContext& c) {
         // Byte fields are taken only while the bits before them were there.
         if (!bits.Overrun()) bits.ReadBytes(record->OutputChannelCount, record->ChannelMapping);
     }
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -124,7 +113,7 @@ void CAudioBoxParsingHandler::ParseOpusSpecific(const BoxParseContext& c) {
 void CAudioBoxParsingHandler::ParseFLACSpecific(const BoxParseContext& c) {
     auto record = std::make_unique<FLACSpecificBox>(c.size);
     ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 4);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
     CBitReader bits(bytes);
     std::vector<uint8_t> data;
     while (bits.BytesLeft() > 0) {
@@ -138,14 +127,14 @@ void CAudioBoxParsingHandler::ParseFLACSpecific(const BoxParseContext& c) {
         record->blocks.push_back(block);
         if (block.LastMetadataBlockFlag) break;
     }
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
 // ETSI TS 102 366, F.4
 void CAudioBoxParsingHandler::ParseAC3Specific(const BoxParseContext& c) {
     auto record = std::make_unique<AC3SpecificBox>(c.size);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 0);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 0);
     CBitReader bits(bytes);
     record->fscod = static_cast<uint8_t>(bits.Read(2));
     record->bsid = static_cast<uint8_t>(bits.Read(5));
@@ -154,14 +143,14 @@ void CAudioBoxParsingHandler::ParseAC3Specific(const BoxParseContext& c) {
     record->lfeon = static_cast<uint8_t>(bits.Read(1));
     record->bit_rate_code = static_cast<uint8_t>(bits.Read(5));
     bits.Read(5);  // reserved
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
 // ETSI TS 102 366, F.6
 void CAudioBoxParsingHandler::ParseEC3Specific(const BoxParseContext& c) {
     auto record = std::make_unique<EC3SpecificBox>(c.size);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 0);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 0);
     CBitReader bits(bytes);
     record->data_rate = static_cast<uint16_t>(bits.Read(13));
     record->num_ind_sub = static_cast<uint8_t>(bits.Read(3));
@@ -183,7 +172,7 @@ void CAudioBoxParsingHandler::ParseEC3Specific(const BoxParseContext& c) {
         record->substreams.push_back(s);
     }
     // What may follow (the extension flags of later editions) is passed with the box.
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -191,7 +180,7 @@ void CAudioBoxParsingHandler::ParseEC3Specific(const BoxParseContext& c) {
 void CAudioBoxParsingHandler::ParseALACSpecific(const BoxParseContext& c) {
     auto record = std::make_unique<ALACSpecificConfig>(c.size);
     ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 4);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
     CBitReader bits(bytes);
     record->frameLength = bits.U32();
     record->compatibleVersion = bits.U8();
@@ -204,7 +193,7 @@ void CAudioBoxParsingHandler::ParseALACSpecific(const BoxParseContext& c) {
     record->maxFrameBytes = bits.U32();
     record->avgBitRate = bits.U32();
     record->sampleRate = bits.U32();
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -212,25 +201,25 @@ void CAudioBoxParsingHandler::ParseALACSpecific(const BoxParseContext& c) {
 void CAudioBoxParsingHandler::ParsePCMConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<PCMConfigurationBox>(c.size);
     ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 4);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
     CBitReader bits(bytes);
     record->format_flags = bits.U8();
     record->PCM_sample_size = bits.U8();
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
 // ISO/IEC 23008-3:2022, 20.6
 void CAudioBoxParsingHandler::ParseMHAConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<MHAConfigurationBox>(c.size);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 0);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 0);
     CBitReader bits(bytes);
     record->configurationVersion = bits.U8();
     record->mpegh3daProfileLevelIndication = bits.U8();
     record->referenceChannelLayout = bits.U8();
     record->mpegh3daConfigLength = bits.U16();
     if (!bits.Overrun()) bits.ReadBytes(record->mpegh3daConfigLength, record->mpegh3daConfig);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -244,7 +233,7 @@ void CAudioBoxParsingHandler::ParseChannelLayout(const BoxParseContext& c) {
         c.result.record = std::move(record);
         return;
     }
-    const std::vector<uint8_t> bytes = ReadPayload(c, 4);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
     CBitReader bits(bytes);
     record->stream_structure = bits.U8();
     const bool objects = (record->stream_structure & ChannelLayoutBox::kObjectStructured) != 0;
@@ -265,7 +254,7 @@ void CAudioBoxParsingHandler::ParseChannelLayout(const BoxParseContext& c) {
         }
     }
     if (objects) record->object_count = bits.U8();
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -274,7 +263,7 @@ void CAudioBoxParsingHandler::ParseChannelLayout(const BoxParseContext& c) {
 void CAudioBoxParsingHandler::ParseESDescriptor(const BoxParseContext& c) {
     auto record = std::make_unique<ESDescriptorFullBox>(c.size);
     ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadPayload(c, 4);
+    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
     const bool whole = ReadESDescriptors(bytes, *record);
     c.result.record = std::move(record);
     if (!whole) PassMissingBytes(Reader(), 1);

@@ -25,11 +25,4 @@ private:
     void ParseMHAConfiguration(const BoxParseContext& c);
     void ParseChannelLayout(const BoxParseContext& c);
     void ParseESDescriptor(const BoxParseContext& c);
-
-    // The rest of the box after `used` bytes of fields read since the header: the fields packed
-    // into bits are decoded from these bytes.
-    std::vector<uint8_t> ReadPayload(const BoxParseContext& c, uint64_t used);
-    // Ends the parse as a read beyond the box would when the fields wanted more bytes than the
-    // box holds.
-    void EndIfCut(const CBitReader& bits);
 };

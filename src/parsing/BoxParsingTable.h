@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
+#include "model/FileReader.h"
+#include "parsing/BitReader.h"
 #include "parsing/ParserInterfaces.h"
 #include "parsing/TableReading.h"
 
@@ -15,6 +18,22 @@ struct BoxParseContext {
     BoxParseResult& result;
     int64_t boxEnd;  // file position one past the box
 };
+
+// The rest of a box after `used` more bytes of its payload, read into memory for a CBitReader.
+// A box the file does not hold ends the parse inside this call.
+inline std::vector<uint8_t> ReadBoxPayload(CFileReader& r, const BoxParseContext& c,
+                                           uint64_t used) {
+    std::vector<uint8_t> bytes;
+    ReadBoxBytes(r, c.boxEnd, BytesAfter(c.size, c.headerBytes, used), bytes);
+    return bytes;
+}
+
+// After fields read from a payload in memory: when they wanted more than the box held, the
+// missing bytes are passed as far as the file goes, so that the driver says by how much the box
+// was short.
+inline void PassBitsMissed(CFileReader& r, const CBitReader& bits) {
+    if (bits.Overrun()) PassMissingBytes(r, bits.MissingBytes());
+}
 
 // One row of a handler's table: the catalogue id it claims and the member that parses it. A row
 // may claim only some of the types read under its id (`accepts`; every type when null): a family

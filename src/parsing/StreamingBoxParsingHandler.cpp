@@ -66,14 +66,7 @@ std::span<const BoxParseRow<CStreamingBoxParsingHandler>> CStreamingBoxParsingHa
 std::vector<uint8_t> CStreamingBoxParsingHandler::ReadFullPayload(const BoxParseContext& c,
                                                                   FullBox& record) {
     ReadVersionAndFlags(record.version, record.flags);
-    std::vector<uint8_t> bytes;
-    // A box the file does not hold ends the parse inside this call.
-    ReadBoxBytes(Reader(), c.boxEnd, BytesAfter(c.size, c.headerBytes, 4), bytes);
-    return bytes;
-}
-
-void CStreamingBoxParsingHandler::EndIfCut(const CBitReader& bits) {
-    if (bits.Overrun()) PassMissingBytes(Reader(), bits.MissingBytes());
+    return ReadBoxPayload(Reader(), c, 4);
 }
 
 // ISO/IEC 14496-12:2022, 8.16.2: the layout of 'ftyp'.
@@ -106,7 +99,7 @@ void CStreamingBoxParsingHandler::ParseSegmentIndex(const BoxParseContext& c) {
         r.SAP_delta_time = static_cast<uint32_t>(bits.Read(28));
         if (!bits.Overrun()) record->references.push_back(r);
     }
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -116,7 +109,7 @@ void CStreamingBoxParsingHandler::ParseDecodeTime(const BoxParseContext& c) {
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
     record->baseMediaDecodeTime = bits.Read(record->version == 1 ? 64 : 32);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -141,7 +134,7 @@ void CStreamingBoxParsingHandler::ParseEventMessage(const BoxParseContext& c) {
         record->value = ReadCString(bits);
     }
     if (!bits.Overrun()) bits.ReadRest(record->message_data);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -153,7 +146,7 @@ void CStreamingBoxParsingHandler::ParseProducerReferenceTime(const BoxParseConte
     record->reference_track_ID = bits.U32();
     record->ntp_timestamp = bits.Read(64);
     record->media_time = bits.Read(record->version == 0 ? 32 : 64);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -165,7 +158,7 @@ void CStreamingBoxParsingHandler::ParseSchemeType(const BoxParseContext& c) {
     ReadInto(bits, record->scheme_type);
     record->scheme_version = bits.U32();
     if (record->FlagsValue() & SchemeTypeBox::kHasURI) record->scheme_uri = ReadCString(bits);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -188,7 +181,7 @@ void CStreamingBoxParsingHandler::ParseTrackEncryption(const BoxParseContext& c)
         record->default_constant_IV_size = bits.U8();
         bits.ReadBytes(record->default_constant_IV_size, record->default_constant_IV);
     }
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -209,7 +202,7 @@ void CStreamingBoxParsingHandler::ParseProtectionSystemHeader(const BoxParseCont
     }
     record->DataSize = bits.U32();
     if (!bits.Overrun()) bits.ReadBytes(record->DataSize, record->Data);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -223,7 +216,7 @@ void CStreamingBoxParsingHandler::ParseAuxiliaryInformationSizes(const BoxParseC
     record->sample_count = bits.U32();
     if (record->default_sample_info_size == 0 && !bits.Overrun())
         bits.ReadBytes(record->sample_count, record->sample_info_size);
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
 
@@ -240,6 +233,6 @@ void CStreamingBoxParsingHandler::ParseAuxiliaryInformationOffsets(const BoxPars
         const uint64_t offset = bits.Read(offsetBits);
         if (!bits.Overrun()) record->offsets.push_back(offset);
     }
-    EndIfCut(bits);
+    PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }

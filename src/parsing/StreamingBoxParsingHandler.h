@@ -31,7 +31,4 @@ private:
 
     // Version and flags, then the rest of the box: the fields are decoded from these bytes.
     std::vector<uint8_t> ReadFullPayload(const BoxParseContext& c, ISOFileFormat::FullBox& record);
-    // Ends the parse as a read beyond the box would when the fields wanted more bytes than the
-    // box holds.
-    void EndIfCut(const CBitReader& bits);
 };
