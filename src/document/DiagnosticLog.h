@@ -33,6 +33,9 @@ public:
     // What the current parse met so far, in order; a new parse starts with none.
     const std::vector<LogDiagnostic>& GetDiagnostics() const { return m_diagnostics; }
     void ClearDiagnostics() { m_diagnostics.clear(); }
+    // The box the driver was at last: where a parse that failed stopped.
+    int64_t GetContextOffset() const { return m_offset; }
+    const std::array<uint8_t, 4>& GetContextType() const { return m_type; }
 
 protected:
     int PrintErrorText(std::string_view text) override;

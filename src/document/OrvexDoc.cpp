@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "document/ConformanceViewBox.h"
+#include "document/IntegrityViewBox.h"
 #include "document/MediaDataView.h"
 #include "document/QuickInformation.h"
 #include "document/TrackInfoCollector.h"
@@ -44,6 +45,22 @@ int32_t COrvexDoc::Parse() {
     m_diagnosticLog.ClearDiagnostics();
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
+    if (result != ParseOk && m_boxSet == BoxSet::Full && m_parser.IsOpen()) {
+        // No tree is left to check: the headers say where the file broke.
+        const std::vector<uint8_t> head = ReadHead();
+        const auto& diagnostics = m_diagnosticLog.GetDiagnostics();
+        const auto lastError = std::find_if(diagnostics.rbegin(), diagnostics.rend(),
+                                            [](const LogDiagnostic& d) { return d.error; });
+        try {
+            m_findings = CheckUnparsedFile(
+                m_parser, head, static_cast<uint64_t>(m_diagnosticLog.GetContextOffset()),
+                m_diagnosticLog.GetContextType(),
+                lastError == diagnostics.rend() ? std::string_view() : lastError->text);
+        } catch (...) {
+            // A reader that failed itself: the parse result says enough.
+            m_findings.clear();
+        }
+    }
     if (result != ParseOk) {
         // A failure inside the callbacks (memory) may have left part of a tree: keep none.
         m_nodes.clear();
@@ -62,6 +79,8 @@ void COrvexDoc::CloseDocument() {
     m_nodes.clear();
     m_diagnosticLog.ClearDiagnostics();
     m_parseResult = 0;
+    m_findings.clear();
+    m_integrityBoxes.clear();
 }
 
 void COrvexDoc::DiscardCollector() {
@@ -87,6 +106,9 @@ int32_t COrvexDoc::OnParseBegin() {
     m_extentWidth = 0;
     m_extentHeight = ViewLayout::kTopMargin;
     m_parentStack.clear();
+    m_integrityBoxes.clear();
+    m_findings.clear();
+    m_integrityNode = nullptr;
     return 0;
 }
 
@@ -102,15 +124,26 @@ int32_t COrvexDoc::OnBoxList(size_t,
     m_collector->FinishTrack();
     // Only read when AutoExpand is on, as the section's expansion depends on both.
     const bool noExpandQI = m_autoExpand && GetSwitchSetting(m_settings, SwitchNoExpandQI);
+    const bool integrity = m_boxSet == BoxSet::Full;
     BuildQuickInformation(*m_collector, m_view.GetMeasureSurface(), m_autoExpand, noExpandQI,
-                          m_nodes);
+                          m_nodes, integrity);
     BuildConformanceInformation(records, *m_collector, m_view.GetMeasureSurface(), m_nodes);
+    if (integrity) {
+        // Filled when the parse ends: the checks read every box entry.
+        auto node = std::make_unique<CIntegrityViewBox>(1);
+        m_integrityNode = node.get();
+        m_nodes.PushBack(std::move(node));
+    }
     return 0;
 }
 
 int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     if (entry == nullptr || entry->record == nullptr) return 0;
     const ISOFileFormat::Box& record = *entry->record;
+    if (m_boxSet == BoxSet::Full) {
+        m_integrityBoxes.push_back(
+            IntegrityBox{&record, entry->depth, static_cast<uint64_t>(entry->offset)});
+    }
     auto node =
         std::make_unique<CISOViewBox>(&record, entry->depth, static_cast<uint64_t>(entry->offset));
     if (record.id == BoxId::Trak && m_collector) {
@@ -161,7 +194,40 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     return 0;
 }
 
+std::vector<uint8_t> COrvexDoc::ReadHead() {
+    std::vector<uint8_t> head(static_cast<size_t>(
+        std::min<int64_t>(m_parser.GetFileSize(), static_cast<int64_t>(kIntegrityHeadSize))));
+    m_parser.Rewind();
+    head.resize(m_parser.ReadBytes(head.data(), static_cast<uint32_t>(head.size())));
+    return head;
+}
+
+void COrvexDoc::FindIntegrityProblems() {
+    const std::vector<uint8_t> head = ReadHead();
+    m_findings = RunIntegrityChecks(
+        IntegrityInput{m_integrityBoxes, m_collector.get(), GetFileSize(), head});
+    // The records die when the parse returns.
+    m_integrityBoxes = {};
+    if (m_integrityNode) {
+        m_integrityNode->SetFindings(m_findings);
+        m_integrityNode->Measure(m_view.GetMeasureSurface());
+    }
+    // Counted with the parse's own warnings and errors.
+    for (const Finding& f : m_findings) {
+        m_diagnosticLog.SetBoxContext(static_cast<int64_t>(f.offset), f.type.data());
+        const std::string_view id = f.id;
+        if (f.severity == FindingSeverity::Error) {
+            m_diagnosticLog.PrintError("%.*s : %s", static_cast<int>(id.size()), id.data(),
+                                       f.sentence.c_str());
+        } else {
+            m_diagnosticLog.PrintWarning("%.*s : %s", static_cast<int>(id.size()), id.data(),
+                                         f.sentence.c_str());
+        }
+    }
+}
+
 int32_t COrvexDoc::OnParseEnd() {
+    if (m_boxSet == BoxSet::Full) FindIntegrityProblems();
     m_parsed = true;
     ComputeExtent();
     m_view.ScrollToOrigin();

@@ -7,6 +7,7 @@
 
 #include "document/DiagnosticLog.h"
 #include "document/DocumentView.h"
+#include "document/Integrity.h"
 #include "document/NodeList.h"
 #include "document/Settings.h"
 #include "parsing/ISOFileFormatParser.h"
@@ -14,6 +15,7 @@
 #include "presentation/ValueFormatContext.h"
 #include "presentation/ViewBoxHandler.h"
 
+class CIntegrityViewBox;
 class CTrackInfoCollector;
 
 // The document of the one media file shown: owns the parse driver with its handlers, the view
@@ -40,6 +42,8 @@ public:
     const std::vector<LogDiagnostic>& GetDiagnostics() const {
         return m_diagnosticLog.GetDiagnostics();
     }
+    // What is wrong with the file, found by the last parse; none with the classic box set.
+    const std::vector<Finding>& GetFindings() const { return m_findings; }
     uint64_t GetFileSize() const { return static_cast<uint64_t>(m_parser.GetFileSize()); }
     // The box set of the last parse: the classic one when the "ClassicBoxSet" switch was on.
     BoxSet GetBoxSet() const { return m_boxSet; }
@@ -67,6 +71,10 @@ public:
     int32_t OnParseEnd() override;
 
 private:
+    // The first bytes of the file, for the signature checks.
+    std::vector<uint8_t> ReadHead();
+    void FindIntegrityProblems();
+
     IDocumentView& m_view;
     const ISettingsStore& m_settings;
     ILogWriter* m_log;
@@ -84,6 +92,10 @@ private:
     CISOViewBox* m_lastBuilt = nullptr;
     bool m_parsed = false;
     std::unique_ptr<CTrackInfoCollector> m_collector;
+    // The boxes of the parse while their records live, and what the checks found in them.
+    std::vector<IntegrityBox> m_integrityBoxes;
+    std::vector<Finding> m_findings;
+    CIntegrityViewBox* m_integrityNode = nullptr;
     // Declared after the collector, so that it is destroyed first: its lines read the tables.
     CNodeList m_nodes;
     int32_t m_extentWidth = 0;

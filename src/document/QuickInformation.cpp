@@ -83,13 +83,15 @@ void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collec
 }
 
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                           bool autoExpand, bool noExpandQI, CNodeList& displayList) {
+                           bool autoExpand, bool noExpandQI, CNodeList& displayList,
+                           bool integritySection) {
     auto title = std::make_unique<CLineViewBox>(0, 0, 0);
     title->SetTitle("Quick Information");
     title->SetTitleColours(kViewPalette.quickInformationTitleText, kViewPalette.lineBack);
     // The general information and the conformance node.
     title->IncrementChildCount();
     title->IncrementChildCount();
+    if (integritySection) title->IncrementChildCount();
     title->Measure(surface);
     title->SetExpanded(autoExpand && !noExpandQI);
     displayList.PushBack(std::move(title));

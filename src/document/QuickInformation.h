@@ -13,9 +13,11 @@ class CTrackInfoCollector;
 //
 // The title starts expanded when `autoExpand` is set and `noExpandQI` is not ("AutoExpand" and
 // "NoExpandQI" of the settings, read by the document). The general information node stays
-// expanded: it has no children.
+// expanded: it has no children. With `integritySection` the title counts a third child, the
+// integrity node the document appends after the conformance node.
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,
-                           bool autoExpand, bool noExpandQI, CNodeList& displayList);
+                           bool autoExpand, bool noExpandQI, CNodeList& displayList,
+                           bool integritySection = false);
 
 // The items of the "General Information" node: track counts, video and audio codec facts (each
 // shown when its presence bit is set) and the biggest chunk of each kind of track.

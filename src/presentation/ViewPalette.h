@@ -27,6 +27,14 @@ struct ViewPalette {
     Colour sectionShade = Rgb(138, 138, 138);
     Colour conformanceHeaderBack = Rgb(192, 192, 192);
     Colour conformanceFailureText = Rgb(255, 0, 0);
+    // The integrity section: its own title colours, so that a damaged file is told apart at a
+    // glance, and one colour per severity.
+    Colour integrityTitleText = Rgb(255, 255, 255);
+    Colour integrityTitleBack = Rgb(128, 64, 48);
+    Colour integrityText = Rgb(0, 0, 0);
+    Colour integrityBack = Rgb(255, 250, 240);
+    Colour integrityErrorText = Rgb(192, 0, 0);
+    Colour integrityWarningText = Rgb(160, 96, 0);
 
     // One-line nodes: the quick information title and the media data lines.
     Colour lineText = Rgb(0, 0, 0);

@@ -1,0 +1,439 @@
+// The checks over a completed parse. Each reads the boxes in file order (with their depths) and
+// the collector's chunk tables, once; none reads the file.
+#include <algorithm>
+#include <unordered_set>
+
+#include "document/Integrity.h"
+#include "document/IntegrityText.h"
+#include "document/TrackInfoCollector.h"
+#include "model/BoxCatalogue.h"
+#include "model/Format.h"
+#include "model/ISOBoxes.h"
+
+Finding TruncatedBoxFinding(uint64_t offset, const std::array<uint8_t, 4>& type, uint64_t size,
+                            uint64_t fileSize, std::string_view lost) {
+    std::string sentence = QuotedType(type) + " at " + HexOffset(offset) + " declares " +
+                           GroupedNumber(size) + " bytes; the file ends " +
+                           GroupedNumber(fileSize - offset) + " bytes into it";
+    if (!lost.empty()) sentence += ": " + std::string(lost);
+    return Finding{"truncated-box", FindingSeverity::Error, offset, type, sentence};
+}
+
+Finding ChildExceedsParentFinding(uint64_t offset, const std::array<uint8_t, 4>& type,
+                                  uint64_t size, uint64_t parentOffset,
+                                  const std::array<uint8_t, 4>& parentType, uint64_t room) {
+    return Finding{"child-exceeds-parent", FindingSeverity::Error, offset, type,
+                   QuotedType(type) + " at " + HexOffset(offset) + " declares " +
+                       GroupedNumber(size) + " bytes; its parent " + QuotedType(parentType) +
+                       " at " + HexOffset(parentOffset) + " holds only " + GroupedNumber(room) +
+                       " more"};
+}
+
+Finding TrailingBytesFinding(uint64_t offset, uint64_t fileSize) {
+    return Finding{"trailing-bytes", FindingSeverity::Warning, offset, {},
+                   "the last " + GroupedNumber(fileSize - offset) + " bytes of the file, from " +
+                       HexOffset(offset) + ", are not a box"};
+}
+
+namespace {
+using ISOFileFormat::Box;
+
+std::array<uint8_t, 4> TypeOf(const Box& record) {
+    return {record.type[0], record.type[1], record.type[2], record.type[3]};
+}
+
+// Where a box ends; a size of 0 (to the end of the file) was replaced by the driver.
+uint64_t EndOf(const IntegrityBox& box) {
+    return box.offset + std::min(box.record->size, UINT64_MAX - box.offset);
+}
+
+// The boxes of one 'trak' the structure and table checks read: the first of each kind in the
+// container the standard puts it in.
+struct TrackBoxes {
+    const IntegrityBox* trak = nullptr;
+    const IntegrityBox* tkhd = nullptr;
+    const IntegrityBox* mdia = nullptr;
+    const IntegrityBox* mdhd = nullptr;
+    const IntegrityBox* hdlr = nullptr;
+    const IntegrityBox* minf = nullptr;
+    const IntegrityBox* stbl = nullptr;
+    const IntegrityBox* stsd = nullptr;
+    const IntegrityBox* stts = nullptr;
+    const IntegrityBox* stsc = nullptr;
+    const IntegrityBox* stsz = nullptr;  // or 'stz2'
+    const IntegrityBox* stco = nullptr;  // or 'co64'
+    const IntegrityBox* ctts = nullptr;
+    const IntegrityBox* stss = nullptr;
+    const IntegrityBox* sdtp = nullptr;
+};
+
+void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
+    const int32_t id = box.record->id;
+    const auto keep = [&](const IntegrityBox*& slot, int32_t parent) {
+        if (parentId == parent && slot == nullptr) slot = &box;
+    };
+    switch (id) {
+        case BoxId::Tkhd: keep(t.tkhd, BoxId::Trak); break;
+        case BoxId::Mdia: keep(t.mdia, BoxId::Trak); break;
+        case BoxId::Mdhd: keep(t.mdhd, BoxId::Mdia); break;
+        case BoxId::Hdlr: keep(t.hdlr, BoxId::Mdia); break;
+        case BoxId::Minf: keep(t.minf, BoxId::Mdia); break;
+        case BoxId::Stbl: keep(t.stbl, BoxId::Minf); break;
+        case BoxId::Stsd: keep(t.stsd, BoxId::Stbl); break;
+        case BoxId::Stts: keep(t.stts, BoxId::Stbl); break;
+        case BoxId::Stsc: keep(t.stsc, BoxId::Stbl); break;
+        case BoxId::Stsz:
+        case BoxId::Stz2: keep(t.stsz, BoxId::Stbl); break;
+        case BoxId::Stco:
+        case BoxId::Co64: keep(t.stco, BoxId::Stbl); break;
+        case BoxId::Ctts: keep(t.ctts, BoxId::Stbl); break;
+        case BoxId::Stss: keep(t.stss, BoxId::Stbl); break;
+        case BoxId::Sdtp: keep(t.sdtp, BoxId::Stbl); break;
+        default: break;
+    }
+}
+
+// The tracks in file order, with the catalogue id of each box's parent tracked by depth.
+std::vector<TrackBoxes> CollectTracks(std::span<const IntegrityBox> boxes) {
+    std::vector<TrackBoxes> tracks;
+    std::vector<int32_t> path;
+    int32_t trakDepth = -1;
+    for (const IntegrityBox& box : boxes) {
+        if (box.depth < 0) continue;
+        const size_t depth = static_cast<size_t>(box.depth);
+        if (path.size() > depth) path.resize(depth);
+        while (path.size() < depth)
+            path.push_back(-1);
+        const int32_t parentId = depth == 0 ? -1 : path.back();
+        if (box.depth <= trakDepth) trakDepth = -1;
+        if (box.record->id == BoxId::Trak && parentId == BoxId::Moov) {
+            tracks.push_back(TrackBoxes{});
+            tracks.back().trak = &box;
+            trakDepth = box.depth;
+        } else if (trakDepth >= 0) {
+            Place(tracks.back(), box, parentId);
+        }
+        path.push_back(box.record->id);
+    }
+    return tracks;
+}
+
+template <typename T>
+const T* As(const IntegrityBox* box) {
+    return box ? dynamic_cast<const T*>(box->record) : nullptr;
+}
+
+std::string TrackName(size_t index) {
+    return "track " + std::to_string(index + 1);
+}
+
+Finding At(std::string_view id, FindingSeverity severity, const IntegrityBox& box,
+           std::string sentence) {
+    return Finding{id, severity, box.offset, TypeOf(*box.record), std::move(sentence)};
+}
+
+// --- The checks -------------------------------------------------------------------------------
+
+void CheckSignature(const IntegrityInput& in, std::vector<Finding>& findings) {
+    CheckSignatureOf(in.head, in.fileSize, findings);
+}
+
+// Samples of the collector's tables that lie beyond the end of the file, per track.
+std::string LostSamples(const CTrackInfoCollector* collector, uint64_t fileSize) {
+    if (collector == nullptr) return {};
+    std::string text;
+    const auto& tables = collector->GetChunkTables();
+    for (size_t t = 0; t < tables.size(); ++t) {
+        uint64_t lost = 0;
+        for (const ChunkInfo& chunk : tables[t].chunks) {
+            if (chunk.listedSampleCount == chunk.sizedSampleCount) {
+                for (const SampleInfo& sample : tables[t].SamplesOf(chunk))
+                    lost += sample.offset + sample.size > fileSize ? 1 : 0;
+            } else if (chunk.offset + chunk.size > fileSize) {
+                lost += chunk.sizedSampleCount;
+            }
+        }
+        if (lost == 0) continue;
+        text += text.empty() ? "" : ", ";
+        text += GroupedNumber(lost) + (lost == 1 ? " sample of " : " samples of ") + TrackName(t) +
+                " (" +
+                GetTrackKindName(tables[t].handlerKind) + ")";
+    }
+    return text.empty() ? text : text + " lie beyond the end";
+}
+
+void CheckFileExtent(const IntegrityInput& in, std::vector<Finding>& findings) {
+    const IntegrityBox* last = nullptr;
+    for (const IntegrityBox& box : in.boxes) {
+        if (box.depth != 0) continue;
+        last = &box;
+        const auto type = TypeOf(*box.record);
+        const bool notABox = box.record->id < 0 && box.offset != 0 && !PrintableType(type);
+        if (notABox) {
+            findings.push_back(TrailingBytesFinding(box.offset, in.fileSize));
+            return;
+        }
+        if (EndOf(box) > in.fileSize) {
+            const std::string lost =
+                box.record->id == BoxId::Mdat ? LostSamples(in.collector, in.fileSize) : "";
+            findings.push_back(
+                TruncatedBoxFinding(box.offset, type, box.record->size, in.fileSize, lost));
+        }
+    }
+    if (last && EndOf(*last) < in.fileSize)
+        findings.push_back(TrailingBytesFinding(EndOf(*last), in.fileSize));
+}
+
+void CheckMovie(const IntegrityInput& in, std::vector<Finding>& findings) {
+    for (const IntegrityBox& box : in.boxes) {
+        const int32_t id = box.record->id;
+        // Image files keep their items in a top-level 'meta' and need no movie.
+        if (box.depth == 0 && (id == BoxId::Moov || id == BoxId::Moof || id == BoxId::Meta))
+            return;
+    }
+    findings.push_back(Finding{"missing-moov", FindingSeverity::Error, 0, {},
+                               "the file has no 'moov' and no 'moof': no track can be played"});
+}
+
+void CheckTrackStructure(const IntegrityInput& in, std::vector<Finding>& findings) {
+    const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const TrackBoxes& t = tracks[i];
+        std::string missing;
+        const auto need = [&](const IntegrityBox* box, const char* name) {
+            if (box == nullptr) missing += std::string(missing.empty() ? "" : ", ") + name;
+        };
+        need(t.tkhd, "'tkhd'");
+        need(t.mdia, "'mdia'");
+        if (t.mdia) {
+            need(t.mdhd, "'mdhd'");
+            need(t.hdlr, "'hdlr'");
+            need(t.minf, "'minf'");
+        }
+        if (t.minf) need(t.stbl, "'stbl'");
+        if (t.stbl) {
+            need(t.stsd, "'stsd'");
+            need(t.stts, "'stts'");
+            need(t.stsc, "'stsc'");
+            need(t.stsz, "'stsz' or 'stz2'");
+            need(t.stco, "'stco' or 'co64'");
+        }
+        if (missing.empty()) continue;
+        findings.push_back(At("missing-track-box", FindingSeverity::Error, *t.trak,
+                              TrackName(i) + " ('trak' at " + HexOffset(t.trak->offset) +
+                                  ") has no " + missing));
+    }
+}
+
+// Boxes of which a container holds at most one.
+bool UniqueInContainer(int32_t id) {
+    switch (id) {
+        case BoxId::Mvhd:
+        case BoxId::Tkhd:
+        case BoxId::Mdhd:
+        case BoxId::Hdlr:
+        case BoxId::Stsd:
+        case BoxId::Stts:
+        case BoxId::Stsc:
+        case BoxId::Stsz:
+        case BoxId::Stco:
+        case BoxId::Ctts:
+        case BoxId::Stss:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CheckDuplicates(const IntegrityInput& in, std::vector<Finding>& findings) {
+    std::vector<size_t> parents;  // index of the box at each depth above the current one
+    std::unordered_set<uint64_t> seen;
+    for (size_t i = 0; i < in.boxes.size(); ++i) {
+        const IntegrityBox& box = in.boxes[i];
+        if (box.depth < 0) continue;
+        const size_t depth = static_cast<size_t>(box.depth);
+        if (parents.size() > depth) parents.resize(depth);
+        if (depth != 0 && parents.size() == depth && UniqueInContainer(box.record->id)) {
+            const size_t parent = parents.back();
+            const uint64_t key = (uint64_t{parent} << 16) ^ static_cast<uint32_t>(box.record->id);
+            if (!seen.insert(key).second) {
+                const IntegrityBox& p = in.boxes[parent];
+                findings.push_back(At("duplicate-box", FindingSeverity::Error, box,
+                                      QuotedType(TypeOf(*box.record)) + " at " +
+                                          HexOffset(box.offset) + " is not the first in " +
+                                          QuotedType(TypeOf(*p.record)) + " at " +
+                                          HexOffset(p.offset) + ", which may hold only one"));
+            }
+        }
+        while (parents.size() < depth)
+            parents.push_back(i);
+        parents.push_back(i);
+    }
+}
+
+uint64_t SampleCountOf(const TrackBoxes& t) {
+    if (const auto* stsz = As<ISOFileFormat::SampleSizeBox>(t.stsz)) return stsz->sample_count;
+    if (const auto* stz2 = As<ISOFileFormat::CompactSampleSizeBox>(t.stsz))
+        return stz2->sample_count;
+    return 0;
+}
+
+uint64_t ChunkCountOf(const TrackBoxes& t) {
+    if (const auto* stco = As<ISOFileFormat::ChunkOffsetBox>(t.stco)) return stco->entry_count;
+    if (const auto* co64 = As<ISOFileFormat::ChunkLargeOffsetBox>(t.stco))
+        return co64->entry_count;
+    return 0;
+}
+
+void CheckTimeToSample(const TrackBoxes& t, const std::string& track, uint64_t samples,
+                       std::vector<Finding>& findings) {
+    const auto* stts = As<ISOFileFormat::TimeToSampleBox>(t.stts);
+    if (stts == nullptr) return;
+    uint64_t counted = 0;
+    uint64_t duration = 0;
+    size_t firstZero = SIZE_MAX;
+    uint64_t zeroSamples = 0;
+    for (size_t i = 0; i < stts->entries.size(); ++i) {
+        const auto& entry = stts->entries[i];
+        counted += entry.sample_count;
+        duration += uint64_t{entry.sample_count} * entry.sample_delta;
+        if (entry.sample_delta != 0 || entry.sample_count == 0) continue;
+        zeroSamples += entry.sample_count;
+        if (firstZero == SIZE_MAX) firstZero = i;
+    }
+    if (t.stsz && counted != samples) {
+        findings.push_back(At("sample-count-mismatch", FindingSeverity::Error, *t.stts,
+                              track + ": 'stts' counts " + GroupedNumber(counted) +
+                                  " samples, 'stsz' declares " + GroupedNumber(samples)));
+    }
+    if (zeroSamples != 0) {
+        // Writers commonly give the last sample of a text or chapter track no duration; any
+        // other sample without one is shown at the same time as the next.
+        const bool lastOnly = zeroSamples == 1 && firstZero + 1 == stts->entries.size();
+        findings.push_back(At("zero-sample-duration",
+                              lastOnly ? FindingSeverity::Note : FindingSeverity::Warning, *t.stts,
+                              track + ": " +
+                                  (lastOnly ? std::string("the last sample has")
+                                            : GroupedNumber(zeroSamples) + " samples, from entry " +
+                                                  GroupedNumber(firstZero + 1) + " of 'stts', have") +
+                                  " a duration of 0"));
+    }
+    const auto* mdhd = As<ISOFileFormat::MediaHeaderBox>(t.mdhd);
+    if (mdhd && counted != 0 && mdhd->duration != duration && mdhd->duration != UINT32_MAX &&
+        mdhd->duration != UINT64_MAX) {
+        findings.push_back(At("media-duration-mismatch", FindingSeverity::Warning, *t.mdhd,
+                              track + ": 'mdhd' declares a duration of " +
+                                  GroupedNumber(mdhd->duration) + ", the 'stts' deltas add up to " +
+                                  GroupedNumber(duration)));
+    }
+}
+
+void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t samples,
+                        std::vector<Finding>& findings) {
+    const auto* stsc = As<ISOFileFormat::SampleToChunkBox>(t.stsc);
+    if (stsc == nullptr) return;
+    const auto* stsd = As<ISOFileFormat::SampleDescriptionBox>(t.stsd);
+    const uint64_t chunks = ChunkCountOf(t);
+    uint64_t described = 0;
+    const auto& entries = stsc->entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        const uint32_t previous = i == 0 ? 0 : entries[i - 1].first_chunk;
+        if ((i == 0 && e.first_chunk != 1) || (i != 0 && e.first_chunk <= previous)) {
+            findings.push_back(At(
+                "stsc-order", FindingSeverity::Error, *t.stsc,
+                track + ": entry " + GroupedNumber(i + 1) + " of 'stsc' starts at chunk " +
+                    GroupedNumber(e.first_chunk) +
+                    (i == 0 ? ", not at chunk 1" : ", not after " + GroupedNumber(previous))));
+            return;
+        }
+        if (stsd && (e.sample_description_index == 0 ||
+                     e.sample_description_index > stsd->entry_count)) {
+            findings.push_back(At("stsc-description-index", FindingSeverity::Error, *t.stsc,
+                                  track + ": entry " + GroupedNumber(i + 1) +
+                                      " of 'stsc' names sample description " +
+                                      GroupedNumber(e.sample_description_index) + "; 'stsd' has " +
+                                      GroupedNumber(stsd->entry_count)));
+            return;
+        }
+        const uint64_t next = i + 1 < entries.size() ? entries[i + 1].first_chunk : chunks + 1;
+        if (next > e.first_chunk)
+            described += (std::min(next, chunks + 1) - std::min<uint64_t>(e.first_chunk,
+                                                                          chunks + 1)) *
+                         uint64_t{e.samples_per_chunk};
+    }
+    if (t.stsz && t.stco && described != samples) {
+        findings.push_back(At("chunk-sample-count-mismatch", FindingSeverity::Error, *t.stsc,
+                              track + ": 'stsc' and the " + GroupedNumber(chunks) +
+                                  " chunks of 'stco' hold " + GroupedNumber(described) +
+                                  " samples, 'stsz' declares " + GroupedNumber(samples)));
+    }
+}
+
+void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings) {
+    const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const TrackBoxes& t = tracks[i];
+        const std::string track = TrackName(i);
+        const uint64_t samples = SampleCountOf(t);
+        CheckTimeToSample(t, track, samples, findings);
+        CheckSampleToChunk(t, track, samples, findings);
+        if (const auto* ctts = As<ISOFileFormat::CompositionOffsetBox>(t.ctts)) {
+            uint64_t counted = 0;
+            for (const auto& entry : ctts->entries)
+                counted += entry.sample_count;
+            if (t.stsz && counted != samples) {
+                findings.push_back(At("ctts-count-mismatch", FindingSeverity::Error, *t.ctts,
+                                      track + ": 'ctts' counts " + GroupedNumber(counted) +
+                                          " samples, 'stsz' declares " + GroupedNumber(samples)));
+            }
+        }
+        if (const auto* stss = As<ISOFileFormat::SyncSampleBox>(t.stss)) {
+            uint32_t previous = 0;
+            for (size_t k = 0; k < stss->sample_number.size(); ++k) {
+                const uint32_t number = stss->sample_number[k];
+                if (number > previous && number <= samples) {
+                    previous = number;
+                    continue;
+                }
+                findings.push_back(At(
+                    "stss-entry", FindingSeverity::Error, *t.stss,
+                    track + ": entry " + GroupedNumber(k + 1) + " of 'stss' is sample " +
+                        GroupedNumber(number) +
+                        (number > samples ? ", beyond the " + GroupedNumber(samples) + " samples"
+                                          : ", not after " + GroupedNumber(previous))));
+                break;
+            }
+        }
+        if (const auto* sdtp = As<ISOFileFormat::SampleDependencyTypeBox>(t.sdtp)) {
+            if (t.stsz && sdtp->entries.size() != samples) {
+                findings.push_back(At("sdtp-count-mismatch", FindingSeverity::Warning, *t.sdtp,
+                                      track + ": 'sdtp' holds " +
+                                          GroupedNumber(sdtp->entries.size()) +
+                                          " entries, 'stsz' declares " + GroupedNumber(samples) +
+                                          " samples"));
+            }
+        }
+    }
+}
+
+constexpr IntegrityCheckRow kChecks[] = {
+    {CheckSignature, true},       {CheckFileExtent, false},   {CheckMovie, false},
+    {CheckTrackStructure, false}, {CheckDuplicates, false},   {CheckSampleTables, false},
+};
+
+}  // namespace
+
+std::span<const IntegrityCheckRow> IntegrityCheckTable() {
+    return kChecks;
+}
+
+std::vector<Finding> RunIntegrityChecks(const IntegrityInput& input) {
+    std::vector<Finding> findings;
+    for (const IntegrityCheckRow& row : kChecks) {
+        const size_t before = findings.size();
+        row.check(input, findings);
+        if (row.conclusive && findings.size() != before) break;
+    }
+    return findings;
+}
