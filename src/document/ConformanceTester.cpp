@@ -270,6 +270,41 @@ int64_t CConformanceTester::MatchOrdered(const std::vector<int32_t>& ids) const 
     return sequences;
 }
 
+bool CConformanceTester::SampleTablesInOrder() const {
+    // ISO/IEC 14496-12, 6.2.3: 'stsd', 'stts', 'stsc', 'stsz' or 'stz2', 'stco' or 'co64'. These
+    // ids are children of 'stbl' only, so their order in the record list between two 'stbl'
+    // records is the order of one 'stbl''s own children, whatever lies between them (sample
+    // entries and their boxes, 'stss', 'ctts', 'sdtp').
+    const auto rank = [](int32_t id) {
+        switch (id) {
+            case BoxId::Stsd:
+                return 0;
+            case BoxId::Stts:
+                return 1;
+            case BoxId::Stsc:
+                return 2;
+            case BoxId::Stsz:
+            case BoxId::Stz2:
+                return 3;
+            case BoxId::Stco:
+            case BoxId::Co64:
+                return 4;
+            default:
+                return -1;
+        }
+    };
+    int32_t last = -1;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        const int32_t id = IdAt(i);
+        if (id == BoxId::Stbl) last = -1;
+        const int32_t r = rank(id);
+        if (r < 0) continue;
+        if (r < last) return false;
+        last = r;
+    }
+    return true;
+}
+
 void CConformanceTester::MatchPatterns() {
     m_results.assign(m_patterns.size(), 0);
     for (size_t i = 0; i < m_patterns.size(); ++i) {
@@ -343,6 +378,7 @@ int32_t CConformanceTester::EvaluateRule(int32_t rule) {
             return GetResult(0) == 1 && GetResult(1) == tracks && GetResult(2) == tracks;
         }
         case 4: {
+            if (c.GetBoxSet() == BoxSet::Full) return SampleTablesInOrder();
             constexpr int32_t sampleSize[] = {BoxId::Stsz};
             constexpr int32_t fullTable[] = {BoxId::Stsd, BoxId::Stts, BoxId::Stsc, BoxId::Stsz,
                                              BoxId::Stco};

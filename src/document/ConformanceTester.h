@@ -111,6 +111,9 @@ private:
     int32_t IdAt(size_t index) const;
     int64_t MatchAdjacent(const std::vector<int32_t>& ids) const;
     int64_t MatchOrdered(const std::vector<int32_t>& ids) const;
+    // Whether the tables of every 'stbl' come in the recommended order, other boxes allowed
+    // between them.
+    bool SampleTablesInOrder() const;
     // One run of a single pattern.
     int64_t MatchOne(PatternKind kind, std::span<const int32_t> ids);
 

@@ -91,14 +91,13 @@ bool CheckSignatureOf(std::span<const uint8_t> head, uint64_t fileSize,
         return true;
     }
     if (head.size() < 8) {
-        findings.push_back(Finding{
-            "not-iso-media", FindingSeverity::Error, 0, type,
-            StrFormat("the file holds %llu bytes, too few for a box header",
-                      static_cast<unsigned long long>(fileSize))});
+        findings.push_back(Finding{"not-iso-media", FindingSeverity::Error, 0, type,
+                                   StrFormat("the file holds %llu bytes, too few for a box header",
+                                             static_cast<unsigned long long>(fileSize))});
         return true;
     }
-    const uint64_t size = (uint64_t{head[0]} << 24) | (uint64_t{head[1]} << 16) |
-                          (uint64_t{head[2]} << 8) | head[3];
+    const uint64_t size =
+        (uint64_t{head[0]} << 24) | (uint64_t{head[1]} << 16) | (uint64_t{head[2]} << 8) | head[3];
     if (HasPrintableType(head) && size <= fileSize) return false;
     findings.push_back(Finding{"not-iso-media", FindingSeverity::Error, 0, type,
                                "the file starts with " + HexBytes(head.subspan(0, 8)) +
@@ -132,11 +131,11 @@ std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint
                     findings.push_back(TrailingBytesFinding(position, fileSize));
                 } else {
                     const Parent& p = parents.back();
-                    findings.push_back(Finding{
-                        "child-exceeds-parent", FindingSeverity::Error, p.offset, p.type,
-                        QuotedType(p.type) + " at " + HexOffset(p.offset) + " ends with " +
-                            GroupedNumber(parentEnd - position) +
-                            " bytes, too few for the header of a box"});
+                    findings.push_back(
+                        Finding{"child-exceeds-parent", FindingSeverity::Error, p.offset, p.type,
+                                QuotedType(p.type) + " at " + HexOffset(p.offset) + " ends with " +
+                                    GroupedNumber(parentEnd - position) +
+                                    " bytes, too few for the header of a box"});
                 }
                 break;
             }
@@ -152,18 +151,18 @@ std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint
             }
             if (size == 0) size = fileSize - position;
             if (size < header) {
-                findings.push_back(Finding{
-                    "bad-box-size", FindingSeverity::Error, position, type,
-                    StrFormat("%s at %s declares %llu bytes, less than its own header",
-                              QuotedType(type).c_str(), HexOffset(position).c_str(),
-                              static_cast<unsigned long long>(size))});
+                findings.push_back(
+                    Finding{"bad-box-size", FindingSeverity::Error, position, type,
+                            StrFormat("%s at %s declares %llu bytes, less than its own header",
+                                      QuotedType(type).c_str(), HexOffset(position).c_str(),
+                                      static_cast<unsigned long long>(size))});
                 break;
             }
             // A child too big for its parent is the more precise fault when both are too big.
             if (!parents.empty() && size > parentEnd - position) {
                 const Parent& p = parents.back();
-                findings.push_back(ChildExceedsParentFinding(position, type, size, p.offset,
-                                                             p.type, parentEnd - position));
+                findings.push_back(ChildExceedsParentFinding(position, type, size, p.offset, p.type,
+                                                             parentEnd - position));
                 break;
             }
             if (size > fileSize - position) {
@@ -183,10 +182,10 @@ std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint
     }
     if (findings.empty()) {
         const std::string_view firstLine = failure.substr(0, failure.find('\r'));
-        const std::string sentence = StrFormat(
-            "the parse stopped at %s at %s%s%.*s", QuotedType(failedType).c_str(),
-            HexOffset(failedAt).c_str(), firstLine.empty() ? "" : ": ",
-            static_cast<int>(firstLine.size()), firstLine.data());
+        const std::string sentence =
+            StrFormat("the parse stopped at %s at %s%s%.*s", QuotedType(failedType).c_str(),
+                      HexOffset(failedAt).c_str(), firstLine.empty() ? "" : ": ",
+                      static_cast<int>(firstLine.size()), firstLine.data());
         findings.push_back(
             Finding{"parse-failed", FindingSeverity::Error, failedAt, failedType, sentence});
     }

@@ -30,7 +30,10 @@ Finding ChildExceedsParentFinding(uint64_t offset, const std::array<uint8_t, 4>&
 }
 
 Finding TrailingBytesFinding(uint64_t offset, uint64_t fileSize) {
-    return Finding{"trailing-bytes", FindingSeverity::Warning, offset, {},
+    return Finding{"trailing-bytes",
+                   FindingSeverity::Warning,
+                   offset,
+                   {},
                    "the last " + GroupedNumber(fileSize - offset) + " bytes of the file, from " +
                        HexOffset(offset) + ", are not a box"};
 }
@@ -73,23 +76,52 @@ void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
         if (parentId == parent && slot == nullptr) slot = &box;
     };
     switch (id) {
-        case BoxId::Tkhd: keep(t.tkhd, BoxId::Trak); break;
-        case BoxId::Mdia: keep(t.mdia, BoxId::Trak); break;
-        case BoxId::Mdhd: keep(t.mdhd, BoxId::Mdia); break;
-        case BoxId::Hdlr: keep(t.hdlr, BoxId::Mdia); break;
-        case BoxId::Minf: keep(t.minf, BoxId::Mdia); break;
-        case BoxId::Stbl: keep(t.stbl, BoxId::Minf); break;
-        case BoxId::Stsd: keep(t.stsd, BoxId::Stbl); break;
-        case BoxId::Stts: keep(t.stts, BoxId::Stbl); break;
-        case BoxId::Stsc: keep(t.stsc, BoxId::Stbl); break;
+        case BoxId::Tkhd:
+            keep(t.tkhd, BoxId::Trak);
+            break;
+        case BoxId::Mdia:
+            keep(t.mdia, BoxId::Trak);
+            break;
+        case BoxId::Mdhd:
+            keep(t.mdhd, BoxId::Mdia);
+            break;
+        case BoxId::Hdlr:
+            keep(t.hdlr, BoxId::Mdia);
+            break;
+        case BoxId::Minf:
+            keep(t.minf, BoxId::Mdia);
+            break;
+        case BoxId::Stbl:
+            keep(t.stbl, BoxId::Minf);
+            break;
+        case BoxId::Stsd:
+            keep(t.stsd, BoxId::Stbl);
+            break;
+        case BoxId::Stts:
+            keep(t.stts, BoxId::Stbl);
+            break;
+        case BoxId::Stsc:
+            keep(t.stsc, BoxId::Stbl);
+            break;
         case BoxId::Stsz:
-        case BoxId::Stz2: keep(t.stsz, BoxId::Stbl); break;
+        case BoxId::Stz2:
+            keep(t.stsz, BoxId::Stbl);
+            break;
         case BoxId::Stco:
-        case BoxId::Co64: keep(t.stco, BoxId::Stbl); break;
-        case BoxId::Ctts: keep(t.ctts, BoxId::Stbl); break;
-        case BoxId::Stss: keep(t.stss, BoxId::Stbl); break;
-        case BoxId::Sdtp: keep(t.sdtp, BoxId::Stbl); break;
-        default: break;
+        case BoxId::Co64:
+            keep(t.stco, BoxId::Stbl);
+            break;
+        case BoxId::Ctts:
+            keep(t.ctts, BoxId::Stbl);
+            break;
+        case BoxId::Stss:
+            keep(t.stss, BoxId::Stbl);
+            break;
+        case BoxId::Sdtp:
+            keep(t.sdtp, BoxId::Stbl);
+            break;
+        default:
+            break;
     }
 }
 
@@ -156,8 +188,7 @@ std::string LostSamples(const CTrackInfoCollector* collector, uint64_t fileSize)
         if (lost == 0) continue;
         text += text.empty() ? "" : ", ";
         text += GroupedNumber(lost) + (lost == 1 ? " sample of " : " samples of ") + TrackName(t) +
-                " (" +
-                GetTrackKindName(tables[t].handlerKind) + ")";
+                " (" + GetTrackKindName(tables[t].handlerKind) + ")";
     }
     return text.empty() ? text : text + " lie beyond the end";
 }
@@ -188,10 +219,12 @@ void CheckMovie(const IntegrityInput& in, std::vector<Finding>& findings) {
     for (const IntegrityBox& box : in.boxes) {
         const int32_t id = box.record->id;
         // Image files keep their items in a top-level 'meta' and need no movie.
-        if (box.depth == 0 && (id == BoxId::Moov || id == BoxId::Moof || id == BoxId::Meta))
-            return;
+        if (box.depth == 0 && (id == BoxId::Moov || id == BoxId::Moof || id == BoxId::Meta)) return;
     }
-    findings.push_back(Finding{"missing-moov", FindingSeverity::Error, 0, {},
+    findings.push_back(Finding{"missing-moov",
+                               FindingSeverity::Error,
+                               0,
+                               {},
                                "the file has no 'moov' and no 'moof': no track can be played"});
 }
 
@@ -219,9 +252,9 @@ void CheckTrackStructure(const IntegrityInput& in, std::vector<Finding>& finding
             need(t.stco, "'stco' or 'co64'");
         }
         if (missing.empty()) continue;
-        findings.push_back(At("missing-track-box", FindingSeverity::Error, *t.trak,
-                              TrackName(i) + " ('trak' at " + HexOffset(t.trak->offset) +
-                                  ") has no " + missing));
+        findings.push_back(
+            At("missing-track-box", FindingSeverity::Error, *t.trak,
+               TrackName(i) + " ('trak' at " + HexOffset(t.trak->offset) + ") has no " + missing));
     }
 }
 
@@ -280,8 +313,7 @@ uint64_t SampleCountOf(const TrackBoxes& t) {
 
 uint64_t ChunkCountOf(const TrackBoxes& t) {
     if (const auto* stco = As<ISOFileFormat::ChunkOffsetBox>(t.stco)) return stco->entry_count;
-    if (const auto* co64 = As<ISOFileFormat::ChunkLargeOffsetBox>(t.stco))
-        return co64->entry_count;
+    if (const auto* co64 = As<ISOFileFormat::ChunkLargeOffsetBox>(t.stco)) return co64->entry_count;
     return 0;
 }
 
@@ -310,13 +342,14 @@ void CheckTimeToSample(const TrackBoxes& t, const std::string& track, uint64_t s
         // Writers commonly give the last sample of a text or chapter track no duration; any
         // other sample without one is shown at the same time as the next.
         const bool lastOnly = zeroSamples == 1 && firstZero + 1 == stts->entries.size();
-        findings.push_back(At("zero-sample-duration",
-                              lastOnly ? FindingSeverity::Note : FindingSeverity::Warning, *t.stts,
-                              track + ": " +
-                                  (lastOnly ? std::string("the last sample has")
-                                            : GroupedNumber(zeroSamples) + " samples, from entry " +
-                                                  GroupedNumber(firstZero + 1) + " of 'stts', have") +
-                                  " a duration of 0"));
+        findings.push_back(
+            At("zero-sample-duration", lastOnly ? FindingSeverity::Note : FindingSeverity::Warning,
+               *t.stts,
+               track + ": " +
+                   (lastOnly ? std::string("the last sample has")
+                             : GroupedNumber(zeroSamples) + " samples, from entry " +
+                                   GroupedNumber(firstZero + 1) + " of 'stts', have") +
+                   " a duration of 0"));
     }
     const auto* mdhd = As<ISOFileFormat::MediaHeaderBox>(t.mdhd);
     if (mdhd && counted != 0 && mdhd->duration != duration && mdhd->duration != UINT32_MAX &&
@@ -340,15 +373,15 @@ void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t 
         const auto& e = entries[i];
         const uint32_t previous = i == 0 ? 0 : entries[i - 1].first_chunk;
         if ((i == 0 && e.first_chunk != 1) || (i != 0 && e.first_chunk <= previous)) {
-            findings.push_back(At(
-                "stsc-order", FindingSeverity::Error, *t.stsc,
-                track + ": entry " + GroupedNumber(i + 1) + " of 'stsc' starts at chunk " +
-                    GroupedNumber(e.first_chunk) +
-                    (i == 0 ? ", not at chunk 1" : ", not after " + GroupedNumber(previous))));
+            findings.push_back(
+                At("stsc-order", FindingSeverity::Error, *t.stsc,
+                   track + ": entry " + GroupedNumber(i + 1) + " of 'stsc' starts at chunk " +
+                       GroupedNumber(e.first_chunk) +
+                       (i == 0 ? ", not at chunk 1" : ", not after " + GroupedNumber(previous))));
             return;
         }
-        if (stsd && (e.sample_description_index == 0 ||
-                     e.sample_description_index > stsd->entry_count)) {
+        if (stsd &&
+            (e.sample_description_index == 0 || e.sample_description_index > stsd->entry_count)) {
             findings.push_back(At("stsc-description-index", FindingSeverity::Error, *t.stsc,
                                   track + ": entry " + GroupedNumber(i + 1) +
                                       " of 'stsc' names sample description " +
@@ -358,9 +391,9 @@ void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t 
         }
         const uint64_t next = i + 1 < entries.size() ? entries[i + 1].first_chunk : chunks + 1;
         if (next > e.first_chunk)
-            described += (std::min(next, chunks + 1) - std::min<uint64_t>(e.first_chunk,
-                                                                          chunks + 1)) *
-                         uint64_t{e.samples_per_chunk};
+            described +=
+                (std::min(next, chunks + 1) - std::min<uint64_t>(e.first_chunk, chunks + 1)) *
+                uint64_t{e.samples_per_chunk};
     }
     if (t.stsz && t.stco && described != samples) {
         findings.push_back(At("chunk-sample-count-mismatch", FindingSeverity::Error, *t.stsc,
@@ -396,30 +429,29 @@ void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings)
                     previous = number;
                     continue;
                 }
-                findings.push_back(At(
-                    "stss-entry", FindingSeverity::Error, *t.stss,
-                    track + ": entry " + GroupedNumber(k + 1) + " of 'stss' is sample " +
-                        GroupedNumber(number) +
-                        (number > samples ? ", beyond the " + GroupedNumber(samples) + " samples"
-                                          : ", not after " + GroupedNumber(previous))));
+                findings.push_back(
+                    At("stss-entry", FindingSeverity::Error, *t.stss,
+                       track + ": entry " + GroupedNumber(k + 1) + " of 'stss' is sample " +
+                           GroupedNumber(number) +
+                           (number > samples ? ", beyond the " + GroupedNumber(samples) + " samples"
+                                             : ", not after " + GroupedNumber(previous))));
                 break;
             }
         }
         if (const auto* sdtp = As<ISOFileFormat::SampleDependencyTypeBox>(t.sdtp)) {
             if (t.stsz && sdtp->entries.size() != samples) {
-                findings.push_back(At("sdtp-count-mismatch", FindingSeverity::Warning, *t.sdtp,
-                                      track + ": 'sdtp' holds " +
-                                          GroupedNumber(sdtp->entries.size()) +
-                                          " entries, 'stsz' declares " + GroupedNumber(samples) +
-                                          " samples"));
+                findings.push_back(
+                    At("sdtp-count-mismatch", FindingSeverity::Warning, *t.sdtp,
+                       track + ": 'sdtp' holds " + GroupedNumber(sdtp->entries.size()) +
+                           " entries, 'stsz' declares " + GroupedNumber(samples) + " samples"));
             }
         }
     }
 }
 
 constexpr IntegrityCheckRow kChecks[] = {
-    {CheckSignature, true},       {CheckFileExtent, false},   {CheckMovie, false},
-    {CheckTrackStructure, false}, {CheckDuplicates, false},   {CheckSampleTables, false},
+    {CheckSignature, true},       {CheckFileExtent, false}, {CheckMovie, false},
+    {CheckTrackStructure, false}, {CheckDuplicates, false}, {CheckSampleTables, false},
 };
 
 }  // namespace

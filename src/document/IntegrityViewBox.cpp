@@ -23,9 +23,10 @@ void CIntegrityViewBox::SetFindings(std::span<const Finding> findings) {
     lines->SetMargins(2, 1, 2, 1);
     if (findings.empty()) lines->AddLine("no problem found");
     for (const Finding& f : findings) {
-        const Colour colour = f.severity == FindingSeverity::Error     ? kViewPalette.integrityErrorText
-                              : f.severity == FindingSeverity::Warning ? kViewPalette.integrityWarningText
-                                                                       : kViewPalette.integrityText;
+        const Colour colour = f.severity == FindingSeverity::Error ? kViewPalette.integrityErrorText
+                              : f.severity == FindingSeverity::Warning
+                                  ? kViewPalette.integrityWarningText
+                                  : kViewPalette.integrityText;
         const std::string_view severity = SeverityName(f.severity);
         lines->AddLine(StrFormat("%.*s : %.*s at 0x%08llX : %s", static_cast<int>(severity.size()),
                                  severity.data(), static_cast<int>(f.id.size()), f.id.data(),

@@ -284,6 +284,22 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
     w.EndArray();
 }
 
+// What the integrity checks found; the classic reading has no such section.
+void WriteFindings(Writer& w, const std::vector<Finding>& findings) {
+    Key<"findings">(w);
+    w.StartArray();
+    for (const Finding& f : findings) {
+        w.StartObject();
+        Key<"id">(w), String(w, f.id);
+        Key<"severity">(w), String(w, SeverityName(f.severity));
+        Key<"offset">(w), w.Uint64(f.offset);
+        Key<"type">(w), String(w, std::string(f.type.begin(), f.type.end()));
+        Key<"sentence">(w), String(w, f.sentence);
+        w.EndObject();
+    }
+    w.EndArray();
+}
+
 }  // namespace
 
 bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
@@ -302,6 +318,7 @@ bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, s
     Key<"log">(w);
     WriteLog(w, document.GetDiagnostics());
     WriteQuickInformation(w, document.GetNodes());
+    if (document.GetBoxSet() == BoxSet::Full) WriteFindings(w, document.GetFindings());
     WriteTree(w, document.GetNodes());
     w.EndObject();
     w.Drain();

@@ -28,14 +28,15 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     ASSERT_TRUE(t.doc.IsParsed());
     EXPECT_TRUE(t.view.warnings.empty());
     const CNodeList& nodes = t.doc.GetNodes();
-    // The quick information section comes first, then the boxes.
-    ASSERT_EQ(nodes.size(), 3u + 6u);
+    // The quick information section comes first (general, conformance and integrity), then the
+    // boxes.
+    ASSERT_EQ(nodes.size(), 4u + 6u);
     std::vector<CISOViewBox*> all;
     for (size_t i = 0; i < nodes.size(); ++i)
         all.push_back(nodes.Stored(i));
-    EXPECT_EQ(all[0]->GetChildCount(), 2);
+    EXPECT_EQ(all[0]->GetChildCount(), 3);
     std::vector<int> depths, children;
-    for (size_t i = 3; i < all.size(); ++i) {
+    for (size_t i = 4; i < all.size(); ++i) {
         depths.push_back(all[i]->GetDepth());
         children.push_back(all[i]->GetChildCount());
     }
@@ -43,22 +44,22 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     // After 'tkhd' at depth 2 two levels close at once: 'mdat' has no parent.
     EXPECT_EQ(children, (std::vector<int>{0, 2, 0, 1, 0, 0}));
     // A track without 'hdlr' is of an unknown kind.
-    EXPECT_NE(all[6]->GetText(false).find("| + Unknown Track Box"), std::string::npos);
+    EXPECT_NE(all[7]->GetText(false).find("| + Unknown Track Box"), std::string::npos);
 
     // AutoExpand is off by default: the extent counts Quick Information, ftyp, moov and mdat.
     int32_t height = 0, width = 0;
-    for (size_t i : {0, 3, 4, 8}) {
+    for (size_t i : {0, 4, 5, 9}) {
         height += ViewLayout::kVerticalGap + all[i]->GetHeight();
         width = std::max(width, ViewLayout::kLeftOffset + all[i]->GetWidth());
     }
     EXPECT_EQ(t.view.scrollSizes, (std::vector<Extent>{{width, height}}));
     // Expanding 'moov' shows its children (but not 'tkhd', under the collapsed 'trak').
-    all[4]->SetExpanded(true);
+    all[5]->SetExpanded(true);
     t.doc.ComputeExtent();
     EXPECT_EQ(t.doc.GetExtentHeight(),
-              height + 2 * ViewLayout::kVerticalGap + all[5]->GetHeight() + all[6]->GetHeight());
+              height + 2 * ViewLayout::kVerticalGap + all[6]->GetHeight() + all[7]->GetHeight());
     EXPECT_EQ(t.doc.GetExtentWidth(),
-              std::max(width, ViewLayout::kLeftOffset + 60 + all[6]->GetWidth()));
+              std::max(width, ViewLayout::kLeftOffset + 60 + all[7]->GetWidth()));
 }
 
 TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
@@ -71,7 +72,7 @@ TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
     const std::string log = t.log.GetText();
     EXPECT_EQ(t.control.StartParsing(), 0);  // once per opening: the log does not grow
     EXPECT_EQ(t.log.GetText(), log);
-    EXPECT_EQ(t.doc.GetNodes().size(), 3u + 6u);
+    EXPECT_EQ(t.doc.GetNodes().size(), 4u + 6u);
 
     // A 'moov' that claims more than the file holds: result 3, one message, no nodes.
     BoxBuilder cut;

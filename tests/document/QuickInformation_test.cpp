@@ -221,8 +221,35 @@ TEST(ConformanceTester, RulesOverBoxOrderAndTrackFacts) {
     };
     for (const auto& c : cases) {
         Tracks tracks;
+        // The rules as they were always read: rule 4 wants the five tables adjacent.
+        tracks.collector.SetBoxSet(BoxSet::Classic);
         AddTracks(tracks, c.tracks);
         EXPECT_EQ(Outcomes(List(c.brands, c.ids), tracks.collector, c.brand), c.outcomes)
+            << &c - cases;
+    }
+}
+
+// With the full box set rule 4 looks at each 'stbl''s own tables in the recommended order,
+// whatever lies between them.
+TEST(ConformanceTester, SampleTableOrderOfTheFullReading) {
+    using namespace BoxId;
+    const struct {
+        std::vector<int32_t> ids;
+        const char* outcomes;
+    } cases[] = {
+        // What ffmpeg writes for video: the entry's boxes, 'stss' and 'ctts' between.
+        {{Stbl, Stsd, AvcC, Stts, Stss, Ctts, Stsc, Stsz, Stco, Stbl, Stsd, Stts, Stsc, Stz2, Co64},
+         "1+ 2- 4+ 5+ 6- 7-"},
+        {{Stbl, Stsd, Stts, Stsc, Stco}, "1+ 2- 4+ 5+ 6- 7-"},
+        {{Stbl, Stts, Stsd, Stsc, Stsz, Stco}, "1+ 2- 4- 5+ 6- 7-"},
+        // The order starts again in the next 'stbl'; not across it.
+        {{Stbl, Stsd, Stts, Stsc, Stsz, Stco, Stbl, Stco, Stsd}, "1+ 2- 4- 5+ 6- 7-"},
+        {{Stbl, Stco, Stbl, Stsd}, "1+ 2- 4+ 5+ 6- 7-"},
+    };
+    for (const auto& c : cases) {
+        Tracks tracks;
+        AddTracks(tracks, {TrackFact{HandlerKindVideo}});
+        EXPECT_EQ(Outcomes(List({}, c.ids), tracks.collector, BrandRow::Isom), c.outcomes)
             << &c - cases;
     }
 }

@@ -262,16 +262,17 @@ private slots:
         const CNodeList& nodes = view.GetDocument().GetNodes();
         // After each key: the first word of the selected node's title, "+" when it is expanded.
         const std::pair<Qt::Key, const char*> steps[] = {
-            {Qt::Key_Up, "Quick"},         {Qt::Key_Right, "Quick+"}, {Qt::Key_Right, "General"},
-            {Qt::Key_Down, "Conformance"}, {Qt::Key_Down, "ftyp"},    {Qt::Key_Left, "ftyp"},
-            {Qt::Key_Down, "moov"},        {Qt::Key_Right, "moov+"},  {Qt::Key_Right, "free"},
-            {Qt::Key_Down, "trak"},        {Qt::Key_Return, "trak+"}, {Qt::Key_Down, "'wide'"},
-            {Qt::Key_Right, "'wide'"},     {Qt::Key_Left, "trak+"},   {Qt::Key_Left, "trak"},
-            {Qt::Key_Left, "moov+"},       {Qt::Key_Space, "moov"},   {Qt::Key_Down, "skip"},
-            {Qt::Key_Down, "skip"},        {Qt::Key_Home, "Quick+"},  {Qt::Key_Enter, "Quick"},
-            {Qt::Key_Down, "ftyp"},        {Qt::Key_Enter, "ftyp"},   {Qt::Key_End, "skip"},
-            {Qt::Key_Up, "moov"},          {Qt::Key_Right, "moov+"},  {Qt::Key_Down, "free"},
-            {Qt::Key_Down, "trak"},        {Qt::Key_Right, "trak+"},  {Qt::Key_Right, "'wide'"}};
+            {Qt::Key_Up, "Quick"},         {Qt::Key_Right, "Quick+"},   {Qt::Key_Right, "General"},
+            {Qt::Key_Down, "Conformance"}, {Qt::Key_Down, "Integrity"}, {Qt::Key_Down, "ftyp"},
+            {Qt::Key_Left, "ftyp"},        {Qt::Key_Down, "moov"},      {Qt::Key_Right, "moov+"},
+            {Qt::Key_Right, "free"},       {Qt::Key_Down, "trak"},      {Qt::Key_Return, "trak+"},
+            {Qt::Key_Down, "'wide'"},      {Qt::Key_Right, "'wide'"},   {Qt::Key_Left, "trak+"},
+            {Qt::Key_Left, "trak"},        {Qt::Key_Left, "moov+"},     {Qt::Key_Space, "moov"},
+            {Qt::Key_Down, "skip"},        {Qt::Key_Down, "skip"},      {Qt::Key_Home, "Quick+"},
+            {Qt::Key_Enter, "Quick"},      {Qt::Key_Down, "ftyp"},      {Qt::Key_Enter, "ftyp"},
+            {Qt::Key_End, "skip"},         {Qt::Key_Up, "moov"},        {Qt::Key_Right, "moov+"},
+            {Qt::Key_Down, "free"},        {Qt::Key_Down, "trak"},      {Qt::Key_Right, "trak+"},
+            {Qt::Key_Right, "'wide'"}};
         for (const auto& [key, expected] : steps) {
             QTest::keyClick(&view, key);
             const size_t node = view.GetSelectedNode().value();
