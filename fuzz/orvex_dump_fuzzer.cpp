@@ -37,5 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!outcome.opened || outcome.result < 0 || outcome.result > 6) std::abort();
     // The JSON export is a whole document whatever the bytes were.
     if (!outcome.jsonWritten) std::abort();
+    // The integrity checks ran with the parse; what they found points into the file.
+    if (!outcome.findingsWellFormed) std::abort();
     return 0;
 }

@@ -33,6 +33,11 @@ void ExpectResult(const fs::path& input, int32_t promised) {
     EXPECT_EQ(outcome.exportBytes > 0, outcome.result == 0);
     EXPECT_TRUE(outcome.jsonWritten);
     EXPECT_GT(outcome.logBytes, 0u);
+    // A file that does not parse has something wrong with it, and says where.
+    if (outcome.result != 0) {
+        EXPECT_GT(outcome.findings, 0u);
+    }
+    EXPECT_TRUE(outcome.findingsWellFormed);
     // Every line of the export comes from bytes of the file: a sample line from at least one
     // byte, a table line from one to twelve, a box from at least eight.
     EXPECT_LE(outcome.exportBytes, 64 * fs::file_size(input) + 64 * 1024);

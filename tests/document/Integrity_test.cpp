@@ -135,7 +135,8 @@ TEST(Integrity, SampleTablesAndTrackStructure) {
         {{.stsc = {{1, 1, 1}}},
          {"error chunk-sample-count-mismatch 0x191: track 1: 'stsc' and the 2 chunks of 'stco' "
           "hold 2 samples, 'stsz' declares 4"}},
-        {{.omit = "stsc"}, {"error missing-track-box 0x88: track 1 ('trak' at 0x88) has no 'stsc'"}},
+        {{.omit = "stsc"},
+         {"error missing-track-box 0x88: track 1 ('trak' at 0x88) has no 'stsc'"}},
         {{.omit = "stco"},
          {"error missing-track-box 0x88: track 1 ('trak' at 0x88) has no 'stco' or 'co64'"}},
         {{.secondTkhd = true},
@@ -202,7 +203,8 @@ TEST(Integrity, SignaturesOfOtherFormats) {
     ts[376] = 0;
     EXPECT_EQ(NameSignature(ts), "");
 
-    EXPECT_EQ(Findings(BoxBuilder().Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})
+    EXPECT_EQ(Findings(BoxBuilder()
+                           .Bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})
                            .Zeros(40)
                            .WriteTempFile("image.png")),
               (Lines{"error not-iso-media 0x0: the file starts with the signature of PNG (89 "
@@ -215,8 +217,11 @@ TEST(Integrity, NumbersAndTheSection) {
     const struct {
         uint64_t value;
         const char* text;
-    } numbers[] = {{0, "0"},           {999, "999"},         {1000, "1,000"},
-                   {1021345, "1,021,345"}, {UINT64_MAX, "18,446,744,073,709,551,615"}};
+    } numbers[] = {{0, "0"},
+                   {999, "999"},
+                   {1000, "1,000"},
+                   {1021345, "1,021,345"},
+                   {UINT64_MAX, "18,446,744,073,709,551,615"}};
     for (const auto& n : numbers)
         EXPECT_EQ(GroupedNumber(n.value), n.text);
 

@@ -16,6 +16,12 @@ DumpOutcome DumpThroughDocument(const std::string& path) {
     if (!t.control.OpenFile(path)) return outcome;
     outcome.opened = true;
     outcome.result = t.control.StartParsing();
+    outcome.findings = t.doc.GetFindings().size();
+    for (const Finding& f : t.doc.GetFindings()) {
+        if (f.id.empty() || f.sentence.empty() ||
+            (f.offset != 0 && f.offset >= t.doc.GetFileSize()))
+            outcome.findingsWellFormed = false;
+    }
     // The exports' own writers, into streams that only count the bytes: a tree of millions of
     // lines passes through in pieces instead of being held whole.
     cookie_io_functions_t counter{};

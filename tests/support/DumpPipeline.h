@@ -17,6 +17,9 @@ struct DumpOutcome {
     size_t logBytes = 0;
     size_t jsonBytes = 0;      // bytes of the JSON export, written whatever the result
     bool jsonWritten = false;  // the JSON writer finished a complete document
+    size_t findings = 0;       // of the integrity checks, which every parse runs
+    // Every finding names a box that starts inside the file and says something.
+    bool findingsWellFormed = true;
 };
 
 DumpOutcome DumpThroughDocument(const std::string& path);
