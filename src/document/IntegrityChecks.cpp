@@ -166,6 +166,7 @@ Finding At(std::string_view id, FindingSeverity severity, const IntegrityBox& bo
 
 // --- The checks -------------------------------------------------------------------------------
 
+// ISO/IEC 14496-12, 4.2: a file is a series of boxes, each opening with its size and type.
 void CheckSignature(const IntegrityInput& in, std::vector<Finding>& findings) {
     CheckSignatureOf(in.head, in.fileSize, findings);
 }
@@ -193,6 +194,7 @@ std::string LostSamples(const CTrackInfoCollector* collector, uint64_t fileSize)
     return text.empty() ? text : text + " lie beyond the end";
 }
 
+// ISO/IEC 14496-12, 4.2: a box's size counts the whole box; 4.1: all data is in boxes.
 void CheckFileExtent(const IntegrityInput& in, std::vector<Finding>& findings) {
     const IntegrityBox* last = nullptr;
     for (const IntegrityBox& box : in.boxes) {
@@ -215,6 +217,7 @@ void CheckFileExtent(const IntegrityInput& in, std::vector<Finding>& findings) {
         findings.push_back(TrailingBytesFinding(EndOf(*last), in.fileSize));
 }
 
+// ISO/IEC 14496-12, 8.2.1: 'moov' is mandatory; 8.8.4: a fragmented file's 'moof'.
 void CheckMovie(const IntegrityInput& in, std::vector<Finding>& findings) {
     for (const IntegrityBox& box : in.boxes) {
         const int32_t id = box.record->id;
@@ -228,6 +231,7 @@ void CheckMovie(const IntegrityInput& in, std::vector<Finding>& findings) {
                                "the file has no 'moov' and no 'moof': no track can be played"});
 }
 
+// ISO/IEC 14496-12, 8.3 to 8.7: the boxes of a track whose quantity is "exactly one".
 void CheckTrackStructure(const IntegrityInput& in, std::vector<Finding>& findings) {
     const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
     for (size_t i = 0; i < tracks.size(); ++i) {
@@ -278,6 +282,7 @@ bool UniqueInContainer(int32_t id) {
     }
 }
 
+// ISO/IEC 14496-12: the "Quantity" of each box of UniqueInContainer.
 void CheckDuplicates(const IntegrityInput& in, std::vector<Finding>& findings) {
     std::vector<size_t> parents;  // index of the box at each depth above the current one
     std::unordered_set<uint64_t> seen;
@@ -317,6 +322,7 @@ uint64_t ChunkCountOf(const TrackBoxes& t) {
     return 0;
 }
 
+// ISO/IEC 14496-12, 8.6.1.2 'stts', 8.7.3 'stsz', 8.4.2 'mdhd'.
 void CheckTimeToSample(const TrackBoxes& t, const std::string& track, uint64_t samples,
                        std::vector<Finding>& findings) {
     const auto* stts = As<ISOFileFormat::TimeToSampleBox>(t.stts);
@@ -361,6 +367,7 @@ void CheckTimeToSample(const TrackBoxes& t, const std::string& track, uint64_t s
     }
 }
 
+// ISO/IEC 14496-12, 8.7.4 'stsc', 8.7.5 'stco'.
 void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t samples,
                         std::vector<Finding>& findings) {
     const auto* stsc = As<ISOFileFormat::SampleToChunkBox>(t.stsc);
@@ -403,6 +410,7 @@ void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t 
     }
 }
 
+// ISO/IEC 14496-12, 8.6.1.3 'ctts', 8.6.2 'stss', 8.6.4 'sdtp', and the two above.
 void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings) {
     const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
     for (size_t i = 0; i < tracks.size(); ++i) {
