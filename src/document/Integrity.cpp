@@ -139,8 +139,8 @@ std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint
                 }
                 break;
             }
-            reader.Rewind();
-            reader.Skip(static_cast<int64_t>(position));
+            // Relative, so that what the reader has buffered is kept.
+            reader.Skip(static_cast<int64_t>(position) - reader.GetPosition());
             uint64_t size = reader.ReadUInt32();
             std::array<uint8_t, 4> type = {};
             reader.ReadBytes(type.data(), 4);
