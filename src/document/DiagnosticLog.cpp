@@ -29,6 +29,11 @@ int32_t CDiagnosticLogWriter::GetErrorCount() const {
 void CDiagnosticLogWriter::SetBoxContext(int64_t offset, const uint8_t type[4]) {
     m_offset = offset;
     std::copy(type, type + 4, m_type.begin());
+    // The driver names each box twice: before its header is read (zeros), then with its type.
+    if (offset < m_limit && std::any_of(type, type + 4, [](uint8_t b) { return b != 0; })) {
+        m_lastInsideOffset = offset;
+        m_lastInsideType = m_type;
+    }
     if (m_inner) m_inner->SetBoxContext(offset, type);
 }
 

@@ -36,6 +36,15 @@ public:
     // The box the driver was at last: where a parse that failed stopped.
     int64_t GetContextOffset() const { return m_offset; }
     const std::array<uint8_t, 4>& GetContextType() const { return m_type; }
+    // The last box whose header the driver read before `limit` (the end of the file): the one
+    // whose size sent the parse beyond the end, when the parse stopped there.
+    void SetContextLimit(int64_t limit) {
+        m_limit = limit;
+        m_lastInsideOffset = 0;
+        m_lastInsideType = {};
+    }
+    int64_t GetLastInsideOffset() const { return m_lastInsideOffset; }
+    const std::array<uint8_t, 4>& GetLastInsideType() const { return m_lastInsideType; }
 
 protected:
     int PrintErrorText(std::string_view text) override;
@@ -47,5 +56,8 @@ private:
     ILogWriter* m_inner;
     int64_t m_offset = 0;
     std::array<uint8_t, 4> m_type = {};
+    int64_t m_limit = INT64_MAX;
+    int64_t m_lastInsideOffset = 0;
+    std::array<uint8_t, 4> m_lastInsideType = {};
     std::vector<LogDiagnostic> m_diagnostics;
 };

@@ -107,8 +107,7 @@ bool CheckSignatureOf(std::span<const uint8_t> head, uint64_t fileSize,
 }
 
 std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint8_t> head,
-                                       uint64_t failedAt, const std::array<uint8_t, 4>& failedType,
-                                       std::string_view failure) {
+                                       const ParseStop& stop, std::string_view failure) {
     std::vector<Finding> findings;
     const uint64_t fileSize = static_cast<uint64_t>(reader.GetFileSize());
     if (CheckSignatureOf(head, fileSize, findings)) return findings;
@@ -182,12 +181,19 @@ std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint
     }
     if (findings.empty()) {
         const std::string_view firstLine = failure.substr(0, failure.find('\r'));
-        const std::string sentence =
-            StrFormat("the parse stopped at %s at %s%s%.*s", QuotedType(failedType).c_str(),
-                      HexOffset(failedAt).c_str(), firstLine.empty() ? "" : ": ",
-                      static_cast<int>(firstLine.size()), firstLine.data());
-        findings.push_back(
-            Finding{"parse-failed", FindingSeverity::Error, failedAt, failedType, sentence});
+        const std::string cause = firstLine.empty() ? "" : ": " + std::string(firstLine);
+        if (stop.offset < fileSize) {
+            findings.push_back(Finding{"parse-failed", FindingSeverity::Error, stop.offset,
+                                       stop.type,
+                                       "the parse stopped at " + QuotedType(stop.type) + " at " +
+                                           HexOffset(stop.offset) + cause});
+        } else {
+            findings.push_back(Finding{
+                "parse-failed", FindingSeverity::Error, stop.lastInsideOffset, stop.lastInsideType,
+                "the parse left the file after " + QuotedType(stop.lastInsideType) + " at " +
+                    HexOffset(stop.lastInsideOffset) + " and stopped at " + HexOffset(stop.offset) +
+                    ", beyond its end" + cause});
+        }
     }
     return findings;
 }

@@ -65,13 +65,21 @@ std::span<const IntegrityCheckRow> IntegrityCheckTable();
 // Every check of the table over a completed parse, in table order.
 std::vector<Finding> RunIntegrityChecks(const IntegrityInput& input);
 
+// Where a failed parse stopped: the box it was at, and the last box it read inside the file
+// (the same one unless a size sent the parse beyond the end).
+struct ParseStop {
+    uint64_t offset = 0;
+    std::array<uint8_t, 4> type = {};
+    uint64_t lastInsideOffset = 0;
+    std::array<uint8_t, 4> lastInsideType = {};
+};
+
 // A parse that failed leaves no tree to check. Walks the box headers of the plain containers
 // from the start of the file until the first box that does not fit its parent or the file, and
-// reports that; reads nothing but headers. `failedAt` and `failure` say where the driver
-// stopped and why, for a failure the headers do not explain.
+// reports that; reads nothing but headers. `stop` and `failure` (the parse's last error) say
+// where the driver stopped and why, for a failure the headers do not explain.
 std::vector<Finding> CheckUnparsedFile(CFileReader& reader, std::span<const uint8_t> head,
-                                       uint64_t failedAt, const std::array<uint8_t, 4>& failedType,
-                                       std::string_view failure);
+                                       const ParseStop& stop, std::string_view failure);
 
 // The type as text for sentences: the four bytes when printable, else their hex values.
 std::string QuotedType(const std::array<uint8_t, 4>& type);

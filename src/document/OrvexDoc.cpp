@@ -43,6 +43,7 @@ int COrvexDoc::OpenDocument(const std::string& path) {
 
 int32_t COrvexDoc::Parse() {
     m_diagnosticLog.ClearDiagnostics();
+    m_diagnosticLog.SetContextLimit(m_parser.GetFileSize());
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
     if (result != ParseOk && m_boxSet == BoxSet::Full && m_parser.IsOpen()) {
@@ -53,8 +54,11 @@ int32_t COrvexDoc::Parse() {
                                             [](const LogDiagnostic& d) { return d.error; });
         try {
             m_findings = CheckUnparsedFile(
-                m_parser, head, static_cast<uint64_t>(m_diagnosticLog.GetContextOffset()),
-                m_diagnosticLog.GetContextType(),
+                m_parser, head,
+                ParseStop{static_cast<uint64_t>(m_diagnosticLog.GetContextOffset()),
+                          m_diagnosticLog.GetContextType(),
+                          static_cast<uint64_t>(m_diagnosticLog.GetLastInsideOffset()),
+                          m_diagnosticLog.GetLastInsideType()},
                 lastError == diagnostics.rend() ? std::string_view() : lastError->text);
         } catch (...) {
             // A reader that failed itself: the parse result says enough.
