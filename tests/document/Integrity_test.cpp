@@ -171,6 +171,12 @@ TEST(Integrity, TheFileAroundTheBoxes) {
     EXPECT_EQ(Findings(child.WriteTempFile("child.mp4")),
               (Lines{"error child-exceeds-parent 0x74: 'trak' at 0x74 declares 400 bytes; its "
                      "parent 'moov' at 0x0 holds only 16 more"}));
+    // A size that carries the parse beyond the end: the box read last inside the file is named.
+    EXPECT_EQ(Findings(std::string(ORVEX_TEST_DATA_DIR) +
+                       "/regressions/size-sends-parse-beyond-file-end.r3"),
+              (Lines{"error parse-failed 0x24E: the parse left the file after type 00 00 00 10 at "
+                     "0x24E and stopped at 0xFDF8FA4E, beyond its end: skipped an abnormal empty "
+                     "box : 4260952064 byte(s)"}));
     BoxBuilder small;
     small.Open("moov").Mvhd(1000, 0).Open("trak").CloseWithSize(3).Zeros(20).Close();
     EXPECT_EQ(Findings(small.WriteTempFile("small.mp4")),
