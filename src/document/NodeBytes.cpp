@@ -7,8 +7,9 @@ namespace {
 
 // The end of [offset, offset + size), kept inside 64 bits for sizes that a damaged file claims.
 uint64_t EndOf(uint64_t offset, uint64_t size) {
-    return size > std::numeric_limits<uint64_t>::max() - offset ? std::numeric_limits<uint64_t>::max()
-                                                                : offset + size;
+    return size > std::numeric_limits<uint64_t>::max() - offset
+               ? std::numeric_limits<uint64_t>::max()
+               : offset + size;
 }
 
 }  // namespace
@@ -62,7 +63,8 @@ std::vector<size_t> NodesHolding(CNodeList& nodes, uint64_t offset) {
         // Boxes do not overlap their siblings: once the innermost holder's subtree ends, no node
         // further on holds the offset more deeply.
         if (!found.empty() && depth <= nodes.GetDepth(found.back())) break;
-        while (!way.empty() && nodes.GetDepth(way.back()) >= depth) way.pop_back();
+        while (!way.empty() && nodes.GetDepth(way.back()) >= depth)
+            way.pop_back();
         const uint64_t begin = nodes.GetFileOffset(i);
         const uint64_t size = nodes.GetBoxSize(i);
         if (size == 0) {
@@ -75,7 +77,8 @@ std::vector<size_t> NodesHolding(CNodeList& nodes, uint64_t offset) {
             found = way;
             continue;
         }
-        for (++i; i < nodes.size() && nodes.GetDepth(i) > depth;) ++i;
+        for (++i; i < nodes.size() && nodes.GetDepth(i) > depth;)
+            ++i;
     }
     return found;
 }

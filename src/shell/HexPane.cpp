@@ -31,11 +31,16 @@ int HexChar(int byte) {
 
 QColor BackOf(BytePart part) {
     switch (part) {
-        case BytePart::Header: return ToQColor(kViewPalette.hexHeaderBack);
-        case BytePart::Payload: return ToQColor(kViewPalette.hexPayloadBack);
-        case BytePart::Child: return ToQColor(kViewPalette.hexChildBack);
-        case BytePart::NextChild: return ToQColor(kViewPalette.hexNextChildBack);
-        case BytePart::Outside: break;
+        case BytePart::Header:
+            return ToQColor(kViewPalette.hexHeaderBack);
+        case BytePart::Payload:
+            return ToQColor(kViewPalette.hexPayloadBack);
+        case BytePart::Child:
+            return ToQColor(kViewPalette.hexChildBack);
+        case BytePart::NextChild:
+            return ToQColor(kViewPalette.hexNextChildBack);
+        case BytePart::Outside:
+            break;
     }
     return ToQColor(kViewPalette.hexBack);
 }
@@ -89,8 +94,8 @@ bool CHexPane::UpdateReader() {
     m_pages.clear();
     m_readerPath = m_document.GetFilePath();
     m_readerGeneration = generation;
-    m_fileSize = m_reader.Open(m_readerPath.c_str()) ? static_cast<uint64_t>(m_reader.GetFileSize())
-                                                     : 0;
+    m_fileSize =
+        m_reader.Open(m_readerPath.c_str()) ? static_cast<uint64_t>(m_reader.GetFileSize()) : 0;
     m_rowCount = (m_fileSize + kBytesPerRow - 1) / kBytesPerRow;
     m_rowsPerStep = std::max<uint64_t>(1, (m_rowCount + kMaxScrollSteps - 1) / kMaxScrollSteps);
     UpdateScrollBars();
@@ -144,7 +149,8 @@ QString CHexPane::RowText(uint64_t row) {
     QString text(kRowChars, QLatin1Char(' '));
     const std::string offset =
         StrFormat("%016llX", static_cast<unsigned long long>(row * kBytesPerRow));
-    for (int i = 0; i < kOffsetDigits; ++i) text[i] = QLatin1Char(offset[static_cast<size_t>(i)]);
+    for (int i = 0; i < kOffsetDigits; ++i)
+        text[i] = QLatin1Char(offset[static_cast<size_t>(i)]);
     static const char kDigits[] = "0123456789ABCDEF";
     for (size_t k = 0; k < count; ++k) {
         const int at = HexChar(static_cast<int>(k));
@@ -172,8 +178,8 @@ uint64_t CHexPane::GetTopRow() const {
 }
 
 void CHexPane::ScrollToRow(uint64_t row) {
-    verticalScrollBar()->setValue(static_cast<int>(
-        std::min<uint64_t>(row / m_rowsPerStep, std::numeric_limits<int>::max())));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::min<uint64_t>(row / m_rowsPerStep, std::numeric_limits<int>::max())));
     viewport()->update();
 }
 
@@ -246,15 +252,16 @@ void CHexPane::PaintContents(QPainter& painter) {
         for (int k = 0; k < count;) {
             const BytePart part = m_bytes.PartAt(first + static_cast<uint64_t>(k));
             int end = k + 1;
-            while (end < count && m_bytes.PartAt(first + static_cast<uint64_t>(end)) == part) ++end;
+            while (end < count && m_bytes.PartAt(first + static_cast<uint64_t>(end)) == part)
+                ++end;
             if (part != BytePart::Outside) {
                 const QColor back = BackOf(part);
                 const int hexLeft = HexChar(k);
                 const int hexRight = end == count ? HexChar(end - 1) + 2 : HexChar(end);
                 painter.fillRect(left + hexLeft * m_charWidth, y,
                                  (hexRight - hexLeft) * m_charWidth, rowHeight, back);
-                painter.fillRect(left + (kCharColumn + k) * m_charWidth, y,
-                                 (end - k) * m_charWidth, rowHeight, back);
+                painter.fillRect(left + (kCharColumn + k) * m_charWidth, y, (end - k) * m_charWidth,
+                                 rowHeight, back);
             }
             k = end;
         }
@@ -271,6 +278,12 @@ void CHexPane::PaintContents(QPainter& painter) {
         painter.drawText(client, Qt::AlignCenter | Qt::TextWordWrap,
                          QString::fromLatin1(kReadFailedText));
     }
+}
+
+QSize CHexPane::sizeHint() const {
+    return QSize(2 * kMargin + kRowChars * m_charWidth + verticalScrollBar()->sizeHint().width() +
+                     2 * frameWidth(),
+                 QAbstractScrollArea::sizeHint().height());
 }
 
 void CHexPane::paintEvent(QPaintEvent*) {

@@ -50,6 +50,8 @@ public:
     QString RowText(uint64_t row);
 
     void PaintContents(QPainter& painter);
+    // Wide enough for a whole row.
+    QSize sizeHint() const override;
 
 signals:
     // The user clicked the byte at `offset`.

@@ -443,8 +443,18 @@ void CMainFrame::OnViewStatusBar(bool visible) {
 
 void CMainFrame::OnViewHexPane(bool visible) {
     m_hexPane->setVisible(visible);
-    if (visible) m_hexPane->ShowNode(m_view->GetSelectedNode());
+    if (visible) {
+        PlaceHexPane();
+        m_hexPane->ShowNode(m_view->GetSelectedNode());
+    }
     m_settings.WriteValue(kSettingsKey, kHexPaneSetting, SettingValue::Number(visible ? 1 : 0));
+}
+
+void CMainFrame::PlaceHexPane() {
+    // A pane shown after the splitter was laid out would be left no room at all.
+    const int width = m_boxSplitter->width() - m_boxSplitter->handleWidth();
+    const int pane = std::min(width / 2, m_hexPane->sizeHint().width());
+    m_boxSplitter->setSizes({width - pane, pane});
 }
 
 void CMainFrame::OnAbout() {
@@ -498,6 +508,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
     // The box view gets three quarters of the height, the log the quarter (rounded down).
     const int height = m_splitter->height() - m_splitter->handleWidth();
     m_splitter->setSizes({height - height / 4, height / 4});
+    if (!m_hexPane->isHidden()) PlaceHexPane();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

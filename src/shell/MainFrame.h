@@ -106,6 +106,8 @@ private:
     // Once the window system has put a frame around the window, the restored outer size is
     // made exact.
     void FitRestoredFrame();
+    // Gives the hex pane the width of its rows, at most half of the room beside the box view.
+    void PlaceHexPane();
 
     ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
