@@ -32,7 +32,8 @@ size_t NodeTitled(COrvexView& view, const char* type) {
 QString SelectedTitle(COrvexView& view) {
     const auto node = view.GetSelectedNode();
     if (!node) return QStringLiteral("(none)");
-    return QString::fromUtf8(view.GetDocument().GetNodes().GetTitle(*node)).remove(QLatin1Char('\''));
+    return QString::fromUtf8(view.GetDocument().GetNodes().GetTitle(*node))
+        .remove(QLatin1Char('\''));
 }
 
 QImage Paint(CHexPane& pane) {
@@ -45,7 +46,8 @@ QImage Paint(CHexPane& pane) {
 // The shade behind a byte: the top line of its cell, above any glyph.
 QColor BackAt(const QImage& image, CHexPane& pane, uint64_t offset, bool inCharacters) {
     const QPoint middle = pane.BytePoint(offset, inCharacters).value_or(QPoint(-1, -1));
-    const int rowHeight = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing();
+    const int rowHeight =
+        QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing();
     return image.pixelColor(middle.x(), middle.y() - rowHeight / 2);
 }
 
@@ -140,7 +142,7 @@ private slots:
             bool inCharacters;
             const char* selected;
         } clicks[] = {
-            {3, false, "ftyp"}, {20, true, "moov"}, {37, false, "free"},
+            {3, false, "ftyp"}, {20, true, "moov"},  {37, false, "free"},
             {44, true, "trak"}, {55, false, "wide"}, {67, true, "skip"},
         };
         for (const auto& c : clicks) {
@@ -165,8 +167,8 @@ private slots:
         COrvexView& view = m->View();
         CNodeList& nodes = view.GetDocument().GetNodes();
         size_t sample = 0;
-        while (sample < nodes.size() &&
-               (!nodes.GetLine(sample) || nodes.GetLine(sample)->kind != MediaDataLine::Kind::Sample))
+        while (sample < nodes.size() && (!nodes.GetLine(sample) || nodes.GetLine(sample)->kind !=
+                                                                       MediaDataLine::Kind::Sample))
             ++sample;
         QVERIFY(sample < nodes.size());
         const uint64_t begin = nodes.GetFileOffset(sample);
@@ -189,10 +191,12 @@ private slots:
         QCOMPARE(pane.GetPartAt(15), BytePart::Header);
         QCOMPARE(pane.GetPartAt(kFourGiB - 1), BytePart::Payload);
         pane.ScrollToRow(kFourGiB / 16);
-        const uint64_t rows = static_cast<uint64_t>(pane.viewport()->height() /
-                                                    QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing());
+        const uint64_t rows = static_cast<uint64_t>(
+            pane.viewport()->height() /
+            QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing());
         QCOMPARE(pane.GetTopRow(), kFourGiB / 16 - rows);
-        QVERIFY(pane.RowText(kFourGiB / 16 - 1).startsWith(QStringLiteral("00000000FFFFFFF0  00 00")));
+        QVERIFY(
+            pane.RowText(kFourGiB / 16 - 1).startsWith(QStringLiteral("00000000FFFFFFF0  00 00")));
         Paint(pane);
         QVERIFY(!pane.ShowsReadFailure());
         ClickByte(pane, kFourGiB - 1, true);
