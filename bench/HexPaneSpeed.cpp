@@ -51,8 +51,8 @@ bool MakeSparseFile(const QString& path) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool made = argc < 2;
-    const QString path =
-        made ? QDir::temp().filePath(QStringLiteral("orvex-hex-bench.mp4")) : QString::fromLocal8Bit(argv[1]);
+    const QString path = made ? QDir::temp().filePath(QStringLiteral("orvex-hex-bench.mp4"))
+                              : QString::fromLocal8Bit(argv[1]);
     if (made && !MakeSparseFile(path)) {
         std::fprintf(stderr, "cannot make %s\n", qPrintable(path));
         return 1;

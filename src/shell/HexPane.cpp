@@ -65,6 +65,8 @@ CHexPane::CHexPane(COrvexDoc& document, QWidget* parent)
 CHexPane::~CHexPane() = default;
 
 void CHexPane::ShowNode(std::optional<size_t> node) {
+    // A hidden pane walks no children: it is given the selection again when it is shown.
+    if (isHidden()) return;
     UpdateReader();
     m_bytes.Clear();
     if (node && m_document.IsParsed()) m_bytes.Select(m_document.GetNodes(), *node);

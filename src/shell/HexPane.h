@@ -31,7 +31,8 @@ public:
     ~CHexPane() override;
 
     // Shades the node (an index in the document's list) and, unless its first row is in sight,
-    // scrolls that row to the top; without one, the pane only follows the file.
+    // scrolls that row to the top; without one, the pane only follows the file. Ignored while
+    // the pane is hidden.
     void ShowNode(std::optional<size_t> node);
 
     // The first row shown, and the rows the file has.
