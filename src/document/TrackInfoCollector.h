@@ -139,6 +139,7 @@ public:
 
     // The box set of the parse: facts beyond the classic reading are kept only for the full set.
     void SetBoxSet(BoxSet set) { m_boxSet = set; }
+    BoxSet GetBoxSet() const { return m_boxSet; }
 
     // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
     // that feeds none is ignored.
