@@ -205,13 +205,13 @@ void ShowAuxiliaryInformationOffsets(const SampleAuxiliaryInformationOffsetsBox&
 const char* IVSourceText(SampleEncryptionBox::IVSource source) {
     switch (source) {
         case SampleEncryptionBox::IVSource::TrackEncryption:
-            return "'tenc'";
+            return "the 'tenc' of track";
         case SampleEncryptionBox::IVSource::ConstantIV:
-            return "'tenc', constant IV";
+            return "the 'tenc', constant IV, of track";
         case SampleEncryptionBox::IVSource::SampleGroup:
-            return "'seig' sample group";
+            return "the 'seig' sample group of track";
         case SampleEncryptionBox::IVSource::Override:
-            return "this box";
+            return "this box's override, in track";
         case SampleEncryptionBox::IVSource::Unknown:
             break;
     }
@@ -254,9 +254,8 @@ void ShowSampleEncryption(const SampleEncryptionBox& box, const ViewBoxTarget& t
         AddHexRows(l, "bytes", box.bytes);
         return;
     }
-    l.AddItem("Per_Sample_IV_Size",
-              StrFormat("%u (from the %s of track %u)", box.Per_Sample_IV_Size,
-                        IVSourceText(box.ivSource), box.track_ID));
+    l.AddItem("Per_Sample_IV_Size", StrFormat("%u (from %s %u)", box.Per_Sample_IV_Size,
+                                              IVSourceText(box.ivSource), box.track_ID));
     if (box.Per_Sample_IV_Size == 0 && !box.HasSubsamples()) return;
     if (box.samples.size() < box.sample_count)
         l.AddItem("samples", StrFormat("%zu of %u: sample_count does not fit the box",
