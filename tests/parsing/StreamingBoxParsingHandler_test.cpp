@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "model/StreamingBoxes.h"
+#include "parsing/BoxFamilies.h"
+#include "parsing/ISOFileFormatParser.h"
 #include "support/BoxBuilder.h"
 #include "support/RecordPipeline.h"
 
@@ -143,4 +147,55 @@ TEST(StreamingHandler, ClassicSetLeavesThemUnknown) {
     const ParseOutcome o = ParseRecords(file, {}, BoxSet::Classic);
     ASSERT_EQ(o.entries.size(), 1u);
     EXPECT_EQ(std::get<1>(o.entries[0]), BoxId::Unknown);
+}
+
+namespace {
+
+// Keeps where the IV size of each 'senc' came from.
+class IVSources : public IParserCallbackProcessor {
+public:
+    int32_t OnParseBegin() override { return 0; }
+    int32_t OnBoxParsed(ISOFileFormat::Box* r) override {
+        if (const auto* senc = dynamic_cast<const ISOFileFormat::SampleEncryptionBox*>(r))
+            sources.push_back(senc->ivSource);
+        return 0;
+    }
+    int32_t OnBoxList(size_t, const std::vector<std::unique_ptr<ISOFileFormat::Box>>&) override {
+        return 0;
+    }
+    int32_t OnBoxEntry(const BoxEntry*) override { return 0; }
+    int32_t OnParseEnd() override { return 0; }
+    std::vector<ISOFileFormat::SampleEncryptionBox::IVSource> sources;
+};
+
+}  // namespace
+
+// A media segment read after its init segment by the same parser knows the init's 'tenc' only
+// when the facts were carried into its parse, and only for that parse.
+TEST(StreamingHandler, TrackFactsCarriedIntoOneParseOnly) {
+    BoxBuilder init;
+    init.Open("moov").Open("trak").Tkhd(1, 0).OpenFull("tenc", 0, 0).U32(0x108);
+    init.Zeros(16).Close().Close().Close();
+    BoxBuilder segment;
+    segment.Open("moof").Open("traf").OpenFull("tfhd", 0, 0).U32(1).Close();
+    segment.OpenFull("senc", 0, 0).U32(1).U64(7).Close().Close().Close();
+    const std::string initFile = init.WriteTempFile("init.mp4");
+    const std::string segmentFile = segment.WriteTempFile("segment.m4s");
+    IVSources seen;
+    CISOFileFormatParser parser(&seen, nullptr);
+    AddBoxFamilyParsers(parser);
+    const auto parse = [&](const std::string& file) {
+        ASSERT_EQ(parser.Open(file.c_str()), 1);
+        ASSERT_EQ(parser.Parse(), 0);
+        parser.Close();
+    };
+    using Source = ISOFileFormat::SampleEncryptionBox::IVSource;
+    parse(initFile);
+    parse(segmentFile);
+    parse(initFile);
+    parser.CarryTrackFactsIntoNextParse();
+    parse(segmentFile);
+    parse(segmentFile);
+    EXPECT_EQ(seen.sources,
+              (std::vector<Source>{Source::Unknown, Source::TrackEncryption, Source::Unknown}));
 }

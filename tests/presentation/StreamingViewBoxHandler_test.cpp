@@ -106,9 +106,7 @@ namespace {
 BoxBuilder ProtectedFragment(const BoxBuilder& protection, const BoxBuilder& fragmentBoxes,
                              const BoxBuilder& senc) {
     BoxBuilder b;
-    b.Open("moov").Open("trak").OpenFull("tkhd", 0, 1).U32(0).U32(0).U32(1).U32(0).U32(0);
-    b.Zeros(60).U32(0).U32(0).Close();
-    b.Append(protection).Close().Close();
+    b.Open("moov").Open("trak").Tkhd(1, 0).Append(protection).Close().Close();
     b.Open("moof").Open("traf").OpenFull("tfhd", 0, 0).U32(1).Close();
     b.Append(fragmentBoxes).Append(senc).Close().Close();
     return b;
