@@ -105,18 +105,6 @@ void ReadEncryptedSamples(CBitReader& bits, SampleEncryptionBox& box) {
     box.samplesEnd = at;
 }
 
-// The extended types of Smooth Streaming's boxes (PIFF 1.3, 5.3).
-constexpr Uuid kPiffSampleEncryption = {0xA2, 0x39, 0x4F, 0x52, 0x5A, 0x9B, 0x4F, 0x14,
-                                        0xA2, 0x44, 0x6C, 0x42, 0x7C, 0x64, 0x8D, 0xF4};
-constexpr Uuid kPiffTrackEncryption = {0x89, 0x74, 0xDB, 0xCE, 0x7B, 0xE7, 0x4C, 0x51,
-                                       0x84, 0xF9, 0x71, 0x48, 0xF9, 0x88, 0x25, 0x54};
-constexpr Uuid kPiffProtectionSystemHeader = {0xD0, 0x8A, 0x4F, 0x18, 0x10, 0xF3, 0x4A, 0x82,
-                                              0xB6, 0xC8, 0x32, 0xD8, 0xAB, 0xA1, 0x83, 0xD3};
-constexpr Uuid kPiffFragmentTime = {0x6D, 0x1D, 0x9B, 0x05, 0x42, 0xD5, 0x44, 0xE6,
-                                    0x80, 0xE2, 0x14, 0x1D, 0xAF, 0xF7, 0x57, 0xB2};
-constexpr Uuid kPiffFragmentReference = {0xD4, 0x80, 0x7E, 0xF2, 0xCA, 0x39, 0x46, 0x95,
-                                         0x8E, 0x26, 0x54, 0x6E, 0x32, 0xA1, 0x85, 0x4A};
-
 bool Is(const uint8_t (&userType)[16], const Uuid& uuid) {
     return std::equal(uuid.begin(), uuid.end(), userType);
 }
@@ -416,18 +404,18 @@ void CStreamingBoxParsingHandler::ParseUuid(const BoxParseContext& c) {
     uint8_t userType[16] = {};
     Reader().ReadBytes(userType, sizeof userType);
     std::unique_ptr<Box> record;
-    if (Is(userType, kPiffSampleEncryption)) {
+    if (Is(userType, PiffUuid::SampleEncryption)) {
         record = ReadPiffSampleEncryption(c);
-    } else if (Is(userType, kPiffTrackEncryption)) {
+    } else if (Is(userType, PiffUuid::TrackEncryption)) {
         record = ReadPiffTrackEncryption(c);
-    } else if (Is(userType, kPiffProtectionSystemHeader)) {
+    } else if (Is(userType, PiffUuid::ProtectionSystemHeader)) {
         auto header = std::make_unique<ProtectionSystemSpecificHeaderBox>(c.size);
         const std::vector<uint8_t> bytes = ReadPiffPayload(c, *header);
         ReadProtectionSystemHeader(bytes, *header);
         record = std::move(header);
-    } else if (Is(userType, kPiffFragmentTime)) {
+    } else if (Is(userType, PiffUuid::FragmentTime)) {
         record = ReadPiffFragmentTime(c);
-    } else if (Is(userType, kPiffFragmentReference)) {
+    } else if (Is(userType, PiffUuid::FragmentReference)) {
         record = ReadPiffFragmentReference(c);
     } else {
         record = std::make_unique<Box>(BoxId::Uuid, c.size);
