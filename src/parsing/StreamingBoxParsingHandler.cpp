@@ -337,9 +337,9 @@ void CStreamingBoxParsingHandler::ParseSubsegmentIndex(const BoxParseContext& c)
         SubsegmentIndexBox::Subsegment subsegment;
         subsegment.range_count = bits.U32();
         if (bits.Overrun()) break;
+        // Ranges of all subsegments share one table, grown as read: a reserve per subsegment
+        // would copy it again for each.
         subsegment.firstRange = record->ranges.size();
-        ReserveEntries(record->ranges, record->ranges.size() + uint64_t{subsegment.range_count},
-                       bits, 4);
         for (uint32_t j = 0; j < subsegment.range_count && !bits.Overrun(); ++j) {
             SubsegmentIndexBox::Range range;
             range.level = bits.U8();
