@@ -15,20 +15,6 @@ using namespace ISOFileFormat;
 
 namespace {
 
-// A null-terminated string; one whose terminator is missing runs past its bytes, as a cut box.
-std::string ReadCString(CBitReader& bits) {
-    std::string text;
-    for (char c = static_cast<char>(bits.U8()); c != '\0'; c = static_cast<char>(bits.U8()))
-        text += c;
-    return text;
-}
-
-// Fixed-size byte fields: codes and UUIDs.
-void ReadInto(CBitReader& bits, std::span<uint8_t> out) {
-    for (uint8_t& byte : out)
-        byte = bits.U8();
-}
-
 // The type and parameter that 'saiz' and 'saio' carry when flagged.
 template <typename Record>
 void ReadAuxiliaryType(CBitReader& bits, Record& record) {
