@@ -43,10 +43,10 @@ inline constexpr BoxCatalogueRow kImageBoxRows[] = {
     // AV1 Image File Format 1.1.0, 2.3.2.1 and 2.3.2.3
     {"a1op", "Operating Point Selector Property", "AV1 operating point to decode", BoxKind::Box,
      BoxFacts::None},
-    {"a1lx", "Layered Image Indexing Property", "sizes of the layers of an AV1 image",
-     BoxKind::Box, BoxFacts::None},
+    {"a1lx", "Layered Image Indexing Property", "sizes of the layers of an AV1 image", BoxKind::Box,
+     BoxFacts::None},
     // ISO/IEC 14496-12:2022, 8.18.3
     {"grpl", "Groups List Box", "entity groups of the file", BoxKind::Container, BoxFacts::None},
-    {"", "Entity To Group Box", "entities (items or tracks) grouped by one type",
-     BoxKind::FullBox, BoxFacts::None},
+    {"", "Entity To Group Box", "entities (items or tracks) grouped by one type", BoxKind::FullBox,
+     BoxFacts::None},
 };

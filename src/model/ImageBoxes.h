@@ -60,7 +60,7 @@ struct ItemInfoEntry : FullBox {
     std::string content_type;      // versions 0 and 1, or item type 'mime'
     std::string content_encoding;  // optional
     bool hasContentEncoding = false;
-    std::string item_uri_type;  // item type 'uri '
+    std::string item_uri_type;       // item type 'uri '
     uint8_t extension_type[4] = {};  // version 1, optional
     bool hasExtension = false;
     bool IsMime() const { return version >= 2 && std::string(item_type, item_type + 4) == "mime"; }

@@ -18,8 +18,8 @@ namespace {
 template <typename T>
 void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bits,
                     uint64_t entryBytes) {
-    table.reserve(static_cast<size_t>(std::min(count, bits.BytesLeft() / std::max<uint64_t>(
-                                                                             entryBytes, 1))));
+    table.reserve(
+        static_cast<size_t>(std::min(count, bits.BytesLeft() / std::max<uint64_t>(entryBytes, 1))));
 }
 
 // A field of `bytes` bytes (0 to 15, as 'iloc' sizes can say); bytes beyond the eighth are
@@ -170,7 +170,10 @@ void CImageBoxParsingHandler::ParseItemLocation(const Context& c) {
         if (bits.Overrun()) break;
         if (extentBytes > 0) ReserveEntries(item.extents, item.extent_count, bits, extentBytes);
         for (uint32_t e = 0; e < item.extent_count && !bits.Overrun(); ++e) {
-            if (extentBytes == 0 && bareExtentBudget-- == 0) break;
+            if (extentBytes == 0) {
+                if (bareExtentBudget == 0) break;
+                --bareExtentBudget;
+            }
             ItemLocationBox::Extent extent;
             extent.extent_index = ReadSized(bits, record->index_size);
             extent.extent_offset = ReadSized(bits, record->offset_size);
