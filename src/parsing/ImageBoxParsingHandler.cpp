@@ -14,14 +14,6 @@ using namespace ISOFileFormat;
 
 namespace {
 
-// Room for the entries that the bytes left can hold, never for the count alone.
-template <typename T>
-void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bits,
-                    uint64_t entryBytes) {
-    table.reserve(
-        static_cast<size_t>(std::min(count, bits.BytesLeft() / std::max<uint64_t>(entryBytes, 1))));
-}
-
 // A field of `bytes` bytes (0 to 15, as 'iloc' sizes can say); bytes beyond the eighth are
 // passed as leading zeros of the value.
 uint64_t ReadSized(CBitReader& bits, uint8_t bytes) {

@@ -23,13 +23,6 @@ void ReadAuxiliaryType(CBitReader& bits, Record& record) {
     record.aux_info_type_parameter = bits.U32();
 }
 
-// Room for the entries that the bytes left can hold, never for the count alone.
-template <typename T>
-void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bits,
-                    uint64_t entryBytes) {
-    table.reserve(static_cast<size_t>(std::min(count, bits.BytesLeft() / entryBytes)));
-}
-
 }  // namespace
 
 std::span<const BoxParseRow<CStreamingBoxParsingHandler>> CStreamingBoxParsingHandler::Rows() {

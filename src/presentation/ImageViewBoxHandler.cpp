@@ -1,6 +1,7 @@
 #include "presentation/ImageViewBoxHandler.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -84,14 +85,19 @@ void ShowItemLocation(const ItemLocationBox& box, const ViewBoxTarget& t) {
 
 void ShowItemReference(const FullBox&, const ViewBoxTarget&) {}
 
+// One row per ID: "label[i] : id".
+void AddIdRows(Layer& l, std::string_view label, const std::vector<uint32_t>& ids) {
+    l.AddRows(ids.size(), [label, ids](size_t row, Writer& w) {
+        w.Text(label).Char('[').Unsigned(row).Char(']').Value().Unsigned(ids[row]);
+    });
+}
+
 void ShowSingleItemReference(const SingleItemTypeReferenceBox& box, const ViewBoxTarget& t) {
     Layer& l = t.contents;
     l.AddItem("reference_type", CodeText(box.type));
     l.AddNumber("from_item_ID", box.from_item_ID);
     l.AddNumber("reference_count", box.reference_count);
-    l.AddRows(box.to_item_ID.size(), [ids = box.to_item_ID](size_t row, Writer& w) {
-        w.Text("to_item_ID[").Unsigned(row).Char(']').Value().Unsigned(ids[row]);
-    });
+    AddIdRows(l, "to_item_ID", box.to_item_ID);
 }
 
 void ShowItemData(const ItemDataBox& box, const ViewBoxTarget& t) {
@@ -164,9 +170,7 @@ void ShowEntityGroup(const EntityToGroupBox& box, const ViewBoxTarget& t) {
     l.AddItem("grouping_type", CodeText(box.type));
     l.AddNumber("group_id", box.group_id);
     l.AddNumber("num_entities_in_group", box.num_entities_in_group);
-    l.AddRows(box.entity_id.size(), [ids = box.entity_id](size_t row, Writer& w) {
-        w.Text("entity_id[").Unsigned(row).Char(']').Value().Unsigned(ids[row]);
-    });
+    AddIdRows(l, "entity_id", box.entity_id);
 }
 
 constexpr CViewBoxTable kRows{
