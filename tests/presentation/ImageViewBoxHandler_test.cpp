@@ -10,13 +10,14 @@
 // version 0, 'iref' version 0, 'ispe', 'pixi', 'auxC', 'idat') are pinned by the expected
 // exports; these are the others.
 TEST(ImageViewBoxHandler, EveryVersionAndWidth) {
-    BoxBuilder ilocV2;  // 8-byte offsets, 4-byte index, one extent of each construction method
-    ilocV2.OpenFull("iloc", 2, 0).U8(0x84).U8(0x44).U32(3);
-    ilocV2.U32(1).U16(0).U16(0).U32(0).U16(1).U32(7).U64(0x100000).U32(16);
+    BoxBuilder ilocV2;  // 8-byte offsets, 4-byte index, each construction method; two extents
+    ilocV2.OpenFull("iloc", 2, 0).U8(0x84).U8(0x44).U32(3);  // that start or end past the file
+    ilocV2.U32(1).U16(0).U16(0).U32(0).U16(2).U32(7).U64(0x100000).U32(16).U32(8).U64(0);
+    ilocV2.U32(0x100000);
     ilocV2.U32(2).U16(1).U16(0).U32(8).U16(2).U32(1).U64(0).U32(4).U32(2).U64(4).U32(4);
     ilocV2.U32(70000).U16(2).U16(0).U32(0).U16(1).U32(1).U64(0).U32(0).Close();
-    BoxBuilder ilocV0;  // no offset field: every extent starts at the base offset
-    ilocV0.OpenFull("iloc", 0, 0).U8(0x04).U8(0x80).U16(1);
+    BoxBuilder ilocV0;  // no offset field; the reserved bits where later versions have an index
+    ilocV0.OpenFull("iloc", 0, 0).U8(0x04).U8(0x8F).U16(1);
     ilocV0.U16(5).U16(0).U64(16).U16(2).U32(3).U32(5).Close();
     BoxBuilder ipmaV1;  // 32-bit item IDs, 15-bit property indexes
     ipmaV1.OpenFull("ipma", 1, 1).U32(1).U32(0x10000).U8(2).U16(0x8123).U16(5).Close();
@@ -44,8 +45,10 @@ TEST(ImageViewBoxHandler, EveryVersionAndWidth) {
               "|   base_offset_size : 4 (0x4)", "|   index_size : 4 (0x4)",
               "|   item_count : 3 (0x3)",
               "|   item 1 : item_ID : 1, construction_method : 0 (file offset), "
-              "data_reference_index : 0, base_offset : 0, extent_count : 1",
+              "data_reference_index : 0, base_offset : 0, extent_count : 2",
               "|     extent 1 : extent_index : 7, extent_offset : 1048576, extent_length : 16 "
+              "(beyond the end of the file)",
+              "|     extent 2 : extent_index : 8, extent_offset : 0, extent_length : 1048576 "
               "(beyond the end of the file)",
               "|   item 2 : item_ID : 2, construction_method : 1 (idat offset), "
               "data_reference_index : 0, base_offset : 8, extent_count : 2",
