@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "support/RecordPipeline.h"
@@ -102,6 +103,10 @@ TEST(ImageViewBoxHandler, EveryVersionAndWidth) {
              {"...", "| + axis : 1 (horizontal axis, top and bottom swapped)"}},
             {"lsel", BoxBuilder().Leaf("lsel", {0x00, 0x02}), {"...", "| + layer_id : 2 (0x2)"}},
             {"a1op", BoxBuilder().Leaf("a1op", {0x01}), {"...", "| + op_index : 1 (0x1)"}},
+            {"idat",
+             BoxBuilder().Leaf("idat", std::vector<uint8_t>(300, 0xAA)),
+             {"| + data size : 300 (0x12C)",
+              "|   data (first bytes) : 0x" + std::string(2 * 256, 'A')}},
             {"a1lx",
              a1lx,
              {"...", "| + large_size : 1 (0x1)", "|   layer_size[0] : 100 (0x64)",
