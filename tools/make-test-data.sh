@@ -4,7 +4,8 @@
 # ../shared/conformance/mp4parse-rust go to tests/data/conformance/. The tests compare our parse
 # trace with these trees, so they need neither ffmpeg nor AtomicParsley at run time.
 #
-# Needs Debian 12's ffmpeg, sox (with libsox-fmt-all for AMR-NB), atomicparsley and perl.
+# Needs Debian 12's ffmpeg, sox (with libsox-fmt-all for AMR-NB), atomicparsley, perl and
+# heif-enc (libheif-examples).
 # Every option that would make the output depend on the run (time stamps, encoder version
 # strings, thread scheduling) is switched off, so a rerun with the same packages gives the same
 # bytes.
@@ -14,9 +15,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 data="$root/tests/data"
 conformance="$root/../shared/conformance/mp4parse-rust"
 
-for tool in ffmpeg sox AtomicParsley perl; do
+for tool in ffmpeg sox AtomicParsley perl heif-enc; do
     command -v "$tool" >/dev/null || {
-        echo "make-test-data: '$tool' is missing (apt-get install ffmpeg sox libsox-fmt-all atomicparsley)" >&2
+        echo "make-test-data: '$tool' is missing (apt-get install ffmpeg sox libsox-fmt-all atomicparsley libheif-examples)" >&2
         exit 1
     }
 done
@@ -140,6 +141,18 @@ cenc=(-encryption_scheme cenc-aes-ctr -encryption_key 00112233445566778899aabbcc
 "${ff[@]}" "${video[@]}" "${h264[@]}" "${exact[@]}" "${cenc[@]}" \
     -movflags frag_keyframe+empty_moov+default_base_moof "$data/cenc_fragmented.mp4"
 
+# Still images: items in a file-level 'meta' instead of tracks. An AVIF of one 64x64 frame from
+# SVT-AV1 ('av01' item, 'ispe', 'pixi', 'av1C', 'colr' in 'ipco', 'ipma'); a HEIC from heif-enc
+# (libheif with x265, the same bytes from run to run) of a 64x64 PNG with an alpha ramp and a
+# 16x16 thumbnail: 'hvc1' and 'grid' items, 'idat' (construction method 1), 'auxC' alpha images
+# and 'iref' with 'auxl', 'dimg' and 'thmb' references.
+SVT_LOG=1 "${ff[@]}" -f lavfi -i "testsrc2=size=64x64:rate=1" -frames:v 1 -c:v libsvtav1 -preset 12 \
+    -crf 55 -svtav1-params lp=1 -pix_fmt yuv420p "${exact[@]}" "$data/image_av1.avif"
+"${ff[@]}" -f lavfi -i "testsrc2=size=64x64:rate=1" -frames:v 1 \
+    -vf "format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='X*4'" -c:v png -flags:v +bitexact \
+    -fflags +bitexact "$work/alpha.png"
+heif-enc -q 30 -t 16 -o "$data/image_hevc_alpha.heic" "$work/alpha.png" >/dev/null
+
 # AtomicParsley refuses some major brands ('iso5' among them) before it lists anything. Such a
 # file is listed from a copy whose major brand reads 'isom': only those four bytes differ, so
 # every offset and type in the tree is the file's own. A media segment begins with 'styp', which
@@ -173,7 +186,7 @@ ap_tree() {
     rm -f "$out"
 }
 
-for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp; do
+for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp "$data"/*.avif "$data"/*.heic; do
     ap_tree "$media" "$media.atomicparsley.txt"
 done
 

@@ -41,7 +41,7 @@ for folder in expected expected-classic; do
     options=()
     [ "$folder" = expected-classic ] && options=(--classic)
     mkdir -p "$data/$folder"
-    for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp; do
+    for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp "$data"/*.avif "$data"/*.heic; do
         name="$(basename "$media")"
         regenerate "$name" "${options[@]}" "$data/$folder/$name.txt"
     done

@@ -7,6 +7,7 @@
 
 #include "model/AudioBoxRows.h"
 #include "model/BoxCatalogueRow.h"
+#include "model/ImageBoxRows.h"
 #include "model/MetaBoxRows.h"
 #include "model/StreamingBoxRows.h"
 #include "model/VideoBoxRows.h"
@@ -232,7 +233,7 @@ consteval auto Join(const BoxCatalogueEntry (&classic)[Classic],
 
 // Every row, classic first, then each family's in the order listed: a row's id is its position.
 inline constexpr auto kBoxCatalogue = CatalogueJoin::Join(
-    kClassicBoxes, kVideoBoxRows, kMetaBoxRows, kAudioBoxRows, kStreamingBoxRows);
+    kClassicBoxes, kVideoBoxRows, kMetaBoxRows, kAudioBoxRows, kStreamingBoxRows, kImageBoxRows);
 
 constexpr int32_t kBoxCatalogueSize = static_cast<int32_t>(std::size(kBoxCatalogue));
 

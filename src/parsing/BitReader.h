@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 // Reads fields of any width, most significant bit first, from bytes already taken from a box
@@ -75,3 +76,17 @@ private:
     uint64_t m_bit = 0;
     bool m_overrun = false;
 };
+
+// A null-terminated string; one whose terminator is missing runs past its bytes, as a cut box.
+inline std::string ReadCString(CBitReader& bits) {
+    std::string text;
+    for (char c = static_cast<char>(bits.U8()); c != '\0'; c = static_cast<char>(bits.U8()))
+        text += c;
+    return text;
+}
+
+// Fixed-size byte fields: codes and UUIDs.
+inline void ReadInto(CBitReader& bits, std::span<uint8_t> out) {
+    for (uint8_t& byte : out)
+        byte = bits.U8();
+}

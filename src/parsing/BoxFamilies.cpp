@@ -4,6 +4,7 @@
 
 #include "parsing/AudioBoxParsingHandler.h"
 #include "parsing/ISOFileFormatParser.h"
+#include "parsing/ImageBoxParsingHandler.h"
 #include "parsing/MetaBoxParsingHandler.h"
 #include "parsing/StreamingBoxParsingHandler.h"
 #include "parsing/VideoBoxParsingHandler.h"
@@ -13,4 +14,5 @@ void AddBoxFamilyParsers(CISOFileFormatParser& parser) {
     parser.AddHandler(std::make_unique<CMetaBoxParsingHandler>(), BoxSet::Full);
     parser.AddHandler(std::make_unique<CAudioBoxParsingHandler>(), BoxSet::Full);
     parser.AddHandler(std::make_unique<CStreamingBoxParsingHandler>(), BoxSet::Full);
+    parser.AddHandler(std::make_unique<CImageBoxParsingHandler>(), BoxSet::Full);
 }

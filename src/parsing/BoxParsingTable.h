@@ -28,6 +28,26 @@ inline std::vector<uint8_t> ReadBoxPayload(CFileReader& r, const BoxParseContext
     return bytes;
 }
 
+// At most `limit` bytes of the rest of a box; the others are passed unread. A box the file
+// does not hold ends the parse inside this call.
+inline std::vector<uint8_t> ReadBoxHead(CFileReader& r, const BoxParseContext& c, uint64_t limit) {
+    const int64_t position = r.GetPosition();
+    const uint64_t left = c.boxEnd > position ? static_cast<uint64_t>(c.boxEnd - position) : 0;
+    std::vector<uint8_t> bytes;
+    if (ReadBoxBytes(r, c.boxEnd, left < limit ? left : limit, bytes))
+        PassFieldBytes(r, left - bytes.size());
+    return bytes;
+}
+
+// Room for the entries of a table read from a payload in memory that the bytes left can hold,
+// never for the count alone (`entryBytes`: the fewest bytes an entry takes; 0 counts as 1).
+template <typename T>
+void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bits,
+                    uint64_t entryBytes) {
+    const uint64_t room = bits.BytesLeft() / (entryBytes > 0 ? entryBytes : 1);
+    table.reserve(static_cast<size_t>(count < room ? count : room));
+}
+
 // After fields read from a payload in memory: when they wanted more than the box held, the
 // missing bytes are passed as far as the file goes, so that the driver says by how much the box
 // was short.

@@ -144,13 +144,7 @@ void CMetaBoxParsingHandler::ForceChildIds(const Context& c, int32_t forcedId) {
 }
 
 std::vector<uint8_t> CMetaBoxParsingHandler::ReadRest(const Context& c, uint64_t limit) {
-    CFileReader& r = Reader();
-    const int64_t position = r.GetPosition();
-    const uint64_t left = c.boxEnd > position ? static_cast<uint64_t>(c.boxEnd - position) : 0;
-    std::vector<uint8_t> bytes;
-    if (ReadBoxBytes(r, c.boxEnd, std::min(left, limit), bytes))
-        PassFieldBytes(r, left - bytes.size());
-    return bytes;
+    return ReadBoxHead(Reader(), c, limit);
 }
 
 // ISO/IEC 14496-12:2015, 8.11.1.2. A QuickTime 'meta' starts with its handler's box header

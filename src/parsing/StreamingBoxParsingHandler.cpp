@@ -15,33 +15,12 @@ using namespace ISOFileFormat;
 
 namespace {
 
-// A null-terminated string; one whose terminator is missing runs past its bytes, as a cut box.
-std::string ReadCString(CBitReader& bits) {
-    std::string text;
-    for (char c = static_cast<char>(bits.U8()); c != '\0'; c = static_cast<char>(bits.U8()))
-        text += c;
-    return text;
-}
-
-// Fixed-size byte fields: codes and UUIDs.
-void ReadInto(CBitReader& bits, std::span<uint8_t> out) {
-    for (uint8_t& byte : out)
-        byte = bits.U8();
-}
-
 // The type and parameter that 'saiz' and 'saio' carry when flagged.
 template <typename Record>
 void ReadAuxiliaryType(CBitReader& bits, Record& record) {
     if (!(record.FlagsValue() & SampleAuxiliaryInformationSizesBox::kHasType)) return;
     ReadInto(bits, record.aux_info_type);
     record.aux_info_type_parameter = bits.U32();
-}
-
-// Room for the entries that the bytes left can hold, never for the count alone.
-template <typename T>
-void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bits,
-                    uint64_t entryBytes) {
-    table.reserve(static_cast<size_t>(std::min(count, bits.BytesLeft() / entryBytes)));
 }
 
 // ISO/IEC 23001-7:2016, 8.2.2 (and PIFF 1.3, 5.3.1.1, of the same layout): the facts a later

@@ -1,6 +1,7 @@
 #include "presentation/ViewBoxFamilies.h"
 
 #include "presentation/AudioViewBoxHandler.h"
+#include "presentation/ImageViewBoxHandler.h"
 #include "presentation/MetaViewBoxHandler.h"
 #include "presentation/StreamingViewBoxHandler.h"
 #include "presentation/VideoViewBoxHandler.h"
@@ -12,4 +13,5 @@ void AddViewBoxFamilies(std::vector<std::unique_ptr<IViewBoxHandler>>& handlers,
     handlers.push_back(std::make_unique<CMetaViewBoxHandler>(context));
     handlers.push_back(std::make_unique<CAudioViewBoxHandler>());
     handlers.push_back(std::make_unique<CStreamingViewBoxHandler>());
+    handlers.push_back(std::make_unique<CImageViewBoxHandler>());
 }

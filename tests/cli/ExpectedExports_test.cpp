@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,8 +94,8 @@ INSTANTIATE_TEST_SUITE_P(RealFiles, ExpectedExport, ::testing::ValuesIn(Expected
 TEST(ExpectedExports, EveryMediaFileHasItsFlatExport) {
     int media = 0;
     for (const fs::path& file : SortedFiles(kDataDir)) {
-        if (file.extension() != ".mp4" && file.extension() != ".m4s" && file.extension() != ".3gp")
-            continue;
+        static const std::set<std::string> kMedia = {".mp4", ".m4s", ".3gp", ".avif", ".heic"};
+        if (kMedia.count(file.extension().string()) == 0) continue;
         for (const ExpectedFolder& folder : kFolders)
             EXPECT_TRUE(
                 fs::is_regular_file(kDataDir / folder.name / (file.filename().string() + ".txt")))

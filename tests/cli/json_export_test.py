@@ -115,6 +115,7 @@ def check(path, tmp):
 with tempfile.TemporaryDirectory() as tmp:
     data = os.path.join(source, 'tests', 'data')
     inputs = sorted(glob.glob(os.path.join(data, '*.mp4')) + glob.glob(os.path.join(data, '*.3gp')) +
+                    glob.glob(os.path.join(data, '*.avif')) + glob.glob(os.path.join(data, '*.heic')) +
                     glob.glob(os.path.join(data, 'regressions', '*.r?')) +
                     glob.glob(os.path.join(source, '..', 'shared', 'conformance', 'mp4parse-rust', '*')))
     for path in inputs:

@@ -137,8 +137,8 @@ void PrintTo(const RealFile& file, std::ostream* out) {
 
 // Media files of `folder` (those with a listed extension, or all but text files), sorted.
 std::vector<RealFile> FilesIn(const fs::path& folder, const fs::path& trees, bool ours) {
-    static const std::set<std::string> kMedia = {".mp4", ".m4s", ".3gp", ".3g2",
-                                                 ".m4a", ".m4v", ".mov"};
+    static const std::set<std::string> kMedia = {".mp4", ".m4s", ".3gp",  ".3g2", ".m4a",
+                                                 ".m4v", ".mov", ".avif", ".heic"};
     std::vector<RealFile> files;
     for (const fs::path& media : SortedFiles(folder))
         if (ours ? kMedia.count(media.extension().string()) != 0 : media.extension() != ".txt")
