@@ -210,19 +210,21 @@ size_t CMediaDataLines::SubtreeEnd(size_t k) const {
 int32_t& CMediaDataLines::WidestChildSlot(size_t chunkLine) const {
     const size_t chunk = Line(chunkLine).chunk;
     std::vector<int32_t>& widths = m_widestChild[m_currentTrack];
-    if (widths.empty())
-        widths.assign(m_tables[m_tracks[m_currentTrack].table].chunks.size(),
-                      -1);
+    if (widths.empty()) widths.assign(m_tables[m_tracks[m_currentTrack].table].chunks.size(), -1);
     return widths[chunk];
 }
 
 void CMediaDataLines::AppendPlacement(uint64_t offset, uint64_t size, std::string& out) const {
+    if (size == 0) return;  // no byte to be anywhere
     const uint64_t fileSize = m_collector.GetFileSize();
-    if (offset > fileSize || size > fileSize - offset)
-        out.append(", outside the file");
-    else if (offset < m_fragments.payloadOffset || offset > m_fragments.payloadEnd ||
-             size > m_fragments.payloadEnd - offset)
-        out.append(", outside the 'mdat'");
+    const bool outsideFile = offset > fileSize || size > fileSize - offset;
+    if (!outsideFile && offset >= m_fragments.payloadOffset && offset <= m_fragments.payloadEnd &&
+        size <= m_fragments.payloadEnd - offset)
+        return;
+    // The offset is shown, as the line's own offset is, and nothing there is read.
+    out.append(", at ");
+    NumberText::AppendUnsigned(out, offset);
+    out.append(outsideFile ? " outside the file" : " outside the 'mdat'");
 }
 
 void CMediaDataLines::WriteFragmentTitle(const MediaDataLine& line, std::string& out) const {

@@ -54,8 +54,8 @@ public:
         uint64_t payloadOffset = 0;
         uint64_t payloadEnd = 0;
     };
-    CMediaDataLines(const CTrackInfoCollector& collector, const Fragments& fragments,
-                    int32_t depth, bool expanded);
+    CMediaDataLines(const CTrackInfoCollector& collector, const Fragments& fragments, int32_t depth,
+                    bool expanded);
 
     // Lines in all; 0 when no track is listed here.
     size_t size() const { return m_expanded.size(); }

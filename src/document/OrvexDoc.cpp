@@ -158,11 +158,11 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         std::unique_ptr<CMediaDataLines> lines;
         if (first < end) {
             // The samples of the movie fragments before it, wherever their offsets point.
-            CMediaDataLines::Fragments fragments{first, end, offset + entry->headerSize,
-                                                 record.size == 0 ? m_collector->GetFileSize()
-                                                                  : offset + record.size};
-            lines = std::make_unique<CMediaDataLines>(*m_collector, fragments, entry->depth,
-                                                      expanded);
+            CMediaDataLines::Fragments fragments{
+                first, end, offset + entry->headerSize,
+                record.size == 0 ? m_collector->GetFileSize() : offset + record.size};
+            lines =
+                std::make_unique<CMediaDataLines>(*m_collector, fragments, entry->depth, expanded);
         } else {
             lines = std::make_unique<CMediaDataLines>(*m_collector, offset, record.size,
                                                       entry->depth, expanded);

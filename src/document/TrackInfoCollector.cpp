@@ -468,7 +468,8 @@ void CTrackInfoCollector::NoteFragmentBox(const Box& record) {
             }
             break;
         case BoxId::Tfdt:
-            if (const auto* tfdt = dynamic_cast<const TrackFragmentBaseMediaDecodeTimeBox*>(&record)) {
+            if (const auto* tfdt =
+                    dynamic_cast<const TrackFragmentBaseMediaDecodeTimeBox*>(&record)) {
                 if (m_currentFragmentTable == SIZE_MAX) break;
                 TrackFragmentFacts& facts = m_fragmentTables[m_currentFragmentTable].fragment;
                 facts.decodeTime = tfdt->baseMediaDecodeTime;
@@ -595,15 +596,15 @@ std::pair<size_t, size_t> CTrackInfoCollector::TakePlacedFragments() {
     return range;
 }
 
-std::vector<CTrackInfoCollector::FragmentedTrack> CTrackInfoCollector::GetFragmentedTracks()
-    const {
+std::vector<CTrackInfoCollector::FragmentedTrack> CTrackInfoCollector::GetFragmentedTracks() const {
     std::vector<FragmentedTrack> tracks;
     for (const auto& [id, track] : m_trackDefaults) {
         if (track.fragmentCount == 0) continue;
         tracks.push_back(FragmentedTrack{id, track.timescale, track.movieDuration,
                                          track.fragmentCount, track.fragmentDuration});
     }
-    std::sort(tracks.begin(), tracks.end(),
-              [](const FragmentedTrack& a, const FragmentedTrack& b) { return a.track_ID < b.track_ID; });
+    std::sort(tracks.begin(), tracks.end(), [](const FragmentedTrack& a, const FragmentedTrack& b) {
+        return a.track_ID < b.track_ID;
+    });
     return tracks;
 }

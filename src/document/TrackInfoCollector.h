@@ -207,8 +207,8 @@ public:
     // Per track_ID in order of first appearance: its fragment count and their summed durations.
     struct FragmentedTrack {
         uint32_t track_ID = 0;
-        uint32_t timescale = 0;       // from its 'mdhd'; 0 when unknown
-        uint64_t movieDuration = 0;   // its 'mdhd' duration
+        uint32_t timescale = 0;      // from its 'mdhd'; 0 when unknown
+        uint64_t movieDuration = 0;  // its 'mdhd' duration
         uint64_t fragmentCount = 0;
         uint64_t duration = 0;
     };
