@@ -510,7 +510,9 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
          kNonSyncStored) != 0;
 
     const bool hasEntries = !trun->entries.empty();
-    const uint64_t budget = m_maxListedSamples - m_listedSamples;
+    // Sample indices of a table are 32-bit, as those of the chunk tables.
+    const uint64_t budget =
+        std::min<uint64_t>(m_maxListedSamples - m_listedSamples, UINT32_MAX - table.samples.size());
     // Entries exist only as far as the box holds them; a run without per-sample fields has
     // only its count, bounded here by the sample limit.
     const uint64_t count =

@@ -79,7 +79,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
         uint32_t mdatBytes;
         std::vector<std::string> lines;
     } cases[] = {
-        {"default-base-is-moof; sizes from the run, durations and flags from 'trex'", true,
+        {"default-base-is-moof; sizes from the run, durations and flags from 'trex'",
+         true,
          [](BoxBuilder& b) {
              b.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
              b.OpenFull("tfdt", 1, 0).U64(1000).Close();
@@ -91,7 +92,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
           "620 10 run #1 size 10 bytes, sample count 2, biggest sample size 6 bytes",
           "620 4 sample #1 size 4 bytes, decode time 1000 *",
           "624 6 sample #2 size 6 bytes, decode time 1010"}},
-        {"explicit base data offset; 'tfhd' defaults over those of 'trex'", true,
+        {"explicit base data offset; 'tfhd' defaults over those of 'trex'",
+         true,
          [](BoxBuilder& b) {
              b.Open("traf")
                  .OpenFull("tfhd", 0,
@@ -109,7 +111,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
           "604 10 run #1 size 10 bytes, sample count 2, biggest sample size 5 bytes",
           "604 5 sample #1 size 5 bytes, decode time 0 *",
           "609 5 sample #2 size 5 bytes, decode time 20 *"}},
-        {"no 'trex': what the run lacks is 0, every sample a sync sample", false,
+        {"no 'trex': what the run lacks is 0, every sample a sync sample",
+         false,
          [](BoxBuilder& b) {
              b.Open("traf").OpenFull("tfhd", 0, kBaseDataOffset).U32(1).U64(596).Close();
              b.OpenFull("trun", 0, kSizes).U32(1).U32(7).Close().Close();
@@ -118,7 +121,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
          {"596 0 " + kTrack + "596, decode time 0, biggest run size 7 bytes",
           "596 7 run #1 size 7 bytes, sample count 1, biggest sample size 7 bytes",
           "596 7 sample #1 size 7 bytes, decode time 0 *"}},
-        {"a second track fragment without a base starts where the first one's data ends", true,
+        {"a second track fragment without a base starts where the first one's data ends",
+         true,
          [](BoxBuilder& b) {
              b.Open("traf").OpenFull("tfhd", 0, 0).U32(1).Close();
              b.OpenFull("trun", 0, kDataOffset).U32(1).U32(116).Close().Close();
@@ -132,7 +136,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
           "631 0 " + kTrack + "631, decode time 10, biggest run size 3 bytes",
           "631 3 run #1 size 3 bytes, sample count 1, biggest sample size 3 bytes",
           "631 3 sample #1 size 3 bytes, decode time 10"}},
-        {"data offsets before the file start and inside the 'moof' are flagged", true,
+        {"data offsets before the file start and inside the 'moof' are flagged",
+         true,
          [](BoxBuilder& b) {
              b.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
              b.OpenFull("trun", 0, kDataOffset).U32(1).U32(static_cast<uint32_t>(-600)).Close();
@@ -147,7 +152,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
           "514 3 run #2 size 3 bytes, sample count 1, biggest sample size 3 bytes, at 514 "
           "outside the 'mdat'",
           "514 3 sample #1 size 3 bytes, decode time 10, at 514 outside the 'mdat'"}},
-        {"a run of no sample", true,
+        {"a run of no sample",
+         true,
          [](BoxBuilder& b) {
              b.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
              b.OpenFull("trun", 0, kSizes).U32(0).Close();
