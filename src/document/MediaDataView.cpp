@@ -16,6 +16,28 @@ int32_t SaturatedCount(uint64_t count) {
     return static_cast<int32_t>(std::min<uint64_t>(count, std::numeric_limits<int32_t>::max()));
 }
 
+// "chunk #n size ... bytes, sample count c, biggest sample size b bytes", a run alike.
+void AppendChunkTitle(std::string_view what, size_t index, const ChunkInfo& chunk,
+                      std::string& out) {
+    out.append(what).append(" #");
+    NumberText::AppendUnsigned(out, uint64_t{index} + 1);
+    out.append(" size ");
+    NumberText::AppendUnsigned(out, chunk.size);
+    out.append(" bytes, sample count ");
+    NumberText::AppendUnsigned(out, chunk.sampleCount);
+    out.append(", biggest sample size ");
+    NumberText::AppendUnsigned(out, chunk.biggestSampleSize);
+    out.append(" bytes");
+}
+
+void AppendSampleTitle(uint32_t sample, uint64_t size, std::string& out) {
+    out.append("sample #");
+    NumberText::AppendUnsigned(out, uint64_t{sample} + 1);
+    out.append(" size ");
+    NumberText::AppendUnsigned(out, size);
+    out.append(" bytes");
+}
+
 }  // namespace
 
 CMediaDataLines::CMediaDataLines(const CTrackInfoCollector& collector, const Fragments& fragments,
@@ -247,24 +269,13 @@ void CMediaDataLines::WriteFragmentTitle(const MediaDataLine& line, std::string&
             break;
         case MediaDataLine::Kind::Chunk: {
             const ChunkInfo& run = table.chunks[line.chunk];
-            out.append("run #");
-            NumberText::AppendUnsigned(out, uint64_t{line.chunk} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, run.size);
-            out.append(" bytes, sample count ");
-            NumberText::AppendUnsigned(out, run.sampleCount);
-            out.append(", biggest sample size ");
-            NumberText::AppendUnsigned(out, run.biggestSampleSize);
-            out.append(" bytes");
+            AppendChunkTitle("run", line.chunk, run, out);
             AppendPlacement(run.offset, run.size, out);
             break;
         }
         case MediaDataLine::Kind::Sample:
-            out.append("sample #");
-            NumberText::AppendUnsigned(out, uint64_t{line.sample} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, line.size);
-            out.append(" bytes, decode time ");
+            AppendSampleTitle(line.sample, line.size, out);
+            out.append(", decode time ");
             NumberText::AppendUnsigned(
                 out, table.decodeTimes[table.chunks[line.chunk].firstSample + line.sample]);
             AppendPlacement(line.fileOffset, line.size, out);
@@ -288,25 +299,11 @@ void CMediaDataLines::WriteTitle(const MediaDataLine& line, std::string& out) co
             NumberText::AppendUnsigned(out, table.biggestChunkSize);
             out.append(" bytes");
             break;
-        case MediaDataLine::Kind::Chunk: {
-            const ChunkInfo& chunk = table.chunks[line.chunk];
-            out.append("chunk #");
-            NumberText::AppendUnsigned(out, uint64_t{line.chunk} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, chunk.size);
-            out.append(" bytes, sample count ");
-            NumberText::AppendUnsigned(out, chunk.sampleCount);
-            out.append(", biggest sample size ");
-            NumberText::AppendUnsigned(out, chunk.biggestSampleSize);
-            out.append(" bytes");
+        case MediaDataLine::Kind::Chunk:
+            AppendChunkTitle("chunk", line.chunk, table.chunks[line.chunk], out);
             break;
-        }
         case MediaDataLine::Kind::Sample:
-            out.append("sample #");
-            NumberText::AppendUnsigned(out, uint64_t{line.sample} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, line.size);
-            out.append(" bytes");
+            AppendSampleTitle(line.sample, line.size, out);
             break;
         case MediaDataLine::Kind::Unlisted:
             NumberText::AppendUnsigned(out, m_collector.GetUnlistedSampleCount());
