@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "document/NodeList.h"
-#include "model/Format.h"
 #include "support/BoxBuilder.h"
 #include "support/DumpProcess.h"
 #include "support/TestDocumentView.h"
@@ -14,17 +13,9 @@
 namespace {
 
 constexpr uint32_t kMoofOffset = 512;
-// tf_flags of 'tfhd' and the non-sync bit of stored sample flags.
-constexpr uint32_t kBaseDataOffset = 0x000001;
-constexpr uint32_t kDefaultDuration = 0x000008;
-constexpr uint32_t kDefaultSize = 0x000010;
-constexpr uint32_t kDefaultFlags = 0x000020;
-constexpr uint32_t kBaseIsMoof = 0x020000;
-constexpr uint32_t kNonSync = 0x00010000;
-// tr_flags of 'trun'.
-constexpr uint32_t kDataOffset = 0x000001;
-constexpr uint32_t kFirstFlags = 0x000004;
-constexpr uint32_t kSizes = 0x000200;
+// tf_flags of 'tfhd', tr_flags of 'trun', and the non-sync bit of stored sample flags.
+constexpr uint32_t kBaseDataOffset = 0x1, kDefaults = 0x8 | 0x10 | 0x20, kBaseIsMoof = 0x20000;
+constexpr uint32_t kDataOffset = 0x1, kFirstFlags = 0x4, kSizes = 0x200, kNonSync = 0x10000;
 
 // One video track (track_ID 1, with 'trex' defaults duration 10, size 3, non-sync when asked),
 // padded so that the 'moof' starts at kMoofOffset, then the 'moof' with `trafs` and an 'mdat'
@@ -54,14 +45,10 @@ std::vector<std::string> FragmentLines(const std::string& path) {
     const CNodeList& nodes = t.doc.GetNodes();
     std::vector<std::string> lines;
     for (size_t i = 0; i < nodes.size(); ++i) {
-        const MediaDataLine* line = nodes.GetLine(i);
-        if (!line) continue;
-        const bool rap = line->randomAccess;
-        const uint64_t offset = line->fileOffset;
-        const uint64_t size = line->size;
-        lines.push_back(StrFormat("%llu %llu %s%s", static_cast<unsigned long long>(offset),
-                                  static_cast<unsigned long long>(size),
-                                  std::string(nodes.GetTitle(i)).c_str(), rap ? " *" : ""));
+        if (const MediaDataLine* line = nodes.GetLine(i))
+            lines.push_back(std::to_string(line->fileOffset) + " " + std::to_string(line->size) +
+                            " " + std::string(nodes.GetTitle(i)) +
+                            (line->randomAccess ? " *" : ""));
     }
     return lines;
 }
@@ -95,15 +82,8 @@ TEST(FragmentSamples, OffsetsAndDefaults) {
         {"explicit base data offset; 'tfhd' defaults over those of 'trex'",
          true,
          [](BoxBuilder& b) {
-             b.Open("traf")
-                 .OpenFull("tfhd", 0,
-                           kBaseDataOffset | kDefaultDuration | kDefaultSize | kDefaultFlags)
-                 .U32(1)
-                 .U64(604)
-                 .U32(20)
-                 .U32(5)
-                 .U32(0)
-                 .Close();
+             b.Open("traf").OpenFull("tfhd", 0, kBaseDataOffset | kDefaults).U32(1).U64(604);
+             b.U32(20).U32(5).U32(0).Close();
              b.OpenFull("trun", 0, 0).U32(2).Close().Close();
          },
          10,
