@@ -10,6 +10,11 @@ a few MiB on disk and is generated in seconds. Only the standard library is used
     make_synthetic_mp4.py --samples 1000000 --output big.mp4
     make_synthetic_mp4.py --samples 100000 --output late.mp4 --moov-last
     make_synthetic_mp4.py --samples 10000 --output huge.mp4 --large
+    make_synthetic_mp4.py --samples 1000000 --output frag.mp4 --fragments 100000
+
+With --fragments the same samples come in movie fragments instead: an empty 'moov' with
+'trex' defaults, then one 'moof' and 'mdat' per fragment, each fragment holding an equal share
+of both tracks' samples (the payloads are holes).
 """
 
 import argparse
@@ -537,6 +542,74 @@ def write_file(path, samples, moov_last, large):
     return payload_start + payload, wide
 
 
+# --- movie fragments ----------------------------------------------------------------
+
+SAMPLE_NON_SYNC = 0x00010000   # sample_is_non_sync_sample in stored sample flags
+TF_DEFAULT_BASE_IS_MOOF = 0x020000
+TR_DATA_OFFSET, TR_FIRST_SAMPLE_FLAGS, TR_SAMPLE_SIZE = 0x000001, 0x000004, 0x000200
+
+
+def empty_trak(track_id, audio):
+    timescale = AUDIO_RATE if audio else VIDEO_TIMESCALE
+    empty = [full_box(b"stts", 0, 0, struct.pack(">I", 0)),
+             full_box(b"stsc", 0, 0, struct.pack(">I", 0)),
+             full_box(b"stsz", 0, 0, struct.pack(">II", 0, 0)),
+             full_box(b"stco", 0, 0, struct.pack(">I", 0))]
+    entry = mp4a_entry(Track(track_id, array("I", [400]), 1), 0) if audio else avc1_entry()
+    media_header = (full_box(b"smhd", 0, 0, struct.pack(">hH", 0, 0)) if audio
+                    else full_box(b"vmhd", 0, 1, struct.pack(">H3H", 0, 0, 0, 0)))
+    handler = hdlr(b"soun", b"SoundHandler") if audio else hdlr(b"vide", b"VideoHandler")
+    stsd = full_box(b"stsd", 0, 0, struct.pack(">I", 1), entry)
+    return box(b"trak", tkhd(track_id, 0, audio),
+               box(b"mdia", mdhd(timescale, 0), handler,
+                   box(b"minf", media_header, dinf(), box(b"stbl", stsd, *empty))))
+
+
+def fragmented_moov():
+    trex = [full_box(b"trex", 0, 0, struct.pack(">IIIII", 1, 1, VIDEO_DELTA, 0,
+                                                   SAMPLE_NON_SYNC)),
+            full_box(b"trex", 0, 0, struct.pack(">IIIII", 2, 1, AUDIO_DELTA, 0, 0))]
+    return box(b"moov", mvhd(0, 3), empty_trak(1, False), empty_trak(2, True),
+               box(b"mvex", *trex))
+
+
+def traf(track_id, decode_time, sizes, first_flags, data_offset):
+    flags = TR_DATA_OFFSET | TR_SAMPLE_SIZE | (TR_FIRST_SAMPLE_FLAGS if first_flags is not None
+                                              else 0)
+    run = struct.pack(">Ii", len(sizes), data_offset)
+    if first_flags is not None:
+        run += struct.pack(">I", first_flags)
+    return box(b"traf", full_box(b"tfhd", 0, TF_DEFAULT_BASE_IS_MOOF, struct.pack(">I", track_id)),
+               full_box(b"tfdt", 1, 0, struct.pack(">Q", decode_time)),
+               full_box(b"trun", 0, flags, run, be32_table(sizes)))
+
+
+def write_fragmented(path, samples, fragments):
+    video, audio = video_sample_sizes(samples), audio_sample_sizes(samples)
+    bounds = [samples * f // fragments for f in range(fragments + 1)]
+    with open(path, "wb") as out:
+        out.write(ftyp())
+        out.write(fragmented_moov())
+        for f in range(fragments):
+            first, last = bounds[f], bounds[f + 1]
+            v, a = video[first:last], audio[first:last]
+            key = None if first % KEYFRAME_INTERVAL else 0
+            # The 'moof' size does not depend on the data offsets: lay it out once with 0.
+            size = len(box(b"moof", full_box(b"mfhd", 0, 0, struct.pack(">I", f + 1)),
+                           traf(1, first * VIDEO_DELTA, v, key, 0),
+                           traf(2, first * AUDIO_DELTA, a, None, 0)))
+            video_bytes = sum(v)
+            moof = box(b"moof", full_box(b"mfhd", 0, 0, struct.pack(">I", f + 1)),
+                       traf(1, first * VIDEO_DELTA, v, key, size + 8),
+                       traf(2, first * AUDIO_DELTA, a, None, size + 8 + video_bytes))
+            payload = video_bytes + sum(a)
+            out.write(moof)
+            out.write(mdat_header(payload, False))
+            out.seek(payload, os.SEEK_CUR)
+        out.truncate()
+        return out.tell()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--samples", type=int, required=True, metavar="N",
@@ -546,9 +619,16 @@ def main():
                         help="write 'mdat' first and 'moov' after it")
     parser.add_argument("--large", action="store_true",
                         help="make 'mdat' bigger than 4 GiB, with a 64-bit size and co64")
+    parser.add_argument("--fragments", type=int, metavar="F",
+                        help="write the samples in F movie fragments instead of sample tables")
     args = parser.parse_args()
     if args.samples < 1:
         parser.error("--samples must be at least 1")
+    if args.fragments:
+        size = write_fragmented(args.output, args.samples, min(args.fragments, args.samples))
+        print(f"{args.output}: {args.samples} samples per track in {args.fragments} fragments, "
+              f"{size} bytes")
+        return
     size, wide = write_file(args.output, args.samples, args.moov_last, args.large)
     print(f"{args.output}: {args.samples} samples per track, {size} bytes, "
           f"{'co64' if wide else 'stco'}, moov {'last' if args.moov_last else 'first'}")

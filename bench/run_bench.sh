@@ -44,12 +44,12 @@ mkdir -p "$data"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-media_file() {
-    local file="$data/synthetic-$1.mp4"
+media_file() {  # SAMPLES [FRAGMENTS]
+    local file="$data/synthetic-$1${2:+-frag$2}.mp4"
     # A changed generator makes new files.
     if [[ ! -f "$file" || "$generator" -nt "$file" ]]; then
         echo "Generating $file" >&2
-        python3 "$generator" --samples "$1" --output "$file.part" >&2
+        python3 "$generator" --samples "$1" ${2:+--fragments "$2"} --output "$file.part" >&2
         mv "$file.part" "$file"
     fi
     echo "$file"
@@ -138,6 +138,25 @@ for n in "${sample_counts[@]}"; do
     printf '%s\n' "${rows[@]}"
 done
 
+# The same samples of N=10^6 in 10^5 movie fragments, orvex-dump only.
+fragments=100000
+if [[ " ${sample_counts[*]} " == *" 1000000 "* ]]; then
+    file=$(media_file 1000000 $fragments)
+    echo
+    echo "N = 1000000 samples per track in $fragments fragments ($(du -h --apparent-size "$file" | cut -f1) file)"
+    printf '%-14s %-34s %9s %9s\n' tool arguments seconds "peak MB"
+    for tool in orvex-text orvex-json; do
+        tool_command "$tool" "$file"
+        echo "Timing $tool on the fragmented file" >&2
+        read -r s kb status < <(measure "${command[@]}")
+        exit_status[$tool,frag]=$status
+        ((status == 0)) && seconds[$tool,frag]=$s && peak_kb[$tool,frag]=$kb
+        arguments="${command[*]:1}"
+        printf '%-14s %-34s %9s %9.1f\n' orvex-dump "${arguments/"$file"/FILE}" "$s" \
+            "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
+    done
+fi
+
 # The targets: PASS, FAIL, or "n/a" when a figure is missing (the file was not run, or the
 # tool failed or is not installed).
 target() {  # DESCRIPTION VALUE LIMIT [UNIT]
@@ -168,5 +187,9 @@ for kind in text json; do
     target "$kind at N=10^7: peak MB" "$(mb "${peak_kb[orvex-$kind,$g]:-}")" 1000 " MB"
     target "$kind time N=10^7 / N=10^6" \
         "$(ratio "${seconds[orvex-$kind,$g]:-}" "${seconds[orvex-$kind,$m]:-}")" 12 x
+done
+for kind in text json; do
+    target "$kind fragmented / unfragmented at N=10^6: time" \
+        "$(ratio "${seconds[orvex-$kind,frag]:-}" "${seconds[orvex-$kind,$m]:-}")" 1.5 x
 done
 exit $failed

@@ -5,7 +5,7 @@ ORVEX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Build dependencies, by Debian package name. Add here what the build starts to need.
 ORVEX_PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev desktop-file-utils rapidjson-dev
-    python3-jsonschema appstream mandoc)
+    python3-jsonschema appstream mandoc ffmpeg)
 
 orvex_missing_packages() {
     local package

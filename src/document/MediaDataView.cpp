@@ -16,12 +16,51 @@ int32_t SaturatedCount(uint64_t count) {
     return static_cast<int32_t>(std::min<uint64_t>(count, std::numeric_limits<int32_t>::max()));
 }
 
+// "chunk #n size ... bytes, sample count c, biggest sample size b bytes", a run alike.
+void AppendChunkTitle(std::string_view what, size_t index, const ChunkInfo& chunk,
+                      std::string& out) {
+    out.append(what).append(" #");
+    NumberText::AppendUnsigned(out, uint64_t{index} + 1);
+    out.append(" size ");
+    NumberText::AppendUnsigned(out, chunk.size);
+    out.append(" bytes, sample count ");
+    NumberText::AppendUnsigned(out, chunk.sampleCount);
+    out.append(", biggest sample size ");
+    NumberText::AppendUnsigned(out, chunk.biggestSampleSize);
+    out.append(" bytes");
+}
+
+void AppendSampleTitle(uint32_t sample, uint64_t size, std::string& out) {
+    out.append("sample #");
+    NumberText::AppendUnsigned(out, uint64_t{sample} + 1);
+    out.append(" size ");
+    NumberText::AppendUnsigned(out, size);
+    out.append(" bytes");
+}
+
 }  // namespace
+
+CMediaDataLines::CMediaDataLines(const CTrackInfoCollector& collector, const Fragments& fragments,
+                                 int32_t depth, bool expanded)
+    : m_collector(collector),
+      m_tables(collector.GetFragmentTables()),
+      m_fragments(fragments),
+      m_isFragments(true),
+      m_depth(depth) {
+    size_t lines = 0;
+    for (size_t i = fragments.first; i < fragments.end && i < m_tables.size(); ++i) {
+        const TrackChunkTable& table = m_tables[i];
+        m_tracks.push_back(Track{i, lines, false});
+        lines += 1 + table.chunks.size() + table.samples.size();
+    }
+    m_expanded.assign(lines, expanded);
+    m_widestChild.resize(m_tracks.size());
+}
 
 CMediaDataLines::CMediaDataLines(const CTrackInfoCollector& collector, uint64_t offset,
                                  uint64_t size, int32_t depth, bool expanded)
-    : m_collector(collector), m_depth(depth) {
-    const std::vector<TrackChunkTable>& tables = collector.GetChunkTables();
+    : m_collector(collector), m_tables(collector.GetChunkTables()), m_depth(depth) {
+    const std::vector<TrackChunkTable>& tables = m_tables;
     size_t lines = 0;
     for (size_t i = 0; i < tables.size(); ++i) {
         const TrackChunkTable& table = tables[i];
@@ -46,7 +85,7 @@ const CMediaDataLines::Track& CMediaDataLines::TrackOf(size_t k) const {
 }
 
 uint64_t CMediaDataLines::ChunkLine(const Track& track, size_t chunk) const {
-    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const TrackChunkTable& table = m_tables[track.table];
     const bool afterUnlisted = track.holdsUnlisted && chunk > m_collector.GetUnlistedChunkIndex();
     return 1 + uint64_t{chunk} + table.chunks[chunk].firstSample + (afterUnlisted ? 1 : 0);
 }
@@ -66,7 +105,7 @@ void CMediaDataLines::Locate(size_t k) const {
     const Track& track = TrackOf(k);
     m_currentTrack = static_cast<size_t>(&track - m_tracks.data());
     const uint64_t r = k - track.firstLine;
-    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const TrackChunkTable& table = m_tables[track.table];
     if (r == 0) {
         m_line = MediaDataLine{MediaDataLine::Kind::Track,
                                false,
@@ -97,7 +136,7 @@ void CMediaDataLines::Locate(size_t k) const {
 }
 
 void CMediaDataLines::SetChunkLine(const Track& track, size_t chunk) const {
-    const ChunkInfo& info = m_collector.GetChunkTables()[track.table].chunks[chunk];
+    const ChunkInfo& info = m_tables[track.table].chunks[chunk];
     const bool unlistedHere = track.holdsUnlisted && chunk == m_collector.GetUnlistedChunkIndex();
     m_line =
         MediaDataLine{MediaDataLine::Kind::Chunk,
@@ -112,7 +151,7 @@ void CMediaDataLines::SetChunkLine(const Track& track, size_t chunk) const {
 }
 
 void CMediaDataLines::SetSampleLine(const Track& track, size_t chunk, uint32_t sample) const {
-    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const TrackChunkTable& table = m_tables[track.table];
     const ChunkInfo& info = table.chunks[chunk];
     m_line.depth = m_depth + 3;
     m_line.childCount = 0;
@@ -140,7 +179,7 @@ void CMediaDataLines::SetSampleLine(const Track& track, size_t chunk, uint32_t s
 
 void CMediaDataLines::Step() const {
     const Track& track = m_tracks[m_currentTrack];
-    const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+    const TrackChunkTable& table = m_tables[track.table];
     size_t nextChunk = 0;
     switch (m_line.kind) {
         case MediaDataLine::Kind::Track:
@@ -180,7 +219,7 @@ size_t CMediaDataLines::SubtreeEnd(size_t k) const {
         case MediaDataLine::Kind::Chunk: {
             const Track& track = m_tracks[m_currentTrack];
             const size_t next = line.chunk + 1;
-            const TrackChunkTable& table = m_collector.GetChunkTables()[track.table];
+            const TrackChunkTable& table = m_tables[track.table];
             return next < table.chunks.size()             ? track.firstLine + ChunkLine(track, next)
                    : m_currentTrack + 1 < m_tracks.size() ? m_tracks[m_currentTrack + 1].firstLine
                                                           : size();
@@ -193,14 +232,65 @@ size_t CMediaDataLines::SubtreeEnd(size_t k) const {
 int32_t& CMediaDataLines::WidestChildSlot(size_t chunkLine) const {
     const size_t chunk = Line(chunkLine).chunk;
     std::vector<int32_t>& widths = m_widestChild[m_currentTrack];
-    if (widths.empty())
-        widths.assign(m_collector.GetChunkTables()[m_tracks[m_currentTrack].table].chunks.size(),
-                      -1);
+    if (widths.empty()) widths.assign(m_tables[m_tracks[m_currentTrack].table].chunks.size(), -1);
     return widths[chunk];
 }
 
+void CMediaDataLines::AppendPlacement(uint64_t offset, uint64_t size, std::string& out) const {
+    if (size == 0) return;  // no byte to be anywhere
+    const uint64_t fileSize = m_collector.GetFileSize();
+    const bool outsideFile = offset > fileSize || size > fileSize - offset;
+    if (!outsideFile && offset >= m_fragments.payloadOffset && offset <= m_fragments.payloadEnd &&
+        size <= m_fragments.payloadEnd - offset)
+        return;
+    // The offset is shown, as the line's own offset is, and nothing there is read.
+    out.append(", at ");
+    NumberText::AppendUnsigned(out, offset);
+    out.append(outsideFile ? " outside the file" : " outside the 'mdat'");
+}
+
+void CMediaDataLines::WriteFragmentTitle(const MediaDataLine& line, std::string& out) const {
+    const TrackChunkTable& table = m_tables[line.table];
+    switch (line.kind) {
+        case MediaDataLine::Kind::Track:
+            out.append("runs from '")
+                .append(GetTrackKindName(table.handlerKind))
+                .append(" Track' track_ID ");
+            NumberText::AppendUnsigned(out, table.fragment.track_ID);
+            out.append(", fragment #");
+            NumberText::AppendUnsigned(out, uint64_t{table.fragment.fragment} + 1);
+            out.append(", base data offset ");
+            NumberText::AppendUnsigned(out, table.fragment.baseDataOffset);
+            out.append(", decode time ");
+            NumberText::AppendUnsigned(out, table.fragment.decodeTime);
+            out.append(", biggest run size ");
+            NumberText::AppendUnsigned(out, table.biggestChunkSize);
+            out.append(" bytes");
+            break;
+        case MediaDataLine::Kind::Chunk: {
+            const ChunkInfo& run = table.chunks[line.chunk];
+            AppendChunkTitle("run", line.chunk, run, out);
+            AppendPlacement(run.offset, run.size, out);
+            break;
+        }
+        case MediaDataLine::Kind::Sample:
+            AppendSampleTitle(line.sample, line.size, out);
+            out.append(", decode time ");
+            NumberText::AppendUnsigned(
+                out, table.decodeTimes[table.chunks[line.chunk].firstSample + line.sample]);
+            AppendPlacement(line.fileOffset, line.size, out);
+            break;
+        case MediaDataLine::Kind::Unlisted:
+            break;
+    }
+}
+
 void CMediaDataLines::WriteTitle(const MediaDataLine& line, std::string& out) const {
-    const TrackChunkTable& table = m_collector.GetChunkTables()[line.table];
+    if (m_isFragments) {
+        WriteFragmentTitle(line, out);
+        return;
+    }
+    const TrackChunkTable& table = m_tables[line.table];
     switch (line.kind) {
         case MediaDataLine::Kind::Track:
             out.append("chunks from '")
@@ -209,25 +299,11 @@ void CMediaDataLines::WriteTitle(const MediaDataLine& line, std::string& out) co
             NumberText::AppendUnsigned(out, table.biggestChunkSize);
             out.append(" bytes");
             break;
-        case MediaDataLine::Kind::Chunk: {
-            const ChunkInfo& chunk = table.chunks[line.chunk];
-            out.append("chunk #");
-            NumberText::AppendUnsigned(out, uint64_t{line.chunk} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, chunk.size);
-            out.append(" bytes, sample count ");
-            NumberText::AppendUnsigned(out, chunk.sampleCount);
-            out.append(", biggest sample size ");
-            NumberText::AppendUnsigned(out, chunk.biggestSampleSize);
-            out.append(" bytes");
+        case MediaDataLine::Kind::Chunk:
+            AppendChunkTitle("chunk", line.chunk, table.chunks[line.chunk], out);
             break;
-        }
         case MediaDataLine::Kind::Sample:
-            out.append("sample #");
-            NumberText::AppendUnsigned(out, uint64_t{line.sample} + 1);
-            out.append(" size ");
-            NumberText::AppendUnsigned(out, line.size);
-            out.append(" bytes");
+            AppendSampleTitle(line.sample, line.size, out);
             break;
         case MediaDataLine::Kind::Unlisted:
             NumberText::AppendUnsigned(out, m_collector.GetUnlistedSampleCount());

@@ -10,6 +10,7 @@
 #include "presentation/DrawingSurface.h"
 
 class CTrackInfoCollector;
+struct TrackChunkTable;
 
 // One line under an 'mdat' node, as computed from the collector's chunk tables.
 struct MediaDataLine {
@@ -43,6 +44,18 @@ class CMediaDataLines {
 public:
     CMediaDataLines(const CTrackInfoCollector& collector, uint64_t offset, uint64_t size,
                     int32_t depth, bool expanded);
+    // The lines of the track fragment tables [first, end) of the collector under an 'mdat'
+    // whose payload is [payloadOffset, payloadEnd): per track fragment a track line, its runs as
+    // chunk lines and their samples. A run or sample whose bytes are not all inside the payload
+    // or the file says so in its title.
+    struct Fragments {
+        size_t first = 0;
+        size_t end = 0;
+        uint64_t payloadOffset = 0;
+        uint64_t payloadEnd = 0;
+    };
+    CMediaDataLines(const CTrackInfoCollector& collector, const Fragments& fragments, int32_t depth,
+                    bool expanded);
 
     // Lines in all; 0 when no track is listed here.
     size_t size() const { return m_expanded.size(); }
@@ -57,6 +70,7 @@ public:
 
     // Appends the line's title to `out`.
     void WriteTitle(const MediaDataLine& line, std::string& out) const;
+    void WriteFragmentTitle(const MediaDataLine& line, std::string& out) const;
     static Colour BackColour(const MediaDataLine& line);
     static std::string_view SummaryText(const MediaDataLine& line);
 
@@ -81,7 +95,13 @@ private:
     // Sample `sample` of the chunk, or the unlisted samples' line right after its last listed one.
     void SetSampleLine(const Track& track, size_t chunk, uint32_t sample) const;
 
+    // Appends where the bytes [offset, offset + size) are not: in the 'mdat', in the file.
+    void AppendPlacement(uint64_t offset, uint64_t size, std::string& out) const;
+
     const CTrackInfoCollector& m_collector;
+    const std::vector<TrackChunkTable>& m_tables;
+    Fragments m_fragments;
+    bool m_isFragments = false;
     int32_t m_depth;
     std::vector<Track> m_tracks;
     std::vector<bool> m_expanded;

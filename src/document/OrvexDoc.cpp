@@ -183,14 +183,27 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     m_lastDepth = entry->depth;
     m_lastBuilt = &m_nodes.PushBack(std::move(node));
 
+    if (record.id == BoxId::Moof && m_collector)
+        m_collector->PlaceFragment(&record, static_cast<uint64_t>(entry->offset));
     if (record.id == BoxId::Mdat && m_collector) {
         // The 'mdat' node and every line start expanded when AutoExpand is set and NoExpandMDAT
         // is not.
         const bool expanded = m_autoExpand && !GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
         m_lastBuilt->SetExpanded(expanded);
-        auto lines =
-            std::make_unique<CMediaDataLines>(*m_collector, static_cast<uint64_t>(entry->offset),
-                                              record.size, entry->depth, expanded);
+        const uint64_t offset = static_cast<uint64_t>(entry->offset);
+        const auto [first, end] = m_collector->TakePlacedFragments();
+        std::unique_ptr<CMediaDataLines> lines;
+        if (first < end) {
+            // The samples of the movie fragments before it, wherever their offsets point.
+            CMediaDataLines::Fragments fragments{
+                first, end, offset + entry->headerSize,
+                record.size == 0 ? m_collector->GetFileSize() : offset + record.size};
+            lines =
+                std::make_unique<CMediaDataLines>(*m_collector, fragments, entry->depth, expanded);
+        } else {
+            lines = std::make_unique<CMediaDataLines>(*m_collector, offset, record.size,
+                                                      entry->depth, expanded);
+        }
         for (int32_t track = 0; track < lines->GetTrackCount(); ++track)
             m_lastBuilt->IncrementChildCount();
         m_nodes.AppendLines(std::move(lines));

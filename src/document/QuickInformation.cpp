@@ -57,6 +57,31 @@ void AddAudioItems(CISOViewBox& node, const CTrackInfoCollector& collector) {
     if (audio.mask & CodecInfoBit::Vendor) node.AddItem("Vendor", audio.vendor);
 }
 
+// Hours, minutes, seconds and milliseconds of `duration` units of `timescale` per second.
+std::string DurationText(uint64_t duration, uint32_t timescale) {
+    const uint64_t seconds = duration / timescale;
+    const uint64_t millis = (duration % timescale) * 1000 / timescale;
+    return StrFormat(
+        "%02lluh:%02llum:%02llus.%03llu", static_cast<unsigned long long>(seconds / 3600),
+        static_cast<unsigned long long>(seconds / 60 % 60),
+        static_cast<unsigned long long>(seconds % 60), static_cast<unsigned long long>(millis));
+}
+
+// Movie fragments (full box set only: the collector keeps none otherwise): how many, per track
+// how many track fragments, and the duration they add up to where the track's 'mdhd' has none.
+void AddFragmentItems(CISOViewBox& node, const CTrackInfoCollector& collector) {
+    if (collector.GetFragmentCount() == 0) return;
+    node.AddHeading("Fragments");
+    node.AddNumber("Number Of Fragments", static_cast<int64_t>(collector.GetFragmentCount()));
+    for (const auto& track : collector.GetFragmentedTracks()) {
+        node.AddItem(StrFormat("Track %u Fragments", track.track_ID),
+                     StrFormat("%llu", static_cast<unsigned long long>(track.fragmentCount)));
+        if (track.movieDuration == 0 && track.timescale != 0)
+            node.AddItem(StrFormat("Track %u Duration", track.track_ID),
+                         DurationText(track.duration, track.timescale) + " from the fragments");
+    }
+}
+
 }  // namespace
 
 void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collector) {
@@ -80,6 +105,7 @@ void FillGeneralInformation(CISOViewBox& node, const CTrackInfoCollector& collec
         node.AddItem("Biggest Sound Chunk", BytesText(collector.GetBiggestSoundChunk()));
     if (collector.GetTextTrackCount() != 0)
         node.AddItem("Biggest Text Chunk", BytesText(collector.GetBiggestTextChunk()));
+    AddFragmentItems(node, collector);
 }
 
 void BuildQuickInformation(const CTrackInfoCollector& collector, IDrawingSurface& surface,

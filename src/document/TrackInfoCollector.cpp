@@ -9,6 +9,7 @@
 #include "model/BoxCatalogue.h"
 #include "model/ISOBoxes.h"
 #include "model/SampleEntries.h"
+#include "model/StreamingBoxes.h"
 #include "model/TextConversion.h"
 #include "parsing/ParserInterfaces.h"
 
@@ -73,6 +74,15 @@ std::string VendorText(const uint8_t vendor[4]) {
     return Latin1CStringToUtf8(vendor, 4);
 }
 
+// ISO/IEC 14496-12 8.8.3.1: sample_is_non_sync_sample, bit 16 of the flags as stored (the
+// 'tfhd' defaults and the first sample flags of 'trun'); bit 8 of a flags word (SampleFlagsWord:
+// 'trex' and the samples of 'trun').
+constexpr uint32_t kNonSyncStored = 0x00010000;
+constexpr uint32_t kNonSyncWord = 0x00000100;
+
+// ISO/IEC 14496-12 8.8.7.1: tf_flags of 'tfhd'.
+constexpr uint32_t kDefaultBaseIsMoof = 0x020000;
+
 }  // namespace
 
 CTrackInfoCollector::CTrackInfoCollector() = default;
@@ -80,6 +90,7 @@ CTrackInfoCollector::CTrackInfoCollector() = default;
 CTrackInfoCollector::~CTrackInfoCollector() = default;
 
 void CTrackInfoCollector::LimitToFileSize(uint64_t fileSize) {
+    m_fileSize = fileSize;
     m_maxListedSamples = std::max(std::min(m_maxListedSamples, fileSize), m_listedSamples);
 }
 
@@ -94,6 +105,7 @@ std::string_view CTrackInfoCollector::GetTrackTypeName(const Box* trak) const {
 }
 
 void CTrackInfoCollector::Note(const Box& record) {
+    if (m_boxSet == BoxSet::Full) NoteFragmentBox(record);
     if (BoxFeeds(record.id, BoxFacts::Track)) {
         NoteBox(record.id, &record);
     } else if (BoxFeeds(record.id, BoxFacts::Codec)) {
@@ -367,4 +379,234 @@ void CTrackInfoCollector::BuildSamples(TrackChunkTable& table) {
         sampleIndex += count;
         table.biggestChunkSize = std::max(table.biggestChunkSize, chunk.size);
     }
+}
+
+// Movie fragments, ISO/IEC 14496-12 8.8: 'trex' (8.8.3) gives each track's defaults, each 'moof'
+// (8.8.4) holds track fragments whose 'tfhd' (8.8.7) may override them and whose 'trun' boxes
+// (8.8.8) list the samples; 'tfdt' (8.8.12) gives a fragment's decode time. The track_ID of
+// 'tkhd' ties them to the kind of 'hdlr' and the timescale of 'mdhd'.
+void CTrackInfoCollector::NoteFragmentBox(const Box& record) {
+    switch (record.id) {
+        case BoxId::Tkhd:
+            if (const auto* tkhd = dynamic_cast<const TrackHeaderBox*>(&record)) {
+                m_currentTrackID = tkhd->track_ID;
+                m_trackDefaults[tkhd->track_ID].hasHandler = false;
+            }
+            break;
+        case BoxId::Mdhd:
+            if (const auto* mdhd = dynamic_cast<const MediaHeaderBox*>(&record)) {
+                if (!m_currentTrack) break;
+                TrackDefaults& track = m_trackDefaults[m_currentTrackID];
+                track.timescale = mdhd->timescale;
+                track.movieDuration = mdhd->duration;
+            }
+            break;
+        case HandlerRererenceBox::kId:
+            if (const auto* handler = dynamic_cast<const HandlerRererenceBox*>(&record)) {
+                // The first 'hdlr' of a track is its media's; one of a 'meta' inside comes later.
+                if (!m_currentTrack) break;
+                TrackDefaults& track = m_trackDefaults[m_currentTrackID];
+                if (!track.hasHandler) track.handlerKind = handler->handlerKind;
+                track.hasHandler = true;
+            }
+            break;
+        case BoxId::Trex:
+            if (const auto* trex = dynamic_cast<const TrackExtendsBox*>(&record)) {
+                TrackDefaults& track = m_trackDefaults[trex->track_ID];
+                track.sampleDescriptionIndex = trex->default_sample_description_index;
+                track.duration = trex->default_sample_duration;
+                track.size = trex->default_sample_size;
+                // Kept as stored, as 'tfhd' gives its defaults.
+                track.flags = (trex->default_sample_flags & kNonSyncWord) ? kNonSyncStored : 0;
+                track.fromTrex = true;
+            }
+            break;
+        case BoxId::Moof:
+            m_moofs.push_back(&record);
+            m_moofFirstTable.push_back(m_fragmentTables.size());
+            m_currentFragmentTable = SIZE_MAX;
+            m_currentTfhd = nullptr;
+            m_trafEnd = 0;
+            m_trafEndRestsOnMoof = true;
+            break;
+        case BoxId::Traf:
+            if (m_moofs.empty()) break;
+            m_currentFragmentTable = m_fragmentTables.size();
+            m_currentTfhd = nullptr;
+            m_fragmentTables.emplace_back().fragment.fragment = m_moofs.size() - 1;
+            // Until 'tfhd' says otherwise, what a first track fragment without a base would use.
+            m_runEnd = m_currentFragmentTable == m_moofFirstTable.back() ? 0 : m_trafEnd;
+            m_fragmentTables.back().fragment.restsOnMoof =
+                m_currentFragmentTable == m_moofFirstTable.back() || m_trafEndRestsOnMoof;
+            break;
+        case BoxId::Tfhd:
+            if (const auto* tfhd = dynamic_cast<const TrackFragmentHeaderBox*>(&record)) {
+                if (m_currentFragmentTable == SIZE_MAX) break;
+                TrackChunkTable& table = m_fragmentTables[m_currentFragmentTable];
+                TrackFragmentFacts& facts = table.fragment;
+                facts.track_ID = tfhd->track_ID;
+                facts.tfhdFlags = tfhd->FlagsValue();
+                const bool firstOfMoof = m_currentFragmentTable == m_moofFirstTable.back();
+                // Offsets that rest on the 'moof' start count from it until PlaceFragment.
+                if (tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent)) {
+                    facts.baseDataOffset = tfhd->base_data_offset;
+                    facts.restsOnMoof = false;
+                } else if ((facts.tfhdFlags & kDefaultBaseIsMoof) || firstOfMoof) {
+                    facts.baseDataOffset = 0;
+                    facts.restsOnMoof = true;
+                } else {
+                    facts.baseDataOffset = m_trafEnd;
+                    facts.restsOnMoof = m_trafEndRestsOnMoof;
+                }
+                m_trafEndRestsOnMoof = facts.restsOnMoof;
+                m_currentTfhd = tfhd;
+                m_runEnd = facts.baseDataOffset;
+                TrackDefaults& track = m_trackDefaults[tfhd->track_ID];
+                table.handlerKind = track.handlerKind;
+                facts.decodeTime = track.nextDecodeTime;
+                ++track.fragmentCount;
+            }
+            break;
+        case BoxId::Tfdt:
+            if (const auto* tfdt =
+                    dynamic_cast<const TrackFragmentBaseMediaDecodeTimeBox*>(&record)) {
+                if (m_currentFragmentTable == SIZE_MAX) break;
+                TrackFragmentFacts& facts = m_fragmentTables[m_currentFragmentTable].fragment;
+                facts.decodeTime = tfdt->baseMediaDecodeTime;
+                facts.hasDecodeTime = true;
+                m_trackDefaults[facts.track_ID].nextDecodeTime = facts.decodeTime + facts.duration;
+            }
+            break;
+        case BoxId::Trun:
+            AddTrackRun(record);
+            break;
+        default:
+            break;
+    }
+}
+
+// A run's data starts at the fragment's base plus its data_offset, or right after the previous
+// run without one (8.8.8.3). Each sample takes its duration, size and flags from the run, else
+// from 'tfhd', else from 'trex'. Samples with no field of their own are listed up to the sample
+// limit only: their count alone costs no bytes of the box.
+void CTrackInfoCollector::AddTrackRun(const Box& record) {
+    const auto* trun = dynamic_cast<const TrackRunBox*>(&record);
+    if (!trun || m_currentFragmentTable == SIZE_MAX) return;
+    using R = TrackRunBox;
+    using H = TrackFragmentHeaderBox;
+    TrackChunkTable& table = m_fragmentTables[m_currentFragmentTable];
+    TrackFragmentFacts& facts = table.fragment;
+    TrackDefaults& track = m_trackDefaults[facts.track_ID];
+    const H* tfhd = m_currentTfhd;
+    const auto fromHeader = [tfhd](uint32_t present, uint32_t H::*field, uint32_t fallback) {
+        return tfhd && tfhd->Has(present) ? tfhd->*field : fallback;
+    };
+    const uint32_t defaultDuration =
+        fromHeader(H::kDefaultSampleDurationPresent, &H::default_sample_duration, track.duration);
+    const uint32_t defaultSize =
+        fromHeader(H::kDefaultSampleSizePresent, &H::default_sample_size, track.size);
+    const bool defaultNonSync =
+        (fromHeader(H::kDefaultSampleFlagsPresent, &H::default_sample_flags, track.flags) &
+         kNonSyncStored) != 0;
+
+    const bool hasEntries = !trun->entries.empty();
+    // Sample indices of a table are 32-bit, as those of the chunk tables.
+    const uint64_t budget =
+        std::min<uint64_t>(m_maxListedSamples - m_listedSamples, UINT32_MAX - table.samples.size());
+    // Entries exist only as far as the box holds them; a run without per-sample fields has
+    // only its count, bounded here by the sample limit.
+    const uint64_t count =
+        hasEntries ? trun->entries.size() : std::min<uint64_t>(trun->sample_count, budget);
+    const uint64_t listed = std::min<uint64_t>(count, budget);
+
+    ChunkInfo& run = table.chunks.emplace_back();
+    run.offset = trun->Has(R::kDataOffsetPresent)
+                     ? facts.baseDataOffset + static_cast<uint64_t>(int64_t{trun->data_offset})
+                     : m_runEnd;
+    run.sampleCount = trun->sample_count;
+    run.sizedSampleCount = static_cast<uint32_t>(count);
+    run.listedSampleCount = static_cast<uint32_t>(listed);
+    run.firstSample = static_cast<uint32_t>(table.samples.size());
+    if (table.chunks.size() == 1) table.firstChunkOffset = run.offset;
+
+    const bool sizes = trun->Has(R::kSampleSizePresent);
+    const bool durations = trun->Has(R::kSampleDurationPresent);
+    const bool flags = trun->Has(R::kSampleFlagsPresent);
+    const bool firstFlags = trun->Has(R::kFirstSampleFlagsPresent);
+    uint64_t position = run.offset;
+    const uint64_t runStart = facts.decodeTime + facts.duration;
+    uint64_t decodeTime = runStart;
+    table.samples.reserve(table.samples.size() + listed);
+    table.decodeTimes.reserve(table.decodeTimes.size() + listed);
+    for (uint64_t i = 0; i < count; ++i) {
+        const R::Entry* entry = hasEntries ? &trun->entries[i] : nullptr;
+        const uint32_t size = sizes ? entry->sample_size : defaultSize;
+        const uint32_t duration = durations ? entry->sample_duration : defaultDuration;
+        bool nonSync = defaultNonSync;
+        if (i == 0 && firstFlags)
+            nonSync = (trun->first_sample_flags & kNonSyncStored) != 0;
+        else if (flags)
+            nonSync = (entry->sample_flags & kNonSyncWord) != 0;
+        if (i < listed) {
+            table.samples.push_back(SampleInfo{position, size, !nonSync});
+            table.decodeTimes.push_back(decodeTime);
+        }
+        position += size;
+        decodeTime += duration;
+        run.size += size;
+        run.biggestSampleSize = std::max(run.biggestSampleSize, size);
+    }
+    m_listedSamples += listed;
+    facts.duration += decodeTime - runStart;
+    track.fragmentDuration += decodeTime - runStart;
+    track.nextDecodeTime = decodeTime;
+    m_runEnd = position;
+    m_trafEnd = position;
+    table.biggestChunkSize = std::max(table.biggestChunkSize, run.size);
+}
+
+void CTrackInfoCollector::PlaceFragment(const Box* moof, uint64_t offset) {
+    // 'moof' nodes come in the order their records were noted: the next one is almost always it.
+    const auto found = std::find(m_moofs.begin() + static_cast<std::ptrdiff_t>(m_placeCursor),
+                                 m_moofs.end(), moof);
+    if (found == m_moofs.end()) return;
+    const size_t k = static_cast<size_t>(found - m_moofs.begin());
+    m_placeCursor = k + 1;
+    const size_t first = m_moofFirstTable[k];
+    const size_t end = k + 1 < m_moofs.size() ? m_moofFirstTable[k + 1] : m_fragmentTables.size();
+    for (size_t t = first; t < end; ++t) {
+        TrackChunkTable& table = m_fragmentTables[t];
+        table.fragment.moofOffset = offset;
+        if (!table.fragment.restsOnMoof) continue;
+        // Wrapping sums: an offset that a hostile data_offset put before the file start stays
+        // as far outside it, and is flagged, never read.
+        table.fragment.baseDataOffset += offset;
+        table.fragment.restsOnMoof = false;
+        table.firstChunkOffset += offset;
+        for (ChunkInfo& run : table.chunks)
+            run.offset += offset;
+        for (SampleInfo& sample : table.samples)
+            sample.offset += offset;
+    }
+    if (m_placedEnd < first) m_placedFrom = first;
+    m_placedEnd = std::max(m_placedEnd, end);
+}
+
+std::pair<size_t, size_t> CTrackInfoCollector::TakePlacedFragments() {
+    const std::pair<size_t, size_t> range{m_placedFrom, m_placedEnd};
+    m_placedFrom = m_placedEnd;
+    return range;
+}
+
+std::vector<CTrackInfoCollector::FragmentedTrack> CTrackInfoCollector::GetFragmentedTracks() const {
+    std::vector<FragmentedTrack> tracks;
+    for (const auto& [id, track] : m_trackDefaults) {
+        if (track.fragmentCount == 0) continue;
+        tracks.push_back(FragmentedTrack{id, track.timescale, track.movieDuration,
+                                         track.fragmentCount, track.fragmentDuration});
+    }
+    std::sort(tracks.begin(), tracks.end(), [](const FragmentedTrack& a, const FragmentedTrack& b) {
+        return a.track_ID < b.track_ID;
+    });
+    return tracks;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/BoxCatalogue.h"
@@ -17,6 +18,7 @@ struct SampleToChunkBox;
 struct SampleSizeBox;
 struct ChunkOffsetBox;
 struct ChunkLargeOffsetBox;
+struct TrackFragmentHeaderBox;
 struct SyncSampleBox;
 }  // namespace ISOFileFormat
 
@@ -74,6 +76,21 @@ struct SampleInfo {
     bool randomAccessPoint = false;
 };
 
+// What a track fragment ('traf') adds to its table, ISO/IEC 14496-12 8.8.7 and 8.8.12.
+struct TrackFragmentFacts {
+    uint32_t track_ID = 0;
+    uint32_t tfhdFlags = 0;
+    uint64_t baseDataOffset = 0;  // the one its runs' data offsets add to, as resolved
+    uint64_t moofOffset = 0;
+    // 'tfdt', or the decode time where the track's previous fragment ended.
+    uint64_t decodeTime = 0;
+    uint64_t duration = 0;  // the sum of its samples' durations
+    size_t fragment = 0;    // its 'moof', counted from 0 in file order
+    bool hasDecodeTime = false;
+    // Its offsets still count from the 'moof' start: it has no base data offset of its own.
+    bool restsOnMoof = false;
+};
+
 // One chunk of a track. Its samples are a range of the track table's sample list.
 struct ChunkInfo {
     uint64_t offset = 0;  // from 'stco'
@@ -95,6 +112,10 @@ struct TrackChunkTable {
     uint64_t firstChunkOffset = 0;    // the first 'stco' entry; 0 when the table has no chunk
     int32_t handlerKind = 0;          // HandlerKind of the track
     uint64_t biggestChunkSize = 0;
+    // Tables of track fragments only: the chunks are its runs ('trun'), and each listed sample
+    // has its decode time here.
+    TrackFragmentFacts fragment;
+    std::vector<uint64_t> decodeTimes;
 
     // The listed samples of `chunk`, one of this table's chunks.
     std::span<const SampleInfo> SamplesOf(const ChunkInfo& chunk) const {
@@ -177,12 +198,35 @@ public:
     size_t GetUnlistedTableIndex() const { return m_unlistedTable; }
     size_t GetUnlistedChunkIndex() const { return m_unlistedChunk; }
     uint64_t GetMaxListedSamples() const { return m_maxListedSamples; }
+    uint64_t GetFileSize() const { return m_fileSize; }
+
+    // Track fragments, full set only: one table per 'traf' in file order, its runs as chunks.
+    // Their offsets count from the start of the file once the document has placed their
+    // 'moof' with PlaceFragment; before, those that rest on the 'moof' start count from it.
+    const std::vector<TrackChunkTable>& GetFragmentTables() const { return m_fragmentTables; }
+    size_t GetFragmentCount() const { return m_moofs.size(); }
+    // Per track_ID in order of first appearance: its fragment count and their summed durations.
+    struct FragmentedTrack {
+        uint32_t track_ID = 0;
+        uint32_t timescale = 0;      // from its 'mdhd'; 0 when unknown
+        uint64_t movieDuration = 0;  // its 'mdhd' duration
+        uint64_t fragmentCount = 0;
+        uint64_t duration = 0;
+    };
+    std::vector<FragmentedTrack> GetFragmentedTracks() const;
+    // The 'moof' record `moof` starts at `offset`: its track fragments get file offsets.
+    void PlaceFragment(const ISOFileFormat::Box* moof, uint64_t offset);
+    // The track fragment tables placed since the last call: those of the 'moof' boxes before
+    // the 'mdat' the caller is about to list. Returns [first, end).
+    std::pair<size_t, size_t> TakePlacedFragments();
 
 private:
     // Track structure boxes, by catalogue id; other ids are ignored.
     void NoteBox(int32_t id, const ISOFileFormat::Box* record);
     // Sample entries and codec configuration boxes; others are ignored.
     void NoteCodecBox(const ISOFileFormat::Box* record);
+    void NoteFragmentBox(const ISOFileFormat::Box& record);
+    void AddTrackRun(const ISOFileFormat::Box& record);
     void ClearTableReferences();
     void BuildSamples(TrackChunkTable& table);
 
@@ -207,6 +251,39 @@ private:
     uint64_t m_listedSamples = 0;
     uint64_t m_maxListedSamples = UINT64_MAX;
     int32_t m_currentHandlerKind = 0;
+    uint64_t m_fileSize = UINT64_MAX;
+    // Fragments: the 'moof' records in order, the first table of each; per track_ID its
+    // 'trex' defaults, kind, timescale and where its decode time has got to.
+    struct TrackDefaults {
+        uint32_t sampleDescriptionIndex = 0;
+        uint32_t duration = 0;
+        uint32_t size = 0;
+        uint32_t flags = 0;  // big-endian as in the file
+        bool fromTrex = false;
+        int32_t handlerKind = 0;
+        bool hasHandler = false;
+        uint32_t timescale = 0;
+        uint64_t movieDuration = 0;
+        uint64_t nextDecodeTime = 0;
+        uint64_t fragmentCount = 0;
+        uint64_t fragmentDuration = 0;
+    };
+    std::unordered_map<uint32_t, TrackDefaults> m_trackDefaults;
+    std::vector<const ISOFileFormat::Box*> m_moofs;
+    std::vector<size_t> m_moofFirstTable;
+    std::vector<TrackChunkTable> m_fragmentTables;
+    uint32_t m_currentTrackID = 0;
+    // The table of the 'traf' being read; SIZE_MAX outside one.
+    size_t m_currentFragmentTable = SIZE_MAX;
+    // Where the data of the previous run ends, the base of a run without a data offset.
+    uint64_t m_runEnd = 0;
+    // Where the data of the previous track fragment of the same 'moof' ends.
+    uint64_t m_trafEnd = 0;
+    bool m_trafEndRestsOnMoof = true;
+    const ISOFileFormat::TrackFragmentHeaderBox* m_currentTfhd = nullptr;
+    size_t m_placeCursor = 0;
+    size_t m_placedFrom = 0;
+    size_t m_placedEnd = 0;
     BoxSet m_boxSet = BoxSet::Full;
     int32_t m_textTrackCount = 0;
     int32_t m_hintTrackCount = 0;

@@ -53,6 +53,8 @@ def marked_samples(doc):
     tracks = []
     for mdat in (b for b in preorder(doc['boxes']) if b['type'] == 'mdat'):
         for track in mdat.get('children', []):
+            if track['line'].startswith('runs from'):  # marked by the fragments' sample flags
+                continue
             number, marked, unmarked = 0, [], False
             for chunk in track.get('children', []):
                 for line in chunk.get('children', []):
