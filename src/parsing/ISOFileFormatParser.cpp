@@ -68,9 +68,8 @@ void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
 
 void CISOFileFormatParser::CheckProgress() {
     if (m_progress == nullptr) return;
-    const int64_t position = GetPosition();
-    if (m_progress->beforeBox) m_progress->beforeBox(static_cast<uint64_t>(position));
-    m_progress->bytesDone.store(static_cast<uint64_t>(position), std::memory_order_relaxed);
+    m_progress->bytesDone.store(static_cast<uint64_t>(GetPosition()), std::memory_order_relaxed);
+    if (m_progress->beforeBox) m_progress->beforeBox(*m_progress);
     if (m_progress->cancelRequested.load(std::memory_order_relaxed)) throw ParseCancelRequested;
 }
 

@@ -11,9 +11,10 @@ struct CParseProgress {
     // The file offset of the box header read last.
     std::atomic<uint64_t> bytesDone{0};
     std::atomic<bool> cancelRequested{false};
-    // Called on the parsing thread before each box with its offset; tests use it to hold a
-    // parse at a known place. Set before the parse starts, never during it.
-    std::function<void(uint64_t offset)> beforeBox;
+    // Called on the parsing thread at each box, once bytesDone holds its offset and before the
+    // cancel request is read; tests use it to hold a parse at a known place. Set before the
+    // parse starts, never during it.
+    std::function<void(const CParseProgress&)> beforeBox;
 
     void Reset() {
         bytesDone.store(0, std::memory_order_relaxed);

@@ -72,7 +72,7 @@ bool CBackgroundDocument::Open(const std::string& path) {
     return true;
 }
 
-void CBackgroundDocument::StartParse(std::function<void(uint64_t)> beforeBox) {
+void CBackgroundDocument::StartParse(std::function<void(const CParseProgress&)> beforeBox) {
     m_progress.beforeBox = std::move(beforeBox);
     m_worker = std::thread([this] {
         const int32_t result = CParseControl(*m_document, m_view, m_settings).StartParsing();

@@ -64,7 +64,7 @@ public:
 
     bool Open(const std::string& path);
     // Starts the parse on its own thread; `beforeBox` is the progress hook (may be empty).
-    void StartParse(std::function<void(uint64_t)> beforeBox);
+    void StartParse(std::function<void(const CParseProgress&)> beforeBox);
     void Cancel() { m_progress.cancelRequested.store(true, std::memory_order_relaxed); }
     bool IsParsing() const { return m_worker.joinable(); }
     // Waits at most `timeout` for the parse to end; true when it has.

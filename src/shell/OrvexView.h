@@ -65,7 +65,9 @@ public:
     void SetQuickParseWait(std::chrono::milliseconds wait) { m_quickParseWait = wait; }
     // Called on the worker thread before each box of the parses to come (tests hold a parse
     // with it).
-    void SetParseHook(std::function<void(uint64_t)> hook) { m_parseHook = std::move(hook); }
+    void SetParseHook(std::function<void(const CParseProgress&)> hook) {
+        m_parseHook = std::move(hook);
+    }
     // The whole tree as a text file: 0 when there is no parsed file, else 1.
     int ExportTree(bool indented);
     int ExportTreeJson();
@@ -176,7 +178,7 @@ private:
     QTimer m_parseTimer;
     QElapsedTimer m_parseClock;
     std::chrono::milliseconds m_quickParseWait{40};
-    std::function<void(uint64_t)> m_parseHook;
+    std::function<void(const CParseProgress&)> m_parseHook;
     // Declared after everything the documents reach through this view, so they go first; the
     // pending one first of all, its worker joined.
     std::unique_ptr<CBackgroundDocument> m_shown;
