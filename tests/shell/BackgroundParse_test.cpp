@@ -109,7 +109,8 @@ private slots:
         QFETCH(QString, title);
         QVERIFY(m->Show(800, 600));
         StartHeldParse();
-        const QString status = QStringLiteral("Loaded File : ") + QFileInfo(kShown).absoluteFilePath();
+        const QString status =
+            QStringLiteral("Loaded File : ") + QFileInfo(kShown).absoluteFilePath();
         const size_t nodes = m->View().GetDocument().GetNodes().size();
         switch (way) {
             case 0:
