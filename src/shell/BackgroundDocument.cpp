@@ -32,8 +32,15 @@ void CQueuedLogWriter::Attach(ILogWriter* target) {
     m_target = target;
 }
 
+void CRelayDocumentView::MakeSurface() {
+    m_surface = std::make_unique<CQtDrawingSurface>();
+    m_surface->SetCurrentFont(m_font);
+}
+
 IDrawingSurface& CRelayDocumentView::GetMeasureSurface() {
-    return m_target ? m_target->GetMeasureSurface() : m_surface;
+    if (m_target) return m_target->GetMeasureSurface();
+    if (!m_surface) MakeSurface();
+    return *m_surface;
 }
 
 void CRelayDocumentView::ScrollToOrigin() {
@@ -75,6 +82,7 @@ bool CBackgroundDocument::Open(const std::string& path) {
 void CBackgroundDocument::StartParse(std::function<void(const CParseProgress&)> beforeBox) {
     m_progress.beforeBox = std::move(beforeBox);
     m_worker = std::thread([this] {
+        m_view.MakeSurface();
         const int32_t result = CParseControl(*m_document, m_view, m_settings).StartParsing();
         const std::lock_guard lock(m_doneMutex);
         m_result = result;

@@ -36,7 +36,9 @@ private:
 // on and nothing else, until the document is shown; then everything goes to the real view.
 class CRelayDocumentView : public IDocumentView {
 public:
-    explicit CRelayDocumentView(const FontSpec& font) { m_surface.SetCurrentFont(font); }
+    explicit CRelayDocumentView(const FontSpec& font) : m_font(font) {}
+    // Made on the thread that measures with it: fonts belong to the thread that loaded them.
+    void MakeSurface();
     void Attach(IDocumentView& target) { m_target = &target; }
 
     IDrawingSurface& GetMeasureSurface() override;
@@ -47,7 +49,8 @@ public:
     void ShowWarning(const std::string& title, const std::string& text) override;
 
 private:
-    CQtDrawingSurface m_surface;
+    FontSpec m_font;
+    std::unique_ptr<CQtDrawingSurface> m_surface;
     IDocumentView* m_target = nullptr;
 };
 
