@@ -55,14 +55,19 @@ void Report(const char* what, double value, double limit, const char* unit) {
                 value <= limit ? "PASS" : "FAIL", limit, unit);
 }
 
+// The window at the size measured, shown and settled.
+void ShowFrame(CMainFrame& frame) {
+    frame.resize(1280, 900);
+    frame.show();
+    QCoreApplication::processEvents();
+}
+
 bool Measure(const QString& path, bool autoExpand) {
     CMemorySettingsStore settings;
     SetSwitchSetting(settings, SwitchAutoExpand, autoExpand);
     CShellPrompts prompts;
     CMainFrame frame(settings, prompts);
-    frame.resize(1280, 900);
-    frame.show();
-    QCoreApplication::processEvents();
+    ShowFrame(frame);
     COrvexView& view = frame.GetView();
 
     // From the open command to the first frame painted (the log is filled on the way).
@@ -153,8 +158,7 @@ bool MeasureResponsiveness(const QString& path) {
     double synchronous = 0;
     {
         CMainFrame frame(settings, prompts);
-        frame.show();
-        QCoreApplication::processEvents();
+        ShowFrame(frame);
         frame.GetView().SetQuickParseWait(std::chrono::hours(1));
         QElapsedTimer timer;
         timer.start();
@@ -163,9 +167,7 @@ bool MeasureResponsiveness(const QString& path) {
     }
 
     CMainFrame frame(settings, prompts);
-    frame.resize(1280, 900);
-    frame.show();
-    QCoreApplication::processEvents();
+    ShowFrame(frame);
     COrvexView& view = frame.GetView();
     QEventLoop loop;
     QObject::connect(&view, &COrvexView::busyChanged, &loop, [&](bool busy) {
