@@ -81,7 +81,7 @@ private slots:
         FrameHarness synchronous;
         QVERIFY(synchronous.frame.OpenUserFile(kParsed));
         QVERIFY(TreeText(m->View().GetDocument()) == TreeText(synchronous.View().GetDocument()));
-        // The log holds the lines of the three parses in order, the held one's complete.
+        // The log ends with the held parse's lines, all of them and in order.
         QVERIFY(m->frame.GetLogView().GetLogText().ends_with(
             synchronous.frame.GetLogView().GetLogText()));
     }
