@@ -184,14 +184,16 @@ void COrvexView::PollParse() {
         FinishParse();
         return;
     }
-    if (m_logWriter) {
-        const std::string text = m_pending->TakeLogText();
-        if (!text.empty()) m_logWriter->PrintText(text);
-    }
+    PassOnLog(*m_pending);
     if (m_parseClock.elapsed() >= kProgressAfterMs) {
         emit parseProgress(static_cast<qint64>(m_pending->GetBytesDone()),
                            static_cast<qint64>(m_pending->GetFileSize()));
     }
+}
+
+void COrvexView::PassOnLog(CBackgroundDocument& parsing) {
+    const std::string text = parsing.TakeLogText();
+    if (m_logWriter && !text.empty()) m_logWriter->PrintText(text);
 }
 
 void COrvexView::CancelParse() {
@@ -209,10 +211,7 @@ void COrvexView::FinishParse() {
     std::unique_ptr<CBackgroundDocument> ended = std::move(m_pending);
     const int32_t result = ended->Join();
     // The lines of the parse come before anything the view may write about it.
-    if (m_logWriter) {
-        const std::string text = ended->TakeLogText();
-        if (!text.empty()) m_logWriter->PrintText(text);
-    }
+    PassOnLog(*ended);
     EndBusy();
     if (result == ParseCancelled) return;
     ShowDocument(std::move(ended), result);

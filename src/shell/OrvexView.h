@@ -140,6 +140,8 @@ private:
     void StartBackgroundParse(std::unique_ptr<CBackgroundDocument> pending);
     // The timer's tick during a parse: the log lines so far, the progress, the end.
     void PollParse();
+    // The log lines the parse wrote since the last call, into the log pane.
+    void PassOnLog(CBackgroundDocument& parsing);
     // Shows the ended parse's document, unless it was cancelled.
     void FinishParse();
     void ShowDocument(std::unique_ptr<CBackgroundDocument> shown, int32_t result);
