@@ -46,7 +46,9 @@ int32_t COrvexDoc::Parse() {
     m_diagnosticLog.SetContextLimit(m_parser.GetFileSize());
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
-    if (result != ParseOk && m_boxSet == BoxSet::Full && m_parser.IsOpen()) {
+    // A cancelled parse stopped by choice: nothing is wrong with the file for that.
+    if (result != ParseOk && result != ParseCancelled && m_boxSet == BoxSet::Full &&
+        m_parser.IsOpen()) {
         // No tree is left to check: the headers say where the file broke.
         const std::vector<uint8_t> head = ReadHead();
         const auto& diagnostics = m_diagnosticLog.GetDiagnostics();

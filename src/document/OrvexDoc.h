@@ -37,6 +37,8 @@ public:
     // node behind.
     int32_t Parse();
     bool IsParsed() const { return m_parsed; }
+    // Progress and cancel for the parses to come; see CISOFileFormatParser::SetProgress.
+    void SetParseProgress(CParseProgress* progress) { m_parser.SetProgress(progress); }
     // The result of the last parse (ParseOk before any), and the warnings and errors it met.
     int32_t GetParseResult() const { return m_parseResult; }
     const std::vector<LogDiagnostic>& GetDiagnostics() const {

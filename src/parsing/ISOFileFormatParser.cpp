@@ -66,7 +66,15 @@ void CISOFileFormatParser::FinishEntryMode(ParseState& s) {
     s.parse.forcedId = -1;
 }
 
+void CISOFileFormatParser::CheckProgress() {
+    if (m_progress == nullptr) return;
+    m_progress->bytesDone.store(static_cast<uint64_t>(GetPosition()), std::memory_order_relaxed);
+    if (m_progress->beforeBox) m_progress->beforeBox(*m_progress);
+    if (m_progress->cancelRequested.load(std::memory_order_relaxed)) throw ParseCancelRequested;
+}
+
 void CISOFileFormatParser::BeginBox(ParseState& s) {
+    CheckProgress();
     s.parse.record.reset();
     s.parse.descend = 0;
     s.headerBytes = 0;
@@ -244,7 +252,11 @@ int32_t CISOFileFormatParser::ResultOfFailure() {
         Close();
         if (m_log) m_log->PrintError("error occured in file reading");
         return ParseReadFailure;
-    } catch (ParseExceptionCode) {
+    } catch (ParseExceptionCode code) {
+        if (code == ParseCancelRequested) {
+            if (m_log) m_log->PrintText("\r\nthe parse was cancelled.\r\n");
+            return ParseCancelled;
+        }
         if (m_log) m_log->PrintError("error occured in parsing");
         return ParseCorrupted;
     } catch (const std::bad_alloc&) {
@@ -281,8 +293,13 @@ int32_t CISOFileFormatParser::Parse() {
         try {
             FinishEntryMode(s);
             m_callback->OnBoxList(m_records.size(), m_records);
-            for (const BoxEntry& entry : s.entries)
+            // Building the tree of a big file takes a while too: it can be cancelled as well,
+            // and the callback processor then drops what it built.
+            for (const BoxEntry& entry : s.entries) {
+                if (m_progress && m_progress->cancelRequested.load(std::memory_order_relaxed))
+                    throw ParseCancelRequested;
                 m_callback->OnBoxEntry(&entry);
+            }
             m_callback->OnParseEnd();
         } catch (...) {
             s.result = ResultOfFailure();
@@ -313,6 +330,8 @@ const char* GetParseResultMessage(int32_t result) {
             return "failed due to lack of memory.";
         case ParseUnknownError:
             return "Unknown error. please contact the author.";
+        case ParseCancelled:
+            return "the parse was cancelled.";
         default:
             return "";
     }

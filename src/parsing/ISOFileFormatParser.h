@@ -8,10 +8,11 @@
 #include "model/BoxCatalogue.h"
 #include "model/FileReader.h"
 #include "parsing/LogWriter.h"
+#include "parsing/ParseProgress.h"
 #include "parsing/ParserInterfaces.h"
 
 // Thrown by value inside Parse when a box's size disagrees with what was read.
-enum ParseExceptionCode : int32_t { ParseSizeMismatch = 0 };
+enum ParseExceptionCode : int32_t { ParseSizeMismatch = 0, ParseCancelRequested = 1 };
 
 // Result codes of Parse.
 enum ParseResult : int32_t {
@@ -21,7 +22,9 @@ enum ParseResult : int32_t {
     ParseCorrupted = 3,
     ParseOutOfMemory = 4,
     ParseNoCallback = 5,
-    ParseUnknownError = 6
+    ParseUnknownError = 6,
+    // Stopped on request between two boxes; nothing of the file was reported.
+    ParseCancelled = 7
 };
 
 // The parse driver: walks the open file box by box in one forward pass, lets the registered
@@ -47,6 +50,10 @@ public:
     // with, so that a media segment parsed after its init segment reads its 'senc' boxes with
     // the init segment's 'tenc'. The call holds for one parse only.
     void CarryTrackFactsIntoNextParse() { m_carryTrackFacts = true; }
+
+    // Where the parse reports its position and finds a cancel request; none (the default) for a
+    // parse that always runs to its end.
+    void SetProgress(CParseProgress* progress) { m_progress = progress; }
 
     void SetLogWriter(ILogWriter* logWriter) { m_log = logWriter; }
     ILogWriter* GetLogWriter() const { return m_log; }
@@ -78,6 +85,8 @@ private:
     // Moves forward `count` bytes, no further than the largest position.
     void SkipClamped(uint64_t count);
     void FinishEntryMode(ParseState& state);
+    // Publishes the position and ends the parse when a cancel was asked for.
+    void CheckProgress();
     int32_t ResultOfFailure();
 
     std::vector<std::unique_ptr<ISOFileFormat::Box>> m_records;
@@ -91,6 +100,7 @@ private:
     bool m_carryTrackFacts = false;
     IParserCallbackProcessor* m_callback;
     ILogWriter* m_log;
+    CParseProgress* m_progress = nullptr;
 };
 
 // The message a user is shown for a non-zero result of Parse (empty for other values).

@@ -50,7 +50,7 @@ CShellPrompts::FileDialog JsonFileDialog() {
 
 CBoxCommands::CBoxCommands(COrvexDoc& document, ISettingsStore& settings, CShellPrompts& prompts,
                            QWidget& owner)
-    : m_document(document),
+    : m_document(&document),
       m_settings(settings),
       m_prompts(prompts),
       m_owner(owner),
@@ -62,7 +62,7 @@ CBoxCommands::~CBoxCommands() {
 }
 
 QString CBoxCommands::CurrentFile() const {
-    return QFile::decodeName(m_document.GetFilePath().c_str());
+    return QFile::decodeName(m_document->GetFilePath().c_str());
 }
 
 QWidget* CBoxCommands::DialogParent() const {
@@ -70,7 +70,7 @@ QWidget* CBoxCommands::DialogParent() const {
 }
 
 const CISOViewBox* CBoxCommands::NodeAt(size_t index) {
-    CNodeList& nodes = m_document.GetNodes();
+    CNodeList& nodes = m_document->GetNodes();
     return index < nodes.size() ? &nodes.Node(index) : nullptr;
 }
 
@@ -100,8 +100,8 @@ void CBoxCommands::DumpToBinaryFile(const CISOViewBox& node) {
                                   CurrentFile());
     if (path.isEmpty()) return;
     WriteOrReport(path, [&] {
-        return m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
-                                                node.GetBoxSize(), LocalPath(path).c_str()) != 0;
+        return m_document->GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
+                                                 node.GetBoxSize(), LocalPath(path).c_str()) != 0;
     });
 }
 
@@ -140,8 +140,8 @@ void CBoxCommands::DumpAndOpenInHexEditor(const CISOViewBox& node) {
     const QString copyPath = copy.fileName();
     copy.close();
     errno = 0;
-    if (m_document.GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
-                                         node.GetBoxSize(), LocalPath(copyPath).c_str()) == 0) {
+    if (m_document->GetReader().CopyRange(static_cast<int64_t>(node.GetFileOffset()),
+                                          node.GetBoxSize(), LocalPath(copyPath).c_str()) == 0) {
         const int error = errno;
         QFile::remove(copyPath);
         ReportFailure(copyPath, SystemReason(error));
@@ -168,24 +168,24 @@ void CBoxCommands::ExportToTextFile(const CISOViewBox& node) {
 }
 
 int CBoxCommands::ExportTree(bool indented) {
-    if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
+    if (!m_document->IsFileOpen() || !m_document->IsParsed()) return 0;
     const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
                                                    TextFileDialog(QString()), CurrentFile());
     if (path.isEmpty()) return 1;
     WriteOrReport(path, [&] {
-        return ExportTreeToFile(m_document.GetNodes(), m_document.GetFilePath(), indented,
+        return ExportTreeToFile(m_document->GetNodes(), m_document->GetFilePath(), indented,
                                 LocalPath(path));
     });
     return 1;
 }
 
 int CBoxCommands::ExportTreeJson() {
-    if (!m_document.IsFileOpen() || !m_document.IsParsed()) return 0;
+    if (!m_document->IsFileOpen() || !m_document->IsParsed()) return 0;
     const QString path = m_folders.GetSaveFileName(DialogParent(), CDialogFolders::Purpose::Export,
                                                    JsonFileDialog(), CurrentFile());
     if (path.isEmpty()) return 1;
     WriteOrReport(path, [&] {
-        return ExportTreeJsonToFile(m_document, m_document.GetFilePath(), LocalPath(path));
+        return ExportTreeJsonToFile(*m_document, m_document->GetFilePath(), LocalPath(path));
     });
     return 1;
 }

@@ -27,6 +27,8 @@ public:
                  QWidget& owner);
     // Removes the copies made for the hex editor.
     ~CBoxCommands();
+    // The commands work on another document from now on; the hex editor's copies stay.
+    void SetDocument(COrvexDoc& document) { m_document = &document; }
     CBoxCommands(const CBoxCommands&) = delete;
     CBoxCommands& operator=(const CBoxCommands&) = delete;
 
@@ -65,7 +67,7 @@ private:
     template <class Write>
     void WriteOrReport(const QString& path, Write write);
 
-    COrvexDoc& m_document;
+    COrvexDoc* m_document;
     ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
     QWidget& m_owner;

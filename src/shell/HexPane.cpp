@@ -51,7 +51,7 @@ const char* const CHexPane::kReadFailedText = "The bytes here cannot be read fro
 
 CHexPane::CHexPane(COrvexDoc& document, QWidget* parent)
     : QAbstractScrollArea(parent),
-      m_document(document),
+      m_document(&document),
       m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
     setObjectName(QStringLiteral("hexPane"));
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -64,12 +64,22 @@ CHexPane::CHexPane(COrvexDoc& document, QWidget* parent)
 
 CHexPane::~CHexPane() = default;
 
+void CHexPane::SetDocument(COrvexDoc& document) {
+    m_document = &document;
+    // Read afresh: the same path may be another file now.
+    m_reader.Close();
+    m_readerPath.clear();
+    m_bytes.Clear();
+    UpdateReader();
+    viewport()->update();
+}
+
 void CHexPane::ShowNode(std::optional<size_t> node) {
     // A hidden pane walks no children: it is given the selection again when it is shown.
     if (isHidden()) return;
     UpdateReader();
     m_bytes.Clear();
-    if (node && m_document.IsParsed()) m_bytes.Select(m_document.GetNodes(), *node);
+    if (node && m_document->IsParsed()) m_bytes.Select(m_document->GetNodes(), *node);
     // The least scroll: a node whose first row is in sight already (a click on one of its bytes
     // selected it) leaves the rows where they are.
     const uint64_t row = m_bytes.Begin() / kBytesPerRow;
@@ -80,7 +90,7 @@ void CHexPane::ShowNode(std::optional<size_t> node) {
 }
 
 bool CHexPane::UpdateReader() {
-    if (!m_document.IsFileOpen()) {
+    if (!m_document->IsFileOpen()) {
         m_reader.Close();
         m_readerPath.clear();
         m_fileSize = m_rowCount = 0;
@@ -88,13 +98,13 @@ bool CHexPane::UpdateReader() {
         UpdateScrollBars();
         return false;
     }
-    const uint64_t generation = m_document.GetNodes().GetGeneration();
-    if (m_reader.IsOpen() && m_readerPath == m_document.GetFilePath() &&
+    const uint64_t generation = m_document->GetNodes().GetGeneration();
+    if (m_reader.IsOpen() && m_readerPath == m_document->GetFilePath() &&
         m_readerGeneration == generation)
         return true;
     m_reader.Close();
     m_pages.clear();
-    m_readerPath = m_document.GetFilePath();
+    m_readerPath = m_document->GetFilePath();
     m_readerGeneration = generation;
     m_fileSize =
         m_reader.Open(m_readerPath.c_str()) ? static_cast<uint64_t>(m_reader.GetFileSize()) : 0;
@@ -232,7 +242,7 @@ void CHexPane::PaintContents(QPainter& painter) {
     const QRect client(QPoint(0, 0), viewport()->size());
     painter.fillRect(client, ToQColor(kViewPalette.hexBack));
     m_readFailed = false;
-    if (!m_document.IsFileOpen()) return;
+    if (!m_document->IsFileOpen()) return;
     const bool readable = UpdateReader();
     painter.setFont(m_font);
     const QFontMetrics metrics(m_font);

@@ -29,6 +29,8 @@ public:
 
     explicit CHexPane(COrvexDoc& document, QWidget* parent = nullptr);
     ~CHexPane() override;
+    // The pane shows another document's file from now on; nothing is selected in it yet.
+    void SetDocument(COrvexDoc& document);
 
     // Shades the node (an index in the document's list) and, unless its first row is in sight,
     // scrolls that row to the top; without one, the pane only follows the file. Ignored while
@@ -82,7 +84,7 @@ private:
     int RowHeight() const;
     int CharWidth() const { return m_charWidth; }
 
-    COrvexDoc& m_document;
+    COrvexDoc* m_document;
     CFileReader m_reader;
     std::string m_readerPath;
     uint64_t m_readerGeneration = 0;

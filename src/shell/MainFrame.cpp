@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
@@ -37,6 +39,8 @@ namespace {
 
 constexpr char kIdleText[] = "Ready";
 constexpr char kNoFileText[] = "No loaded file";
+// The progress bar counts the file's bytes in this many steps.
+constexpr int kProgressSteps = 1000;
 // A restored window is never made smaller than this.
 constexpr int kMinimumRestoredWidth = 200;
 constexpr int kMinimumRestoredHeight = 150;
@@ -93,6 +97,18 @@ CMainFrame::CMainFrame(ISettingsStore& settings, CShellPrompts& prompts, QWidget
     m_statusLabel->setObjectName(QStringLiteral("statusText"));
     // Menu prompts cover this text while a menu is open and give it back afterwards.
     statusBar()->addWidget(m_statusLabel, 1);
+    m_parseProgress = new QProgressBar(this);
+    m_parseProgress->setObjectName(QStringLiteral("parseProgress"));
+    m_parseProgress->setRange(0, kProgressSteps);
+    m_parseProgress->setMaximumWidth(200);
+    m_parseProgress->hide();
+    statusBar()->addPermanentWidget(m_parseProgress);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelParsing"));
+    m_cancelButton->setFocusPolicy(Qt::NoFocus);
+    m_cancelButton->hide();
+    connect(m_cancelButton, &QPushButton::clicked, this, &CMainFrame::OnCancelParsing);
+    statusBar()->addPermanentWidget(m_cancelButton);
 
     m_recentFiles.ReadFromSettings(m_settings);
     RebuildRecentMenu();
@@ -127,6 +143,14 @@ void CMainFrame::CreatePanes() {
     setCentralWidget(m_splitter);
 
     connect(m_view, &COrvexView::busyChanged, this, &CMainFrame::OnBusyChanged);
+    connect(m_view, &COrvexView::parseProgress, this, &CMainFrame::OnParseProgress);
+    connect(m_view, &COrvexView::documentShown, this, [this](const QString& path) {
+        m_hexPane->SetDocument(m_view->GetDocument());
+        if (m_view->GetDocument().IsFileOpen())
+            ShowLoadedFile(path);
+        else
+            ShowNoFile();
+    });
     connect(m_view, &COrvexView::selectionChanged, m_hexPane, &CHexPane::ShowNode);
     connect(m_hexPane, &CHexPane::byteClicked, m_view, &COrvexView::SelectByteOffset);
 }
@@ -196,6 +220,12 @@ void CMainFrame::CreateActions() {
                    QStringLiteral("Start parsing"), QStringLiteral("Start parsing"));
     m_actionStartParsing->setIcon(LoadIcon("parse"));
     connect(m_actionStartParsing, &QAction::triggered, this, &CMainFrame::OnStartParsing);
+    m_actionCancelParsing =
+        MakeAction(this, "actionCancelParsing", QStringLiteral("&Cancel Parsing\tEsc"),
+                   QStringLiteral("Stop the parse under way"), QStringLiteral("Cancel parsing"));
+    m_actionCancelParsing->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_actionCancelParsing->setEnabled(false);
+    connect(m_actionCancelParsing, &QAction::triggered, this, &CMainFrame::OnCancelParsing);
 
     m_actionClearLog = MakeAction(this, "actionClearLog", QStringLiteral("&Clear Log View"));
     connect(m_actionClearLog, &QAction::triggered, this, &CMainFrame::OnClearLog);
@@ -232,6 +262,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
     process->addAction(m_actionStartParsing);
+    process->addAction(m_actionCancelParsing);
 
     QMenu* logs = menuBar()->addMenu(QStringLiteral("Logs"));
     logs->addAction(m_actionClearLog);
@@ -267,15 +298,8 @@ void CMainFrame::SetStatusText(const QString& text) {
 bool CMainFrame::OpenMediaFile(const QString& path, const QString& aftermath) {
     // Tried before the view lets go of the file it shows, which then stays.
     const std::string localPath = QFile::encodeName(path).toStdString();
-    bool opened = CFileReader().Open(localPath.c_str()) != 0;
-    if (opened) {
-        opened = m_view->OpenFile(path) != 0;
-        if (!opened) ShowNoFile();
-    }
-    if (opened) {
-        ShowLoadedFile(path);
-        return true;
-    }
+    // The title and status follow when the view shows the file (documentShown).
+    if (CFileReader().Open(localPath.c_str()) != 0 && m_view->OpenFile(path) != 0) return true;
     QString text = MessageWithReason(QString::fromLatin1(kOpenFailedText), path,
                                      QString::fromLocal8Bit(DescribeOpenFailure(localPath)));
     if (!aftermath.isEmpty()) text += QStringLiteral("\n\n") + aftermath;
@@ -342,6 +366,8 @@ void CMainFrame::ReportNothingToExport() {
 }
 
 void CMainFrame::OnOptions() {
+    // The options say how the next parse reads the file: the one under way is stopped first.
+    m_view->CancelParse();
     COrvexOptions options(m_settings, m_prompts, this);
     options.exec();
 }
@@ -370,11 +396,24 @@ void CMainFrame::OnBusyChanged(bool busy, const QString& filePath) {
         statusBar()->clearMessage();
         SetStatusText(QStringLiteral("Parsing ") + QFileInfo(filePath).fileName() +
                       QStringLiteral(" ..."));
-        // The parse holds the event loop: paint the notice now.
-        statusBar()->repaint();
     } else {
         SetStatusText(m_statusBeforeBusy);
+        m_parseProgress->hide();
+        m_cancelButton->hide();
     }
+    m_actionCancelParsing->setEnabled(busy);
+    m_actionStartParsing->setEnabled(!busy);
+}
+
+void CMainFrame::OnParseProgress(qint64 bytesDone, qint64 fileSize) {
+    const qint64 steps = fileSize > 0 ? bytesDone * kProgressSteps / fileSize : 0;
+    m_parseProgress->setValue(static_cast<int>(std::clamp<qint64>(steps, 0, kProgressSteps)));
+    m_parseProgress->show();
+    m_cancelButton->show();
+}
+
+void CMainFrame::OnCancelParsing() {
+    m_view->CancelParse();
 }
 
 void CMainFrame::OnFileNew() {
@@ -514,6 +553,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (!event->isAccepted()) return;
+    m_view->CancelParse();
     m_restoredPlacement.reset();
     const QRect outer = frameGeometry();
     WriteWindowPlacement(m_settings,

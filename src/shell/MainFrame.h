@@ -13,6 +13,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
+class QPushButton;
 class QSplitter;
 class QToolBar;
 class CShellPrompts;
@@ -40,11 +42,11 @@ public:
 
     static const char* const kOpenFailedText;
 
-    // The open sequence: opens (and, as the settings say, parses) the file. On success the
-    // status text and the title name the file. A file that cannot be opened is named in a
-    // message with the system's reason, followed by `aftermath` when given; the file shown
-    // before stays shown, so title, status text and view still describe it. (Should the file
-    // go in the moment between the check and the open, the window is left empty and says so.)
+    // The open sequence: opens (and, as the settings say, parses) the file. Once the view
+    // shows it, the status text and the title name the file; until then, and when its parse is
+    // cancelled, they and the view still describe the file before. A file that cannot be
+    // opened is named in a message with the system's reason, followed by `aftermath` when
+    // given; the file shown before stays shown.
     bool OpenMediaFile(const QString& path, const QString& aftermath = {});
     // A file the user chose (open dialog, drop, command line): the open sequence, and on
     // success the file joins the recent-file list.
@@ -65,6 +67,8 @@ public:
     // The first of the dropped files is opened.
     void OnFilesDropped(const QStringList& paths);
     void OnStartParsing();
+    // Stops the parse under way (Esc, the status bar's "Cancel"); the file before stays.
+    void OnCancelParsing();
     void OnClearLog();
     void OnSaveLog();
     void OnViewToolBar(bool visible);
@@ -100,6 +104,7 @@ private:
     void ShowNoFile();
     QString CurrentFile() const;
     void OnBusyChanged(bool busy, const QString& filePath);
+    void OnParseProgress(qint64 bytesDone, qint64 fileSize);
     // The recent-file list takes every file opened by the user.
     void AddToRecentFiles(const QString& path);
     void RebuildRecentMenu();
@@ -120,6 +125,9 @@ private:
     CHexPane* m_hexPane = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
+    // Shown in the status bar while a parse takes long enough to be watched.
+    QProgressBar* m_parseProgress = nullptr;
+    QPushButton* m_cancelButton = nullptr;
     QString m_statusBeforeBusy;
     bool m_splitterPlaced = false;
     std::optional<WindowPlacement> m_restoredPlacement;
@@ -137,6 +145,7 @@ private:
     QAction* m_actionViewStatusBar = nullptr;
     QAction* m_actionViewHexPane = nullptr;
     QAction* m_actionStartParsing = nullptr;
+    QAction* m_actionCancelParsing = nullptr;
     QAction* m_actionClearLog = nullptr;
     QAction* m_actionSaveLog = nullptr;
     QAction* m_actionAbout = nullptr;

@@ -96,26 +96,20 @@ QAccessibleInterface* MakeViewAccessible(const QString&, QObject* object) {
 
 }  // namespace
 
-// The busy cursor and the "parsing" notice for one operation on the file. A message box shown
-// during the operation ends it early, so that the box is not shown under a busy cursor.
-class COrvexView::BusyScope {
-public:
-    BusyScope(COrvexView& view, const QString& filePath) : m_view(view) {
-        m_view.BeginBusy(filePath);
-    }
-    ~BusyScope() { m_view.EndBusy(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    COrvexView& m_view;
-};
+namespace {
+// The timer that watches a parse: its log lines reach the log pane this often.
+constexpr int kParsePollMs = 50;
+// A parse shorter than this shows no progress bar, which would only flicker.
+constexpr qint64 kProgressAfterMs = 200;
+}  // namespace
 
 const char* const COrvexView::kEmptyHint = "Open a file (Ctrl+O) or drop one here";
 
 COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPrompts& prompts,
                        QWidget* parent)
     : QAbstractScrollArea(parent),
+      m_logWriter(logWriter),
+      m_settings(settings),
       m_prompts(prompts),
       m_offsetFont(MakeOffsetFont()),
       m_containerOpen(LoadImage("container-open")),
@@ -131,39 +125,119 @@ COrvexView::COrvexView(ILogWriter* logWriter, ISettingsStore& settings, CShellPr
     // Nodes measure and draw themselves in the box font unless they name their own.
     m_surface.SetCurrentFont(kBoxFont);
 
-    m_document = std::make_unique<COrvexDoc>(*this, logWriter, settings);
+    m_shown = std::make_unique<CBackgroundDocument>(settings, kBoxFont);
+    m_shown->Attach(*this, logWriter);
+    m_document = &m_shown->GetDocument();
     m_parseControl = std::make_unique<CParseControl>(*m_document, *this, settings);
     m_boxCommands = std::make_unique<CBoxCommands>(*m_document, settings, prompts, *this);
+    m_parseTimer.setInterval(kParsePollMs);
+    connect(&m_parseTimer, &QTimer::timeout, this, &COrvexView::PollParse);
     UpdateScrollBars();
     // Qt owns the interfaces the factory makes.
     static const bool accessibleInstalled = (QAccessible::installFactory(MakeViewAccessible), true);
     (void)accessibleInstalled;
 }
 
-COrvexView::~COrvexView() = default;
+COrvexView::~COrvexView() {
+    // Cancelled and joined before anything it may still reach goes.
+    m_pending.reset();
+}
 
 int COrvexView::OpenFile(const QString& path) {
-    BusyScope busy(*this, path);
-    m_finder.Forget();
-    const int opened = m_parseControl->OpenFile(QFile::encodeName(path).toStdString());
-    m_geometryDirty = true;
-    ResetSelection();
-    viewport()->update();
-    return opened;
+    CancelParse();
+    auto opened = std::make_unique<CBackgroundDocument>(m_settings, kBoxFont);
+    if (!opened->Open(QFile::encodeName(path).toStdString())) return 0;
+    if (!GetSwitchSetting(m_settings, SwitchAutoParse)) {
+        ShowDocument(std::move(opened), ParseOk);
+        return 1;
+    }
+    StartBackgroundParse(std::move(opened));
+    return 1;
 }
 
 int32_t COrvexView::StartParsing() {
+    if (m_pending) return 0;
     const COrvexDoc& document = *m_document;
     if (!document.IsFileOpen() || document.IsParsed()) return m_parseControl->StartParsing();
-    BusyScope busy(*this, QFile::decodeName(document.GetFilePath().c_str()));
-    const int32_t result = m_parseControl->StartParsing();
-    m_geometryDirty = true;
+    // The file is read again into a new document: the one shown stays until that is complete.
+    auto parsed = std::make_unique<CBackgroundDocument>(m_settings, kBoxFont);
+    if (!parsed->Open(document.GetFilePath())) return m_parseControl->StartParsing();
+    StartBackgroundParse(std::move(parsed));
+    return m_pending ? 0 : m_document->GetParseResult();
+}
+
+void COrvexView::StartBackgroundParse(std::unique_ptr<CBackgroundDocument> pending) {
+    m_pending = std::move(pending);
+    m_pending->StartParse(m_parseHook);
+    m_parseClock.start();
+    BeginBusy(QFile::decodeName(m_pending->GetPath().c_str()));
+    m_parseTimer.start();
+    if (m_pending->WaitFor(m_quickParseWait)) FinishParse();
+}
+
+void COrvexView::PollParse() {
+    if (!m_pending) {
+        m_parseTimer.stop();
+        return;
+    }
+    if (m_pending->WaitFor(std::chrono::milliseconds(0))) {
+        FinishParse();
+        return;
+    }
+    PassOnLog(*m_pending);
+    if (m_parseClock.elapsed() >= kProgressAfterMs) {
+        emit parseProgress(static_cast<qint64>(m_pending->GetBytesDone()),
+                           static_cast<qint64>(m_pending->GetFileSize()));
+    }
+}
+
+void COrvexView::PassOnLog(CBackgroundDocument& parsing) {
+    const std::string text = parsing.TakeLogText();
+    if (m_logWriter && !text.empty()) m_logWriter->PrintText(text);
+}
+
+void COrvexView::CancelParse() {
+    if (!m_pending) return;
+    m_pending->Cancel();
+    FinishParse();
+}
+
+void COrvexView::WaitForParse() {
+    if (m_pending) FinishParse();
+}
+
+void COrvexView::FinishParse() {
+    m_parseTimer.stop();
+    std::unique_ptr<CBackgroundDocument> ended = std::move(m_pending);
+    const int32_t result = ended->Join();
+    // The lines of the parse come before anything the view may write about it.
+    PassOnLog(*ended);
+    EndBusy();
+    if (result == ParseCancelled) return;
+    ShowDocument(std::move(ended), result);
+}
+
+void COrvexView::ShowDocument(std::unique_ptr<CBackgroundDocument> shown, int32_t result) {
+    m_finder.Forget();
+    SetSelected(std::nullopt);
+    m_shown = std::move(shown);
+    m_shown->Attach(*this, m_logWriter);
+    m_document = &m_shown->GetDocument();
+    m_parseControl = std::make_unique<CParseControl>(*m_document, *this, m_settings);
+    m_boxCommands->SetDocument(*m_document);
+    ScrollToOrigin();
+    const bool extent = m_document->GetExtentWidth() != 0 && m_document->GetExtentHeight() != 0;
+    if (m_document->IsParsed() && extent)
+        SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
+    else
+        SetScrollSize(1, 1);
+    emit documentShown(QFile::decodeName(m_document->GetFilePath().c_str()));
     ResetSelection();
-    viewport()->update();
-    return result;
+    if (result != ParseOk) ShowWarning("Error", GetParseResultMessage(result));
 }
 
 void COrvexView::ResetView() {
+    CancelParse();
     m_finder.Forget();
     SetSelected(std::nullopt);
     m_parseControl->ResetView();
@@ -282,14 +356,12 @@ void COrvexView::ScrollToShow(size_t placement) {
 void COrvexView::BeginBusy(const QString& filePath) {
     if (m_busy) return;
     m_busy = true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     emit busyChanged(true, filePath);
 }
 
 void COrvexView::EndBusy() {
     if (!m_busy) return;
     m_busy = false;
-    QGuiApplication::restoreOverrideCursor();
     emit busyChanged(false, QString());
 }
 
@@ -357,7 +429,6 @@ void COrvexView::Invalidate() {
 }
 
 void COrvexView::ShowWarning(const std::string& title, const std::string& text) {
-    EndBusy();
     m_prompts.ShowMessage(window(), CShellPrompts::Icon::Warning, QString::fromStdString(title),
                           QString::fromStdString(text));
 }

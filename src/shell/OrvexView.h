@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +21,7 @@
 #include "document/ParseControl.h"
 #include "document/Settings.h"
 #include "document/TreeGeometry.h"
+#include "shell/BackgroundDocument.h"
 #include "shell/BoxCommands.h"
 #include "shell/QtDrawingSurface.h"
 
@@ -27,6 +32,10 @@ class CShellPrompts;
 // its depth, with its file offset in a band at the left. It owns the document, runs the parse
 // of the file the main frame opens, and lets the user expand and collapse nodes. Dropped files
 // are left to the main frame.
+//
+// A file is parsed, and its tree built, on a worker thread into a new document, while the view
+// goes on showing the one before; the new one replaces it only when complete. A cancelled parse
+// leaves the view as it was.
 class COrvexView : public QAbstractScrollArea, public IDocumentView {
     Q_OBJECT
 
@@ -39,10 +48,26 @@ public:
     ~COrvexView() override;
 
     // The file operations of the main frame: 1 when the file was opened (whatever its parse
-    // gave), 0 when it could not be; the parse result; closing the file.
+    // gives), 0 when it could not be (the file shown stays); the parse result when the parse
+    // ended within the quick wait, else 0; closing the file. The parse goes on after they
+    // return; documentShown says when the file is shown.
     int OpenFile(const QString& path);
     int32_t StartParsing();
     void ResetView();
+    bool IsParsing() const { return m_pending != nullptr; }
+    // Stops the parse under way and waits for its thread; the view keeps what it shows. A parse
+    // that had just ended is shown instead.
+    void CancelParse();
+    // Waits for the parse under way to end, and shows its file.
+    void WaitForParse();
+    // How long an open waits for its parse before it returns to the event loop: a small file
+    // then appears at once, with no progress state in between.
+    void SetQuickParseWait(std::chrono::milliseconds wait) { m_quickParseWait = wait; }
+    // Called on the worker thread before each box of the parses to come (tests hold a parse
+    // with it).
+    void SetParseHook(std::function<void(const CParseProgress&)> hook) {
+        m_parseHook = std::move(hook);
+    }
     // The whole tree as a text file: 0 when there is no parsed file, else 1.
     int ExportTree(bool indented);
     int ExportTreeJson();
@@ -50,6 +75,7 @@ public:
     // the top, or as far up as the tree allows: 1 when one was found, 0 when none is left.
     int FindNext(const QString& name);
 
+    // The document shown; another object after each file shown.
     COrvexDoc& GetDocument() { return *m_document; }
     // The placements of the displayed nodes, brought up to date first.
     const CTreeGeometry& GetGeometry();
@@ -88,8 +114,12 @@ public:
     void ShowWarning(const std::string& title, const std::string& text) override;
 
 signals:
-    // A long operation on the file starts (the cursor is busy) or ends.
+    // A parse starts or ends (finished, failed or cancelled).
     void busyChanged(bool busy, const QString& filePath);
+    // How far the parse is: sent while it runs, once it has taken long enough to be shown.
+    void parseProgress(qint64 bytesDone, qint64 fileSize);
+    // Another document is shown (GetDocument is a new object), its file at `filePath`.
+    void documentShown(const QString& filePath);
     // Another node, or none, is selected; also when a file was opened or closed.
     void selectionChanged(std::optional<size_t> node);
 
@@ -104,11 +134,17 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    class BusyScope;
-
     void UpdateScrollBars();
     void BeginBusy(const QString& filePath);
     void EndBusy();
+    void StartBackgroundParse(std::unique_ptr<CBackgroundDocument> pending);
+    // The timer's tick during a parse: the log lines so far, the progress, the end.
+    void PollParse();
+    // The log lines the parse wrote since the last call, into the log pane.
+    void PassOnLog(CBackgroundDocument& parsing);
+    // Shows the ended parse's document, unless it was cancelled.
+    void FinishParse();
+    void ShowDocument(std::unique_ptr<CBackgroundDocument> shown, int32_t result);
     // The context menu of the node whose body was clicked with the right button. The box
     // commands live here.
     void ShowBoxContextMenu(size_t node, const QPoint& globalPosition);
@@ -127,6 +163,8 @@ private:
     int64_t ContentX(int x) const;
     int64_t ContentY(int y) const;
 
+    ILogWriter* m_logWriter;
+    ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
     CQtDrawingSurface m_surface;
     CTreeGeometry m_geometry;
@@ -139,8 +177,15 @@ private:
     QPixmap m_buttonCollapsed;
     bool m_busy = false;
     std::optional<size_t> m_selected;
-    // Declared after everything the document reaches through this view, so it goes first.
-    std::unique_ptr<COrvexDoc> m_document;
+    QTimer m_parseTimer;
+    QElapsedTimer m_parseClock;
+    std::chrono::milliseconds m_quickParseWait{40};
+    std::function<void(const CParseProgress&)> m_parseHook;
+    // Declared after everything the documents reach through this view, so they go first; the
+    // pending one first of all, its worker joined.
+    std::unique_ptr<CBackgroundDocument> m_shown;
+    std::unique_ptr<CBackgroundDocument> m_pending;
+    COrvexDoc* m_document = nullptr;
     std::unique_ptr<CParseControl> m_parseControl;
     std::unique_ptr<CBoxCommands> m_boxCommands;
     CBoxFinder m_finder;

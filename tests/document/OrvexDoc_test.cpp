@@ -84,3 +84,51 @@ TEST(OrvexDoc, ParsesOnDemandOnceAndKeepsNothingOfAFailure) {
     EXPECT_EQ(t.view.warnings.size(), 1u);
     EXPECT_EQ(t.view.lastMessage, "error occured in parsing. check if the file is corrupted.");
 }
+
+TEST(OrvexDoc, ACancelledParseStopsAtABoxAndKeepsNothing) {
+    const std::string path = SmallMovie();
+    TestDocument whole;
+    CParseProgress watched;
+    std::vector<uint64_t> headers;
+    watched.beforeBox = [&](const CParseProgress& p) { headers.push_back(p.bytesDone); };
+    whole.doc.SetParseProgress(&watched);
+    ASSERT_EQ(whole.control.OpenFile(path), 1);
+    const size_t nodeCount = whole.doc.GetNodes().size();
+    const uint64_t fileSize = whole.doc.GetFileSize();
+    EXPECT_EQ(watched.bytesDone, fileSize);
+    // ftyp, moov, mvhd, trak, tkhd, mdat, and last the end where no header is left to read.
+    ASSERT_EQ(headers.size(), 7u);
+    ASSERT_EQ(headers.back(), fileSize);
+    for (const uint64_t cancelAt : {headers[0], headers[1], headers[5], headers[6]}) {
+        SCOPED_TRACE(cancelAt);
+        TestDocument t;
+        SetSwitchSetting(t.settings, SwitchAutoParse, false);
+        CParseProgress progress;
+        std::vector<uint64_t> seen;
+        progress.beforeBox = [&](const CParseProgress& p) {
+            seen.push_back(p.bytesDone);
+            if (p.bytesDone == cancelAt) progress.cancelRequested = true;
+        };
+        t.doc.SetParseProgress(&progress);
+        ASSERT_EQ(t.control.OpenFile(path), 1);
+        EXPECT_EQ(t.control.StartParsing(), ParseCancelled);
+        EXPECT_EQ(seen.back(), cancelAt);
+        EXPECT_EQ(progress.bytesDone, cancelAt);
+        EXPECT_FALSE(t.doc.IsParsed());
+        EXPECT_TRUE(t.doc.GetNodes().empty());
+        EXPECT_TRUE(t.doc.GetFindings().empty());
+        EXPECT_EQ(t.view.lastMessage, "the parse was cancelled.");
+        const std::string& log = t.log.GetText();
+        EXPECT_NE(log.find("\r\nthe parse was cancelled.\r\n\r\n\r\n---------- parsing done"),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+
+        // Asked again without the cancel, the same document gives the whole tree.
+        progress.Reset();
+        progress.beforeBox = nullptr;
+        EXPECT_EQ(t.control.StartParsing(), ParseOk);
+        EXPECT_EQ(t.doc.GetNodes().size(), nodeCount);
+        EXPECT_EQ(progress.bytesDone, fileSize);
+    }
+}

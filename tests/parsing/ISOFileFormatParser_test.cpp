@@ -184,3 +184,34 @@ TEST(ParseDriver, FailuresEndTheParseWithTheirCode) {
     EXPECT_EQ(orphan.Parse(), 5);
     EXPECT_EQ(quiet.GetText(), "");
 }
+
+TEST(ParseDriver, ACancelWhileTheTreeIsReportedReportsNoMore) {
+    // Every box was read; the cancel comes while the records are being listed.
+    struct Processor : IParserCallbackProcessor {
+        CParseProgress* progress = nullptr;
+        int entries = 0;
+        int32_t OnParseBegin() override { return 0; }
+        int32_t OnBoxParsed(ISOFileFormat::Box*) override { return 0; }
+        int32_t OnBoxList(size_t,
+                          const std::vector<std::unique_ptr<ISOFileFormat::Box>>&) override {
+            progress->cancelRequested = true;
+            return 0;
+        }
+        int32_t OnBoxEntry(const BoxEntry*) override { return ++entries, 0; }
+        int32_t OnParseEnd() override { return ADD_FAILURE(), 0; }
+    } processor;
+    CParseProgress progress;
+    processor.progress = &progress;
+    CStringLogWriter log;
+    CISOFileFormatParser parser(&processor, &log);
+    parser.SetProgress(&progress);
+    const std::string path = BoxBuilder().Leaf("free").Leaf("skip").WriteTempFile("cancel.mp4");
+    ASSERT_TRUE(parser.Open(path.c_str()));
+    EXPECT_EQ(parser.Parse(), ParseCancelled);
+    EXPECT_EQ(processor.entries, 0);
+    EXPECT_EQ(log.GetText(), kBanner + "processing offset : 0x00000000, box name : free\r\n" +
+                                 "processing offset : 0x00000008, box name : skip\r\n" +
+                                 "processing offset : 0x00000010" +
+                                 "\r\nthe parse was cancelled.\r\n" + Closing(0, 0));
+    EXPECT_STREQ(GetParseResultMessage(ParseCancelled), "the parse was cancelled.");
+}

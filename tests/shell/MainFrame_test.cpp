@@ -98,13 +98,13 @@ private slots:
         QStringList menus;
         for (QAction* action : frame.menuBar()->actions())
             menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
-        QCOMPARE(
-            menus.join(QLatin1Char('|')),
-            QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
-                           "Text File|Text File with Indentation|JSON File|Options...|-|"
-                           "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
-                           "&Status Bar|&Hex Pane|Process:|&Start Parsing|Logs:|&Clear Log View|"
-                           "Save to &File|&Help:|&About..."));
+        QCOMPARE(menus.join(QLatin1Char('|')),
+                 QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
+                                "Text File|Text File with Indentation|JSON File|Options...|-|"
+                                "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
+                                "&Status Bar|&Hex Pane|Process:|&Start Parsing|&Cancel "
+                                "Parsing\tEsc|Logs:|&Clear Log View|"
+                                "Save to &File|&Help:|&About..."));
         QVERIFY(!m->Action("actionRecentEmpty")->isEnabled());
 
         QStringList buttons;
@@ -161,7 +161,8 @@ private slots:
         QCOMPARE(m->prompts.messages[0].title + ": " + m->prompts.messages[0].text,
                  QStringLiteral("Error: file was not opened."));
 
-        // A file opened without parsing: Start Parsing parses it once, busy while it runs.
+        // A file opened without parsing: Start Parsing parses it once, busy while it runs; the
+        // window stays usable, so no busy cursor.
         SetSwitchSetting(m->settings, SwitchAutoParse, false);
         QVERIFY(m->frame.OpenMediaFile(TestDataFile("timed_text.3gp")));
         QVERIFY(!m->View().GetDocument().IsParsed());
@@ -176,9 +177,8 @@ private slots:
         });
         m->Action("actionStartParsing")->trigger();
         m->Action("actionStartParsing")->trigger();
-        QCOMPARE(seen,
-                 (QStringList{QStringLiteral("1 %1 Parsing timed_text.3gp ...").arg(Qt::WaitCursor),
-                              QStringLiteral("0 -1 ") + loaded}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("1 -1 Parsing timed_text.3gp ..."),
+                                    QStringLiteral("0 -1 ") + loaded}));
     }
 
     void aFileThatCannotBeOpenedIsNamedWithItsReasonAndTheShownOneStays() {

@@ -48,6 +48,9 @@ public:
 
 // A main window on settings held in memory, answering through scripted prompts.
 struct FrameHarness {
+    // Opens wait for their parse, so that a test sees the file shown when the call returns;
+    // the tests of the background parse itself set a shorter wait.
+    FrameHarness() { frame.GetView().SetQuickParseWait(std::chrono::minutes(5)); }
     QAction* Action(const char* name) {
         return frame.findChild<QAction*>(QString::fromLatin1(name));
     }
