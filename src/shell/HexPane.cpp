@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "document/OrvexDoc.h"
@@ -57,7 +58,12 @@ CHexPane::CHexPane(COrvexDoc& document, QWidget* parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::ClickFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    m_charWidth = std::max(1, QFontMetrics(m_font).horizontalAdvance(QLatin1Char('0')));
+    // Glyphs advance by fractions of a pixel while the shading and the hit test count whole
+    // ones: spacing the letters out to a whole width keeps a row drawn in one call on its grid
+    // (without it the character column drifts by a few pixels and is cut at the right).
+    const qreal advance = QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'));
+    m_charWidth = std::max(1, static_cast<int>(std::ceil(advance)));
+    m_font.setLetterSpacing(QFont::AbsoluteSpacing, m_charWidth - advance);
     verticalScrollBar()->setSingleStep(1);
     UpdateScrollBars();
 }

@@ -3,11 +3,13 @@
 //
 //   orvex_screenshot OUTPUT.png
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QScrollBar>
-#include <algorithm>
 #include <cstdio>
 
+#include "document/OrvexDoc.h"
 #include "document/Settings.h"
 #include "shell/MainFrame.h"
 #include "shell/OrvexView.h"
@@ -20,27 +22,46 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     CMemorySettingsStore settings;
-    // The whole tree expanded, as most users keep it, except the sample lines.
+    // The whole tree expanded, as most users keep it, except the sample lines; the hex pane on.
     SetSwitchSetting(settings, SwitchAutoExpand, true);
     SetSwitchSetting(settings, SwitchNoExpandMDAT, true);
     SetSwitchSetting(settings, SwitchNoExpandQI, true);
+    settings.WriteValue(kSettingsKey, "Hex Pane", SettingValue::Number(1));
+
+    // The status bar names the file: a copy in a folder that says nothing of this machine.
+    const QString folder = QDir::tempPath() + QStringLiteral("/Videos");
+    const QString sample = folder + QStringLiteral("/h264_aac.mp4");
+    QDir().mkpath(folder);
+    QFile::remove(sample);
+    if (!QFile::copy(QStringLiteral(ORVEX_SOURCE_DIR "/tests/data/h264_aac.mp4"), sample)) {
+        std::fprintf(stderr, "orvex_screenshot: cannot copy the sample to %s\n",
+                     qPrintable(sample));
+        return 1;
+    }
     CShellPrompts prompts;
     CMainFrame frame(settings, prompts);
-    frame.resize(1100, 860);
+    frame.resize(1500, 860);
     frame.show();
-    if (!frame.OpenMediaFile(QStringLiteral(ORVEX_SOURCE_DIR "/tests/data/h264_aac.mp4"))) {
+    COrvexView& view = frame.GetView();
+    const bool opened = frame.OpenMediaFile(sample);
+    view.WaitForParse();
+    QFile::remove(sample);
+    if (!opened || !view.GetDocument().IsParsed()) {
         std::fputs("orvex_screenshot: cannot open tests/data/h264_aac.mp4\n", stderr);
         return 1;
     }
-    // From just above 'moov': the nesting of the boxes shows best there.
-    COrvexView& view = frame.GetView();
-    const auto& nodes = view.GetDocument().GetViewBoxes();
-    const auto moov = std::find_if(nodes.begin(), nodes.end(), [](const auto& node) {
-        return node->GetShortTypeNameLayer() && node->GetShortTypeNameLayer()->Text() == "moov";
-    });
-    const CTreeGeometry& geometry = view.GetGeometry();
-    const size_t at = geometry.FindNode(static_cast<size_t>(moov - nodes.begin()));
-    view.verticalScrollBar()->setValue(static_cast<int>(geometry.GetPlacement(at).top) - 5);
+    // 'moov' selected, from just above it: the nesting of the boxes shows best there, and the
+    // hex pane shades its header and children.
+    CNodeList& nodes = view.GetDocument().GetNodes();
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes.IsBox(i) && nodes.GetTitle(i) == "moov") {
+            view.SelectNode(i);
+            const CTreeGeometry& geometry = view.GetGeometry();
+            const size_t at = geometry.FindNode(i);
+            view.verticalScrollBar()->setValue(static_cast<int>(geometry.GetPlacement(at).top) - 5);
+            break;
+        }
+    }
     QCoreApplication::processEvents();
 
     if (!frame.grab().toImage().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
