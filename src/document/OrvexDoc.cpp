@@ -44,6 +44,8 @@ int COrvexDoc::OpenDocument(const std::string& path) {
 int32_t COrvexDoc::Parse() {
     m_diagnosticLog.ClearDiagnostics();
     m_diagnosticLog.SetContextLimit(m_parser.GetFileSize());
+    if (const COrvexDoc* init = InitSegmentInUse())
+        m_parser.CarryTrackFactsIntoNextParse(init->m_parser.GetTrackFacts());
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
     if (result != ParseOk && m_boxSet == BoxSet::Full && m_parser.IsOpen()) {
@@ -104,6 +106,8 @@ int32_t COrvexDoc::OnParseBegin() {
     m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
     m_parser.SetBoxSet(m_boxSet);
     m_collector->SetBoxSet(m_boxSet);
+    if (const COrvexDoc* init = InitSegmentInUse())
+        m_collector->StartFromInitSegment(*init->m_collector);
     m_currentParent = nullptr;
     m_lastBuilt = nullptr;
     m_lastDepth = 0;
@@ -209,6 +213,14 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         m_nodes.AppendLines(std::move(lines));
     }
     return 0;
+}
+
+const COrvexDoc* COrvexDoc::InitSegmentInUse() const {
+    const bool full = !GetSwitchSetting(m_settings, SwitchClassicBoxSet);
+    if (!full || !m_initSegment || !m_initSegment->IsParsed() || !m_initSegment->m_collector ||
+        m_initSegment->GetBoxSet() != BoxSet::Full)
+        return nullptr;
+    return m_initSegment;
 }
 
 std::vector<uint8_t> COrvexDoc::ReadHead() {

@@ -162,6 +162,11 @@ public:
     void SetBoxSet(BoxSet set) { m_boxSet = set; }
     BoxSet GetBoxSet() const { return m_boxSet; }
 
+    // Starts a media segment's collector with what its init segment's collector gathered: the
+    // tracks' kinds and counts, codec facts, timescales and 'trex' defaults. Called before the
+    // segment's first box; the init's chunk tables and fragments are not taken.
+    void StartFromInitSegment(const CTrackInfoCollector& init);
+
     // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
     // that feeds none is ignored.
     void Note(const ISOFileFormat::Box& record);

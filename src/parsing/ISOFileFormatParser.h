@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "model/Box.h"
@@ -47,6 +48,13 @@ public:
     // with, so that a media segment parsed after its init segment reads its 'senc' boxes with
     // the init segment's 'tenc'. The call holds for one parse only.
     void CarryTrackFactsIntoNextParse() { m_carryTrackFacts = true; }
+    // The same with the facts another parser ended with: a media segment read by one parser
+    // after its init segment was read by another.
+    void CarryTrackFactsIntoNextParse(TrackFacts facts) {
+        m_trackFacts = std::move(facts);
+        m_carryTrackFacts = true;
+    }
+    const TrackFacts& GetTrackFacts() const { return m_trackFacts; }
 
     void SetLogWriter(ILogWriter* logWriter) { m_log = logWriter; }
     ILogWriter* GetLogWriter() const { return m_log; }
