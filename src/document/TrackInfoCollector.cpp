@@ -541,6 +541,8 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
     if (table.chunks.size() == 1) table.firstChunkOffset = run.offset;
 
     const bool sizes = trun->Has(R::kSampleSizePresent);
+    run.sizesUnknown =
+        !sizes && !(tfhd && tfhd->Has(H::kDefaultSampleSizePresent)) && !track.fromTrex;
     const bool durations = trun->Has(R::kSampleDurationPresent);
     const bool flags = trun->Has(R::kSampleFlagsPresent);
     const bool firstFlags = trun->Has(R::kFirstSampleFlagsPresent);

@@ -103,6 +103,9 @@ struct ChunkInfo {
     // Index of its first SampleInfo in the table's samples: the samples listed before it.
     uint32_t firstSample = 0;
     uint32_t biggestSampleSize = 0;
+    // A run of a media segment read without its init segment may take its sample sizes from
+    // a 'trex' that was never read: then its sizes (0) and offsets mean nothing.
+    bool sizesUnknown = false;
 };
 
 // The chunks of one track, built from its 'stsc', 'stco', 'stsz' and 'stss'.

@@ -83,12 +83,49 @@ TEST(HostilePaths, UnwritableOutputIsReported) {
     EXPECT_EQ(logRun.err, "orvex-dump: cannot write the log to '" + nowhere + "'\n");
 }
 
+// With --init each failure names the file it is about, nothing is written and the status is
+// that of the failing file, whichever of the two it is.
+TEST(HostilePaths, SegmentWithInitNamesTheFileThatFailed) {
+    const std::string good = BoxBuilder().Leaf("free").WriteTempFile("good.m4s");
+    BoxBuilder cut;
+    cut.Open("moov").Leaf("free", {1, 2, 3, 4}).CloseWithSize(400);
+    const std::string broken = cut.WriteTempFile("cut.m4s");
+    const std::string missing = TempPath("missing") + "/init.m4s";
+    const std::string parseFailed = ": error occured in parsing. check if the file is corrupted.\n";
+    struct Case {
+        std::string init, segment;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {missing, good, kCannotOpen,
+         "orvex-dump: cannot open '" + missing + "': No such file or directory\n"},
+        {good, missing, kCannotOpen,
+         "orvex-dump: cannot open '" + missing + "': No such file or directory\n"},
+        {broken, good, 3, "orvex-dump: " + broken + parseFailed},
+        {good, broken, 3, "orvex-dump: " + broken + parseFailed},
+    };
+    for (const Case& c : cases) {
+        for (const char* format : {"text", "json"}) {
+            const ProcessRun run =
+                RunOrvexDump({"--format", format, "--init", c.init, c.segment}, 10);
+            SCOPED_TRACE(c.init + " " + c.segment + " " + format);
+            EXPECT_EQ(run.status, c.status);
+            EXPECT_EQ(run.err, c.err);
+            // JSON is written also after a failed parse, as for one file.
+            EXPECT_EQ(run.out.empty(), format == std::string("text") || c.status == kCannotOpen);
+        }
+    }
+}
+
 // A usage error says what is wrong on its first line, then shows the usage; status 64.
 TEST(HostilePaths, UsageErrorsSayWhatIsWrong) {
     const std::string media = BoxBuilder().Leaf("free").WriteTempFile("usage.mp4");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{media, "--output"}, "option '--output' needs a file name"},
         {{media, "--log"}, "option '--log' needs a file name"},
+        {{media, "--init"}, "option '--init' needs a file name"},
+        {{"--check", "--init", media, media}, "--check takes media files and no other option"},
         {{media, "--format"}, "option '--format' needs a format: text or json"},
         {{"--format", "xml", media}, "unknown format 'xml' (text or json)"},
         {{"--frobnicate", media}, "unknown option '--frobnicate'"},

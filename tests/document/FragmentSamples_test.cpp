@@ -20,9 +20,7 @@ constexpr uint32_t kDataOffset = 0x1, kFirstFlags = 0x4, kSizes = 0x200, kNonSyn
 // One video track (track_ID 1, with 'trex' defaults duration 10, size 3, non-sync when asked),
 // padded so that the 'moof' starts at kMoofOffset, then the 'moof' with `trafs` and an 'mdat'
 // of `mdatBytes` bytes of payload.
-std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& trafs,
-                         uint32_t mdatBytes) {
-    BoxBuilder b;
+void Movie(BoxBuilder& b, bool withTrex) {
     b.Open("moov").Mvhd(1000, 0).Open("trak").Tkhd(1, 0).Open("mdia").Mdhd(1000, 0).Hdlr("vide");
     b.Close().Close();
     if (withTrex) {
@@ -30,6 +28,12 @@ std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& 
         b.Close().Close();
     }
     b.Close();
+}
+
+std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& trafs,
+                         uint32_t mdatBytes) {
+    BoxBuilder b;
+    Movie(b, withTrex);
     b.Open("free");
     b.Zeros(kMoofOffset - b.Size()).Close();
     b.Open("moof").OpenFull("mfhd", 0, 0).U32(1).Close();
@@ -39,8 +43,9 @@ std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& 
 }
 
 // Offset, size, title and "*" for a random access point, of every line under the 'mdat'.
-std::vector<std::string> FragmentLines(const std::string& path) {
+std::vector<std::string> FragmentLines(const std::string& path, const COrvexDoc* init = nullptr) {
     TestDocument t;
+    t.doc.UseInitSegment(init);
     EXPECT_EQ(t.control.OpenFile(path), 1);
     const CNodeList& nodes = t.doc.GetNodes();
     std::vector<std::string> lines;
@@ -162,4 +167,35 @@ TEST(FragmentSamples, CountAloneIsBoundedByTheFile) {
     const std::vector<std::string> lines = FragmentLines(path);
     const uint64_t fileSize = ReadFileBytes(path).size();
     EXPECT_EQ(lines.size(), 2u + fileSize);
+}
+
+// A media segment takes the kind, the 'trex' defaults and the timescale of its tracks from its
+// init segment; read alone, its lines say which sizes it could not know.
+TEST(FragmentSamples, SegmentTakesTheDefaultsOfItsInitSegment) {
+    BoxBuilder segment;
+    segment.Open("moof").OpenFull("mfhd", 0, 0).U32(1).Close();
+    segment.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
+    segment.OpenFull("trun", 0, kDataOffset).U32(2).U32(76).Close().Close().Close();
+    segment.Open("mdat").Zeros(6).Close();
+    const std::string segmentPath = segment.WriteTempFile("segment.m4s");
+    BoxBuilder init;
+    Movie(init, true);
+    TestDocument initDocument;
+    ASSERT_EQ(initDocument.control.OpenFile(init.WriteTempFile("init.m4s")), 1);
+
+    const std::string track = "track_ID 1, fragment #1, base data offset 0, decode time ";
+    EXPECT_EQ(FragmentLines(segmentPath),
+              (std::vector<std::string>{
+                  "76 0 runs from 'Unknown Track' " + track + "0, biggest run size 0 bytes",
+                  "76 0 run #1 size 0 bytes, sample count 2, biggest sample size 0 bytes, sample "
+                  "sizes unknown: neither 'trun' nor 'tfhd' gives them, and no 'trex' was read "
+                  "(read the segment with its init segment)",
+                  "76 0 sample #1 size unknown, decode time 0 *",
+                  "76 0 sample #2 size unknown, decode time 0 *"}));
+    EXPECT_EQ(FragmentLines(segmentPath, &initDocument.doc),
+              (std::vector<std::string>{
+                  "76 0 runs from 'Video Track' " + track + "0, biggest run size 6 bytes",
+                  "76 6 run #1 size 6 bytes, sample count 2, biggest sample size 3 bytes",
+                  "76 3 sample #1 size 3 bytes, decode time 0",
+                  "79 3 sample #2 size 3 bytes, decode time 10"}));
 }
