@@ -143,6 +143,12 @@ void CMainFrame::CreateActions() {
     m_actionOpen->setIcon(LoadIcon("open"));
     m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    m_actionOpenSegmentWithInit =
+        MakeAction(this, "actionOpenSegmentWithInit", QStringLiteral("Open Segment With &Init..."),
+                   QStringLiteral("Open a media segment with the init segment of its tracks"),
+                   QStringLiteral("Open Segment With Init"));
+    connect(m_actionOpenSegmentWithInit, &QAction::triggered, this,
+            &CMainFrame::OnFileOpenSegmentWithInit);
 
     m_actionExportText = MakeAction(this, "actionExportText", QStringLiteral("Text File"));
     connect(m_actionExportText, &QAction::triggered, this, [this] { OnExportTree(false); });
@@ -211,6 +217,7 @@ void CMainFrame::CreateMenus() {
     m_fileMenu = file;
     file->addAction(m_actionNew);
     file->addAction(m_actionOpen);
+    file->addAction(m_actionOpenSegmentWithInit);
     file->addSeparator();
     QMenu* exportTo = file->addMenu(QStringLiteral("&Export To"));
     exportTo->addAction(m_actionExportText);
@@ -392,6 +399,43 @@ void CMainFrame::OnFileOpen() {
     const QString path =
         m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, CurrentFile());
     if (!path.isEmpty()) OpenUserFile(path);
+}
+
+void CMainFrame::OnFileOpenSegmentWithInit() {
+    CShellPrompts::FileDialog dialog;
+    dialog.caption = QStringLiteral("Open Media Segment");
+    dialog.filters = QStringList{QStringLiteral("Media segments (*.m4s *.mp4 *.cmfv *.cmfa)"),
+                                 QStringLiteral("All files (*)")};
+    const QString segment =
+        m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, CurrentFile());
+    if (segment.isEmpty()) return;
+    dialog.caption = QStringLiteral("Open Its Init Segment");
+    const QString init =
+        m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, segment);
+    if (init.isEmpty()) return;
+    const std::string localInit = QFile::encodeName(init).toStdString();
+    if (CFileReader().Open(localInit.c_str()) == 0) {
+        m_prompts.ShowMessage(
+            this, CShellPrompts::Icon::Warning, QStringLiteral("Error"),
+            MessageWithReason(QString::fromLatin1(kOpenFailedText), init,
+                              QString::fromLocal8Bit(DescribeOpenFailure(localInit))));
+        return;
+    }
+    // A segment that cannot be opened is reported as by "Open", and the file shown stays.
+    const std::string localSegment = QFile::encodeName(segment).toStdString();
+    if (CFileReader().Open(localSegment.c_str()) == 0) {
+        OpenMediaFile(segment);
+        return;
+    }
+    // The pair is not kept in the recent files, which hold single files.
+    m_view->ResetView();
+    if (!m_view->GetDocument().OpenInitSegment(localInit) || !OpenMediaFile(segment)) {
+        m_view->ResetView();  // no init segment is left for the next file
+        ShowNoFile();
+        return;
+    }
+    setWindowTitle(QStringLiteral("Orvex - ") + QFileInfo(segment).fileName() +
+                   QStringLiteral(" with ") + QFileInfo(init).fileName());
 }
 
 void CMainFrame::OnFilesDropped(const QStringList& paths) {

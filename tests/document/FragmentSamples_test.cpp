@@ -43,11 +43,7 @@ std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& 
 }
 
 // Offset, size, title and "*" for a random access point, of every line under the 'mdat'.
-std::vector<std::string> FragmentLines(const std::string& path, const COrvexDoc* init = nullptr) {
-    TestDocument t;
-    t.doc.UseInitSegment(init);
-    EXPECT_EQ(t.control.OpenFile(path), 1);
-    const CNodeList& nodes = t.doc.GetNodes();
+std::vector<std::string> LinesOf(const CNodeList& nodes) {
     std::vector<std::string> lines;
     for (size_t i = 0; i < nodes.size(); ++i) {
         if (const MediaDataLine* line = nodes.GetLine(i))
@@ -56,6 +52,13 @@ std::vector<std::string> FragmentLines(const std::string& path, const COrvexDoc*
                             (line->randomAccess ? " *" : ""));
     }
     return lines;
+}
+
+std::vector<std::string> FragmentLines(const std::string& path, const COrvexDoc* init = nullptr) {
+    TestDocument t;
+    t.doc.UseInitSegment(init);
+    EXPECT_EQ(t.control.OpenFile(path), 1);
+    return LinesOf(t.doc.GetNodes());
 }
 
 const std::string kTrack = "runs from 'Video Track' track_ID 1, fragment #1, base data offset ";
@@ -180,8 +183,9 @@ TEST(FragmentSamples, SegmentTakesTheDefaultsOfItsInitSegment) {
     const std::string segmentPath = segment.WriteTempFile("segment.m4s");
     BoxBuilder init;
     Movie(init, true);
+    const std::string initPath = init.WriteTempFile("init.m4s");
     TestDocument initDocument;
-    ASSERT_EQ(initDocument.control.OpenFile(init.WriteTempFile("init.m4s")), 1);
+    ASSERT_EQ(initDocument.control.OpenFile(initPath), 1);
 
     const std::string track = "track_ID 1, fragment #1, base data offset 0, decode time ";
     EXPECT_EQ(FragmentLines(segmentPath),
@@ -192,10 +196,32 @@ TEST(FragmentSamples, SegmentTakesTheDefaultsOfItsInitSegment) {
                   "(read the segment with its init segment)",
                   "76 0 sample #1 size unknown, decode time 0 *",
                   "76 0 sample #2 size unknown, decode time 0 *"}));
-    EXPECT_EQ(FragmentLines(segmentPath, &initDocument.doc),
-              (std::vector<std::string>{
-                  "76 0 runs from 'Video Track' " + track + "0, biggest run size 6 bytes",
-                  "76 6 run #1 size 6 bytes, sample count 2, biggest sample size 3 bytes",
-                  "76 3 sample #1 size 3 bytes, decode time 0",
-                  "79 3 sample #2 size 3 bytes, decode time 10"}));
+    const std::vector<std::string> withInit{
+        "76 0 runs from 'Video Track' " + track + "0, biggest run size 6 bytes",
+        "76 6 run #1 size 6 bytes, sample count 2, biggest sample size 3 bytes",
+        "76 3 sample #1 size 3 bytes, decode time 0",
+        "79 3 sample #2 size 3 bytes, decode time 10"};
+    EXPECT_EQ(FragmentLines(segmentPath, &initDocument.doc), withInit);
+
+    // The viewer's way: the document opens the init segment itself and shows its tree first,
+    // each tree under a heading; a second parse reads both again.
+    TestDocument viewer;
+    ASSERT_TRUE(viewer.doc.OpenInitSegment(initPath));
+    ASSERT_EQ(viewer.control.OpenFile(segmentPath), 1);
+    for (int parse = 0; parse < 2; ++parse) {
+        const CNodeList& nodes = viewer.doc.GetNodes();
+        std::vector<std::string> tops;
+        for (size_t i = 0; i < nodes.size(); ++i)
+            if (nodes.GetDepth(i) == 0) tops.emplace_back(nodes.GetTitle(i));
+        EXPECT_EQ(tops, (std::vector<std::string>{"Init Segment : " + initPath, "Quick Information",
+                                                  "moov", "Media Segment : " + segmentPath,
+                                                  "Quick Information", "moof", "mdat"}));
+        EXPECT_EQ(LinesOf(nodes), withInit);
+        viewer.doc.DiscardCollector();
+        ASSERT_EQ(viewer.doc.Parse(), 0);
+    }
+    // Opening another file forgets the init segment.
+    ASSERT_EQ(viewer.control.OpenFile(segmentPath), 1);
+    EXPECT_FALSE(viewer.doc.HasOwnInitSegment());
+    EXPECT_EQ(LinesOf(viewer.doc.GetNodes()), FragmentLines(segmentPath));
 }

@@ -98,13 +98,14 @@ private slots:
         QStringList menus;
         for (QAction* action : frame.menuBar()->actions())
             menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
-        QCOMPARE(
-            menus.join(QLatin1Char('|')),
-            QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
-                           "Text File|Text File with Indentation|JSON File|Options...|-|"
-                           "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
-                           "&Status Bar|&Hex Pane|Process:|&Start Parsing|Logs:|&Clear Log View|"
-                           "Save to &File|&Help:|&About..."));
+        QCOMPARE(menus.join(QLatin1Char('|')),
+                 QStringLiteral(
+                     "&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|Open Segment With &Init...|-|"
+                     "&Export To>|"
+                     "Text File|Text File with Indentation|JSON File|Options...|-|"
+                     "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
+                     "&Status Bar|&Hex Pane|Process:|&Start Parsing|Logs:|&Clear Log View|"
+                     "Save to &File|&Help:|&About..."));
         QVERIFY(!m->Action("actionRecentEmpty")->isEnabled());
 
         QStringList buttons;
@@ -244,6 +245,29 @@ private slots:
         QCOMPARE(m->frame.windowTitle(), kStartTitle);
         QCOMPARE(m->frame.GetStatusText(), QStringLiteral("Ready"));
         QVERIFY(m->prompts.messages.at(0).text.endsWith(QStringLiteral(": is a directory")));
+    }
+
+    // Segment, then init segment: both trees in one view, the init's first; an init segment
+    // that cannot be opened is named and the file shown stays.
+    void aSegmentOpensWithItsInitSegment() {
+        FrameHarness h;
+        const QString init = TestDataFile("dash_init.m4s"),
+                      segment = TestDataFile("dash_segment.m4s");
+        h.prompts.openAnswers << segment << init;
+        h.Action("actionOpenSegmentWithInit")->trigger();
+        QCOMPARE(h.frame.windowTitle(),
+                 QStringLiteral("Orvex - dash_segment.m4s with dash_init.m4s"));
+        const CNodeList& nodes = h.View().GetDocument().GetNodes();
+        QCOMPARE(QString::fromUtf8(nodes.GetTitle(0)), QStringLiteral("Init Segment : ") + init);
+        QVERIFY(h.frame.GetRecentFiles().GetEntries().isEmpty());
+        const QString missing = TestDataFile("no-such-init.m4s");
+        h.prompts.openAnswers << segment << missing;
+        h.Action("actionOpenSegmentWithInit")->trigger();
+        QCOMPARE(h.prompts.messages.size(), 1);
+        QVERIFY(h.prompts.messages[0].text.contains(missing));
+        QCOMPARE(h.frame.windowTitle(),
+                 QStringLiteral("Orvex - dash_segment.m4s with dash_init.m4s"));
+        QVERIFY(h.View().GetDocument().HasOwnInitSegment());
     }
 
     void filesAreTakenWhereverTheyAreDropped() {
