@@ -186,6 +186,15 @@ ap_tree() {
     rm -f "$out"
 }
 
+# HLS in fragmented MP4: the init segment ('moov' with 'mvex'/'trex' of a video and an audio
+# track) and the first media segment, read together by orvex-dump --init.
+mkdir -p "$work/hls"
+"${ff[@]}" "${video[@]}" "${tone[@]}" "${h264[@]}" "${aac[@]}" "${exact[@]}" -f hls -hls_time 0.5 \
+    -hls_segment_type fmp4 -hls_fmp4_init_filename init.m4s \
+    -hls_segment_filename "$work/hls/seg%d.m4s" "$work/hls/hls.m3u8"
+cp "$work/hls/init.m4s" "$data/hls_init.m4s"
+cp "$work/hls/seg0.m4s" "$data/hls_segment.m4s"
+
 for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp "$data"/*.avif "$data"/*.heic; do
     ap_tree "$media" "$media.atomicparsley.txt"
 done

@@ -10,7 +10,9 @@
 # line ("Parsed File Name : NAME", NAME relative to tests/data). Every media file in tests/data
 # gets its flat export, <NAME>.txt, so a new file there gets its expectation with the next run;
 # the files named in `indented` below also get the --indent form, <NAME>.indented.txt. Dates are
-# printed in local time, so orvex-dump runs with TZ=UTC, as the test does.
+# printed in local time, so orvex-dump runs with TZ=UTC, as the test does. A media segment
+# X_segment.m4s beside its init segment X_init.m4s also gets <NAME>.with-init.txt, the export
+# of orvex-dump --init X_init.m4s X_segment.m4s.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -44,6 +46,12 @@ for folder in expected expected-classic; do
     for media in "$data"/*.mp4 "$data"/*.m4s "$data"/*.3gp "$data"/*.avif "$data"/*.heic; do
         name="$(basename "$media")"
         regenerate "$name" "${options[@]}" "$data/$folder/$name.txt"
+    done
+    for media in "$data"/*_segment.m4s; do
+        name="$(basename "$media")"
+        init="${name%_segment.m4s}_init.m4s"
+        [ -f "$data/$init" ] || continue
+        regenerate "$name" "${options[@]}" --init "$init" "$data/$folder/$name.with-init.txt"
     done
     for name in "${indented[@]}"; do
         regenerate "$name" "${options[@]}" --indent "$data/$folder/$name.indented.txt"

@@ -1,7 +1,9 @@
 // orvex-dump: the headless twin of the viewer. Parses one media file and prints the tree
 // of boxes exactly as the viewer's whole-tree text export writes it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@ constexpr char kVersion[] = "orvex-dump (Orvex) " ORVEX_VERSION;
 void PrintUsage(std::FILE* to) {
     std::fputs(
         "Usage: orvex-dump [--format text|json] [--indent] [--classic] [--output FILE]\n"
-        "                  [--log FILE] MEDIA_FILE\n"
+        "                  [--log FILE] [--init INIT_FILE] MEDIA_FILE\n"
         "       orvex-dump --check MEDIA_FILE...\n"
         "Parses an ISO base media file (MP4, 3GP, 3G2, Mobile MP4) and writes its tree of\n"
         "boxes as text, exactly as the viewer's \"Export To\" command writes it.\n"
@@ -35,6 +37,8 @@ void PrintUsage(std::FILE* to) {
         "  --classic      decode only the classic box set, as the viewer's option does\n"
         "  --output FILE  write the text to FILE instead of standard output\n"
         "  --log FILE     write the parse log to FILE ('-' for standard error)\n"
+        "  --init INIT_FILE  read MEDIA_FILE, a media segment, with the tracks of its init\n"
+        "                 segment INIT_FILE; both trees are written, the init's first\n"
         "  --check        list what is wrong with each MEDIA_FILE instead of the tree\n"
         "  --help         show this help and exit\n"
         "  --version      show the version and exit\n"
@@ -52,6 +56,14 @@ void PrintUsage(std::FILE* to) {
         "on standard error); 66 when the file cannot be opened or the output cannot be\n"
         "written; 64 for a usage error.\n"
         "\n"
+        "With --init the init segment is parsed first and its tree written under the line\n"
+        "\"Init Segment File Name : INIT_FILE\"; the segment's tree follows as usual, its\n"
+        "media data view and quick information computed with the init's track kinds,\n"
+        "timescales, 'trex' defaults and 'tenc' IV sizes. With --format json the document\n"
+        "is {\"initSegment\": <export of INIT_FILE>, \"segment\": <export of MEDIA_FILE>}.\n"
+        "The exit status is the worse of the two parses; with --classic both files are read\n"
+        "one after the other, each on its own.\n"
+        "\n"
         "With --check each finding is one line \"FILE:0xOFFSET: SEVERITY: ID: SENTENCE\"\n"
         "(severity error, warning or note), then one summary line per file. Exit status: 0\n"
         "when no file has an error, 1 when one has, 66 when a file cannot be opened.\n",
@@ -67,11 +79,18 @@ public:
     void SetScrollSize(int32_t, int32_t) override {}
     void Invalidate() override {}
     void ShowWarning(const std::string&, const std::string& text) override {
-        std::fprintf(stderr, "orvex-dump: %s\n", text.c_str());
+        if (m_file.empty()) {
+            std::fprintf(stderr, "orvex-dump: %s\n", text.c_str());
+        } else {
+            std::fprintf(stderr, "orvex-dump: %s: %s\n", m_file.c_str(), text.c_str());
+        }
     }
+    // With two files, each message names the one it is about.
+    void NameFile(const std::string& path) { m_file = path; }
 
 private:
     CFixedMetricSurface m_surface;
+    std::string m_file;
 };
 
 // The log when nobody asked for it: the trace of a million boxes would take tens of megabytes
@@ -134,7 +153,7 @@ int ExitWithoutTeardown(int status) {
 // option without a value.
 const char* ValueNeeded(const std::string& option) {
     if (option == "--format") return "a format: text or json";
-    if (option == "--output" || option == "--log") return "a file name";
+    if (option == "--output" || option == "--log" || option == "--init") return "a file name";
     return nullptr;
 }
 
@@ -149,6 +168,7 @@ int main(int argc, char** argv) {
     std::string outputPath;
     std::string logPath;
     std::string mediaPath;
+    std::string initPath;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -180,6 +200,8 @@ int main(int argc, char** argv) {
                     return kExitUsage;
                 }
                 json = value == "json";
+            } else if (arg == "--init") {
+                initPath = value;
             } else {
                 (arg == "--output" ? outputPath : logPath) = value;
             }
@@ -199,7 +221,7 @@ int main(int argc, char** argv) {
     if (check) {
         if (!mediaPath.empty()) checkPaths.insert(checkPaths.begin(), mediaPath);
         if (checkPaths.empty() || classic || json || indent || !outputPath.empty() ||
-            !logPath.empty()) {
+            !logPath.empty() || !initPath.empty()) {
             // The classic reading has no integrity report; the other options shape a tree.
             std::fprintf(stderr, "orvex-dump: --check takes media files and no other option\n");
             return kExitUsage;
@@ -218,20 +240,39 @@ int main(int argc, char** argv) {
 
     CStringLogWriter log;
     CCountingLogWriter counts;
+    ILogWriter* const logWriter = logPath.empty() ? static_cast<ILogWriter*>(&counts) : &log;
     CConsoleView view;
     CMemorySettingsStore settings;  // empty: every default
     // The one parse is started below, where its result is wanted: after a failed automatic
     // parse, StartParsing would parse the whole file a second time.
     SetSwitchSetting(settings, SwitchAutoParse, false);
     SetSwitchSetting(settings, SwitchClassicBoxSet, classic);
-    COrvexDoc document(view, logPath.empty() ? static_cast<ILogWriter*>(&counts) : &log, settings);
+    COrvexDoc document(view, logWriter, settings);
+    // The init segment is read first, in a document of its own whose facts the segment's
+    // parse starts from.
+    CConsoleView initView;
+    std::unique_ptr<COrvexDoc> initDocument;
+    int32_t initResult = 0;
+    if (!initPath.empty()) {
+        initView.NameFile(initPath);
+        view.NameFile(mediaPath);
+        initDocument = std::make_unique<COrvexDoc>(initView, logWriter, settings);
+        CParseControl initControl(*initDocument, initView, settings);
+        if (!initControl.OpenFile(initPath)) {
+            std::fprintf(stderr, "orvex-dump: cannot open '%s': %s\n", initPath.c_str(),
+                         DescribeOpenFailure(initPath).c_str());
+            return kExitCannotOpen;
+        }
+        initResult = initControl.StartParsing();
+        document.UseInitSegment(initDocument.get());
+    }
     CParseControl control(document, view, settings);
     if (!control.OpenFile(mediaPath)) {
         std::fprintf(stderr, "orvex-dump: cannot open '%s': %s\n", mediaPath.c_str(),
                      DescribeOpenFailure(mediaPath).c_str());
         return kExitCannotOpen;
     }
-    const int32_t result = control.StartParsing();
+    const int32_t result = std::max(initResult, control.StartParsing());
 
     if (!logPath.empty()) {
         if (logPath == "-") {
@@ -243,17 +284,23 @@ int main(int argc, char** argv) {
     }
     if (result != 0 && !json) return result;
 
-    bool written = false;
-    if (json) {
-        written = outputPath.empty() ? WriteTreeJson(document, mediaPath, stdout)
-                                     : ExportTreeJsonToFile(document, mediaPath, outputPath);
-    } else if (outputPath.empty()) {
-        CSingleByteFileSink sink(stdout);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> outputFile(
+        outputPath.empty() ? nullptr : std::fopen(outputPath.c_str(), "wb"), &std::fclose);
+    std::FILE* const out = outputPath.empty() ? stdout : outputFile.get();
+    bool written = out != nullptr;
+    if (written && json) {
+        written = initDocument
+                      ? WriteSegmentWithInitJson(*initDocument, initPath, document, mediaPath, out)
+                      : WriteTreeJson(document, mediaPath, out);
+    } else if (written) {
+        CSingleByteFileSink sink(out);
+        if (initDocument)
+            WriteTreeText(initDocument->GetNodes(), initPath, indent, sink,
+                          "Init Segment File Name");
         WriteTreeText(document.GetNodes(), mediaPath, indent, sink);
-        written = sink.Ok() && std::fflush(stdout) == 0;
-    } else {
-        written = ExportTreeToFile(document.GetNodes(), mediaPath, indent, outputPath);
+        written = sink.Ok() && std::fflush(out) == 0;
     }
+    if (outputFile && std::fclose(outputFile.release()) != 0) written = false;
     if (!written) {
         std::fprintf(stderr, "orvex-dump: cannot write '%s'\n",
                      outputPath.empty() ? "standard output" : outputPath.c_str());

@@ -302,8 +302,9 @@ void WriteFindings(Writer& w, const std::vector<Finding>& findings) {
 
 }  // namespace
 
-bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
-    Writer w(file);
+namespace {
+// One document's export, the object the schema's "export" describes.
+void WriteDocument(Writer& w, const COrvexDoc& document, std::string_view parsedFileName) {
     w.StartObject();
     Key<"file">(w);
     w.StartObject();
@@ -321,10 +322,33 @@ bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, s
     if (document.GetBoxSet() == BoxSet::Full) WriteFindings(w, document.GetFindings());
     WriteTree(w, document.GetNodes());
     w.EndObject();
+}
+
+bool Finish(Writer& w, std::FILE* file) {
     w.Drain();
     const bool complete = w.IsComplete();
     return complete && w.Ok() && std::fputc('\n', file) != EOF && std::ferror(file) == 0 &&
            std::fflush(file) == 0;
+}
+}  // namespace
+
+bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
+    Writer w(file);
+    WriteDocument(w, document, parsedFileName);
+    return Finish(w, file);
+}
+
+bool WriteSegmentWithInitJson(const COrvexDoc& init, std::string_view initFileName,
+                              const COrvexDoc& segment, std::string_view segmentFileName,
+                              std::FILE* file) {
+    Writer w(file);
+    w.StartObject();
+    Key<"initSegment">(w);
+    WriteDocument(w, init, initFileName);
+    Key<"segment">(w);
+    WriteDocument(w, segment, segmentFileName);
+    w.EndObject();
+    return Finish(w, file);
 }
 
 bool ExportTreeJsonToFile(const COrvexDoc& document, std::string_view parsedFileName,

@@ -14,6 +14,12 @@ class COrvexDoc;
 // False when writing failed.
 bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file);
 
+// A media segment read with its init segment: one object, {"initSegment": the init's export,
+// "segment": the segment's}.
+bool WriteSegmentWithInitJson(const COrvexDoc& init, std::string_view initFileName,
+                              const COrvexDoc& segment, std::string_view segmentFileName,
+                              std::FILE* file);
+
 // Writes the JSON export to `path`; false when the file cannot be created or written.
 bool ExportTreeJsonToFile(const COrvexDoc& document, std::string_view parsedFileName,
                           const std::string& path);

@@ -270,11 +270,21 @@ void CMediaDataLines::WriteFragmentTitle(const MediaDataLine& line, std::string&
         case MediaDataLine::Kind::Chunk: {
             const ChunkInfo& run = table.chunks[line.chunk];
             AppendChunkTitle("run", line.chunk, run, out);
+            if (run.sizesUnknown)
+                out.append(
+                    ", sample sizes unknown: neither 'trun' nor 'tfhd' gives them, and no "
+                    "'trex' was read (read the segment with its init segment)");
             AppendPlacement(run.offset, run.size, out);
             break;
         }
         case MediaDataLine::Kind::Sample:
-            AppendSampleTitle(line.sample, line.size, out);
+            if (table.chunks[line.chunk].sizesUnknown) {
+                out.append("sample #");
+                NumberText::AppendUnsigned(out, uint64_t{line.sample} + 1);
+                out.append(" size unknown");
+            } else {
+                AppendSampleTitle(line.sample, line.size, out);
+            }
             out.append(", decode time ");
             NumberText::AppendUnsigned(
                 out, table.decodeTimes[table.chunks[line.chunk].firstSample + line.sample]);

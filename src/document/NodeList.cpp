@@ -27,6 +27,18 @@ CISOViewBox& CNodeList::PushBack(std::unique_ptr<CISOViewBox> node) {
     return stored;
 }
 
+void CNodeList::Append(CNodeList& other) {
+    for (Block& block : other.m_blocks) {
+        block.first += m_size;
+        block.storedBefore += m_stored.size();
+        m_blocks.push_back(std::move(block));
+    }
+    m_size += other.m_size;
+    for (std::unique_ptr<CISOViewBox>& node : other.m_stored)
+        m_stored.push_back(std::move(node));
+    other.clear();
+}
+
 void CNodeList::AppendLines(std::unique_ptr<CMediaDataLines> lines) {
     if (!lines || lines->size() == 0) return;
     const size_t count = lines->size();

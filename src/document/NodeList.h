@@ -38,6 +38,8 @@ public:
 
     // Appends a stored node and returns it.
     CISOViewBox& PushBack(std::unique_ptr<CISOViewBox> node);
+    // Moves every node of `other` to the end of this list, in order; `other` is left empty.
+    void Append(CNodeList& other);
     // Appends the lines of the node appended last (an 'mdat'); a block without lines is dropped.
     void AppendLines(std::unique_ptr<CMediaDataLines> lines);
 

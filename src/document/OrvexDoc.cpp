@@ -5,6 +5,7 @@
 
 #include "document/ConformanceViewBox.h"
 #include "document/IntegrityViewBox.h"
+#include "document/LineViewBox.h"
 #include "document/MediaDataView.h"
 #include "document/QuickInformation.h"
 #include "document/TrackInfoCollector.h"
@@ -17,6 +18,7 @@
 #include "presentation/MobileMP4ViewBoxHandler.h"
 #include "presentation/ViewBoxFamilies.h"
 #include "presentation/ViewBoxFilling.h"
+#include "presentation/ViewPalette.h"
 
 COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
     : m_view(view),
@@ -41,9 +43,24 @@ int COrvexDoc::OpenDocument(const std::string& path) {
     return m_parser.Open(path.c_str());
 }
 
+bool COrvexDoc::OpenInitSegment(const std::string& path) {
+    auto init = std::make_unique<COrvexDoc>(m_view, m_log, m_settings);
+    if (!init->OpenDocument(path)) return false;
+    m_ownInitSegment = std::move(init);
+    m_initSegment = m_ownInitSegment.get();
+    return true;
+}
+
 int32_t COrvexDoc::Parse() {
+    if (m_ownInitSegment) {
+        // Its tree was moved into this one by the last parse: it is read again.
+        m_ownInitSegment->DiscardCollector();
+        m_ownInitSegment->Parse();
+    }
     m_diagnosticLog.ClearDiagnostics();
     m_diagnosticLog.SetContextLimit(m_parser.GetFileSize());
+    if (const COrvexDoc* init = InitSegmentInUse())
+        m_parser.CarryTrackFactsIntoNextParse(init->m_parser.GetTrackFacts());
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
     // A cancelled parse stopped by choice: nothing is wrong with the file for that.
@@ -78,6 +95,8 @@ int32_t COrvexDoc::Parse() {
 }
 
 void COrvexDoc::CloseDocument() {
+    m_initSegment = nullptr;
+    m_ownInitSegment.reset();
     m_parsed = false;
     m_parser.Close();
     m_parentStack.clear();
@@ -98,6 +117,7 @@ int32_t COrvexDoc::OnParseBegin() {
     // Always a fresh collector: one left by a failed parse still points at its dead records.
     // Nodes left from before would read the tables of the one replaced.
     m_nodes.clear();
+    if (m_ownInitSegment) TakeInitSegmentTree();
     m_collector = std::make_unique<CTrackInfoCollector>();
     // A few hostile bytes can declare billions of samples; no more sample lines than bytes.
     m_collector->LimitToFileSize(static_cast<uint64_t>(m_parser.GetFileSize()));
@@ -106,6 +126,8 @@ int32_t COrvexDoc::OnParseBegin() {
     m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
     m_parser.SetBoxSet(m_boxSet);
     m_collector->SetBoxSet(m_boxSet);
+    if (const COrvexDoc* init = InitSegmentInUse())
+        m_collector->StartFromInitSegment(*init->m_collector);
     m_currentParent = nullptr;
     m_lastBuilt = nullptr;
     m_lastDepth = 0;
@@ -211,6 +233,31 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         m_nodes.AppendLines(std::move(lines));
     }
     return 0;
+}
+
+void COrvexDoc::TakeInitSegmentTree() {
+    const auto heading = [this](std::string text) {
+        auto node = std::make_unique<CLineViewBox>(0, 0, 0);
+        node->SetTitle(text);
+        node->SetTitleColours(kViewPalette.quickInformationTitleText, kViewPalette.lineBack);
+        node->Measure(m_view.GetMeasureSurface());
+        m_nodes.PushBack(std::move(node));
+    };
+    const COrvexDoc& init = *m_ownInitSegment;
+    std::string initHeading = "Init Segment : " + init.GetFilePath();
+    if (init.GetParseResult() != ParseOk)
+        initHeading.append(" (").append(GetParseResultMessage(init.GetParseResult())).append(")");
+    heading(std::move(initHeading));
+    m_nodes.Append(m_ownInitSegment->m_nodes);
+    heading("Media Segment : " + GetFilePath());
+}
+
+const COrvexDoc* COrvexDoc::InitSegmentInUse() const {
+    const bool full = !GetSwitchSetting(m_settings, SwitchClassicBoxSet);
+    if (!full || !m_initSegment || !m_initSegment->IsParsed() || !m_initSegment->m_collector ||
+        m_initSegment->GetBoxSet() != BoxSet::Full)
+        return nullptr;
+    return m_initSegment;
 }
 
 std::vector<uint8_t> COrvexDoc::ReadHead() {

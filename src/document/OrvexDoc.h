@@ -50,6 +50,18 @@ public:
     // The box set of the last parse: the classic one when the "ClassicBoxSet" switch was on.
     BoxSet GetBoxSet() const { return m_boxSet; }
     void CloseDocument();
+    // The parsed init segment whose facts each following parse of this document starts from
+    // (track kinds, timescales, 'trex' defaults, IV sizes of 'tenc'), so that a media segment
+    // is read as its player reads it; null for none. Not owned: it must outlive those parses.
+    // Only with the full box set: the classic reading of a segment knows no init segment.
+    void UseInitSegment(const COrvexDoc* init) { m_initSegment = init; }
+    const COrvexDoc* GetInitSegment() const { return m_initSegment; }
+    // The viewer's "Open Segment With Init": opens `path`, the init segment of the file this
+    // document opens next, in a document of this one's own. Each parse parses it first and
+    // shows its tree, under a heading naming it, before this file's. CloseDocument drops it.
+    // False when the file cannot be opened.
+    bool OpenInitSegment(const std::string& path);
+    bool HasOwnInitSegment() const { return m_ownInitSegment != nullptr; }
     // Drops the track facts of a previous parse, so that the next one starts afresh, and with
     // them the nodes that read them.
     void DiscardCollector();
@@ -76,6 +88,11 @@ private:
     // The first bytes of the file, for the signature checks.
     std::vector<uint8_t> ReadHead();
     void FindIntegrityProblems();
+    // The init segment whose facts this parse starts from; null when there is none or when
+    // either parse reads the classic box set.
+    const COrvexDoc* InitSegmentInUse() const;
+    // The own init segment's tree, moved to the start of this one, each under its heading.
+    void TakeInitSegmentTree();
 
     IDocumentView& m_view;
     const ISettingsStore& m_settings;
@@ -93,6 +110,8 @@ private:
     CISOViewBox* m_currentParent = nullptr;
     CISOViewBox* m_lastBuilt = nullptr;
     bool m_parsed = false;
+    const COrvexDoc* m_initSegment = nullptr;
+    std::unique_ptr<COrvexDoc> m_ownInitSegment;
     std::unique_ptr<CTrackInfoCollector> m_collector;
     // The boxes of the parse while their records live, and what the checks found in them.
     std::vector<IntegrityBox> m_integrityBoxes;

@@ -381,6 +381,17 @@ void CTrackInfoCollector::BuildSamples(TrackChunkTable& table) {
     }
 }
 
+void CTrackInfoCollector::StartFromInitSegment(const CTrackInfoCollector& init) {
+    m_trackDefaults = init.m_trackDefaults;
+    m_video = init.m_video;
+    m_audio = init.m_audio;
+    m_videoTrackCount = init.m_videoTrackCount;
+    m_soundTrackCount = init.m_soundTrackCount;
+    m_textTrackCount = init.m_textTrackCount;
+    m_hintTrackCount = init.m_hintTrackCount;
+    m_otherTrackCount = init.m_otherTrackCount;
+}
+
 // Movie fragments, ISO/IEC 14496-12 8.8: 'trex' (8.8.3) gives each track's defaults, each 'moof'
 // (8.8.4) holds track fragments whose 'tfhd' (8.8.7) may override them and whose 'trun' boxes
 // (8.8.8) list the samples; 'tfdt' (8.8.12) gives a fragment's decode time. The track_ID of
@@ -530,6 +541,8 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
     if (table.chunks.size() == 1) table.firstChunkOffset = run.offset;
 
     const bool sizes = trun->Has(R::kSampleSizePresent);
+    run.sizesUnknown =
+        !sizes && !(tfhd && tfhd->Has(H::kDefaultSampleSizePresent)) && !track.fromTrex;
     const bool durations = trun->Has(R::kSampleDurationPresent);
     const bool flags = trun->Has(R::kSampleFlagsPresent);
     const bool firstFlags = trun->Has(R::kFirstSampleFlagsPresent);

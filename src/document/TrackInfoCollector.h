@@ -103,6 +103,9 @@ struct ChunkInfo {
     // Index of its first SampleInfo in the table's samples: the samples listed before it.
     uint32_t firstSample = 0;
     uint32_t biggestSampleSize = 0;
+    // A run of a media segment read without its init segment may take its sample sizes from
+    // a 'trex' that was never read: then its sizes (0) and offsets mean nothing.
+    bool sizesUnknown = false;
 };
 
 // The chunks of one track, built from its 'stsc', 'stco', 'stsz' and 'stss'.
@@ -161,6 +164,11 @@ public:
     // The box set of the parse: facts beyond the classic reading are kept only for the full set.
     void SetBoxSet(BoxSet set) { m_boxSet = set; }
     BoxSet GetBoxSet() const { return m_boxSet; }
+
+    // Starts a media segment's collector with what its init segment's collector gathered: the
+    // tracks' kinds and counts, codec facts, timescales and 'trex' defaults. Called before the
+    // segment's first box; the init's chunk tables and fragments are not taken.
+    void StartFromInitSegment(const CTrackInfoCollector& init);
 
     // Passes a record to NoteBox or NoteCodecBox by the facts its catalogue row feeds; a record
     // that feeds none is ignored.

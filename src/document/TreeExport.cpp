@@ -7,8 +7,9 @@ constexpr size_t kDrainThreshold = 1 << 20;
 }
 
 void WriteTreeText(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
-                   CTextSink& sink) {
-    sink.Append("Parsed File Name : ");
+                   CTextSink& sink, std::string_view heading) {
+    sink.Append(heading);
+    sink.Append(" : ");
     sink.Append(parsedFileName);
     sink.Append('\n');
     sink.LineDone();

@@ -10,8 +10,9 @@
 // The text export of a tree: "Parsed File Name : " and the file's path, then every node in
 // display order, displayed or not, each as its text form followed by a line break. The one
 // writer behind the viewer's export command and orvex-dump.
+// `heading` replaces "Parsed File Name" where two trees follow each other.
 void WriteTreeText(const CNodeList& nodes, std::string_view parsedFileName, bool indented,
-                   CTextSink& sink);
+                   CTextSink& sink, std::string_view heading = "Parsed File Name");
 
 // Writes text as a text-mode file of single bytes: every "\n" becomes CR LF and every
 // character one byte ('?' for those beyond U+00FF). Pending text is written out in large

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "model/Box.h"
@@ -50,6 +51,13 @@ public:
     // with, so that a media segment parsed after its init segment reads its 'senc' boxes with
     // the init segment's 'tenc'. The call holds for one parse only.
     void CarryTrackFactsIntoNextParse() { m_carryTrackFacts = true; }
+    // The same with the facts another parser ended with: a media segment read by one parser
+    // after its init segment was read by another.
+    void CarryTrackFactsIntoNextParse(TrackFacts facts) {
+        m_trackFacts = std::move(facts);
+        m_carryTrackFacts = true;
+    }
+    const TrackFacts& GetTrackFacts() const { return m_trackFacts; }
 
     // Where the parse reports its position and finds a cancel request; none (the default) for a
     // parse that always runs to its end.

@@ -167,6 +167,12 @@ void CMainFrame::CreateActions() {
     m_actionOpen->setIcon(LoadIcon("open"));
     m_actionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(m_actionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    m_actionOpenSegmentWithInit =
+        MakeAction(this, "actionOpenSegmentWithInit", QStringLiteral("Open Segment With &Init..."),
+                   QStringLiteral("Open a media segment with the init segment of its tracks"),
+                   QStringLiteral("Open Segment With Init"));
+    connect(m_actionOpenSegmentWithInit, &QAction::triggered, this,
+            &CMainFrame::OnFileOpenSegmentWithInit);
 
     m_actionExportText = MakeAction(this, "actionExportText", QStringLiteral("Text File"));
     connect(m_actionExportText, &QAction::triggered, this, [this] { OnExportTree(false); });
@@ -241,6 +247,7 @@ void CMainFrame::CreateMenus() {
     m_fileMenu = file;
     file->addAction(m_actionNew);
     file->addAction(m_actionOpen);
+    file->addAction(m_actionOpenSegmentWithInit);
     file->addSeparator();
     QMenu* exportTo = file->addMenu(QStringLiteral("&Export To"));
     exportTo->addAction(m_actionExportText);
@@ -319,7 +326,11 @@ void CMainFrame::ShowLoadedFile(const QString& path) {
     const std::string status = StrFormat("Loaded File : %s, File Size : %lld KBytes",
                                          info.absoluteFilePath().toUtf8().constData(), kiloBytes);
     SetStatusText(QString::fromStdString(status));
-    setWindowTitle(QStringLiteral("Orvex - ") + info.fileName());
+    QString title = QStringLiteral("Orvex - ") + info.fileName();
+    if (const COrvexDoc* init = m_view->GetDocument().GetInitSegment())
+        title += QStringLiteral(" with ") +
+                 QFileInfo(QFile::decodeName(init->GetFilePath().c_str())).fileName();
+    setWindowTitle(title);
 }
 
 void CMainFrame::ShowNoFile() {
@@ -431,6 +442,42 @@ void CMainFrame::OnFileOpen() {
     const QString path =
         m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, CurrentFile());
     if (!path.isEmpty()) OpenUserFile(path);
+}
+
+void CMainFrame::OnFileOpenSegmentWithInit() {
+    CShellPrompts::FileDialog dialog;
+    dialog.caption = QStringLiteral("Open Media Segment");
+    dialog.filters = QStringList{QStringLiteral("Media segments (*.m4s *.mp4 *.cmfv *.cmfa)"),
+                                 QStringLiteral("All files (*)")};
+    const QString segment =
+        m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, CurrentFile());
+    if (segment.isEmpty()) return;
+    dialog.caption = QStringLiteral("Open Its Init Segment");
+    const QString init =
+        m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, segment);
+    if (init.isEmpty()) return;
+    const std::string localInit = QFile::encodeName(init).toStdString();
+    if (CFileReader().Open(localInit.c_str()) == 0) {
+        m_prompts.ShowMessage(
+            this, CShellPrompts::Icon::Warning, QStringLiteral("Error"),
+            MessageWithReason(QString::fromLatin1(kOpenFailedText), init,
+                              QString::fromLocal8Bit(DescribeOpenFailure(localInit))));
+        return;
+    }
+    // A segment that cannot be opened is reported as by "Open", and the file shown stays.
+    const std::string localSegment = QFile::encodeName(segment).toStdString();
+    if (CFileReader().Open(localSegment.c_str()) == 0) {
+        OpenMediaFile(segment);
+        return;
+    }
+    // The pair is not kept in the recent files, which hold single files. The title and status
+    // follow when the view shows the pair (documentShown).
+    if (m_view->OpenFile(segment, init) == 0) {
+        m_prompts.ShowMessage(
+            this, CShellPrompts::Icon::Warning, QStringLiteral("Error"),
+            MessageWithReason(QString::fromLatin1(kOpenFailedText), init,
+                              QString::fromLocal8Bit(DescribeOpenFailure(localInit))));
+    }
 }
 
 void CMainFrame::OnFilesDropped(const QStringList& paths) {

@@ -64,6 +64,8 @@ public:
     // Menu commands.
     void OnFileNew();
     void OnFileOpen();
+    // Asks for a media segment, then its init segment, and shows both trees.
+    void OnFileOpenSegmentWithInit();
     // The first of the dropped files is opened.
     void OnFilesDropped(const QStringList& paths);
     void OnStartParsing();
@@ -134,6 +136,7 @@ private:
 
     QAction* m_actionNew = nullptr;
     QAction* m_actionOpen = nullptr;
+    QAction* m_actionOpenSegmentWithInit = nullptr;
     QAction* m_actionExportText = nullptr;
     QAction* m_actionExportIndented = nullptr;
     QAction* m_actionExportJson = nullptr;

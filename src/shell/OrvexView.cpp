@@ -143,10 +143,13 @@ COrvexView::~COrvexView() {
     m_pending.reset();
 }
 
-int COrvexView::OpenFile(const QString& path) {
+int COrvexView::OpenFile(const QString& path, const QString& initPath) {
     CancelParse();
     auto opened = std::make_unique<CBackgroundDocument>(m_settings, kBoxFont);
     if (!opened->Open(QFile::encodeName(path).toStdString())) return 0;
+    if (!initPath.isEmpty() &&
+        !opened->GetDocument().OpenInitSegment(QFile::encodeName(initPath).toStdString()))
+        return 0;
     if (!GetSwitchSetting(m_settings, SwitchAutoParse)) {
         ShowDocument(std::move(opened), ParseOk);
         return 1;
@@ -162,6 +165,10 @@ int32_t COrvexView::StartParsing() {
     // The file is read again into a new document: the one shown stays until that is complete.
     auto parsed = std::make_unique<CBackgroundDocument>(m_settings, kBoxFont);
     if (!parsed->Open(document.GetFilePath())) return m_parseControl->StartParsing();
+    // A segment is read again with its init segment.
+    if (const COrvexDoc* init = document.GetInitSegment();
+        init && !parsed->GetDocument().OpenInitSegment(init->GetFilePath()))
+        return m_parseControl->StartParsing();
     StartBackgroundParse(std::move(parsed));
     return m_pending ? 0 : m_document->GetParseResult();
 }

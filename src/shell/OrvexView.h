@@ -51,7 +51,9 @@ public:
     // gives), 0 when it could not be (the file shown stays); the parse result when the parse
     // ended within the quick wait, else 0; closing the file. The parse goes on after they
     // return; documentShown says when the file is shown.
-    int OpenFile(const QString& path);
+    // Opens `path` (a media segment read with the tracks of `initPath` when that is given)
+    // and parses it apart from the window; 0 when a file cannot be opened.
+    int OpenFile(const QString& path, const QString& initPath = {});
     int32_t StartParsing();
     void ResetView();
     bool IsParsing() const { return m_pending != nullptr; }

@@ -4,8 +4,10 @@
 // when it was first made; tools/update-expected-exports.sh rewrites them after a deliberate
 // change of the output.
 // Each names its media file on its first line, "Parsed File Name : NAME", as orvex-dump, run in
-// tests/data, was given it; "<NAME>.indented.txt" holds the --indent form. TZ=UTC pins the
-// dates, which are shown in local time.
+// tests/data, was given it; "<NAME>.indented.txt" holds the --indent form. A media segment read
+// with its init segment ("<NAME>.with-init.txt", orvex-dump --init INIT NAME) names the init on
+// its first line, "Init Segment File Name : INIT", and the segment on the heading of the second
+// tree. TZ=UTC pins the dates, which are shown in local time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,6 +31,7 @@ struct ExpectedFolder {
 };
 const ExpectedFolder kFolders[] = {{"expected", {}}, {"expected-classic", {"--classic"}}};
 constexpr std::string_view kFirstLinePrefix = "Parsed File Name : ";
+constexpr std::string_view kInitLinePrefix = "Init Segment File Name : ";
 constexpr std::string_view kIndentedSuffix = ".indented.txt";
 
 // The first line where two texts differ, for a readable failure.
@@ -68,16 +71,28 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
 
 class ExpectedExport : public ::testing::TestWithParam<std::string> {};
 
+// The name on the line "PREFIX NAME\r\n" that starts at `from`; empty when there is none there.
+std::string NameOnLine(const std::string& text, size_t from, std::string_view prefix) {
+    const size_t end = text.find("\r\n", from);
+    if (end == std::string::npos || text.compare(from, prefix.size(), prefix) != 0) return {};
+    return text.substr(from + prefix.size(), end - from - prefix.size());
+}
+
 TEST_P(ExpectedExport, OrvexDumpPrintsItByteForByte) {
     const std::string expected = ReadFileBytes(kDataDir / GetParam());
-    ASSERT_TRUE(expected.starts_with(kFirstLinePrefix)) << GetParam() << " has no first line";
-    const size_t nameEnd = expected.find("\r\n");
-    const std::string mediaName =
-        expected.substr(kFirstLinePrefix.size(), nameEnd - kFirstLinePrefix.size());
-    ASSERT_TRUE(nameEnd != std::string::npos && fs::is_regular_file(kDataDir / mediaName))
-        << mediaName;
-
     std::vector<std::string> args = FolderOf(GetParam()).options;
+    const std::string initName = NameOnLine(expected, 0, kInitLinePrefix);
+    std::string mediaName = NameOnLine(expected, 0, kFirstLinePrefix);
+    if (!initName.empty()) {
+        ASSERT_TRUE(fs::is_regular_file(kDataDir / initName)) << initName;
+        const size_t heading = expected.find(std::string("\r\n") + std::string(kFirstLinePrefix));
+        ASSERT_NE(heading, std::string::npos) << GetParam() << " has no segment heading";
+        mediaName = NameOnLine(expected, heading + 2, kFirstLinePrefix);
+        args.insert(args.end(), {"--init", initName});
+    }
+    ASSERT_TRUE(!mediaName.empty() && fs::is_regular_file(kDataDir / mediaName))
+        << GetParam() << " names no media file: " << mediaName;
+
     if (GetParam().ends_with(kIndentedSuffix)) args.push_back("--indent");
     args.push_back(mediaName);
     const ProcessRun run = RunProgram(ORVEX_DUMP_PATH, args, 60, kDataDir, {"TZ=UTC"});

@@ -83,12 +83,33 @@ TEST(HostilePaths, UnwritableOutputIsReported) {
     EXPECT_EQ(logRun.err, "orvex-dump: cannot write the log to '" + nowhere + "'\n");
 }
 
+// With --init a failure names the file it is about, and nothing is written.
+TEST(HostilePaths, SegmentWithInitNamesTheFileThatFailed) {
+    const std::string good = BoxBuilder().Leaf("free").WriteTempFile("good.m4s");
+    BoxBuilder cut;
+    const std::string broken = cut.Open("moov").CloseWithSize(400).WriteTempFile("cut.m4s");
+    const std::string missing = TempPath("missing") + "/init.m4s";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{missing, good}, "cannot open '" + missing + "': No such file or directory"},
+        {{broken, good}, broken + ": error occured in parsing. check if the file is corrupted."},
+        {{good, broken}, broken + ": error occured in parsing. check if the file is corrupted."},
+    };
+    for (const auto& [files, message] : cases) {
+        const ProcessRun run = RunOrvexDump({"--init", files[0], files[1]}, 10);
+        EXPECT_EQ(run.status, files[0] == missing ? kCannotOpen : 3) << message;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "orvex-dump: " + message + "\n");
+    }
+}
+
 // A usage error says what is wrong on its first line, then shows the usage; status 64.
 TEST(HostilePaths, UsageErrorsSayWhatIsWrong) {
     const std::string media = BoxBuilder().Leaf("free").WriteTempFile("usage.mp4");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{media, "--output"}, "option '--output' needs a file name"},
         {{media, "--log"}, "option '--log' needs a file name"},
+        {{media, "--init"}, "option '--init' needs a file name"},
+        {{"--check", "--init", media, media}, "--check takes media files and no other option"},
         {{media, "--format"}, "option '--format' needs a format: text or json"},
         {{"--format", "xml", media}, "unknown format 'xml' (text or json)"},
         {{"--frobnicate", media}, "unknown option '--frobnicate'"},

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The sample lines under 'mdat' of every fragmented file of tests/data against ffprobe's packets:
-the same byte offsets and sizes, random access marks where ffprobe flags K. Exits 77 (skipped)
-without ffprobe.
+the same byte offsets and sizes, random access marks where ffprobe flags K. A media segment
+x_segment.m4s beside its init segment x_init.m4s is read with --init. Exits 77 (skipped) without
+ffprobe.
 Usage: fragment_samples_test.py ORVEX_DUMP SOURCE_DIR"""
 import glob, json, os, shutil, subprocess, sys, tempfile
 
@@ -17,9 +18,18 @@ def preorder(nodes):
         yield from preorder(node.get('children', []))
 
 
+def init_of(path):
+    init = path.replace('_segment.', '_init.')
+    return init if init != path and os.path.exists(init) else None
+
+
 def fragment_samples(path):
-    doc = json.loads(subprocess.run([dump, '--format', 'json', path], capture_output=True,
-                                    check=True).stdout.decode('utf-8'))
+    init = init_of(path)
+    options = ['--init', init] if init else []
+    doc = json.loads(subprocess.run([dump, '--format', 'json'] + options + [path],
+                                    capture_output=True, check=True).stdout.decode('utf-8'))
+    if init:
+        doc = doc['segment']
     samples = []
     for mdat in (b for b in preorder(doc['boxes']) if b.get('type') == 'mdat'):
         for track in mdat.get('children', []):
@@ -34,9 +44,9 @@ def fragment_samples(path):
 def packets(path):
     """A media segment without 'moov' is probed behind its init segment (x_segment.m4s behind
     x_init.m4s), and the positions moved back by the init's size."""
-    init = path.replace('_segment.', '_init.')
+    init = init_of(path)
     shift = 0
-    if init != path and os.path.exists(init):
+    if init:
         shift = os.path.getsize(init)
         joined = os.path.join(tmp, 'joined.mp4')
         with open(joined, 'wb') as out:

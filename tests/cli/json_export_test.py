@@ -137,6 +137,20 @@ with tempfile.TemporaryDirectory() as tmp:
     if 'chunk_offset : 0x11FFFF8EB' not in json.dumps(doc):
         failures.append('large file: the 64-bit chunk offset is not shown')
 
+    # A media segment with its init segment: one object holding both exports, the segment's tree
+    # the same boxes as when it is read alone.
+    pairs = [(p.replace('_segment.', '_init.'), p) for p in glob.glob(os.path.join(data, '*_segment.m4s'))]
+    for init, segment in (p for p in pairs if os.path.exists(p[0])):
+        run = subprocess.run([dump, '--format', 'json', '--init', init, segment], capture_output=True)
+        doc = json.loads(run.stdout.decode('utf-8'))
+        errors = [e.message for e in validator.iter_errors(doc)][:3]
+        alone = export(segment, tmp)[1]
+        boxes = lambda d: [(b['offset'], b['type']) for b in preorder(d['boxes']) if 'type' in b]
+        if errors or run.returncode != 0 or doc['initSegment']['file']['name'] != init or \
+                doc['segment']['file']['name'] != segment or boxes(doc['segment']) != boxes(alone):
+            failures.append(f'{os.path.basename(segment)} with its init: {errors} {run.returncode}')
+        inputs.append(segment)
+
 print(f'{len(inputs) + 1} files checked')
 for failure in failures:
     print(failure)

@@ -20,9 +20,7 @@ constexpr uint32_t kDataOffset = 0x1, kFirstFlags = 0x4, kSizes = 0x200, kNonSyn
 // One video track (track_ID 1, with 'trex' defaults duration 10, size 3, non-sync when asked),
 // padded so that the 'moof' starts at kMoofOffset, then the 'moof' with `trafs` and an 'mdat'
 // of `mdatBytes` bytes of payload.
-std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& trafs,
-                         uint32_t mdatBytes) {
-    BoxBuilder b;
+void Movie(BoxBuilder& b, bool withTrex) {
     b.Open("moov").Mvhd(1000, 0).Open("trak").Tkhd(1, 0).Open("mdia").Mdhd(1000, 0).Hdlr("vide");
     b.Close().Close();
     if (withTrex) {
@@ -30,6 +28,12 @@ std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& 
         b.Close().Close();
     }
     b.Close();
+}
+
+std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& trafs,
+                         uint32_t mdatBytes) {
+    BoxBuilder b;
+    Movie(b, withTrex);
     b.Open("free");
     b.Zeros(kMoofOffset - b.Size()).Close();
     b.Open("moof").OpenFull("mfhd", 0, 0).U32(1).Close();
@@ -39,10 +43,7 @@ std::string FragmentFile(bool withTrex, const std::function<void(BoxBuilder&)>& 
 }
 
 // Offset, size, title and "*" for a random access point, of every line under the 'mdat'.
-std::vector<std::string> FragmentLines(const std::string& path) {
-    TestDocument t;
-    EXPECT_EQ(t.control.OpenFile(path), 1);
-    const CNodeList& nodes = t.doc.GetNodes();
+std::vector<std::string> LinesOf(const CNodeList& nodes) {
     std::vector<std::string> lines;
     for (size_t i = 0; i < nodes.size(); ++i) {
         if (const MediaDataLine* line = nodes.GetLine(i))
@@ -51,6 +52,13 @@ std::vector<std::string> FragmentLines(const std::string& path) {
                             (line->randomAccess ? " *" : ""));
     }
     return lines;
+}
+
+std::vector<std::string> FragmentLines(const std::string& path, const COrvexDoc* init = nullptr) {
+    TestDocument t;
+    t.doc.UseInitSegment(init);
+    EXPECT_EQ(t.control.OpenFile(path), 1);
+    return LinesOf(t.doc.GetNodes());
 }
 
 const std::string kTrack = "runs from 'Video Track' track_ID 1, fragment #1, base data offset ";
@@ -162,4 +170,73 @@ TEST(FragmentSamples, CountAloneIsBoundedByTheFile) {
     const std::vector<std::string> lines = FragmentLines(path);
     const uint64_t fileSize = ReadFileBytes(path).size();
     EXPECT_EQ(lines.size(), 2u + fileSize);
+}
+
+// A media segment takes the kind, the 'trex' defaults and the 'tenc' of its tracks from its init
+// segment, shown first under a heading; read alone, it says what it could not know. An init
+// segment with lines of its own keeps them, in place, before the segment's.
+TEST(FragmentSamples, SegmentIsReadWithItsInitSegment) {
+    BoxBuilder segment;
+    segment.Open("moof").OpenFull("mfhd", 0, 0).U32(1).Close();
+    segment.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
+    segment.OpenFull("senc", 0, 0).U32(1).U64(0x0102030405060708).Close();
+    segment.OpenFull("trun", 0, kDataOffset).U32(2).U32(100).Close().Close().Close();
+    segment.Open("mdat").Zeros(6).Close();
+    const std::string segmentPath = segment.WriteTempFile("segment.m4s");
+    BoxBuilder init;
+    Movie(init, true);
+    init.Open("moov").Open("trak").Tkhd(1, 0).OpenFull("tenc", 0, 0).U32(0x108).Zeros(16);
+    const std::string initPath = init.Close().Close().Close().WriteTempFile("init.m4s");
+    const std::string movie = FragmentFile(
+        true,
+        [](BoxBuilder& b) {
+            b.Open("traf").OpenFull("tfhd", 0, kBaseIsMoof).U32(1).Close();
+            b.OpenFull("trun", 0, 0).U32(1).Close().Close();
+        },
+        3);
+    const auto read = [&](const std::string& initFile, std::vector<std::string>& tops) {
+        TestDocument t;
+        if (!initFile.empty()) {
+            EXPECT_TRUE(t.doc.OpenInitSegment(initFile));
+        }
+        EXPECT_EQ(t.control.OpenFile(segmentPath), 1);
+        const CNodeList& nodes = t.doc.GetNodes();
+        for (size_t i = 0; i < nodes.size(); ++i)
+            if (nodes.GetDepth(i) == 0 && !nodes.IsBox(i)) tops.emplace_back(nodes.GetTitle(i));
+        CTextSink senc;
+        nodes.AppendText(t.IndexOf("senc"), senc, false);
+        const std::string& text = senc.GetText();  // its IV size and first sample row
+        const size_t at = text.find("Per_Sample_IV_Size");
+        tops.push_back(text.substr(at, text.find('\n', text.find('\n', at) + 1) - at));
+        std::vector<std::string> lines = LinesOf(nodes);
+        tops.insert(tops.end(), lines.begin(), lines.end());
+    };
+    const std::string track = "track_ID 1, fragment #1, base data offset 0, decode time 0";
+    std::vector<std::string> alone, withInit, withMovie;
+    read("", alone);
+    EXPECT_EQ(alone,
+              (std::vector<std::string>{
+                  "Quick Information",
+                  "Per_Sample_IV_Size : unknown: no 'tenc' or 'seig' of track 1 was read before "
+                  "this box; the samples are shown as bytes\n|   bytes[0] : 0x0102030405060708",
+                  "100 0 runs from 'Unknown Track' " + track + ", biggest run size 0 bytes",
+                  "100 0 run #1 size 0 bytes, sample count 2, biggest sample size 0 bytes, "
+                  "sample sizes unknown: neither 'trun' nor 'tfhd' gives them, and no "
+                  "'trex' was read (read the segment with its init segment)",
+                  "100 0 sample #1 size unknown, decode time 0 *",
+                  "100 0 sample #2 size unknown, decode time 0 *"}));
+    read(initPath, withInit);
+    EXPECT_EQ(withInit,
+              (std::vector<std::string>{
+                  "Init Segment : " + initPath, "Quick Information",
+                  "Media Segment : " + segmentPath, "Quick Information",
+                  "Per_Sample_IV_Size : 8 (from the 'tenc' of track 1)\n|   sample 1 : "
+                  "InitializationVector : 0x0102030405060708",
+                  "100 0 runs from 'Video Track' " + track + ", biggest run size 6 bytes",
+                  "100 6 run #1 size 6 bytes, sample count 2, biggest sample size 3 bytes",
+                  "100 3 sample #1 size 3 bytes, decode time 0",
+                  "103 3 sample #2 size 3 bytes, decode time 10"}));
+    read(movie, withMovie);
+    std::vector<std::string> movieLines = FragmentLines(movie);
+    EXPECT_TRUE(std::equal(movieLines.begin(), movieLines.end(), withMovie.begin() + 5));
 }

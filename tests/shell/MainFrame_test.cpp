@@ -99,12 +99,13 @@ private slots:
         for (QAction* action : frame.menuBar()->actions())
             menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
         QCOMPARE(menus.join(QLatin1Char('|')),
-                 QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
-                                "Text File|Text File with Indentation|JSON File|Options...|-|"
-                                "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
-                                "&Status Bar|&Hex Pane|Process:|&Start Parsing|&Cancel "
-                                "Parsing\tEsc|Logs:|&Clear Log View|"
-                                "Save to &File|&Help:|&About..."));
+                 QStringLiteral(
+                     "&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|Open Segment With &Init...|-|"
+                     "&Export To>|"
+                     "Text File|Text File with Indentation|JSON File|Options...|-|"
+                     "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
+                     "&Status Bar|&Hex Pane|Process:|&Start Parsing|&Cancel Parsing\tEsc|Logs:|"
+                     "&Clear Log View|Save to &File|&Help:|&About..."));
         QVERIFY(!m->Action("actionRecentEmpty")->isEnabled());
 
         QStringList buttons;
@@ -244,6 +245,19 @@ private slots:
         QCOMPARE(m->frame.windowTitle(), kStartTitle);
         QCOMPARE(m->frame.GetStatusText(), QStringLiteral("Ready"));
         QVERIFY(m->prompts.messages.at(0).text.endsWith(QStringLiteral(": is a directory")));
+    }
+
+    // Segment, then init segment: one view, the init's tree first; the pair is not a recent file.
+    void aSegmentOpensWithItsInitSegment() {
+        FrameHarness h;
+        const QString init = TestDataFile("dash_init.m4s");
+        h.prompts.openAnswers << TestDataFile("dash_segment.m4s") << init;
+        h.Action("actionOpenSegmentWithInit")->trigger();
+        QCOMPARE(h.frame.windowTitle(),
+                 QStringLiteral("Orvex - dash_segment.m4s with dash_init.m4s"));
+        QCOMPARE(QString::fromUtf8(h.View().GetDocument().GetNodes().GetTitle(0)),
+                 QStringLiteral("Init Segment : ") + init);
+        QVERIFY(h.frame.GetRecentFiles().GetEntries().isEmpty());
     }
 
     void filesAreTakenWhereverTheyAreDropped() {
