@@ -1,6 +1,7 @@
 // The checks over a completed parse. Each reads the boxes in file order (with their depths) and
 // the collector's chunk tables, once; none reads the file.
 #include <algorithm>
+#include <map>
 #include <unordered_set>
 
 #include "document/Integrity.h"
@@ -68,6 +69,8 @@ struct TrackBoxes {
     const IntegrityBox* ctts = nullptr;
     const IntegrityBox* stss = nullptr;
     const IntegrityBox* sdtp = nullptr;
+    const IntegrityBox* elst = nullptr;
+    const IntegrityBox* dref = nullptr;
 };
 
 void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
@@ -119,6 +122,12 @@ void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
             break;
         case BoxId::Sdtp:
             keep(t.sdtp, BoxId::Stbl);
+            break;
+        case BoxId::Elst:
+            keep(t.elst, BoxId::Edts);
+            break;
+        case BoxId::Dref:
+            keep(t.dref, BoxId::Dinf);
             break;
         default:
             break;
@@ -457,9 +466,299 @@ void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings)
     }
 }
 
+// ISO/IEC 14496-12, 8.6.6 'elst' (media_time and segment_duration place each edit in the
+// media's composition times), 8.6.1.3 'ctts': an edit past the media's end has nothing to show.
+void CheckEditLists(const IntegrityInput& in, std::vector<Finding>& findings) {
+    const ISOFileFormat::MovieHeaderBox* mvhd = nullptr;
+    for (const IntegrityBox& box : in.boxes) {
+        // The media of a fragmented movie lies in its fragments; 'mdhd' does not count them.
+        if (box.record->id == BoxId::Mvex) return;
+        if (mvhd == nullptr && box.record->id == BoxId::Mvhd)
+            mvhd = dynamic_cast<const ISOFileFormat::MovieHeaderBox*>(box.record);
+    }
+    if (mvhd == nullptr || mvhd->timescale == 0) return;
+    const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const auto* elst = As<ISOFileFormat::EditListBox>(tracks[i].elst);
+        const auto* mdhd = As<ISOFileFormat::MediaHeaderBox>(tracks[i].mdhd);
+        if (elst == nullptr || mdhd == nullptr || mdhd->timescale == 0) continue;
+        const double toMedia = double(mdhd->timescale) / mvhd->timescale;
+        // Edits address composition times, which 'ctts' moves up to its largest offset past
+        // the decode times (signed in version 1).
+        double latest = double(mdhd->duration);
+        if (const auto* ctts = As<ISOFileFormat::CompositionOffsetBox>(tracks[i].ctts)) {
+            uint32_t largest = 0;
+            for (const auto& entry : ctts->entries) {
+                const bool negative = ctts->version == 1 && (entry.sample_offset >> 31) != 0;
+                if (!negative) largest = std::max(largest, entry.sample_offset);
+            }
+            latest += largest;
+        }
+        for (size_t k = 0; k < elst->entries.size(); ++k) {
+            const auto& e = elst->entries[k];
+            if (e.media_time < 0) continue;  // an empty edit
+            const double length = e.media_rate_integer == 0 ? 0.0 : e.segment_duration * toMedia;
+            const double end = double(e.media_time) + length;
+            // One tick of the movie's timescale is the rounding any writer may need.
+            if (end <= latest + std::max(1.0, toMedia)) continue;
+            findings.push_back(At(
+                "edit-beyond-media", FindingSeverity::Warning, *tracks[i].elst,
+                TrackName(i) + ": edit " + GroupedNumber(k + 1) + " of 'elst' ends at media time " +
+                    GroupedNumber(static_cast<uint64_t>(end)) + "; the media lasts " +
+                    GroupedNumber(static_cast<uint64_t>(latest))));
+            break;
+        }
+    }
+}
+
+// Whether a track's samples lie in another file: an entry of its 'dref' without the flag 1.
+bool ExternalData(const TrackBoxes& t) {
+    const auto* dref = As<ISOFileFormat::DataReferenceBox>(t.dref);
+    if (dref == nullptr) return false;
+    for (const auto& entry : dref->entries)
+        if (entry && (entry->flags[2] & 1) == 0) return true;
+    return false;
+}
+
+// One chunk's bytes in the file.
+struct ChunkRange {
+    uint64_t begin = 0;
+    uint64_t end = 0;
+    uint32_t table = 0;
+    uint32_t chunk = 0;
+};
+
+struct MdatRange {
+    const IntegrityBox* box = nullptr;
+    uint64_t begin = 0;  // the payload, after the header
+    uint64_t end = 0;    // as declared; may lie beyond the file
+};
+
+// Per pair of tables (the same one twice for chunks of one track), where their chunks meet.
+struct Overlap {
+    uint64_t places = 0;
+    uint64_t bytes = 0;
+    uint64_t firstOffset = 0;
+    uint32_t firstChunkA = 0;
+    uint32_t firstChunkB = 0;
+};
+
+// What the chunk tables say about the media data: the chunks sorted by offset once, then
+// swept against the 'mdat' boxes (file order) and against each other. Memory: one range per
+// chunk, never per sample: the samples of a chunk follow one another.
+class MediaDataMap {
+public:
+    MediaDataMap(const IntegrityInput& in, std::vector<Finding>& findings)
+        : m_in(in), m_findings(findings) {}
+
+    void Run() {
+        if (m_in.collector == nullptr) return;
+        const auto& tables = m_in.collector->GetChunkTables();
+        m_tracks = CollectTracks(m_in.boxes);
+        const std::vector<TrackBoxes>& tracks = m_tracks;
+        // The tables are those of the tracks with 'stsc' and a chunk offset box, in order.
+        for (const TrackBoxes& t : tracks)
+            if (t.stsc && t.stco) m_tableTracks.push_back(&t - tracks.data());
+        const bool mapped = m_tableTracks.size() == tables.size();
+        if (!mapped) {
+            m_tableTracks.clear();
+            for (size_t i = 0; i < tables.size(); ++i)
+                m_tableTracks.push_back(i);
+        }
+        // The map of what no sample references is only told of tables without errors: a broken
+        // table leaves bytes unreferenced that the error already accounts for.
+        bool complete = std::none_of(m_findings.begin(), m_findings.end(), [](const Finding& f) {
+            return f.severity == FindingSeverity::Error;
+        });
+        complete = complete && mapped;
+        for (const TrackBoxes& t : tracks)
+            complete = complete && (t.stbl == nullptr || (t.stsc && t.stco));
+        for (size_t t = 0; t < tables.size(); ++t) {
+            const size_t track = m_tableTracks[t];
+            if (track < tracks.size() && ExternalData(tracks[track])) {
+                complete = false;
+                continue;
+            }
+            for (size_t c = 0; c < tables[t].chunks.size(); ++c) {
+                const ChunkInfo& chunk = tables[t].chunks[c];
+                complete = complete && chunk.sizedSampleCount == chunk.sampleCount;
+                if (chunk.size == 0) continue;
+                m_chunks.push_back(ChunkRange{chunk.offset,
+                                              chunk.offset + std::min(chunk.size, ~chunk.offset),
+                                              static_cast<uint32_t>(t), static_cast<uint32_t>(c)});
+            }
+        }
+        for (const IntegrityBox& box : m_in.boxes) {
+            if (box.record->id == BoxId::Moof) complete = false;  // fragments hold their own
+            if (box.record->id != BoxId::Mdat) continue;
+            const uint64_t header = box.record->size > UINT32_MAX ? 16 : 8;
+            m_mdats.push_back(MdatRange{&box, box.offset + header, EndOf(box)});
+        }
+        std::sort(m_chunks.begin(), m_chunks.end(), [](const ChunkRange& a, const ChunkRange& b) {
+            return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
+        });
+        std::sort(m_mdats.begin(), m_mdats.end(),
+                  [](const MdatRange& a, const MdatRange& b) { return a.begin < b.begin; });
+        // Chunks placed by a broken 'stsc' overlap for that reason alone, already told.
+        const bool chunksKnown =
+            std::none_of(m_findings.begin(), m_findings.end(), [](const Finding& f) {
+                return f.id == "stsc-order" || f.id == "chunk-sample-count-mismatch";
+            });
+        if (!chunksKnown) return;
+        const size_t before = m_findings.size();
+        CheckPlaces();
+        CheckOverlaps();
+        if (complete && m_findings.size() == before) CheckCoverage();
+    }
+
+private:
+    std::string TrackOf(uint32_t table) const {
+        return TrackName(table < m_tableTracks.size() ? m_tableTracks[table] : table);
+    }
+    // An error about the chunks of a table, at the track's chunk offset box.
+    Finding AtTable(uint32_t table, std::string_view id, std::string sentence) const {
+        const size_t track = table < m_tableTracks.size() ? m_tableTracks[table] : SIZE_MAX;
+        if (track < m_tracks.size() && m_tracks[track].stco)
+            return At(id, FindingSeverity::Error, *m_tracks[track].stco, std::move(sentence));
+        return Finding{id, FindingSeverity::Error, 0, {}, std::move(sentence)};
+    }
+    const ChunkInfo& Chunk(const ChunkRange& r) const {
+        return m_in.collector->GetChunkTables()[r.table].chunks[r.chunk];
+    }
+
+    // ISO/IEC 14496-12, 8.7.5 (chunk_offset: where the chunk lies in the file), 8.1.1 ('mdat'
+    // holds the media data of a file whose data references are all "this file").
+    void CheckPlaces() {
+        struct Stray {
+            uint64_t samples = 0;
+            uint64_t chunks = 0;
+            const ChunkRange* first = nullptr;
+        };
+        const size_t count = m_in.collector->GetChunkTables().size();
+        std::vector<Stray> outside(count), beyond(count);
+        size_t m = 0;
+        for (const ChunkRange& r : m_chunks) {
+            while (m < m_mdats.size() && m_mdats[m].end <= r.begin)
+                ++m;
+            const bool inMdat =
+                m < m_mdats.size() && m_mdats[m].begin <= r.begin && r.end <= m_mdats[m].end;
+            if (r.end > m_in.fileSize && inMdat) continue;  // the truncated 'mdat' tells it
+            if (inMdat) continue;
+            Stray& s = (r.end > m_in.fileSize ? beyond : outside)[r.table];
+            s.samples += Chunk(r).sampleCount;
+            s.chunks += 1;
+            if (s.first == nullptr || r.chunk < s.first->chunk) s.first = &r;
+        }
+        const auto report = [&](const std::vector<Stray>& strays, std::string_view id,
+                                std::string_view where) {
+            for (size_t t = 0; t < strays.size(); ++t) {
+                const Stray& s = strays[t];
+                if (s.first == nullptr) continue;
+                m_findings.push_back(
+                    AtTable(static_cast<uint32_t>(t), id,
+                            TrackOf(static_cast<uint32_t>(t)) + ": " + GroupedNumber(s.samples) +
+                                (s.samples == 1 ? " sample" : " samples") + " in " +
+                                GroupedNumber(s.chunks) + (s.chunks == 1 ? " chunk" : " chunks") +
+                                (s.samples == 1 ? " lies " : " lie ") + std::string(where) +
+                                ", the first in chunk " + GroupedNumber(s.first->chunk + 1) +
+                                " at " + HexOffset(s.first->begin)));
+            }
+        };
+        report(outside, "samples-outside-mdat", "outside every 'mdat'");
+        report(beyond, "samples-beyond-file", "beyond the end of the file");
+    }
+
+    // ISO/IEC 14496-12, 8.7.3 and 8.7.5: each sample is its own bytes.
+    void CheckOverlaps() {
+        std::map<std::pair<uint32_t, uint32_t>, Overlap> overlaps;
+        const ChunkRange* reach = nullptr;  // the chunk that reaches furthest so far
+        for (const ChunkRange& r : m_chunks) {
+            if (reach && r.begin < reach->end) {
+                const ChunkRange& a = reach->table <= r.table ? *reach : r;
+                const ChunkRange& b = &a == reach ? r : *reach;
+                Overlap& o = overlaps[{a.table, b.table}];
+                if (o.places == 0) {
+                    o.firstOffset = r.begin;
+                    o.firstChunkA = a.chunk;
+                    o.firstChunkB = b.chunk;
+                }
+                o.places += 1;
+                o.bytes += std::min(r.end, reach->end) - r.begin;
+            }
+            if (reach == nullptr || r.end > reach->end) reach = &r;
+        }
+        for (const auto& [tables, o] : overlaps) {
+            const std::string a = TrackOf(tables.first);
+            const std::string b = TrackOf(tables.second);
+            const std::string chunkA = GroupedNumber(o.firstChunkA + 1);
+            const std::string chunkB = GroupedNumber(o.firstChunkB + 1);
+            const bool one = tables.first == tables.second;
+            m_findings.push_back(AtTable(
+                tables.first, "samples-share-bytes",
+                (one ? a + ": chunks" : a + " and " + b) + " share " + GroupedNumber(o.bytes) +
+                    " bytes in " + GroupedNumber(o.places) +
+                    (o.places == 1 ? " place" : " places") + ", the first at " +
+                    HexOffset(o.firstOffset) + " (" +
+                    (one ? "chunks " + chunkA + " and " + chunkB
+                         : "chunk " + chunkA + " of " + a + ", chunk " + chunkB + " of " + b) +
+                    ")"));
+        }
+    }
+
+    // ISO/IEC 14496-12, 8.1.1: the bytes of 'mdat' are the samples; what no sample references
+    // is lost space or lost media.
+    void CheckCoverage() {
+        size_t c = 0;
+        for (const MdatRange& mdat : m_mdats) {
+            const uint64_t end = std::min(mdat.end, m_in.fileSize);
+            if (mdat.begin >= end) continue;
+            uint64_t at = mdat.begin;  // the first byte not yet known to be referenced
+            uint64_t bytes = 0, ranges = 0, largest = 0, largestAt = 0;
+            const auto gap = [&](uint64_t to) {
+                if (to <= at) return;
+                bytes += to - at;
+                ranges += 1;
+                if (to - at > largest) {
+                    largest = to - at;
+                    largestAt = at;
+                }
+            };
+            while (c < m_chunks.size() && m_chunks[c].begin < end) {
+                if (m_chunks[c].end > at) {
+                    gap(std::max(m_chunks[c].begin, mdat.begin));
+                    at = std::max(at, m_chunks[c].end);
+                }
+                ++c;
+            }
+            gap(end);
+            if (bytes == 0) continue;
+            const IntegrityBox& box = *mdat.box;
+            m_findings.push_back(At(
+                "unreferenced-media-data", FindingSeverity::Note, box,
+                QuotedType(TypeOf(*box.record)) + " at " + HexOffset(box.offset) + ": " +
+                    GroupedNumber(bytes) + " of its " + GroupedNumber(end - mdat.begin) +
+                    " bytes, in " + GroupedNumber(ranges) + (ranges == 1 ? " range" : " ranges") +
+                    ", belong to no sample; the largest range: " + GroupedNumber(largest) +
+                    " bytes at " + HexOffset(largestAt)));
+        }
+    }
+
+    const IntegrityInput& m_in;
+    std::vector<Finding>& m_findings;
+    std::vector<TrackBoxes> m_tracks;
+    std::vector<size_t> m_tableTracks;  // the track of each chunk table
+    std::vector<ChunkRange> m_chunks;
+    std::vector<MdatRange> m_mdats;
+};
+
+void CheckMediaData(const IntegrityInput& in, std::vector<Finding>& findings) {
+    MediaDataMap(in, findings).Run();
+}
+
 constexpr IntegrityCheckRow kChecks[] = {
     {CheckSignature, true},       {CheckFileExtent, false}, {CheckMovie, false},
     {CheckTrackStructure, false}, {CheckDuplicates, false}, {CheckSampleTables, false},
+    {CheckEditLists, false},      {CheckMediaData, false},
 };
 
 }  // namespace

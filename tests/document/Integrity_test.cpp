@@ -20,7 +20,10 @@ struct Tables {
     std::vector<uint32_t> offsets = {0, 0};  // filled with offsets into 'mdat' when all zero
     std::vector<std::pair<uint32_t, uint32_t>> ctts = {};
     std::vector<uint32_t> stss = {};
+    std::vector<std::pair<uint32_t, int32_t>> elst = {};  // segment_duration, media_time
     uint32_t mdhdDuration = 2048;
+    uint32_t chunkStep = 20;  // bytes between the chunks the zero offsets are filled with
+    size_t mdatBytes = 40;
     std::string omit = {};  // a box type the track leaves out
     bool secondTkhd = false;
 };
@@ -38,6 +41,12 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").Close();
     f.Open("moov").Mvhd(1000, 2000).Open("trak").Tkhd(1, 2000);
     if (t.secondTkhd) f.Tkhd(1, 2000);
+    if (!t.elst.empty()) {
+        f.Open("edts").OpenFull("elst", 0, 0).U32(static_cast<uint32_t>(t.elst.size()));
+        for (auto [duration, time] : t.elst)
+            f.U32(duration).U32(static_cast<uint32_t>(time)).U32(0x10000);
+        f.Close().Close();
+    }
     f.Open("mdia").Mdhd(1024, t.mdhdDuration).Hdlr("soun").Open("minf").Open("stbl");
     Table(f, t, "stsd", [&] { f.U32(1).Open("zzzz").Zeros(28).Close(); });
     Table(f, t, "stts", [&] {
@@ -76,10 +85,11 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     Table(f, t, "stco", [&] {
         f.U32(static_cast<uint32_t>(t.offsets.size()));
         for (size_t i = 0; i < t.offsets.size(); ++i)
-            f.U32(t.offsets[i] != 0 ? t.offsets[i] : mdatData + static_cast<uint32_t>(20 * i));
+            f.U32(t.offsets[i] != 0 ? t.offsets[i]
+                                    : mdatData + static_cast<uint32_t>(t.chunkStep * i));
     });
     f.Close().Close().Close().Close().Close();
-    f.Open("mdat").Zeros(40).Close();
+    f.Open("mdat").Zeros(t.mdatBytes).Close();
     std::vector<uint8_t> bytes = f.Data();
     if (cut != 0) bytes.resize(bytes.size() - cut);
     return BoxBuilder().Bytes(bytes).WriteTempFile(name);
@@ -241,4 +251,33 @@ TEST(Integrity, NumbersAndTheSection) {
     EXPECT_EQ(t.Node(0).GetChildCount(), 3);
     EXPECT_NE(t.log.GetText().find("errors : 1)"), std::string::npos);
     EXPECT_NE(t.log.GetText().find("sample-count-mismatch : track 1"), std::string::npos);
+}
+
+TEST(Integrity, MediaDataAndEdits) {
+    const struct {
+        Tables tables;
+        Lines expected;
+    } cases[] = {
+        {{.chunkStep = 10},
+         {"error samples-share-bytes 0x1D1: track 1: chunks share 10 bytes in 1 place, the first "
+          "at 0x1FB (chunks 1 and 2)"}},
+        {{.mdatBytes = 60},
+         {"note unreferenced-media-data 0x1E9: 'mdat' at 0x1E9: 20 of its 60 bytes, in 1 range, "
+          "belong to no sample; the largest range: 20 bytes at 0x219"}},
+        {{.offsets = {8, 0}},
+         {"error samples-outside-mdat 0x1D1: track 1: 2 samples in 1 chunk lie outside every "
+          "'mdat', the first in chunk 1 at 0x8"}},
+        {{.offsets = {100000, 0}},
+         {"error samples-beyond-file 0x1D1: track 1: 2 samples in 1 chunk lie beyond the end of "
+          "the file, the first in chunk 1 at 0x186A0"}},
+        {{.elst = {{2000, 0}}}, {}},
+        {{.elst = {{1000, -1}, {3000, 0}}},
+         {"warning edit-beyond-media 0xF4: track 1: edit 2 of 'elst' ends at media time 3,072; "
+          "the media lasts 2,048"}},
+    };
+    for (const auto& c : cases) {
+        const size_t row = static_cast<size_t>(&c - cases);
+        EXPECT_EQ(Findings(Movie(c.tables, "data" + std::to_string(row) + ".mp4")), c.expected)
+            << "row " << row;
+    }
 }
