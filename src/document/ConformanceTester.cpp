@@ -42,6 +42,27 @@ constexpr std::array<BrandEntry, kBrandTableSize> kBrands{{
     {20, "3gp4", "3GP Release 4 for NTT DoCoMo Download (No Text Track)"},
     {21, "3gp5", "3GP Release 5 for NTT DoCoMo Download (with Text Track)"},
     {22, "3gp6", "3GP Basic profile with H.264 for NTT DoCoMo Download"},
+    // Beyond the classic table: looked up only in the full box set.
+    {23, "iso4", "ISO Base Media File with the iso4 brand requirements (ISO/IEC 14496-12)"},
+    {24, "iso5", "ISO Base Media File with the iso5 brand requirements (ISO/IEC 14496-12)"},
+    {25, "iso6", "ISO Base Media File with the iso6 brand requirements (ISO/IEC 14496-12)"},
+    {26, "iso7", "ISO Base Media File with the iso7 brand requirements (ISO/IEC 14496-12)"},
+    {27, "iso8", "ISO Base Media File with the iso8 brand requirements (ISO/IEC 14496-12)"},
+    {28, "iso9", "ISO Base Media File with the iso9 brand requirements (ISO/IEC 14496-12)"},
+    {29, "cmfc", "CMAF Track Format (ISO/IEC 23000-19)"},
+    {30, "cmf2",
+     "CMAF Track Format with the structural constraints of version 2 (ISO/IEC 23000-19)"},
+    {31, "dash", "MPEG-DASH segment (ISO/IEC 23009-1)"},
+    {32, "msdh", "MPEG-DASH media segment"},
+    {33, "msix", "MPEG-DASH indexed media segment"},
+    {34, "hvc1", "ISO Base Media File with HEVC extension (ISO/IEC 14496-15)"},
+    {35, "av01", "ISO Base Media File with AV1 video (AV1 Codec ISO Media File Format Binding)"},
+    {36, "avif", "AV1 Image File Format: AV1 image items"},
+    {37, "avis", "AV1 Image File Format: AV1 image sequences"},
+    {38, "heic", "HEIF image coded with HEVC Main or Main Still Picture profile"},
+    {39, "heix", "HEIF image coded with HEVC range extensions (10-bit and above)"},
+    {40, "mif1", "HEIF image and image collection (ISO/IEC 23008-12)"},
+    {41, "msf1", "HEIF image sequence (ISO/IEC 23008-12)"},
 }};
 
 // Texts shown after "Test : ". Several rows are stated for completeness of the brands' rule
@@ -179,14 +200,15 @@ CConformanceTester::CConformanceTester(
     }
     if (!ftyp) return;
 
-    m_majorBrand = std::max(FindBrand(ftyp->major_brand), BrandRow::Unknown);
+    const BoxSet set = collector.GetBoxSet();
+    m_majorBrand = std::max(FindBrand(ftyp->major_brand, set), BrandRow::Unknown);
     m_minorVersion = ftyp->minor_version;
 
     m_compatibleBrands.reserve(ftyp->compatible_brands.size());
     for (size_t i = 0; i < ftyp->compatible_brands.size(); ++i) {
         const uint8_t* brand = ftyp->compatible_brands[i].data();
         if (i == 0 && SameBrand(brand, ftyp->major_brand)) continue;
-        const int32_t row = FindBrand(brand);
+        const int32_t row = FindBrand(brand, set);
         if (row >= 0) m_compatibleBrands.push_back(row);
     }
 
@@ -198,8 +220,10 @@ CConformanceTester::CConformanceTester(
         m_majorBrand = BrandRow::BasicProfileDownload;
 }
 
-int32_t CConformanceTester::FindBrand(const uint8_t brand[4]) {
-    for (const BrandEntry& entry : kBrands) {
+int32_t CConformanceTester::FindBrand(const uint8_t brand[4], BoxSet set) {
+    const size_t rows = set == BoxSet::Classic ? kClassicBrandTableSize : kBrands.size();
+    for (size_t i = 0; i < rows; ++i) {
+        const BrandEntry& entry = kBrands[i];
         if (SameBrand(reinterpret_cast<const uint8_t*>(entry.brand.data()), brand)) return entry.id;
     }
     return -1;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/BoxCatalogue.h"
+
 namespace ISOFileFormat {
 struct Box;
 }  // namespace ISOFileFormat
@@ -44,7 +46,9 @@ constexpr int32_t Release5Download = 21;
 constexpr int32_t BasicProfileDownload = 22;
 }  // namespace BrandRow
 
-constexpr int32_t kBrandTableSize = 23;
+// The classic table is the first rows; the full box set knows today's brands too.
+constexpr int32_t kClassicBrandTableSize = 23;
+constexpr int32_t kBrandTableSize = 42;
 constexpr int32_t kRuleTableSize = 27;
 
 // Tests the brands an ISO base media file declares in its 'ftyp' box against the rules of
@@ -97,8 +101,9 @@ public:
     // The rule's text; empty for an id outside the table.
     static std::string_view GetRuleText(int32_t rule);
     // The first row whose brand equals the four bytes, ASCII letters compared without case;
-    // -1 when none does. The download variants are never found this way.
-    static int32_t FindBrand(const uint8_t brand[4]);
+    // -1 when none does. The download variants are never found this way, and today's brands
+    // only in the full box set.
+    static int32_t FindBrand(const uint8_t brand[4], BoxSet set = BoxSet::Full);
 
 private:
     struct Pattern {

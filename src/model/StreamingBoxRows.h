@@ -34,4 +34,16 @@ inline constexpr BoxCatalogueRow kStreamingBoxRows[] = {
      "size of each sample's auxiliary information", BoxKind::FullBox, BoxFacts::None},
     {"saio", "Sample Auxiliary Information Offsets Box",
      "where the samples' auxiliary information lies", BoxKind::FullBox, BoxFacts::None},
+    // ISO/IEC 23001-7:2016, 7.2
+    {"senc", "Sample Encryption Box", "initialization vectors and subsamples of protected samples",
+     BoxKind::FullBox, BoxFacts::None},
+    // ISO/IEC 14496-12:2022, 8.16.4
+    {"ssix", "Subsegment Index Box", "byte ranges of each subsegment's levels", BoxKind::FullBox,
+     BoxFacts::None},
+    // ISO/IEC 14496-12:2022, 8.8.13
+    {"leva", "Level Assignment Box", "how the samples of a fragment are assigned to levels",
+     BoxKind::FullBox, BoxFacts::None},
+    // ISO/IEC 14496-12:2022, 8.8.15
+    {"trep", "Track Extension Properties Box", "properties of a track's fragments",
+     BoxKind::FullBox, BoxFacts::None},
 };

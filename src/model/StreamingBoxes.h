@@ -20,6 +20,10 @@ inline constexpr int32_t Tenc = Of("tenc");
 inline constexpr int32_t Pssh = Of("pssh");
 inline constexpr int32_t Saiz = Of("saiz");
 inline constexpr int32_t Saio = Of("saio");
+inline constexpr int32_t Senc = Of("senc");
+inline constexpr int32_t Ssix = Of("ssix");
+inline constexpr int32_t Leva = Of("leva");
+inline constexpr int32_t Trep = Of("trep");
 }  // namespace BoxId
 
 // Records of the streaming family (rows in model/StreamingBoxRows.h). 'styp' is a FileTypeBox
@@ -136,6 +140,122 @@ struct SampleAuxiliaryInformationOffsetsBox : FullBox {
     uint32_t aux_info_type_parameter = 0;
     uint32_t entry_count = 0;
     std::vector<uint64_t> offsets;  // as many as the box holds, at most entry_count
+};
+
+// ISO/IEC 23001-7:2016, 7.2.1; also the sample encryption 'uuid' box of Smooth Streaming
+// (PIFF 1.3, 5.3.2.1), which may override the track's algorithm, IV size and key (flag 1). The
+// IV size is not in the box: it comes from the track's protection, read before.
+struct SampleEncryptionBox : FullBox {
+    static constexpr int32_t kId = BoxId::Senc;
+    explicit SampleEncryptionBox(uint64_t size) : FullBox(kId, size) {}
+    static constexpr uint32_t kOverrideTrackEncryption = 1;
+    static constexpr uint32_t kUseSubSampleEncryption = 2;
+    // Where Per_Sample_IV_Size came from.
+    enum class IVSource : uint8_t { Unknown, TrackEncryption, ConstantIV, SampleGroup, Override };
+    struct Sample {
+        size_t at = 0;  // of its InitializationVector in `bytes`
+        uint16_t subsample_count = 0;
+    };
+    uint32_t AlgorithmID = 0;  // with kOverrideTrackEncryption
+    uint8_t IV_size = 0;
+    Uuid KID = {};
+    uint32_t sample_count = 0;
+    uint32_t track_ID = 0;  // of the track fragment (or track) it was read in
+    IVSource ivSource = IVSource::Unknown;
+    uint8_t Per_Sample_IV_Size = 0;
+    std::vector<Sample> samples;  // those the box holds, at most sample_count
+    std::vector<uint8_t> bytes;   // everything after sample_count
+    // The samples' bytes end here; the bytes after them belong to no sample.
+    size_t samplesEnd = 0;
+    bool HasSubsamples() const { return (FlagsValue() & kUseSubSampleEncryption) != 0; }
+};
+
+// ISO/IEC 14496-12:2022, 8.16.4.2
+struct SubsegmentIndexBox : FullBox {
+    static constexpr int32_t kId = BoxId::Ssix;
+    explicit SubsegmentIndexBox(uint64_t size) : FullBox(kId, size) {}
+    struct Range {
+        uint8_t level = 0;
+        uint32_t range_size = 0;  // 24 bits
+    };
+    struct Subsegment {
+        uint32_t range_count = 0;
+        size_t firstRange = 0;  // in `ranges`
+        size_t rangesRead = 0;
+    };
+    uint32_t subsegment_count = 0;
+    std::vector<Subsegment> subsegments;  // as many as the box holds
+    std::vector<Range> ranges;
+};
+
+// ISO/IEC 14496-12:2022, 8.8.13.2
+struct LevelAssignmentBox : FullBox {
+    static constexpr int32_t kId = BoxId::Leva;
+    explicit LevelAssignmentBox(uint64_t size) : FullBox(kId, size) {}
+    struct Level {
+        uint32_t track_ID = 0;
+        uint8_t padding_flag = 0;              // 1 bit
+        uint8_t assignment_type = 0;           // 7 bits
+        uint8_t grouping_type[4] = {};         // types 0 and 1
+        uint32_t grouping_type_parameter = 0;  // type 1
+        uint32_t sub_track_ID = 0;             // type 4
+    };
+    uint8_t level_count = 0;
+    std::vector<Level> levels;  // as many as the box holds; none after a reserved type
+    bool reservedType = false;  // a reserved assignment_type ended the table
+};
+
+// ISO/IEC 14496-12:2022, 8.8.15.2: a container of boxes for one track's fragments.
+struct TrackExtensionPropertiesBox : FullBox {
+    static constexpr int32_t kId = BoxId::Trep;
+    explicit TrackExtensionPropertiesBox(uint64_t size) : FullBox(kId, size) {}
+    uint32_t track_ID = 0;
+};
+
+// The extended types of Smooth Streaming's boxes (PIFF 1.3, 5.3).
+namespace PiffUuid {
+inline constexpr Uuid SampleEncryption = {0xA2, 0x39, 0x4F, 0x52, 0x5A, 0x9B, 0x4F, 0x14,
+                                          0xA2, 0x44, 0x6C, 0x42, 0x7C, 0x64, 0x8D, 0xF4};
+inline constexpr Uuid TrackEncryption = {0x89, 0x74, 0xDB, 0xCE, 0x7B, 0xE7, 0x4C, 0x51,
+                                         0x84, 0xF9, 0x71, 0x48, 0xF9, 0x88, 0x25, 0x54};
+inline constexpr Uuid ProtectionSystemHeader = {0xD0, 0x8A, 0x4F, 0x18, 0x10, 0xF3, 0x4A, 0x82,
+                                                0xB6, 0xC8, 0x32, 0xD8, 0xAB, 0xA1, 0x83, 0xD3};
+inline constexpr Uuid FragmentTime = {0x6D, 0x1D, 0x9B, 0x05, 0x42, 0xD5, 0x44, 0xE6,
+                                      0x80, 0xE2, 0x14, 0x1D, 0xAF, 0xF7, 0x57, 0xB2};
+inline constexpr Uuid FragmentReference = {0xD4, 0x80, 0x7E, 0xF2, 0xCA, 0x39, 0x46, 0x95,
+                                           0x8E, 0x26, 0x54, 0x6E, 0x32, 0xA1, 0x85, 0x4A};
+}  // namespace PiffUuid
+
+// The 'uuid' boxes of Smooth Streaming (PIFF 1.3), kept under the 'uuid' id with their extended
+// type in `userType`. Sample encryption and protection system headers use the records of their
+// ISO counterparts; these are the others.
+
+// PIFF 1.3, 5.3.1.1: the layout of 'tenc' version 0 with the algorithm in place of the
+// protection flag.
+struct PiffTrackEncryptionBox : FullBox {
+    explicit PiffTrackEncryptionBox(uint64_t size) : FullBox(BoxId::Uuid, size) {}
+    uint32_t default_AlgorithmID = 0;  // 24 bits
+    uint8_t default_IV_size = 0;
+    Uuid default_KID = {};
+};
+
+// PIFF 1.3 (Smooth Streaming), 'tfxd': the fragment's absolute time and duration; version 1
+// has 64-bit fields.
+struct PiffFragmentTimeBox : FullBox {
+    explicit PiffFragmentTimeBox(uint64_t size) : FullBox(BoxId::Uuid, size) {}
+    uint64_t FragmentAbsoluteTime = 0;
+    uint64_t FragmentDuration = 0;
+};
+
+// PIFF 1.3 (Smooth Streaming), 'tfrf': times and durations of the fragments that follow.
+struct PiffFragmentReferenceBox : FullBox {
+    explicit PiffFragmentReferenceBox(uint64_t size) : FullBox(BoxId::Uuid, size) {}
+    struct Fragment {
+        uint64_t FragmentAbsoluteTime = 0;
+        uint64_t FragmentDuration = 0;
+    };
+    uint8_t FragmentCount = 0;
+    std::vector<Fragment> fragments;  // as many as the box holds
 };
 
 }  // namespace ISOFileFormat

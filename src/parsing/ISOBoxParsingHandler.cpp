@@ -248,6 +248,8 @@ void CISOBoxParsingHandler::ParseTrackHeader(const Context& c) {
         value = r.ReadUInt32();
     box->width = r.ReadUInt32();
     box->height = r.ReadUInt32();
+    c.result.tracks.currentTrack = box->track_ID;
+    c.result.tracks.inFragment = false;
     c.result.record = std::move(box);
 }
 
@@ -617,6 +619,9 @@ void CISOBoxParsingHandler::ParseTrackFragmentHeader(const Context& c) {
     if (box->Has(B::kDefaultSampleDurationPresent)) box->default_sample_duration = r.ReadUInt32();
     if (box->Has(B::kDefaultSampleSizePresent)) box->default_sample_size = r.ReadUInt32();
     if (box->Has(B::kDefaultSampleFlagsPresent)) box->default_sample_flags = r.ReadUInt32();
+    c.result.tracks.currentTrack = box->track_ID;
+    c.result.tracks.inFragment = true;
+    c.result.tracks.fragmentGroupIVSize.reset();
     c.result.record = std::move(box);
 }
 

@@ -260,6 +260,8 @@ int32_t CISOFileFormatParser::Parse() {
     if (m_callback == nullptr) return ParseNoCallback;
 
     ParseState s;
+    if (m_carryTrackFacts) s.parse.tracks = std::move(m_trackFacts);
+    m_carryTrackFacts = false;
     if (m_log) m_log->SetCounters(&s.errors, &s.warnings);
     bool normalEnd = false;
     try {
@@ -295,6 +297,7 @@ int32_t CISOFileFormatParser::Parse() {
     }
     s.pendingParent.reset();
     m_records.clear();
+    m_trackFacts = std::move(s.parse.tracks);
     return s.result;
 }
 

@@ -42,6 +42,11 @@ public:
     void SetBoxSet(BoxSet set) { m_boxSet = set; }
     BoxSet GetBoxSet() const { return m_boxSet; }
     int32_t Parse();
+    // Each parse starts without track facts (track_IDs, IV sizes of protected tracks) unless
+    // this was called before it: then the next parse starts with the facts the last one ended
+    // with, so that a media segment parsed after its init segment reads its 'senc' boxes with
+    // the init segment's 'tenc'. The call holds for one parse only.
+    void CarryTrackFactsIntoNextParse() { m_carryTrackFacts = true; }
 
     void SetLogWriter(ILogWriter* logWriter) { m_log = logWriter; }
     ILogWriter* GetLogWriter() const { return m_log; }
@@ -82,6 +87,8 @@ private:
     };
     std::vector<Handler> m_handlers;
     BoxSet m_boxSet = BoxSet::Full;
+    TrackFacts m_trackFacts;  // those the last parse ended with
+    bool m_carryTrackFacts = false;
     IParserCallbackProcessor* m_callback;
     ILogWriter* m_log;
 };

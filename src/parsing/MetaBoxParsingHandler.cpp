@@ -16,6 +16,23 @@ using namespace ISOFileFormat;
 
 namespace {
 
+// ISO/IEC 23001-7:2016, 6: the IV size of the first protected 'seig' description, which the
+// track's (or the track fragment's) 'senc' is read with.
+void NoteSampleGroupIVSize(const ISOFileFormat::SampleGroupDescriptionBox& box,
+                           TrackFacts& tracks) {
+    if (std::memcmp(box.grouping_type, "seig", 4) != 0 || box.undivided) return;
+    for (const ISOFileFormat::SampleGroupDescriptionBox::Entry& e : box.entries) {
+        // reserved, crypt and skip blocks, isProtected, Per_Sample_IV_Size, KID
+        if (e.length < 20 || box.bytes[e.offset + 2] != 1) continue;
+        const uint8_t ivSize = box.bytes[e.offset + 3];
+        if (tracks.inFragment)
+            tracks.fragmentGroupIVSize = ivSize;
+        else
+            tracks.protection[tracks.currentTrack].groupIVSize = ivSize;
+        return;
+    }
+}
+
 // Texts are kept up to this many bytes; the rest of a longer field is passed.
 constexpr uint64_t kMaxTextBytes = 1024;
 // Child headers checked before a container is walked; a longer list is trusted.
@@ -365,6 +382,7 @@ void CMetaBoxParsingHandler::ParseSampleGroupDescription(const Context& c) {
         box->bytes.insert(box->bytes.end(), bytes.begin(), bytes.end());
         box->entries.push_back(entry);
     }
+    NoteSampleGroupIVSize(*box, c.result.tracks);
     c.result.record = std::move(box);
 }
 

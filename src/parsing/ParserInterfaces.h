@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "model/Box.h"
@@ -21,6 +23,30 @@ enum HandlerKind : int32_t {
 // "Unknown" for any other value.
 const char* GetTrackKindName(int32_t handlerKind);
 
+// What a track's protection says about the samples' auxiliary information: the IV size of a
+// 'senc' in a fragment depends on boxes deep inside the 'moov' (or another file: an init
+// segment), so these facts outlive the boxes that gave them.
+struct TrackProtectionFacts {
+    // From the track's 'tenc' (or the track encryption 'uuid' of Smooth Streaming).
+    std::optional<uint8_t> trackIVSize;
+    bool constantIV = false;
+    // From the first protected 'seig' description of the track's sample table.
+    std::optional<uint8_t> groupIVSize;
+};
+
+struct TrackFacts {
+    // track_ID of the last 'tkhd' or 'tfhd': the track the boxes after it belong to.
+    uint32_t currentTrack = 0;
+    // True after a 'tfhd', false after a 'tkhd'.
+    bool inFragment = false;
+    // From the first protected 'seig' description of the current track fragment; forgotten at
+    // each 'tfhd'.
+    std::optional<uint8_t> fragmentGroupIVSize;
+    // One entry per track_ID met with protection facts; each needs a box of its own, so the
+    // map cannot grow beyond what the file holds.
+    std::map<uint32_t, TrackProtectionFacts> protection;
+};
+
 // Shared by the driver and the handlers for a whole parse; fields persist from box to box.
 struct BoxParseResult {
     // Out: the record made for the current box (ownership goes to the driver). Cleared before
@@ -39,6 +65,8 @@ struct BoxParseResult {
     uint32_t sampleCount = 0;
     // HandlerKind of the last 'hdlr'; reset by each 'tkhd'; read by 'stsd'.
     int32_t handlerKind = HandlerKindOther;
+    // Facts of the tracks met so far (see CISOFileFormatParser::CarryTrackFactsIntoNextParse).
+    TrackFacts tracks;
 };
 
 // What the document receives for each box, in file order.

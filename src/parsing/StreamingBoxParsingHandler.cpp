@@ -44,6 +44,71 @@ void ReserveEntries(std::vector<T>& table, uint64_t count, const CBitReader& bit
     table.reserve(static_cast<size_t>(std::min(count, bits.BytesLeft() / entryBytes)));
 }
 
+// ISO/IEC 23001-7:2016, 8.2.2 (and PIFF 1.3, 5.3.1.1, of the same layout): the facts a later
+// 'senc' of the track is read with.
+void NoteTrackIVSize(TrackFacts& tracks, uint8_t ivSize, bool constantIV) {
+    TrackProtectionFacts& track = tracks.protection[tracks.currentTrack];
+    track.trackIVSize = ivSize;
+    track.constantIV = constantIV;
+}
+
+// The IV size of the current track's samples: a 'seig' description of the track fragment
+// first, then the track's 'tenc', then a 'seig' description of the track's sample table.
+// Without the sample-to-group tables the first protected description stands for them all.
+void ChooseIVSize(const TrackFacts& tracks, SampleEncryptionBox& box) {
+    using Source = SampleEncryptionBox::IVSource;
+    box.track_ID = tracks.currentTrack;
+    if (tracks.inFragment && tracks.fragmentGroupIVSize) {
+        box.ivSource = Source::SampleGroup;
+        box.Per_Sample_IV_Size = *tracks.fragmentGroupIVSize;
+        return;
+    }
+    const auto track = tracks.protection.find(tracks.currentTrack);
+    if (track == tracks.protection.end()) return;
+    if (track->second.trackIVSize) {
+        box.ivSource = track->second.constantIV ? Source::ConstantIV : Source::TrackEncryption;
+        box.Per_Sample_IV_Size = *track->second.trackIVSize;
+    } else if (track->second.groupIVSize) {
+        box.ivSource = Source::SampleGroup;
+        box.Per_Sample_IV_Size = *track->second.groupIVSize;
+    }
+}
+
+// ISO/IEC 23001-7:2016, 7.2.1: each sample's IV, then its subsample pairs when flagged. The
+// samples are indexed, not copied; a sample_count the bytes cannot hold ends the table at the
+// last whole sample, and without an IV size the bytes stay undecoded.
+void ReadEncryptedSamples(CBitReader& bits, SampleEncryptionBox& box) {
+    box.sample_count = bits.U32();
+    if (bits.Overrun()) return;
+    bits.ReadRest(box.bytes);
+    if (box.ivSource == SampleEncryptionBox::IVSource::Unknown) return;
+    const size_t ivSize = box.Per_Sample_IV_Size;
+    const bool subsamples = box.HasSubsamples();
+    const size_t leastBytes = ivSize + (subsamples ? 2 : 0);
+    if (leastBytes == 0) return;  // nothing per sample to show
+    box.samples.reserve(std::min<size_t>(box.sample_count, box.bytes.size() / leastBytes));
+    size_t at = 0;
+    const size_t end = box.bytes.size();
+    for (uint32_t i = 0; i < box.sample_count && end - at >= leastBytes; ++i) {
+        SampleEncryptionBox::Sample sample{at, 0};
+        size_t next = at + ivSize;
+        if (subsamples) {
+            sample.subsample_count =
+                static_cast<uint16_t>((box.bytes[next] << 8) | box.bytes[next + 1]);
+            next += 2;
+            if (end - next < size_t{6} * sample.subsample_count) break;
+            next += size_t{6} * sample.subsample_count;
+        }
+        box.samples.push_back(sample);
+        at = next;
+    }
+    box.samplesEnd = at;
+}
+
+bool Is(const uint8_t (&userType)[16], const Uuid& uuid) {
+    return std::equal(uuid.begin(), uuid.end(), userType);
+}
+
 }  // namespace
 
 std::span<const BoxParseRow<CStreamingBoxParsingHandler>> CStreamingBoxParsingHandler::Rows() {
@@ -59,6 +124,11 @@ std::span<const BoxParseRow<CStreamingBoxParsingHandler>> CStreamingBoxParsingHa
         {ProtectionSystemSpecificHeaderBox::kId, &H::ParseProtectionSystemHeader},
         {SampleAuxiliaryInformationSizesBox::kId, &H::ParseAuxiliaryInformationSizes},
         {SampleAuxiliaryInformationOffsetsBox::kId, &H::ParseAuxiliaryInformationOffsets},
+        {SampleEncryptionBox::kId, &H::ParseSampleEncryption},
+        {SubsegmentIndexBox::kId, &H::ParseSubsegmentIndex},
+        {LevelAssignmentBox::kId, &H::ParseLevelAssignment},
+        {TrackExtensionPropertiesBox::kId, &H::ParseTrackExtensionProperties},
+        {BoxId::Uuid, &H::ParseUuid},
     };
     return kRows;
 }
@@ -181,6 +251,9 @@ void CStreamingBoxParsingHandler::ParseTrackEncryption(const BoxParseContext& c)
         record->default_constant_IV_size = bits.U8();
         bits.ReadBytes(record->default_constant_IV_size, record->default_constant_IV);
     }
+    if (!bits.Overrun())
+        NoteTrackIVSize(c.result.tracks, record->default_Per_Sample_IV_Size,
+                        record->HasConstantIV());
     PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
 }
@@ -189,21 +262,26 @@ void CStreamingBoxParsingHandler::ParseTrackEncryption(const BoxParseContext& c)
 void CStreamingBoxParsingHandler::ParseProtectionSystemHeader(const BoxParseContext& c) {
     auto record = std::make_unique<ProtectionSystemSpecificHeaderBox>(c.size);
     const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
+    ReadProtectionSystemHeader(bytes, *record);
+    c.result.record = std::move(record);
+}
+
+void CStreamingBoxParsingHandler::ReadProtectionSystemHeader(
+    const std::vector<uint8_t>& bytes, ProtectionSystemSpecificHeaderBox& record) {
     CBitReader bits(bytes);
-    ReadInto(bits, record->SystemID);
-    if (record->version > 0) {
-        record->KID_count = bits.U32();
-        ReserveEntries(record->KIDs, record->KID_count, bits, 16);
-        for (uint32_t i = 0; i < record->KID_count && !bits.Overrun(); ++i) {
+    ReadInto(bits, record.SystemID);
+    if (record.version > 0) {
+        record.KID_count = bits.U32();
+        ReserveEntries(record.KIDs, record.KID_count, bits, 16);
+        for (uint32_t i = 0; i < record.KID_count && !bits.Overrun(); ++i) {
             Uuid kid;
             ReadInto(bits, kid);
-            if (!bits.Overrun()) record->KIDs.push_back(kid);
+            if (!bits.Overrun()) record.KIDs.push_back(kid);
         }
     }
-    record->DataSize = bits.U32();
-    if (!bits.Overrun()) bits.ReadBytes(record->DataSize, record->Data);
+    record.DataSize = bits.U32();
+    if (!bits.Overrun()) bits.ReadBytes(record.DataSize, record.Data);
     PassBitsMissed(Reader(), bits);
-    c.result.record = std::move(record);
 }
 
 // ISO/IEC 14496-12:2022, 8.7.8.2
@@ -235,4 +313,184 @@ void CStreamingBoxParsingHandler::ParseAuxiliaryInformationOffsets(const BoxPars
     }
     PassBitsMissed(Reader(), bits);
     c.result.record = std::move(record);
+}
+
+// ISO/IEC 23001-7:2016, 7.2.1
+void CStreamingBoxParsingHandler::ParseSampleEncryption(const BoxParseContext& c) {
+    auto record = std::make_unique<SampleEncryptionBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
+    CBitReader bits(bytes);
+    ChooseIVSize(c.result.tracks, *record);
+    ReadEncryptedSamples(bits, *record);
+    PassBitsMissed(Reader(), bits);
+    c.result.record = std::move(record);
+}
+
+// ISO/IEC 14496-12:2022, 8.16.4.2
+void CStreamingBoxParsingHandler::ParseSubsegmentIndex(const BoxParseContext& c) {
+    auto record = std::make_unique<SubsegmentIndexBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
+    CBitReader bits(bytes);
+    record->subsegment_count = bits.U32();
+    ReserveEntries(record->subsegments, record->subsegment_count, bits, 4);
+    for (uint32_t i = 0; i < record->subsegment_count && !bits.Overrun(); ++i) {
+        SubsegmentIndexBox::Subsegment subsegment;
+        subsegment.range_count = bits.U32();
+        if (bits.Overrun()) break;
+        // Ranges of all subsegments share one table, grown as read: a reserve per subsegment
+        // would copy it again for each.
+        subsegment.firstRange = record->ranges.size();
+        for (uint32_t j = 0; j < subsegment.range_count && !bits.Overrun(); ++j) {
+            SubsegmentIndexBox::Range range;
+            range.level = bits.U8();
+            range.range_size = static_cast<uint32_t>(bits.Read(24));
+            if (!bits.Overrun()) record->ranges.push_back(range);
+        }
+        subsegment.rangesRead = record->ranges.size() - subsegment.firstRange;
+        record->subsegments.push_back(subsegment);
+    }
+    PassBitsMissed(Reader(), bits);
+    c.result.record = std::move(record);
+}
+
+// ISO/IEC 14496-12:2022, 8.8.13.2
+void CStreamingBoxParsingHandler::ParseLevelAssignment(const BoxParseContext& c) {
+    auto record = std::make_unique<LevelAssignmentBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
+    CBitReader bits(bytes);
+    record->level_count = bits.U8();
+    for (uint32_t i = 0; i < record->level_count && !bits.Overrun(); ++i) {
+        LevelAssignmentBox::Level level;
+        level.track_ID = bits.U32();
+        level.padding_flag = static_cast<uint8_t>(bits.Read(1));
+        level.assignment_type = static_cast<uint8_t>(bits.Read(7));
+        switch (level.assignment_type) {
+            case 0:
+                ReadInto(bits, level.grouping_type);
+                break;
+            case 1:
+                ReadInto(bits, level.grouping_type);
+                level.grouping_type_parameter = bits.U32();
+                break;
+            case 2:
+            case 3:
+                break;
+            case 4:
+                level.sub_track_ID = bits.U32();
+                break;
+            default:
+                // A reserved type has fields of unknown length: nothing after it can be read.
+                record->reservedType = true;
+        }
+        if (bits.Overrun() || record->reservedType) break;
+        record->levels.push_back(level);
+    }
+    PassBitsMissed(Reader(), bits);
+    c.result.record = std::move(record);
+}
+
+// ISO/IEC 14496-12:2022, 8.8.15.2: track_ID, then child boxes.
+void CStreamingBoxParsingHandler::ParseTrackExtensionProperties(const BoxParseContext& c) {
+    auto record = std::make_unique<TrackExtensionPropertiesBox>(c.size);
+    ReadVersionAndFlags(record->version, record->flags);
+    record->track_ID = Reader().ReadUInt32();
+    c.headerBytes += 8;
+    c.result.record = std::move(record);
+    c.result.descend = 1;
+}
+
+// PIFF 1.3, 5.3: the five boxes of Smooth Streaming, each a full box after its extended type.
+void CStreamingBoxParsingHandler::ParseUuid(const BoxParseContext& c) {
+    uint8_t userType[16] = {};
+    Reader().ReadBytes(userType, sizeof userType);
+    std::unique_ptr<Box> record;
+    if (Is(userType, PiffUuid::SampleEncryption)) {
+        record = ReadPiffSampleEncryption(c);
+    } else if (Is(userType, PiffUuid::TrackEncryption)) {
+        record = ReadPiffTrackEncryption(c);
+    } else if (Is(userType, PiffUuid::ProtectionSystemHeader)) {
+        auto header = std::make_unique<ProtectionSystemSpecificHeaderBox>(c.size);
+        const std::vector<uint8_t> bytes = ReadPiffPayload(c, *header);
+        ReadProtectionSystemHeader(bytes, *header);
+        record = std::move(header);
+    } else if (Is(userType, PiffUuid::FragmentTime)) {
+        record = ReadPiffFragmentTime(c);
+    } else if (Is(userType, PiffUuid::FragmentReference)) {
+        record = ReadPiffFragmentReference(c);
+    } else {
+        record = std::make_unique<Box>(BoxId::Uuid, c.size);
+    }
+    record->id = BoxId::Uuid;
+    std::copy(std::begin(userType), std::end(userType), record->userType);
+    c.result.record = std::move(record);
+}
+
+std::vector<uint8_t> CStreamingBoxParsingHandler::ReadPiffPayload(const BoxParseContext& c,
+                                                                  FullBox& record) {
+    // The extended type counts as read payload here; the driver counts it as header.
+    ReadVersionAndFlags(record.version, record.flags);
+    return ReadBoxPayload(Reader(), c, 16 + 4);
+}
+
+// PIFF 1.3, 5.3.2.1: 'senc' with an optional override of the track's protection.
+std::unique_ptr<Box> CStreamingBoxParsingHandler::ReadPiffSampleEncryption(
+    const BoxParseContext& c) {
+    auto record = std::make_unique<SampleEncryptionBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadPiffPayload(c, *record);
+    CBitReader bits(bytes);
+    ChooseIVSize(c.result.tracks, *record);
+    if (record->FlagsValue() & SampleEncryptionBox::kOverrideTrackEncryption) {
+        record->AlgorithmID = static_cast<uint32_t>(bits.Read(24));
+        record->IV_size = bits.U8();
+        ReadInto(bits, record->KID);
+        record->ivSource = SampleEncryptionBox::IVSource::Override;
+        record->Per_Sample_IV_Size = record->IV_size;
+    }
+    if (!bits.Overrun()) ReadEncryptedSamples(bits, *record);
+    PassBitsMissed(Reader(), bits);
+    return record;
+}
+
+// PIFF 1.3, 5.3.1.1
+std::unique_ptr<Box> CStreamingBoxParsingHandler::ReadPiffTrackEncryption(
+    const BoxParseContext& c) {
+    auto record = std::make_unique<PiffTrackEncryptionBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadPiffPayload(c, *record);
+    CBitReader bits(bytes);
+    record->default_AlgorithmID = static_cast<uint32_t>(bits.Read(24));
+    record->default_IV_size = bits.U8();
+    ReadInto(bits, record->default_KID);
+    if (!bits.Overrun()) NoteTrackIVSize(c.result.tracks, record->default_IV_size, false);
+    PassBitsMissed(Reader(), bits);
+    return record;
+}
+
+// Smooth Streaming's 'tfxd': 32-bit fields in version 0, 64-bit in version 1.
+std::unique_ptr<Box> CStreamingBoxParsingHandler::ReadPiffFragmentTime(const BoxParseContext& c) {
+    auto record = std::make_unique<PiffFragmentTimeBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadPiffPayload(c, *record);
+    CBitReader bits(bytes);
+    const int fieldBits = record->version == 1 ? 64 : 32;
+    record->FragmentAbsoluteTime = bits.Read(fieldBits);
+    record->FragmentDuration = bits.Read(fieldBits);
+    PassBitsMissed(Reader(), bits);
+    return record;
+}
+
+// Smooth Streaming's 'tfrf': a count, then a time and duration per fragment.
+std::unique_ptr<Box> CStreamingBoxParsingHandler::ReadPiffFragmentReference(
+    const BoxParseContext& c) {
+    auto record = std::make_unique<PiffFragmentReferenceBox>(c.size);
+    const std::vector<uint8_t> bytes = ReadPiffPayload(c, *record);
+    CBitReader bits(bytes);
+    const int fieldBits = record->version == 1 ? 64 : 32;
+    record->FragmentCount = bits.U8();
+    for (uint32_t i = 0; i < record->FragmentCount && !bits.Overrun(); ++i) {
+        PiffFragmentReferenceBox::Fragment fragment;
+        fragment.FragmentAbsoluteTime = bits.Read(fieldBits);
+        fragment.FragmentDuration = bits.Read(fieldBits);
+        if (!bits.Overrun()) record->fragments.push_back(fragment);
+    }
+    PassBitsMissed(Reader(), bits);
+    return record;
 }

@@ -1,9 +1,12 @@
 #include "presentation/StreamingViewBoxHandler.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/Format.h"
 #include "model/ISOBoxes.h"
@@ -197,6 +200,213 @@ void ShowAuxiliaryInformationOffsets(const SampleAuxiliaryInformationOffsetsBox&
     });
 }
 
+// ---- Sample encryption ----
+
+const char* IVSourceText(SampleEncryptionBox::IVSource source) {
+    switch (source) {
+        case SampleEncryptionBox::IVSource::TrackEncryption:
+            return "the 'tenc' of track";
+        case SampleEncryptionBox::IVSource::ConstantIV:
+            return "the 'tenc', constant IV, of track";
+        case SampleEncryptionBox::IVSource::SampleGroup:
+            return "the 'seig' sample group of track";
+        case SampleEncryptionBox::IVSource::Override:
+            return "this box's override, in track";
+        case SampleEncryptionBox::IVSource::Unknown:
+            break;
+    }
+    return "";
+}
+
+// Bytes in rows of 32, for what cannot be decoded.
+constexpr size_t kRowBytes = 32;
+
+void AddHexRows(Layer& l, std::string_view label, std::vector<uint8_t> bytes) {
+    const size_t rows = (bytes.size() + kRowBytes - 1) / kRowBytes;
+    l.AddRows(rows, [label, bytes = std::move(bytes)](size_t row, Writer& item) {
+        const size_t at = row * kRowBytes;
+        const size_t count = std::min(kRowBytes, bytes.size() - at);
+        item.Text(label).Char('[').Unsigned(at).Char(']').Value().HexBytes(
+            std::span(bytes).subspan(at, count));
+    });
+}
+
+uint32_t BigEndianAt(const std::vector<uint8_t>& bytes, size_t at, size_t count) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < count; ++i)
+        value = (value << 8) | bytes[at + i];
+    return value;
+}
+
+void ShowSampleEncryption(const SampleEncryptionBox& box, const ViewBoxTarget& t) {
+    Layer& l = t.contents;
+    if (box.FlagsValue() & SampleEncryptionBox::kOverrideTrackEncryption) {
+        l.AddNumber("AlgorithmID", box.AlgorithmID);
+        l.AddNumber("IV_size", box.IV_size);
+        AddUuidItem(l, "KID", box.KID);
+    }
+    l.AddNumber("sample_count", box.sample_count);
+    if (box.ivSource == SampleEncryptionBox::IVSource::Unknown) {
+        l.AddItem("Per_Sample_IV_Size",
+                  StrFormat("unknown: no 'tenc' or 'seig' of track %u was read before this box; "
+                            "the samples are shown as bytes",
+                            box.track_ID));
+        AddHexRows(l, "bytes", box.bytes);
+        return;
+    }
+    l.AddItem("Per_Sample_IV_Size", StrFormat("%u (from %s %u)", box.Per_Sample_IV_Size,
+                                              IVSourceText(box.ivSource), box.track_ID));
+    if (box.Per_Sample_IV_Size == 0 && !box.HasSubsamples()) return;
+    if (box.samples.size() < box.sample_count)
+        l.AddItem("samples", StrFormat("%zu of %u: sample_count does not fit the box",
+                                       box.samples.size(), box.sample_count));
+    const size_t ivSize = box.Per_Sample_IV_Size;
+    const bool subsamples = box.HasSubsamples();
+    l.AddRows(box.samples.size(), [samples = box.samples, bytes = box.bytes, ivSize, subsamples](
+                                      size_t row, Writer& item) {
+        const SampleEncryptionBox::Sample& sample = samples[row];
+        item.Text("sample ").Unsigned(row + 1).Value();
+        if (ivSize > 0) {
+            item.Text("InitializationVector : ")
+                .HexBytes(std::span(bytes).subspan(sample.at, ivSize));
+            if (subsamples) item.Text(", ");
+        }
+        if (!subsamples) return;
+        item.Text("subsample_count : ").Unsigned(sample.subsample_count);
+        size_t at = sample.at + ivSize + 2;
+        for (uint16_t i = 0; i < sample.subsample_count; ++i, at += 6) {
+            item.Text(", (BytesOfClearData, BytesOfProtectedData) : (")
+                .Unsigned(BigEndianAt(bytes, at, 2))
+                .Text(", ")
+                .Unsigned(BigEndianAt(bytes, at + 2, 4))
+                .Char(')');
+        }
+    });
+    if (box.samplesEnd < box.bytes.size())
+        AddHexRows(l, "bytes after the samples",
+                   std::vector<uint8_t>(box.bytes.begin() + static_cast<ptrdiff_t>(box.samplesEnd),
+                                        box.bytes.end()));
+}
+
+// ---- Segment levels ----
+
+void ShowSubsegmentIndex(const SubsegmentIndexBox& box, const ViewBoxTarget& t) {
+    t.contents.AddNumber("subsegment_count", box.subsegment_count);
+    t.contents.AddRows(box.subsegments.size(), [subsegments = box.subsegments, ranges = box.ranges](
+                                                   size_t row, Writer& item) {
+        const SubsegmentIndexBox::Subsegment& s = subsegments[row];
+        item.Text("subsegment ").Unsigned(row + 1).Value();
+        item.Text("range_count : ").Unsigned(s.range_count);
+        for (size_t i = 0; i < s.rangesRead; ++i) {
+            const SubsegmentIndexBox::Range& r = ranges[s.firstRange + i];
+            item.Text(", (level, range_size) : (").Unsigned(r.level).Text(", ");
+            item.Unsigned(r.range_size).Char(')');
+        }
+    });
+}
+
+constexpr const char* kAssignmentTypes[] = {"sample grouping", "sample grouping with parameter",
+                                            "track fragment", "track fragment, later ones",
+                                            "sub-track"};
+
+void ShowLevelAssignment(const LevelAssignmentBox& box, const ViewBoxTarget& t) {
+    Layer& l = t.contents;
+    l.AddNumber("level_count", box.level_count);
+    for (size_t i = 0; i < box.levels.size(); ++i) {
+        const LevelAssignmentBox::Level& level = box.levels[i];
+        Layer::ItemWriter item = l.BeginItem();
+        item.Text("level ").Unsigned(i + 1).Value();
+        item.Text("track_ID : ").Unsigned(level.track_ID);
+        item.Text(", padding_flag : ").Unsigned(level.padding_flag);
+        item.Text(", assignment_type : ").Unsigned(level.assignment_type);
+        item.Text(" (").Text(kAssignmentTypes[level.assignment_type]).Char(')');
+        if (level.assignment_type <= 1)
+            item.Text(", grouping_type : ").Text(CodeText(level.grouping_type));
+        if (level.assignment_type == 1)
+            item.Text(", grouping_type_parameter : ").Unsigned(level.grouping_type_parameter);
+        if (level.assignment_type == 4) item.Text(", sub_track_ID : ").Unsigned(level.sub_track_ID);
+    }
+    if (box.reservedType)
+        l.AddItem("assignment_type", StrFormat("reserved in level %zu: the levels from there on "
+                                               "cannot be read",
+                                               box.levels.size() + 1));
+}
+
+void ShowTrackExtensionProperties(const TrackExtensionPropertiesBox& box, const ViewBoxTarget& t) {
+    t.contents.AddNumber("track_ID", box.track_ID);
+}
+
+// ---- Smooth Streaming ----
+
+void ShowPiffTrackEncryption(const PiffTrackEncryptionBox& box, const ViewBoxTarget& t) {
+    Layer& l = t.contents;
+    l.AddItem("default_AlgorithmID",
+              StrFormat("%u (%s)", box.default_AlgorithmID,
+                        box.default_AlgorithmID == 0   ? "not encrypted"
+                        : box.default_AlgorithmID == 1 ? "AES 128-bit in CTR mode"
+                        : box.default_AlgorithmID == 2 ? "AES 128-bit in CBC mode"
+                                                       : "reserved"));
+    l.AddNumber("default_IV_size", box.default_IV_size);
+    AddUuidItem(l, "default_KID", box.default_KID);
+}
+
+void ShowPiffFragmentTime(const PiffFragmentTimeBox& box, const ViewBoxTarget& t) {
+    t.contents.AddNumber("FragmentAbsoluteTime", static_cast<int64_t>(box.FragmentAbsoluteTime));
+    t.contents.AddNumber("FragmentDuration", static_cast<int64_t>(box.FragmentDuration));
+}
+
+void ShowPiffFragmentReference(const PiffFragmentReferenceBox& box, const ViewBoxTarget& t) {
+    t.contents.AddNumber("FragmentCount", box.FragmentCount);
+    for (size_t i = 0; i < box.fragments.size(); ++i) {
+        const PiffFragmentReferenceBox::Fragment& f = box.fragments[i];
+        t.contents.BeginItem()
+            .Text("fragment ")
+            .Unsigned(i + 1)
+            .Value()
+            .Text("FragmentAbsoluteTime : ")
+            .Unsigned(f.FragmentAbsoluteTime)
+            .Text(", FragmentDuration : ")
+            .Unsigned(f.FragmentDuration);
+    }
+}
+
+struct PiffBox {
+    Uuid userType;
+    const char* name;
+};
+
+constexpr PiffBox kPiffBoxes[] = {
+    {PiffUuid::SampleEncryption, "PIFF Sample Encryption"},
+    {PiffUuid::TrackEncryption, "PIFF Track Encryption"},
+    {PiffUuid::ProtectionSystemHeader, "PIFF Protection System Specific Header"},
+    {PiffUuid::FragmentTime, "Smooth Streaming Fragment Time ('tfxd')"},
+    {PiffUuid::FragmentReference, "Smooth Streaming Fragment Reference ('tfrf')"},
+};
+
+// The boxes of Smooth Streaming, named after their extended type and shown as their ISO
+// counterparts; any other 'uuid' is left to the classic showing.
+bool ShowPiff(const Box& box, const ViewBoxTarget& t) {
+    if (dynamic_cast<const FullBox*>(&box) == nullptr) return false;
+    const PiffBox* piff = nullptr;
+    for (const PiffBox& candidate : kPiffBoxes)
+        if (std::equal(candidate.userType.begin(), candidate.userType.end(), box.userType))
+            piff = &candidate;
+    if (piff == nullptr) return false;
+    WriteUuid(t.contents.BeginItem().Text("UUID").Value().Text("0x"), box.userType);
+    t.contents.AddItem("extended type", piff->name);
+    if (const auto* senc = dynamic_cast<const SampleEncryptionBox*>(&box))
+        ShowSampleEncryption(*senc, t);
+    else if (const auto* tenc = dynamic_cast<const PiffTrackEncryptionBox*>(&box))
+        ShowPiffTrackEncryption(*tenc, t);
+    else if (const auto* pssh = dynamic_cast<const ProtectionSystemSpecificHeaderBox*>(&box))
+        ShowProtectionSystemHeader(*pssh, t);
+    else if (const auto* tfxd = dynamic_cast<const PiffFragmentTimeBox*>(&box))
+        ShowPiffFragmentTime(*tfxd, t);
+    else if (const auto* tfrf = dynamic_cast<const PiffFragmentReferenceBox*>(&box))
+        ShowPiffFragmentReference(*tfrf, t);
+    return true;
+}
+
 constexpr CViewBoxTable kRows{
     Row<FileTypeBox, ShowSegmentType>(BoxId::Styp),
     Row<SegmentIndexBox, ShowSegmentIndex>(BoxId::Sidx),
@@ -208,6 +418,11 @@ constexpr CViewBoxTable kRows{
     Row<ProtectionSystemSpecificHeaderBox, ShowProtectionSystemHeader>(BoxId::Pssh),
     Row<SampleAuxiliaryInformationSizesBox, ShowAuxiliaryInformationSizes>(BoxId::Saiz),
     Row<SampleAuxiliaryInformationOffsetsBox, ShowAuxiliaryInformationOffsets>(BoxId::Saio),
+    Row<SampleEncryptionBox, ShowSampleEncryption>(BoxId::Senc),
+    Row<SubsegmentIndexBox, ShowSubsegmentIndex>(BoxId::Ssix),
+    Row<LevelAssignmentBox, ShowLevelAssignment>(BoxId::Leva),
+    Row<TrackExtensionPropertiesBox, ShowTrackExtensionProperties>(BoxId::Trep),
+    ViewBoxRow{BoxId::Uuid, &ShowPiff, true},
 };
 
 }  // namespace

@@ -56,6 +56,18 @@ struct ViewPalette {
     Colour selectionFrame = Rgb(232, 72, 0);
     // What the empty view says to do.
     Colour emptyHintText = Rgb(56, 111, 139);
+
+    // The hex pane: the bytes of the selected node, its size and type fields, the rest of it and
+    // its children (every other child in the second shade), on the plain back of the bytes
+    // around it.
+    Colour hexText = Rgb(0, 0, 0);
+    Colour hexOffsetText = Rgb(56, 111, 139);
+    Colour hexBack = Rgb(255, 255, 255);
+    Colour hexHeaderBack = Rgb(146, 143, 73);
+    Colour hexPayloadBack = Rgb(238, 232, 170);
+    Colour hexChildBack = Rgb(182, 214, 230);
+    Colour hexNextChildBack = Rgb(150, 190, 212);
+    Colour hexFailureText = Rgb(255, 0, 0);
 };
 
 inline constexpr ViewPalette kViewPalette{};

@@ -25,6 +25,7 @@
 #include "model/Format.h"
 #include "shell/AboutDialog.h"
 #include "shell/FindBoxDlg.h"
+#include "shell/HexPane.h"
 #include "shell/OrvexLogView.h"
 #include "shell/OrvexOptions.h"
 #include "shell/OrvexPaneContainer.h"
@@ -39,6 +40,14 @@ constexpr char kNoFileText[] = "No loaded file";
 // A restored window is never made smaller than this.
 constexpr int kMinimumRestoredWidth = 200;
 constexpr int kMinimumRestoredHeight = 150;
+
+// Whether the hex pane is shown: on only when stored as a 32-bit 1, as the other switches.
+constexpr std::string_view kHexPaneSetting = "Hex Pane";
+bool ReadHexPaneSetting(const ISettingsStore& settings) {
+    const std::optional<SettingValue> value = settings.ReadValue(kSettingsKey, kHexPaneSetting);
+    return value && value->type == SettingValue::Type::Number32 && value->byteLength == 4 &&
+           value->number == 1;
+}
 
 // An action with its object name (for tests and style sheets), its status-bar prompt and its
 // tooltip; either may be empty.
@@ -99,14 +108,27 @@ void CMainFrame::CreatePanes() {
     m_logPane = new COrvexPaneContainer(QStringLiteral("Logs"), m_splitter);
     m_logView = new COrvexLogView(m_logPane);
     m_logPane->SetClient(m_logView);
-    m_view = new COrvexView(m_logView, m_settings, m_prompts, m_splitter);
-    m_splitter->addWidget(m_view);
+    // The hex pane stands beside the box view rather than below it: its rows have a fixed
+    // width, and both panes scroll through long lists, which want all the height there is.
+    m_boxSplitter = new QSplitter(Qt::Horizontal, m_splitter);
+    m_boxSplitter->setObjectName(QStringLiteral("boxSplitter"));
+    m_boxSplitter->setChildrenCollapsible(false);
+    m_view = new COrvexView(m_logView, m_settings, m_prompts, m_boxSplitter);
+    m_hexPane = new CHexPane(m_view->GetDocument(), m_boxSplitter);
+    m_boxSplitter->addWidget(m_view);
+    m_boxSplitter->addWidget(m_hexPane);
+    m_boxSplitter->setStretchFactor(0, 1);
+    m_boxSplitter->setStretchFactor(1, 1);
+    m_hexPane->setVisible(ReadHexPaneSetting(m_settings));
+    m_splitter->addWidget(m_boxSplitter);
     m_splitter->addWidget(m_logPane);
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 1);
     setCentralWidget(m_splitter);
 
     connect(m_view, &COrvexView::busyChanged, this, &CMainFrame::OnBusyChanged);
+    connect(m_view, &COrvexView::selectionChanged, m_hexPane, &CHexPane::ShowNode);
+    connect(m_hexPane, &CHexPane::byteClicked, m_view, &COrvexView::SelectByteOffset);
 }
 
 void CMainFrame::CreateActions() {
@@ -162,6 +184,13 @@ void CMainFrame::CreateActions() {
     m_actionViewStatusBar->setChecked(true);
     connect(m_actionViewStatusBar, &QAction::toggled, this, &CMainFrame::OnViewStatusBar);
 
+    m_actionViewHexPane = MakeAction(this, "actionViewHexPane", QStringLiteral("&Hex Pane"),
+                                     QStringLiteral("Show or hide the bytes of the selected box"),
+                                     QStringLiteral("Toggle Hex Pane"));
+    m_actionViewHexPane->setCheckable(true);
+    m_actionViewHexPane->setChecked(!m_hexPane->isHidden());
+    connect(m_actionViewHexPane, &QAction::toggled, this, &CMainFrame::OnViewHexPane);
+
     m_actionStartParsing =
         MakeAction(this, "actionStartParsing", QStringLiteral("&Start Parsing"),
                    QStringLiteral("Start parsing"), QStringLiteral("Start parsing"));
@@ -199,6 +228,7 @@ void CMainFrame::CreateMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(m_actionViewToolBar);
     view->addAction(m_actionViewStatusBar);
+    view->addAction(m_actionViewHexPane);
 
     QMenu* process = menuBar()->addMenu(QStringLiteral("Process"));
     process->addAction(m_actionStartParsing);
@@ -411,6 +441,22 @@ void CMainFrame::OnViewStatusBar(bool visible) {
     statusBar()->setVisible(visible);
 }
 
+void CMainFrame::OnViewHexPane(bool visible) {
+    m_hexPane->setVisible(visible);
+    if (visible) {
+        PlaceHexPane();
+        m_hexPane->ShowNode(m_view->GetSelectedNode());
+    }
+    m_settings.WriteValue(kSettingsKey, kHexPaneSetting, SettingValue::Number(visible ? 1 : 0));
+}
+
+void CMainFrame::PlaceHexPane() {
+    // A pane shown after the splitter was laid out would be left no room at all.
+    const int width = m_boxSplitter->width() - m_boxSplitter->handleWidth();
+    const int pane = std::min(width / 2, m_hexPane->sizeHint().width());
+    m_boxSplitter->setSizes({width - pane, pane});
+}
+
 void CMainFrame::OnAbout() {
     CAboutDialog dialog(this);
     dialog.exec();
@@ -462,6 +508,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
     // The box view gets three quarters of the height, the log the quarter (rounded down).
     const int height = m_splitter->height() - m_splitter->handleWidth();
     m_splitter->setSizes({height - height / 4, height / 4});
+    if (!m_hexPane->isHidden()) PlaceHexPane();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

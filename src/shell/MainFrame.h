@@ -20,6 +20,7 @@ class COrvexLogView;
 class COrvexPaneContainer;
 class COrvexView;
 class CFindBoxDlg;
+class CHexPane;
 
 // The application's one window: menus, toolbar, status bar, the box view above and the "Logs"
 // pane below. It routes the commands, opens media files (open dialog, dropped files, command
@@ -53,6 +54,7 @@ public:
     COrvexLogView& GetLogView() { return *m_logView; }
     COrvexPaneContainer& GetLogPane() { return *m_logPane; }
     QSplitter& GetSplitter() { return *m_splitter; }
+    CHexPane& GetHexPane() { return *m_hexPane; }
     QToolBar& GetToolBar() { return *m_toolBar; }
     const CRecentFileList& GetRecentFiles() const { return m_recentFiles; }
     QString GetStatusText() const;
@@ -67,6 +69,8 @@ public:
     void OnSaveLog();
     void OnViewToolBar(bool visible);
     void OnViewStatusBar(bool visible);
+    // Shows or hides the hex pane beside the box view; the choice is kept in the settings.
+    void OnViewHexPane(bool visible);
     void OnAbout();
     void OnExportTree(bool indented);
     void OnExportJson();
@@ -102,6 +106,8 @@ private:
     // Once the window system has put a frame around the window, the restored outer size is
     // made exact.
     void FitRestoredFrame();
+    // Gives the hex pane the width of its rows, at most half of the room beside the box view.
+    void PlaceHexPane();
 
     ISettingsStore& m_settings;
     CShellPrompts& m_prompts;
@@ -110,6 +116,8 @@ private:
     COrvexPaneContainer* m_logPane = nullptr;
     COrvexView* m_view = nullptr;
     QSplitter* m_splitter = nullptr;
+    QSplitter* m_boxSplitter = nullptr;
+    CHexPane* m_hexPane = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusLabel = nullptr;
     QString m_statusBeforeBusy;
@@ -127,6 +135,7 @@ private:
     QAction* m_actionFind = nullptr;
     QAction* m_actionViewToolBar = nullptr;
     QAction* m_actionViewStatusBar = nullptr;
+    QAction* m_actionViewHexPane = nullptr;
     QAction* m_actionStartParsing = nullptr;
     QAction* m_actionClearLog = nullptr;
     QAction* m_actionSaveLog = nullptr;

@@ -18,7 +18,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
+#include "document/NodeBytes.h"
 #include "model/Format.h"
 #include "presentation/ISOViewBoxLayer.h"
 #include "presentation/ViewPalette.h"
@@ -208,9 +210,29 @@ void COrvexView::SelectNode(size_t node) {
     SetSelected(node);
 }
 
+bool COrvexView::SelectByteOffset(uint64_t offset) {
+    if (!m_document->IsParsed()) return false;
+    CNodeList& nodes = m_document->GetNodes();
+    const std::vector<size_t> way = NodesHolding(nodes, offset);
+    if (way.empty()) return false;
+    bool expanded = false;
+    for (size_t i = 0; i + 1 < way.size(); ++i) {
+        if (nodes.IsExpanded(way[i])) continue;
+        nodes.SetExpanded(way[i], true);
+        expanded = true;
+    }
+    if (expanded) {
+        m_document->ComputeExtent();
+        SetScrollSize(m_document->GetExtentWidth(), m_document->GetExtentHeight());
+    }
+    SelectNode(way.back());
+    return true;
+}
+
 void COrvexView::SetSelected(std::optional<size_t> node) {
     m_selected = node;
     viewport()->update();
+    emit selectionChanged(node);
     if (!node) return;
     QAccessibleEvent event(viewport(), QAccessible::Focus);
     QAccessible::updateAccessibility(&event);

@@ -68,6 +68,9 @@ public:
     std::optional<size_t> GetSelectedNode() const { return m_selected; }
     // Selects a displayed node and scrolls the least that shows it.
     void SelectNode(size_t node);
+    // Selects the innermost node whose bytes hold `offset`, expanding the nodes above it and
+    // scrolling it into sight: false when no node holds it.
+    bool SelectByteOffset(uint64_t offset);
     // What assistive technology is told of the selected node: its type and name, its summary.
     QString GetSelectedName();
     QString GetSelectedSummary() const;
@@ -87,6 +90,8 @@ public:
 signals:
     // A long operation on the file starts (the cursor is busy) or ends.
     void busyChanged(bool busy, const QString& filePath);
+    // Another node, or none, is selected; also when a file was opened or closed.
+    void selectionChanged(std::optional<size_t> node);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

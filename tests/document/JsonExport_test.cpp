@@ -39,10 +39,11 @@ BoxBuilder Table(std::string_view type, uint8_t version, std::vector<uint32_t> w
         b.U32(word);
     return b.Close();
 }
+// An extended type of no known box: only its header is read.
 BoxBuilder Uuid(bool large) {
-    return BoxBuilder().Open("uuid", large).U64(0x6D1D9B0542D544E6).U64(0x80E2141DAFF757B2).Close();
+    return BoxBuilder().Open("uuid", large).U64(0x6D1D9B0642D544E6).U64(0x80E2141DAFF757B2).Close();
 }
-constexpr const char* kUuid = "6d1d9b05-42d5-44e6-80e2-141daff757b2";
+constexpr const char* kUuid = "6d1d9b06-42d5-44e6-80e2-141daff757b2";
 
 struct Case {
     const char* name;

@@ -139,6 +139,25 @@ TEST(ConformanceTester, ResolvesMajorAndCompatibleBrands) {
     }
 }
 
+// Today's brands are rows of the full box set only; the classic set resolves as it always did.
+TEST(ConformanceTester, TodaysBrandsOnlyInTheFullSet) {
+    const Records records = List({"cmfc", 0, "iso6MSDHheicavc1zzzz"sv}, {BoxId::Moov});
+    for (const BoxSet set : {BoxSet::Full, BoxSet::Classic}) {
+        CTrackInfoCollector collector;
+        collector.SetBoxSet(set);
+        CConformanceTester tester(records, collector);
+        const bool full = set == BoxSet::Full;
+        EXPECT_EQ(CConformanceTester::GetBrandText(tester.GetMajorBrand()), full ? "cmfc" : "xxxx");
+        std::string compatible;
+        for (const int32_t brand : tester.GetCompatibleBrands())
+            compatible += CConformanceTester::GetBrandText(brand);
+        EXPECT_EQ(compatible, full ? "iso6msdhheicavc1" : "avc1");
+    }
+    EXPECT_EQ(CConformanceTester::GetBrandDescription(
+                  CConformanceTester::FindBrand(reinterpret_cast<const uint8_t*>("mif1"))),
+              "HEIF image and image collection (ISO/IEC 23008-12)");
+}
+
 TEST(ConformanceTester, RulesOverBoxOrderAndTrackFacts) {
     using namespace BoxId;
     namespace B = BrandRow;

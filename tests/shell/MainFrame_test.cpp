@@ -98,12 +98,13 @@ private slots:
         QStringList menus;
         for (QAction* action : frame.menuBar()->actions())
             menus << action->text() + QStringLiteral(":") << MenuTexts(action->menu());
-        QCOMPARE(menus.join(QLatin1Char('|')),
-                 QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
-                                "Text File|Text File with Indentation|JSON File|Options...|-|"
-                                "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
-                                "&Status Bar|Process:|&Start Parsing|Logs:|&Clear Log View|"
-                                "Save to &File|&Help:|&About..."));
+        QCOMPARE(
+            menus.join(QLatin1Char('|')),
+            QStringLiteral("&File:|&New\tCtrl+N|&Open Media File...\tCtrl+O|-|&Export To>|"
+                           "Text File|Text File with Indentation|JSON File|Options...|-|"
+                           "(MRU list is empty)|-|E&xit|&Edit:|&Find\tCtrl+F|&View:|&Toolbar|"
+                           "&Status Bar|&Hex Pane|Process:|&Start Parsing|Logs:|&Clear Log View|"
+                           "Save to &File|&Help:|&About..."));
         QVERIFY(!m->Action("actionRecentEmpty")->isEnabled());
 
         QStringList buttons;
