@@ -2,6 +2,7 @@
 // the collector's chunk tables, once; none reads the file.
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "document/Integrity.h"
@@ -10,6 +11,8 @@
 #include "model/BoxCatalogue.h"
 #include "model/Format.h"
 #include "model/ISOBoxes.h"
+#include "model/StreamingBoxes.h"
+#include "model/VideoBoxes.h"
 
 Finding TruncatedBoxFinding(uint64_t offset, const std::array<uint8_t, 4>& type, uint64_t size,
                             uint64_t fileSize, std::string_view lost) {
@@ -755,10 +758,354 @@ void CheckMediaData(const IntegrityInput& in, std::vector<Finding>& findings) {
     MediaDataMap(in, findings).Run();
 }
 
+// Whether `offset` is where a top-level box starts (`starts` in file order).
+bool StartsBox(const std::vector<uint64_t>& starts, uint64_t offset) {
+    return std::binary_search(starts.begin(), starts.end(), offset);
+}
+
+// The movie fragments, walked once in file order: ISO/IEC 14496-12, 8.8 and 8.16.3 'sidx', with
+// the sample encryption of ISO/IEC 23001-7, 7.2 'senc', and 8.7.8/8.7.9 'saiz'/'saio'.
+class FragmentWalk {
+public:
+    FragmentWalk(const IntegrityInput& in, std::vector<Finding>& findings)
+        : m_in(in), m_findings(findings) {}
+
+    void Run() {
+        for (const IntegrityBox& box : m_in.boxes) {
+            if (box.depth == 0) {
+                m_starts.push_back(box.offset);
+                if (box.record->id == BoxId::Moof) m_moofs.push_back(box.offset);
+            }
+        }
+        for (const IntegrityBox& box : m_in.boxes) {
+            if (box.depth < 0) continue;
+            if (m_traf && box.depth <= m_traf->depth) FinishTraf();
+            if (box.depth == 0) Top(box);
+            Visit(box);
+        }
+        FinishTraf();
+        CheckRuns(nullptr);
+        if (m_protected && !m_pssh) {
+            m_findings.push_back(At("no-pssh", FindingSeverity::Note, *m_protected,
+                                    "a track is protected ('sinf' at " +
+                                        HexOffset(m_protected->offset) +
+                                        ") and the file holds no 'pssh': the protection "
+                                        "systems' data must come from elsewhere (a manifest)"));
+        }
+    }
+
+private:
+    // A track run's data, to be found in the 'mdat' after its 'moof'.
+    struct RunData {
+        const IntegrityBox* trun = nullptr;
+        uint64_t begin = 0;
+        uint64_t end = 0;
+    };
+
+    void Top(const IntegrityBox& box) {
+        if (box.record->id == BoxId::Mdat) {
+            CheckRuns(&box);
+        } else if (box.record->id == BoxId::Moof) {
+            CheckRuns(nullptr);  // a 'moof' whose data no 'mdat' followed
+            m_moof = &box;
+        }
+    }
+
+    template <typename T>
+    static const T* Record(const IntegrityBox& box) {
+        return dynamic_cast<const T*>(box.record);
+    }
+
+    void Visit(const IntegrityBox& box) {
+        using namespace ISOFileFormat;
+        switch (box.record->id) {
+            case BoxId::Trex:
+                if (const auto* trex = Record<TrackExtendsBox>(box)) m_trex[trex->track_ID] = trex;
+                break;
+            case BoxId::Mfhd:
+                if (const auto* mfhd = Record<MovieFragmentHeaderBox>(box)) Sequence(box, *mfhd);
+                break;
+            case BoxId::Traf:
+                m_traf = &box;
+                m_tfhd = nullptr;
+                m_senc = m_saiz = m_saio = nullptr;
+                m_trafSamples = 0;
+                m_trafDuration = 0;
+                m_tfdt = nullptr;
+                m_cursor = m_moof ? m_moof->offset : 0;
+                break;
+            case BoxId::Tfhd:
+                m_tfhd = Record<TrackFragmentHeaderBox>(box);
+                if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent))
+                    m_cursor = m_tfhd->base_data_offset;
+                break;
+            case BoxId::Tfdt:
+                m_tfdt = &box;
+                break;
+            case BoxId::Trun:
+                if (const auto* trun = Record<TrackRunBox>(box)) TrackRun(box, *trun);
+                break;
+            case BoxId::Senc:
+                m_senc = &box;
+                break;
+            case BoxId::Saiz:
+                m_saiz = &box;
+                break;
+            case BoxId::Saio:
+                m_saio = &box;
+                break;
+            case BoxId::Sidx:
+                if (const auto* sidx = Record<SegmentIndexBox>(box)) Index(box, *sidx);
+                break;
+            case BoxId::Tfra:
+                if (const auto* tfra = Record<TrackFragmentRandomAccessBox>(box))
+                    RandomAccess(box, *tfra);
+                break;
+            case BoxId::Mfra:
+                m_mfra = &box;
+                break;
+            case BoxId::Mfro:
+                if (const auto* mfro = Record<MovieFragmentRandomAceessOffsetBox>(box))
+                    RandomAccessOffset(box, *mfro);
+                break;
+            case BoxId::Sinf:
+                if (m_protected == nullptr) m_protected = &box;
+                break;
+            case BoxId::Pssh:
+                m_pssh = true;
+                break;
+            default:
+                break;
+        }
+    }
+
+    // ISO/IEC 14496-12, 8.8.5: sequence_number, in increasing order.
+    void Sequence(const IntegrityBox& box, const ISOFileFormat::MovieFragmentHeaderBox& mfhd) {
+        if (m_haveSequence && mfhd.sequence_number <= m_sequence) {
+            m_findings.push_back(
+                At("fragment-sequence", FindingSeverity::Warning, box,
+                   "'mfhd' at " + HexOffset(box.offset) + " numbers its fragment " +
+                       GroupedNumber(mfhd.sequence_number) +
+                       ", not after the previous fragment's " + GroupedNumber(m_sequence)));
+        }
+        m_sequence = mfhd.sequence_number;
+        m_haveSequence = true;
+    }
+
+    uint32_t TrackId() const { return m_tfhd ? m_tfhd->track_ID : 0; }
+
+    // ISO/IEC 14496-12, 8.8.7 'tfhd' and 8.8.3 'trex': the defaults a run falls back on.
+    uint32_t DefaultDuration() const {
+        using ISOFileFormat::TrackFragmentHeaderBox;
+        if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultSampleDurationPresent))
+            return m_tfhd->default_sample_duration;
+        const auto trex = m_trex.find(TrackId());
+        return trex == m_trex.end() ? 0 : trex->second->default_sample_duration;
+    }
+    uint32_t DefaultSize() const {
+        using ISOFileFormat::TrackFragmentHeaderBox;
+        if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultSampleSizePresent))
+            return m_tfhd->default_sample_size;
+        const auto trex = m_trex.find(TrackId());
+        return trex == m_trex.end() ? 0 : trex->second->default_sample_size;
+    }
+
+    // ISO/IEC 14496-12, 8.8.8 'trun': data_offset from the base of 8.8.7, or on from the run
+    // before; the durations carry the decode time to the next fragment.
+    void TrackRun(const IntegrityBox& box, const ISOFileFormat::TrackRunBox& trun) {
+        using ISOFileFormat::TrackRunBox;
+        const uint32_t duration = DefaultDuration();
+        const uint32_t size = DefaultSize();
+        uint64_t bytes = 0;
+        for (const auto& e : trun.entries) {
+            m_trafDuration +=
+                trun.Has(TrackRunBox::kSampleDurationPresent) ? e.sample_duration : duration;
+            bytes += trun.Has(TrackRunBox::kSampleSizePresent) ? e.sample_size : size;
+        }
+        m_trafSamples += trun.sample_count;
+        if (trun.Has(TrackRunBox::kDataOffsetPresent))
+            m_cursor += static_cast<uint64_t>(static_cast<int64_t>(trun.data_offset));
+        if (bytes != 0 && m_moof) m_runs.push_back(RunData{&box, m_cursor, m_cursor + bytes});
+        m_cursor += bytes;
+    }
+
+    // ISO/IEC 14496-12, 8.8.12 'tfdt': the decode time of the fragment's first sample, the sum
+    // of the durations of the samples before it.
+    void FinishTraf() {
+        if (m_traf == nullptr) return;
+        const uint32_t track = TrackId();
+        const auto* tfdt =
+            m_tfdt ? Record<ISOFileFormat::TrackFragmentBaseMediaDecodeTimeBox>(*m_tfdt) : nullptr;
+        const auto next = m_nextTime.find(track);
+        if (tfdt && next != m_nextTime.end() && tfdt->baseMediaDecodeTime != next->second) {
+            const uint64_t expected = next->second;
+            const uint64_t actual = tfdt->baseMediaDecodeTime;
+            m_findings.push_back(At(
+                "tfdt-gap", FindingSeverity::Warning, *m_tfdt,
+                "track " + std::to_string(track) + ": the fragment's 'tfdt' at " +
+                    HexOffset(m_tfdt->offset) + " gives the decode time " + GroupedNumber(actual) +
+                    "; the fragments before end at " + GroupedNumber(expected) + " (" +
+                    (actual > expected ? "a gap of " + GroupedNumber(actual - expected)
+                                       : "an overlap of " + GroupedNumber(expected - actual)) +
+                    ")"));
+        }
+        if (tfdt) {
+            m_nextTime[track] = tfdt->baseMediaDecodeTime + m_trafDuration;
+        } else if (next != m_nextTime.end()) {
+            next->second += m_trafDuration;
+        }
+        CheckEncryption(track);
+        m_traf = nullptr;
+    }
+
+    // ISO/IEC 23001-7, 7.2: one 'senc' entry per sample of the fragment; ISO/IEC 14496-12,
+    // 8.7.8 'saiz' sizes the same samples and 8.7.9 'saio' points at their data in 'senc'.
+    void CheckEncryption(uint32_t track) {
+        using namespace ISOFileFormat;
+        const auto* senc = m_senc ? Record<SampleEncryptionBox>(*m_senc) : nullptr;
+        if (senc == nullptr) return;
+        const std::string name = "track " + std::to_string(track) + ": ";
+        if (senc->sample_count != m_trafSamples) {
+            m_findings.push_back(At("senc-count-mismatch", FindingSeverity::Error, *m_senc,
+                                    name + "'senc' at " + HexOffset(m_senc->offset) + " holds " +
+                                        GroupedNumber(senc->sample_count) +
+                                        " samples, the fragment's runs " +
+                                        GroupedNumber(m_trafSamples)));
+        }
+        const auto* saiz = m_saiz ? Record<SampleAuxiliaryInformationSizesBox>(*m_saiz) : nullptr;
+        if (saiz && saiz->sample_count != senc->sample_count) {
+            m_findings.push_back(At("saiz-count-mismatch", FindingSeverity::Error, *m_saiz,
+                                    name + "'saiz' sizes " + GroupedNumber(saiz->sample_count) +
+                                        " samples, 'senc' holds " +
+                                        GroupedNumber(senc->sample_count)));
+        }
+        const auto* saio = m_saio ? Record<SampleAuxiliaryInformationOffsetsBox>(*m_saio) : nullptr;
+        if (saio == nullptr || saio->offsets.size() != 1 || m_moof == nullptr) return;
+        // The offsets of a 'traf' count from the same base as its data; the default-base-is-
+        // moof and the first 'traf' both start at the 'moof'.
+        using ISOFileFormat::TrackFragmentHeaderBox;
+        const uint64_t base = m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent)
+                                  ? m_tfhd->base_data_offset
+                                  : m_moof->offset;
+        const uint64_t data = m_senc->offset + 16;  // header, version and flags, sample_count
+        if (base + saio->offsets[0] != data) {
+            m_findings.push_back(
+                At("saio-offset", FindingSeverity::Error, *m_saio,
+                   name + "'saio' points at " + HexOffset(base + saio->offsets[0]) +
+                       "; the samples' data in 'senc' start at " + HexOffset(data)));
+        }
+    }
+
+    // ISO/IEC 14496-12, 8.8.8: the data of a fragment's runs lies in the 'mdat' after it.
+    void CheckRuns(const IntegrityBox* mdat) {
+        if (m_runs.empty()) return;
+        const uint64_t begin = mdat ? mdat->offset + 8 : 0;
+        const uint64_t end = mdat ? EndOf(*mdat) : 0;
+        uint64_t outside = 0;
+        const RunData* first = nullptr;
+        for (const RunData& run : m_runs) {
+            if (mdat && run.begin >= begin && run.end <= end) continue;
+            outside += 1;
+            if (first == nullptr) first = &run;
+        }
+        m_runs.clear();
+        if (first == nullptr) return;
+        const std::string where = mdat ? "outside the 'mdat' at " + HexOffset(mdat->offset) +
+                                             " that follows (" + HexOffset(begin) + " to " +
+                                             HexOffset(end) + ")"
+                                       : "and no 'mdat' follows its 'moof'";
+        m_findings.push_back(At("trun-data-outside-mdat", FindingSeverity::Error, *first->trun,
+                                GroupedNumber(outside) + (outside == 1 ? " run" : " runs") +
+                                    " of the 'moof' " + (outside == 1 ? "holds" : "hold") +
+                                    " data " + where + "; the first, 'trun' at " +
+                                    HexOffset(first->trun->offset) + ", from " +
+                                    HexOffset(first->begin) + " to " + HexOffset(first->end)));
+    }
+
+    // ISO/IEC 14496-12, 8.16.3: the references follow one another from the first byte after
+    // the 'sidx' plus first_offset, each referenced_size bytes, each a whole box or boxes.
+    void Index(const IntegrityBox& box, const ISOFileFormat::SegmentIndexBox& sidx) {
+        uint64_t at = EndOf(box) + sidx.first_offset;
+        for (size_t i = 0; i < sidx.references.size(); ++i) {
+            const uint64_t start = at;
+            at += sidx.references[i].referenced_size;
+            if (StartsBox(m_starts, start) && (StartsBox(m_starts, at) || at == m_in.fileSize))
+                continue;
+            const bool bad = !StartsBox(m_starts, start);
+            m_findings.push_back(
+                At("sidx-size-mismatch", FindingSeverity::Warning, box,
+                   "'sidx' at " + HexOffset(box.offset) + ": reference " + GroupedNumber(i + 1) +
+                       " of " + GroupedNumber(sidx.references.size()) +
+                       (bad ? " starts at " + HexOffset(start)
+                            : " (" + GroupedNumber(sidx.references[i].referenced_size) +
+                                  " bytes) ends at " + HexOffset(at)) +
+                       ", where no box starts"));
+            return;
+        }
+    }
+
+    // ISO/IEC 14496-12, 8.8.10: moof_offset, the offset of the 'moof' of the sample.
+    void RandomAccess(const IntegrityBox& box,
+                      const ISOFileFormat::TrackFragmentRandomAccessBox& tfra) {
+        uint64_t bad = 0;
+        size_t first = 0;
+        for (size_t i = 0; i < tfra.entries.size(); ++i) {
+            if (StartsBox(m_moofs, tfra.entries[i].moof_offset)) continue;
+            if (bad++ == 0) first = i;
+        }
+        if (bad == 0) return;
+        m_findings.push_back(At(
+            "tfra-offset", FindingSeverity::Error, box,
+            "'tfra' of track " + std::to_string(tfra.track_ID) + ": " + GroupedNumber(bad) +
+                " of its " + GroupedNumber(tfra.entries.size()) +
+                " entries point where no 'moof' starts, the first (entry " +
+                GroupedNumber(first + 1) + ") at " + HexOffset(tfra.entries[first].moof_offset)));
+    }
+
+    // ISO/IEC 14496-12, 8.8.11: the size field of 'mfro' repeats the size of its 'mfra', so a
+    // reader can find 'mfra' from the end of the file.
+    void RandomAccessOffset(const IntegrityBox& box,
+                            const ISOFileFormat::MovieFragmentRandomAceessOffsetBox& mfro) {
+        if (m_mfra == nullptr || mfro.mfra_size == m_mfra->record->size) return;
+        m_findings.push_back(At("mfro-size", FindingSeverity::Error, box,
+                                "'mfro' at " + HexOffset(box.offset) + " gives 'mfra' " +
+                                    GroupedNumber(mfro.mfra_size) + " bytes; the 'mfra' at " +
+                                    HexOffset(m_mfra->offset) + " declares " +
+                                    GroupedNumber(m_mfra->record->size)));
+    }
+
+    const IntegrityInput& m_in;
+    std::vector<Finding>& m_findings;
+    std::vector<uint64_t> m_starts;  // of the top-level boxes
+    std::vector<uint64_t> m_moofs;
+    std::unordered_map<uint32_t, const ISOFileFormat::TrackExtendsBox*> m_trex;
+    std::unordered_map<uint32_t, uint64_t> m_nextTime;  // per track_ID
+    std::vector<RunData> m_runs;                        // of the current 'moof'
+    const IntegrityBox* m_moof = nullptr;
+    const IntegrityBox* m_traf = nullptr;
+    const ISOFileFormat::TrackFragmentHeaderBox* m_tfhd = nullptr;
+    const IntegrityBox* m_tfdt = nullptr;
+    const IntegrityBox* m_senc = nullptr;
+    const IntegrityBox* m_saiz = nullptr;
+    const IntegrityBox* m_saio = nullptr;
+    const IntegrityBox* m_mfra = nullptr;
+    const IntegrityBox* m_protected = nullptr;
+    bool m_pssh = false;
+    bool m_haveSequence = false;
+    uint32_t m_sequence = 0;
+    uint64_t m_trafSamples = 0;
+    uint64_t m_trafDuration = 0;
+    uint64_t m_cursor = 0;
+};
+
+void CheckFragments(const IntegrityInput& in, std::vector<Finding>& findings) {
+    FragmentWalk(in, findings).Run();
+}
+
 constexpr IntegrityCheckRow kChecks[] = {
     {CheckSignature, true},       {CheckFileExtent, false}, {CheckMovie, false},
     {CheckTrackStructure, false}, {CheckDuplicates, false}, {CheckSampleTables, false},
-    {CheckEditLists, false},      {CheckMediaData, false},
+    {CheckEditLists, false},      {CheckMediaData, false},  {CheckFragments, false},
 };
 
 }  // namespace
