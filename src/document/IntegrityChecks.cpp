@@ -2,6 +2,7 @@
 // the collector's chunk tables, once; none reads the file.
 #include <algorithm>
 #include <map>
+#include <queue>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -537,6 +538,48 @@ struct MdatRange {
     uint64_t end = 0;    // as declared; may lie beyond the file
 };
 
+// The chunks of the tables in offset order, merged track by track: a real file's chunk table
+// is in offset order already and costs nothing more; a table that is not gets an index, sorted
+// once (n log n, four bytes a chunk).
+class ChunkStream {
+public:
+    ChunkStream(const std::vector<TrackChunkTable>& tables,
+                const std::vector<std::vector<uint32_t>>& orders, const std::vector<bool>& used)
+        : m_tables(tables), m_orders(orders), m_next(tables.size(), 0) {
+        for (size_t t = 0; t < tables.size(); ++t)
+            if (used[t]) Push(static_cast<uint32_t>(t));
+    }
+
+    bool Next(ChunkRange& r) {
+        if (m_heads.empty()) return false;
+        const uint32_t t = m_heads.top().second;
+        m_heads.pop();
+        const uint32_t c = At(t, m_next[t]++);
+        const ChunkInfo& chunk = m_tables[t].chunks[c];
+        r = ChunkRange{chunk.offset, chunk.offset + std::min(chunk.size, ~chunk.offset), t, c};
+        Push(t);
+        return true;
+    }
+
+private:
+    uint32_t At(uint32_t t, size_t k) const {
+        return m_orders[t].empty() ? static_cast<uint32_t>(k) : m_orders[t][k];
+    }
+    // Queues the table's next chunk that has bytes.
+    void Push(uint32_t t) {
+        const auto& chunks = m_tables[t].chunks;
+        while (m_next[t] < chunks.size() && chunks[At(t, m_next[t])].size == 0)
+            ++m_next[t];
+        if (m_next[t] < chunks.size()) m_heads.emplace(chunks[At(t, m_next[t])].offset, t);
+    }
+
+    using Head = std::pair<uint64_t, uint32_t>;  // the offset of a table's next chunk
+    const std::vector<TrackChunkTable>& m_tables;
+    const std::vector<std::vector<uint32_t>>& m_orders;
+    std::vector<size_t> m_next;
+    std::priority_queue<Head, std::vector<Head>, std::greater<Head>> m_heads;
+};
+
 // Per pair of tables (the same one twice for chunks of one track), where their chunks meet.
 struct Overlap {
     uint64_t places = 0;
@@ -546,9 +589,9 @@ struct Overlap {
     uint32_t firstChunkB = 0;
 };
 
-// What the chunk tables say about the media data: the chunks sorted by offset once, then
-// swept against the 'mdat' boxes (file order) and against each other. Memory: one range per
-// chunk, never per sample: the samples of a chunk follow one another.
+// What the chunk tables say about the media data: the chunks in offset order, swept against the
+// 'mdat' boxes (file order) and against each other. Chunks, never samples: the samples of a
+// chunk follow one another.
 class MediaDataMap {
 public:
     MediaDataMap(const IntegrityInput& in, std::vector<Finding>& findings)
@@ -576,20 +619,30 @@ public:
         complete = complete && mapped;
         for (const TrackBoxes& t : tracks)
             complete = complete && (t.stbl == nullptr || (t.stsc && t.stco));
+        m_used.assign(tables.size(), false);
+        m_orders.assign(tables.size(), {});
         for (size_t t = 0; t < tables.size(); ++t) {
             const size_t track = m_tableTracks[t];
             if (track < tracks.size() && ExternalData(tracks[track])) {
                 complete = false;
                 continue;
             }
-            for (size_t c = 0; c < tables[t].chunks.size(); ++c) {
-                const ChunkInfo& chunk = tables[t].chunks[c];
+            m_used[t] = true;
+            const auto& chunks = tables[t].chunks;
+            for (const ChunkInfo& chunk : chunks)
                 complete = complete && chunk.sizedSampleCount == chunk.sampleCount;
-                if (chunk.size == 0) continue;
-                m_chunks.push_back(ChunkRange{chunk.offset,
-                                              chunk.offset + std::min(chunk.size, ~chunk.offset),
-                                              static_cast<uint32_t>(t), static_cast<uint32_t>(c)});
-            }
+            const auto before = [&](uint32_t x, uint32_t y) {
+                return chunks[x].offset < chunks[y].offset;
+            };
+            bool ordered = true;
+            for (size_t c = 1; c < chunks.size() && ordered; ++c)
+                ordered = chunks[c - 1].offset <= chunks[c].offset;
+            if (ordered) continue;
+            auto& order = m_orders[t];
+            order.resize(chunks.size());
+            for (size_t c = 0; c < chunks.size(); ++c)
+                order[c] = static_cast<uint32_t>(c);
+            std::stable_sort(order.begin(), order.end(), before);
         }
         for (const IntegrityBox& box : m_in.boxes) {
             if (box.record->id == BoxId::Moof) complete = false;  // fragments hold their own
@@ -597,9 +650,6 @@ public:
             const uint64_t header = box.record->size > UINT32_MAX ? 16 : 8;
             m_mdats.push_back(MdatRange{&box, box.offset + header, EndOf(box)});
         }
-        std::sort(m_chunks.begin(), m_chunks.end(), [](const ChunkRange& a, const ChunkRange& b) {
-            return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
-        });
         std::sort(m_mdats.begin(), m_mdats.end(),
                   [](const MdatRange& a, const MdatRange& b) { return a.begin < b.begin; });
         // Chunks placed by a broken 'stsc' overlap for that reason alone, already told.
@@ -618,6 +668,9 @@ private:
     std::string TrackOf(uint32_t table) const {
         return TrackName(table < m_tableTracks.size() ? m_tableTracks[table] : table);
     }
+    ChunkStream Stream() const {
+        return ChunkStream(m_in.collector->GetChunkTables(), m_orders, m_used);
+    }
     // An error about the chunks of a table, at the track's chunk offset box.
     Finding AtTable(uint32_t table, std::string_view id, std::string sentence) const {
         const size_t track = table < m_tableTracks.size() ? m_tableTracks[table] : SIZE_MAX;
@@ -635,12 +688,14 @@ private:
         struct Stray {
             uint64_t samples = 0;
             uint64_t chunks = 0;
-            const ChunkRange* first = nullptr;
+            bool found = false;
+            ChunkRange first;
         };
         const size_t count = m_in.collector->GetChunkTables().size();
         std::vector<Stray> outside(count), beyond(count);
         size_t m = 0;
-        for (const ChunkRange& r : m_chunks) {
+        ChunkStream stream = Stream();
+        for (ChunkRange r; stream.Next(r);) {
             while (m < m_mdats.size() && m_mdats[m].end <= r.begin)
                 ++m;
             const bool inMdat =
@@ -650,21 +705,22 @@ private:
             Stray& s = (r.end > m_in.fileSize ? beyond : outside)[r.table];
             s.samples += Chunk(r).sampleCount;
             s.chunks += 1;
-            if (s.first == nullptr || r.chunk < s.first->chunk) s.first = &r;
+            if (!s.found || r.chunk < s.first.chunk) s.first = r;
+            s.found = true;
         }
         const auto report = [&](const std::vector<Stray>& strays, std::string_view id,
                                 std::string_view where) {
             for (size_t t = 0; t < strays.size(); ++t) {
                 const Stray& s = strays[t];
-                if (s.first == nullptr) continue;
+                if (!s.found) continue;
                 m_findings.push_back(
                     AtTable(static_cast<uint32_t>(t), id,
                             TrackOf(static_cast<uint32_t>(t)) + ": " + GroupedNumber(s.samples) +
                                 (s.samples == 1 ? " sample" : " samples") + " in " +
                                 GroupedNumber(s.chunks) + (s.chunks == 1 ? " chunk" : " chunks") +
                                 (s.samples == 1 ? " lies " : " lie ") + std::string(where) +
-                                ", the first in chunk " + GroupedNumber(s.first->chunk + 1) +
-                                " at " + HexOffset(s.first->begin)));
+                                ", the first in chunk " + GroupedNumber(s.first.chunk + 1) +
+                                " at " + HexOffset(s.first.begin)));
             }
         };
         report(outside, "samples-outside-mdat", "outside every 'mdat'");
@@ -674,11 +730,14 @@ private:
     // ISO/IEC 14496-12, 8.7.3 and 8.7.5: each sample is its own bytes.
     void CheckOverlaps() {
         std::map<std::pair<uint32_t, uint32_t>, Overlap> overlaps;
-        const ChunkRange* reach = nullptr;  // the chunk that reaches furthest so far
-        for (const ChunkRange& r : m_chunks) {
-            if (reach && r.begin < reach->end) {
-                const ChunkRange& a = reach->table <= r.table ? *reach : r;
-                const ChunkRange& b = &a == reach ? r : *reach;
+        ChunkRange reach;  // the chunk that reaches furthest so far
+        bool any = false;
+        ChunkStream stream = Stream();
+        for (ChunkRange r; stream.Next(r);) {
+            if (any && r.begin < reach.end) {
+                const bool reachFirst = reach.table <= r.table;
+                const ChunkRange& a = reachFirst ? reach : r;
+                const ChunkRange& b = reachFirst ? r : reach;
                 Overlap& o = overlaps[{a.table, b.table}];
                 if (o.places == 0) {
                     o.firstOffset = r.begin;
@@ -686,16 +745,19 @@ private:
                     o.firstChunkB = b.chunk;
                 }
                 o.places += 1;
-                o.bytes += std::min(r.end, reach->end) - r.begin;
+                o.bytes += std::min(r.end, reach.end) - r.begin;
             }
-            if (reach == nullptr || r.end > reach->end) reach = &r;
+            if (!any || r.end > reach.end) reach = r;
+            any = true;
         }
         for (const auto& [tables, o] : overlaps) {
             const std::string a = TrackOf(tables.first);
             const std::string b = TrackOf(tables.second);
-            const std::string chunkA = GroupedNumber(o.firstChunkA + 1);
-            const std::string chunkB = GroupedNumber(o.firstChunkB + 1);
             const bool one = tables.first == tables.second;
+            // Within one track the chunks are named in table order.
+            const bool swap = one && o.firstChunkB < o.firstChunkA;
+            const std::string chunkA = GroupedNumber((swap ? o.firstChunkB : o.firstChunkA) + 1);
+            const std::string chunkB = GroupedNumber((swap ? o.firstChunkA : o.firstChunkB) + 1);
             m_findings.push_back(AtTable(
                 tables.first, "samples-share-bytes",
                 (one ? a + ": chunks" : a + " and " + b) + " share " + GroupedNumber(o.bytes) +
@@ -711,7 +773,9 @@ private:
     // ISO/IEC 14496-12, 8.1.1: the bytes of 'mdat' are the samples; what no sample references
     // is lost space or lost media.
     void CheckCoverage() {
-        size_t c = 0;
+        ChunkStream stream = Stream();
+        ChunkRange next;
+        bool more = stream.Next(next);
         for (const MdatRange& mdat : m_mdats) {
             const uint64_t end = std::min(mdat.end, m_in.fileSize);
             if (mdat.begin >= end) continue;
@@ -726,12 +790,11 @@ private:
                     largestAt = at;
                 }
             };
-            while (c < m_chunks.size() && m_chunks[c].begin < end) {
-                if (m_chunks[c].end > at) {
-                    gap(std::max(m_chunks[c].begin, mdat.begin));
-                    at = std::max(at, m_chunks[c].end);
+            for (; more && next.begin < end; more = stream.Next(next)) {
+                if (next.end > at) {
+                    gap(std::max(next.begin, mdat.begin));
+                    at = std::max(at, next.end);
                 }
-                ++c;
             }
             gap(end);
             if (bytes == 0) continue;
@@ -749,8 +812,9 @@ private:
     const IntegrityInput& m_in;
     std::vector<Finding>& m_findings;
     std::vector<TrackBoxes> m_tracks;
-    std::vector<size_t> m_tableTracks;  // the track of each chunk table
-    std::vector<ChunkRange> m_chunks;
+    std::vector<size_t> m_tableTracks;            // the track of each chunk table
+    std::vector<std::vector<uint32_t>> m_orders;  // per table; empty when in offset order
+    std::vector<bool> m_used;                     // the tables whose data is in this file
     std::vector<MdatRange> m_mdats;
 };
 

@@ -24,6 +24,7 @@ struct Tables {
     uint32_t mdhdDuration = 2048;
     uint32_t chunkStep = 20;  // bytes between the chunks the zero offsets are filled with
     size_t mdatBytes = 40;
+    bool reversed = false;  // the filled offsets, last chunk first
     std::string omit = {};  // a box type the track leaves out
     bool secondTkhd = false;
 };
@@ -84,9 +85,10 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     const uint32_t mdatData = static_cast<uint32_t>(f.Size() + stcoSize + 8);
     Table(f, t, "stco", [&] {
         f.U32(static_cast<uint32_t>(t.offsets.size()));
+        const auto slot = [&](size_t i) { return t.reversed ? t.offsets.size() - 1 - i : i; };
         for (size_t i = 0; i < t.offsets.size(); ++i)
             f.U32(t.offsets[i] != 0 ? t.offsets[i]
-                                    : mdatData + static_cast<uint32_t>(t.chunkStep * i));
+                                    : mdatData + static_cast<uint32_t>(t.chunkStep * slot(i)));
     });
     f.Close().Close().Close().Close().Close();
     f.Open("mdat").Zeros(t.mdatBytes).Close();
@@ -261,6 +263,10 @@ TEST(Integrity, MediaDataAndEdits) {
         {{.chunkStep = 10},
          {"error samples-share-bytes 0x1D1: track 1: chunks share 10 bytes in 1 place, the first "
           "at 0x1FB (chunks 1 and 2)"}},
+        {{.chunkStep = 10, .reversed = true},
+         {"error samples-share-bytes 0x1D1: track 1: chunks share 10 bytes in 1 place, the first "
+          "at 0x1FB (chunks 1 and 2)"}},
+        {{.reversed = true}, {}},
         {{.mdatBytes = 60},
          {"note unreferenced-media-data 0x1E9: 'mdat' at 0x1E9: 20 of its 60 bytes, in 1 range, "
           "belong to no sample; the largest range: 20 bytes at 0x219"}},
