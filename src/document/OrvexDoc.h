@@ -69,11 +69,14 @@ public:
                       const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) override;
     int32_t OnBoxEntry(const BoxEntry* entry) override;
     int32_t OnParseEnd() override;
+    void OnParseFailed(int32_t result) override;
 
 private:
     // The first bytes of the file, for the signature checks.
     std::vector<uint8_t> ReadHead();
     void FindIntegrityProblems();
+    // Each finding as a warning or error block of the log.
+    void LogFindings();
 
     IDocumentView& m_view;
     const ISettingsStore& m_settings;

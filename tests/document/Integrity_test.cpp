@@ -253,6 +253,16 @@ TEST(Integrity, NumbersAndTheSection) {
     EXPECT_EQ(t.Node(0).GetChildCount(), 3);
     EXPECT_NE(t.log.GetText().find("errors : 1)"), std::string::npos);
     EXPECT_NE(t.log.GetText().find("sample-count-mismatch : track 1"), std::string::npos);
+
+    // A failed parse logs its findings before the summary, which counts them.
+    TestDocument failed;
+    BoxBuilder child;
+    child.Open("moov").Mvhd(1000, 0).Open("trak").Zeros(8).CloseWithSize(400).Close();
+    failed.control.OpenFile(child.WriteTempFile("failed.mp4"));
+    const std::string log = failed.log.GetText();
+    const size_t finding = log.find("child-exceeds-parent : 'trak' at 0x74");
+    ASSERT_NE(finding, std::string::npos) << log;
+    EXPECT_LT(finding, log.find("parsing done (warnings : 0, errors : 2)")) << log;
 }
 
 TEST(Integrity, MediaDataAndEdits) {
