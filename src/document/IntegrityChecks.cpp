@@ -958,28 +958,27 @@ private:
 
     uint32_t TrackId() const { return m_tfhd ? m_tfhd->track_ID : 0; }
 
-    // ISO/IEC 14496-12, 8.8.7 'tfhd' and 8.8.3 'trex': the defaults a run falls back on.
-    uint32_t DefaultDuration() const {
-        using ISOFileFormat::TrackFragmentHeaderBox;
-        if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultSampleDurationPresent))
-            return m_tfhd->default_sample_duration;
+    // ISO/IEC 14496-12, 8.8.7 'tfhd' and 8.8.3 'trex': the default a run falls back on, that
+    // of 'tfhd' when its flag `present` is set.
+    uint32_t Default(uint32_t present, uint32_t ISOFileFormat::TrackFragmentHeaderBox::*own,
+                     uint32_t ISOFileFormat::TrackExtendsBox::*extends) const {
+        if (m_tfhd && m_tfhd->Has(present)) return m_tfhd->*own;
         const auto trex = m_trex.find(TrackId());
-        return trex == m_trex.end() ? 0 : trex->second->default_sample_duration;
-    }
-    uint32_t DefaultSize() const {
-        using ISOFileFormat::TrackFragmentHeaderBox;
-        if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultSampleSizePresent))
-            return m_tfhd->default_sample_size;
-        const auto trex = m_trex.find(TrackId());
-        return trex == m_trex.end() ? 0 : trex->second->default_sample_size;
+        return trex == m_trex.end() ? 0 : trex->second->*extends;
     }
 
     // ISO/IEC 14496-12, 8.8.8 'trun': data_offset from the base of 8.8.7, or on from the run
     // before; the durations carry the decode time to the next fragment.
     void TrackRun(const IntegrityBox& box, const ISOFileFormat::TrackRunBox& trun) {
+        using ISOFileFormat::TrackExtendsBox;
+        using ISOFileFormat::TrackFragmentHeaderBox;
         using ISOFileFormat::TrackRunBox;
-        const uint32_t duration = DefaultDuration();
-        const uint32_t size = DefaultSize();
+        const uint32_t duration = Default(TrackFragmentHeaderBox::kDefaultSampleDurationPresent,
+                                          &TrackFragmentHeaderBox::default_sample_duration,
+                                          &TrackExtendsBox::default_sample_duration);
+        const uint32_t size = Default(TrackFragmentHeaderBox::kDefaultSampleSizePresent,
+                                      &TrackFragmentHeaderBox::default_sample_size,
+                                      &TrackExtendsBox::default_sample_size);
         uint64_t bytes = 0;
         for (const auto& e : trun.entries) {
             m_trafDuration +=
