@@ -72,6 +72,7 @@ struct TrackBoxes {
     const IntegrityBox* stco = nullptr;  // or 'co64'
     const IntegrityBox* ctts = nullptr;
     const IntegrityBox* stss = nullptr;
+    const IntegrityBox* stps = nullptr;
     const IntegrityBox* sdtp = nullptr;
     const IntegrityBox* elst = nullptr;
     const IntegrityBox* dref = nullptr;
@@ -123,6 +124,9 @@ void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
             break;
         case BoxId::Stss:
             keep(t.stss, BoxId::Stbl);
+            break;
+        case BoxId::Stps:
+            keep(t.stps, BoxId::Stbl);
             break;
         case BoxId::Sdtp:
             keep(t.sdtp, BoxId::Stbl);
@@ -423,7 +427,30 @@ void CheckSampleToChunk(const TrackBoxes& t, const std::string& track, uint64_t 
     }
 }
 
-// ISO/IEC 14496-12, 8.6.1.3 'ctts', 8.6.2 'stss', 8.6.4 'sdtp', and the two above.
+// ISO/IEC 14496-12, 8.6.2 'stss' (and the partial sync samples of 'stps', laid out alike):
+// sample numbers in strictly increasing order, each a sample of the track.
+void CheckSampleNumbers(const IntegrityBox* box, std::string_view id, const std::string& track,
+                        uint64_t samples, std::vector<Finding>& findings) {
+    const auto* table = As<ISOFileFormat::SyncSampleBox>(box);
+    if (table == nullptr) return;
+    uint32_t previous = 0;
+    for (size_t k = 0; k < table->sample_number.size(); ++k) {
+        const uint32_t number = table->sample_number[k];
+        if (number > previous && number <= samples) {
+            previous = number;
+            continue;
+        }
+        findings.push_back(
+            At(id, FindingSeverity::Error, *box,
+               track + ": entry " + GroupedNumber(k + 1) + " of " +
+                   QuotedType(TypeOf(*box->record)) + " is sample " + GroupedNumber(number) +
+                   (number > samples ? ", beyond the " + GroupedNumber(samples) + " samples"
+                                     : ", not after " + GroupedNumber(previous))));
+        return;
+    }
+}
+
+// ISO/IEC 14496-12, 8.6.1.3 'ctts', 8.6.2 'stss', 8.6.4 'sdtp', and the checks above.
 void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings) {
     const std::vector<TrackBoxes> tracks = CollectTracks(in.boxes);
     for (size_t i = 0; i < tracks.size(); ++i) {
@@ -442,23 +469,8 @@ void CheckSampleTables(const IntegrityInput& in, std::vector<Finding>& findings)
                                           " samples, 'stsz' declares " + GroupedNumber(samples)));
             }
         }
-        if (const auto* stss = As<ISOFileFormat::SyncSampleBox>(t.stss)) {
-            uint32_t previous = 0;
-            for (size_t k = 0; k < stss->sample_number.size(); ++k) {
-                const uint32_t number = stss->sample_number[k];
-                if (number > previous && number <= samples) {
-                    previous = number;
-                    continue;
-                }
-                findings.push_back(
-                    At("stss-entry", FindingSeverity::Error, *t.stss,
-                       track + ": entry " + GroupedNumber(k + 1) + " of 'stss' is sample " +
-                           GroupedNumber(number) +
-                           (number > samples ? ", beyond the " + GroupedNumber(samples) + " samples"
-                                             : ", not after " + GroupedNumber(previous))));
-                break;
-            }
-        }
+        CheckSampleNumbers(t.stss, "stss-entry", track, samples, findings);
+        CheckSampleNumbers(t.stps, "stps-entry", track, samples, findings);
         if (const auto* sdtp = As<ISOFileFormat::SampleDependencyTypeBox>(t.sdtp)) {
             if (t.stsz && sdtp->entries.size() != samples) {
                 findings.push_back(

@@ -20,6 +20,7 @@ struct Tables {
     std::vector<uint32_t> offsets = {0, 0};  // filled with offsets into 'mdat' when all zero
     std::vector<std::pair<uint32_t, uint32_t>> ctts = {};
     std::vector<uint32_t> stss = {};
+    std::vector<uint32_t> stps = {};
     std::vector<std::pair<uint32_t, int32_t>> elst = {};  // segment_duration, media_time
     uint32_t mdhdDuration = 2048;
     uint32_t chunkStep = 20;  // bytes between the chunks the zero offsets are filled with
@@ -62,10 +63,11 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
                 f.U32(count).U32(offset);
         });
     }
-    if (!t.stss.empty()) {
-        Table(f, t, "stss", [&] {
-            f.U32(static_cast<uint32_t>(t.stss.size()));
-            for (uint32_t n : t.stss)
+    for (const auto& [type, numbers] : {std::pair("stss", t.stss), std::pair("stps", t.stps)}) {
+        if (numbers.empty()) continue;
+        Table(f, t, type, [&] {
+            f.U32(static_cast<uint32_t>(numbers.size()));
+            for (uint32_t n : numbers)
                 f.U32(n);
         });
     }
@@ -135,6 +137,9 @@ TEST(Integrity, SampleTablesAndTrackStructure) {
          {"error ctts-count-mismatch 0x191: track 1: 'ctts' counts 3 samples, 'stsz' declares 4"}},
         {{.stss = {1, 5}},
          {"error stss-entry 0x191: track 1: entry 2 of 'stss' is sample 5, beyond the 4 samples"}},
+        {{.stps = {2, 1}},
+         {"error stps-entry 0x191: track 1: entry 2 of 'stps' is sample 1, not after 2"}},
+        {{.stss = {1, 3}, .stps = {2}}, {}},
         {{.stss = {3, 3}},
          {"error stss-entry 0x191: track 1: entry 2 of 'stss' is sample 3, not after 3"}},
         {{.stsc = {{2, 2, 1}}},
