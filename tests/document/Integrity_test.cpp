@@ -95,7 +95,8 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     f.Close().Close().Close().Close().Close();
     f.Open("mdat").Zeros(t.mdatBytes).Close();
     std::vector<uint8_t> bytes = f.Data();
-    if (cut != 0) bytes.resize(bytes.size() - cut);
+    bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(std::min(cut, bytes.size())),
+                bytes.end());
     return BoxBuilder().Bytes(bytes).WriteTempFile(name);
 }
 
