@@ -93,6 +93,24 @@ def main():
     struct.pack_into(">I", stts, at + 16, samples - 3)  # three samples short
     files["stts-short.mp4"] = bytes(stts)
 
+    moved = bytearray(source)
+    stcos = list(find(source, [b"moov", b"trak", b"mdia", b"minf", b"stbl", b"stco"]))
+    assert len(stcos) >= 2, "two tracks needed"
+    other = struct.unpack(">I", source[stcos[1] + 16:stcos[1] + 20])[0]
+    struct.pack_into(">I", moved, stcos[0] + 16 + 4, other)  # chunk 2 onto the other's chunk 1
+    files["chunk-offset-moved.mp4"] = bytes(moved)
+
+    gap = bytearray(open(os.path.join(DATA, "fragmented.mp4"), "rb").read())
+    tfdts = list(find(bytes(gap), [b"moof", b"traf", b"tfdt"]))
+    second = tfdts[len(tfdts) // 2]  # the first track's 'tfdt' in the second fragment
+    if gap[second + 8] == 1:
+        value = struct.unpack(">Q", gap[second + 12:second + 20])[0]
+        struct.pack_into(">Q", gap, second + 12, value + 1000)
+    else:
+        value = struct.unpack(">I", gap[second + 12:second + 16])[0]
+        struct.pack_into(">I", gap, second + 12, value + 1000)
+    files["tfdt-gap.mp4"] = bytes(gap)
+
     files["trailing-bytes.mp4"] = source + b"\x00\x01\x02\x03\x04"
     files["matroska.mkv"] = bytes.fromhex("1A45DFA39F4286810142F7810142F2810442F381084282") + \
         b"\x88matroska" + bytes(64)

@@ -21,8 +21,11 @@ void CIntegrityViewBox::SetFindings(std::span<const Finding> findings) {
     lines->SetBackColour(kViewPalette.integrityBack);
     lines->SetTextColour(kViewPalette.integrityText);
     lines->SetMargins(2, 1, 2, 1);
+    m_offsets.clear();
     if (findings.empty()) lines->AddLine("no problem found");
     for (const Finding& f : findings) {
+        const bool wholeFile = f.offset == 0 && f.type == std::array<uint8_t, 4>{};
+        m_offsets.push_back(wholeFile ? std::nullopt : std::optional<uint64_t>(f.offset));
         const Colour colour = f.severity == FindingSeverity::Error ? kViewPalette.integrityErrorText
                               : f.severity == FindingSeverity::Warning
                                   ? kViewPalette.integrityWarningText
@@ -35,4 +38,20 @@ void CIntegrityViewBox::SetFindings(std::span<const Finding> findings) {
     }
     AddLayer(std::move(lines));
     InvalidateMeasure();
+}
+
+std::optional<uint64_t> CIntegrityViewBox::OffsetAtHeight(int64_t y) const {
+    int64_t top = 0;
+    for (const auto& layer : GetLayers()) {
+        if (!layer->IsVisible()) continue;
+        const auto* lines = dynamic_cast<const CISOViewBoxMultiLineLayer*>(layer.get());
+        if (lines && lines->GetLineHeight() > 0) {
+            const int64_t first = top + lines->GetMargins().top;
+            const int64_t line = y < first ? -1 : (y - first) / lines->GetLineHeight();
+            if (line >= 0 && static_cast<size_t>(line) < m_offsets.size())
+                return m_offsets[static_cast<size_t>(line)];
+        }
+        top += layer->GetHeight();
+    }
+    return std::nullopt;
 }

@@ -63,27 +63,6 @@ int32_t COrvexDoc::Parse() {
         m_parser.CarryTrackFactsIntoNextParse(init->m_parser.GetTrackFacts());
     const int32_t result = m_parser.Parse();
     m_parseResult = result;
-    // A cancelled parse stopped by choice: nothing is wrong with the file for that.
-    if (result != ParseOk && result != ParseCancelled && m_boxSet == BoxSet::Full &&
-        m_parser.IsOpen()) {
-        // No tree is left to check: the headers say where the file broke.
-        const std::vector<uint8_t> head = ReadHead();
-        const auto& diagnostics = m_diagnosticLog.GetDiagnostics();
-        const auto lastError = std::find_if(diagnostics.rbegin(), diagnostics.rend(),
-                                            [](const LogDiagnostic& d) { return d.error; });
-        try {
-            m_findings = CheckUnparsedFile(
-                m_parser, head,
-                ParseStop{static_cast<uint64_t>(m_diagnosticLog.GetContextOffset()),
-                          m_diagnosticLog.GetContextType(),
-                          static_cast<uint64_t>(m_diagnosticLog.GetLastInsideOffset()),
-                          m_diagnosticLog.GetLastInsideType()},
-                lastError == diagnostics.rend() ? std::string_view() : lastError->text);
-        } catch (...) {
-            // A reader that failed itself: the parse result says enough.
-            m_findings.clear();
-        }
-    }
     if (result != ParseOk) {
         // A failure inside the callbacks (memory) may have left part of a tree: keep none.
         m_nodes.clear();
@@ -268,6 +247,29 @@ std::vector<uint8_t> COrvexDoc::ReadHead() {
     return head;
 }
 
+void COrvexDoc::OnParseFailed(int32_t result) {
+    // A cancelled parse stopped by choice: nothing is wrong with the file for that.
+    if (result == ParseCancelled || m_boxSet != BoxSet::Full || !m_parser.IsOpen()) return;
+    // No tree is left to check: the headers say where the file broke.
+    const std::vector<uint8_t> head = ReadHead();
+    const auto& diagnostics = m_diagnosticLog.GetDiagnostics();
+    const auto lastError = std::find_if(diagnostics.rbegin(), diagnostics.rend(),
+                                        [](const LogDiagnostic& d) { return d.error; });
+    try {
+        m_findings = CheckUnparsedFile(
+            m_parser, head,
+            ParseStop{static_cast<uint64_t>(m_diagnosticLog.GetContextOffset()),
+                      m_diagnosticLog.GetContextType(),
+                      static_cast<uint64_t>(m_diagnosticLog.GetLastInsideOffset()),
+                      m_diagnosticLog.GetLastInsideType()},
+            lastError == diagnostics.rend() ? std::string_view() : lastError->text);
+    } catch (...) {
+        // A reader that failed itself: the parse result says enough.
+        m_findings.clear();
+    }
+    LogFindings();
+}
+
 void COrvexDoc::FindIntegrityProblems() {
     const std::vector<uint8_t> head = ReadHead();
     m_findings = RunIntegrityChecks(
@@ -278,6 +280,10 @@ void COrvexDoc::FindIntegrityProblems() {
         m_integrityNode->SetFindings(m_findings);
         m_integrityNode->Measure(m_view.GetMeasureSurface());
     }
+    LogFindings();
+}
+
+void COrvexDoc::LogFindings() {
     // Counted with the parse's own warnings and errors.
     for (const Finding& f : m_findings) {
         m_diagnosticLog.SetBoxContext(static_cast<int64_t>(f.offset), f.type.data());

@@ -83,6 +83,7 @@ public:
                       const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) override;
     int32_t OnBoxEntry(const BoxEntry* entry) override;
     int32_t OnParseEnd() override;
+    void OnParseFailed(int32_t result) override;
 
 private:
     // The first bytes of the file, for the signature checks.
@@ -93,6 +94,8 @@ private:
     const COrvexDoc* InitSegmentInUse() const;
     // The own init segment's tree, moved to the start of this one, each under its heading.
     void TakeInitSegmentTree();
+    // Each finding as a warning or error block of the log.
+    void LogFindings();
 
     IDocumentView& m_view;
     const ISettingsStore& m_settings;

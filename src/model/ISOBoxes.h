@@ -281,6 +281,8 @@ struct ChunkLargeOffsetBox : FullBox {
 struct SyncSampleBox : FullBox {
     static constexpr int32_t kId = BoxId::Stss;
     explicit SyncSampleBox(uint64_t size) : FullBox(kId, size) {}
+    // For the boxes laid out as this one under another type.
+    SyncSampleBox(int32_t id, uint64_t size) : FullBox(id, size) {}
     uint32_t entry_count = 0;
     std::vector<uint32_t> sample_number;
 };

@@ -5,6 +5,9 @@
 // The video family beyond the classic set: today's video sample entries, their decoder
 // configurations, and the boxes that describe the picture (aspect ratio, colour, aperture).
 inline constexpr BoxCatalogueRow kVideoBoxRows[] = {
+    // QuickTime File Format, Partial Sync Sample Atom (the layout of ISO/IEC 14496-12, 8.6.2)
+    {"stps", "Partial Sync Sample Box", "samples where decoding can start, open GOP",
+     BoxKind::FullBox, BoxFacts::None},
     // ISO/IEC 14496-12:2022, 12.1.4
     {"pasp", "PixelAspectRatioBox", "relative width and height of a pixel", BoxKind::Box,
      BoxFacts::None},

@@ -6,6 +6,7 @@
 #include "model/3GPPBoxes.h"
 #include "model/Box.h"
 #include "model/BoxCatalogue.h"
+#include "model/ISOBoxes.h"
 
 namespace BoxId {
 inline constexpr int32_t Pasp = Of("pasp");
@@ -31,6 +32,7 @@ inline constexpr int32_t Clap = Of("clap");
 inline constexpr int32_t Fiel = Of("fiel");
 inline constexpr int32_t Clli = Of("clli");
 inline constexpr int32_t Mdcv = Of("mdcv");
+inline constexpr int32_t Stps = Of("stps");
 }  // namespace BoxId
 
 // Records of the video family beyond the classic set (rows in model/VideoBoxRows.h). Their
@@ -202,6 +204,14 @@ struct MasteringDisplayColourVolumeBox : Box {
     uint16_t white_point_y = 0;
     uint32_t max_display_mastering_luminance = 0;
     uint32_t min_display_mastering_luminance = 0;
+};
+
+// QuickTime File Format, Partial Sync Sample Atom: the samples from which decoding can start
+// though some frames after them may not decode (open GOP). Laid out as ISO/IEC 14496-12, 8.6.2
+// 'stss', and read and shown as it.
+struct PartialSyncSampleBox : SyncSampleBox {
+    static constexpr int32_t kId = BoxId::Stps;
+    explicit PartialSyncSampleBox(uint64_t size) : SyncSampleBox(kId, size) {}
 };
 
 }  // namespace ISOFileFormat

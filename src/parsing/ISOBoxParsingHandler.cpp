@@ -11,6 +11,7 @@
 #include "model/ISOBoxes.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
+#include "model/VideoBoxes.h"
 #include "parsing/PackedLanguage.h"
 #include "parsing/TableReading.h"
 
@@ -164,6 +165,7 @@ std::span<const BoxParseRow<CISOBoxParsingHandler>> CISOBoxParsingHandler::Rows(
         {ChunkOffsetBox::kId, &H::ParseChunkOffset},
         {ChunkLargeOffsetBox::kId, &H::ParseChunkLargeOffset},
         {SyncSampleBox::kId, &H::ParseSyncSample},
+        {PartialSyncSampleBox::kId, &H::ParseSyncSample},
         {ShadowSyncSampleBox::kId, &H::ParseShadowSyncSample},
         {DegradationPriorityBox::kId, &H::ParseDegradationPriority},
         {SampleDependencyTypeBox::kId, &H::ParseSampleDependencyType},
@@ -492,7 +494,11 @@ void CISOBoxParsingHandler::ParseChunkLargeOffset(const Context& c) {
 
 void CISOBoxParsingHandler::ParseSyncSample(const Context& c) {
     CFileReader& r = Reader();
-    auto box = std::make_unique<SyncSampleBox>(c.size);
+    std::unique_ptr<SyncSampleBox> box;
+    if (c.id == PartialSyncSampleBox::kId)
+        box = std::make_unique<PartialSyncSampleBox>(c.size);
+    else
+        box = std::make_unique<SyncSampleBox>(c.size);
     ReadVersionAndFlags(box->version, box->flags);
     box->entry_count = r.ReadUInt32();
     ReadTable(r, box->sample_number, box->entry_count, 4, 4, c.boxEnd,

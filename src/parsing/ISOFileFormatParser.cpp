@@ -306,6 +306,13 @@ int32_t CISOFileFormatParser::Parse() {
         }
     }
 
+    if (s.result != ParseOk) {
+        try {
+            m_callback->OnParseFailed(s.result);
+        } catch (...) {
+            // What the failure left unread stays unreported; the result says the rest.
+        }
+    }
     if (m_log) {
         m_log->Print("\r\n\r\n---------- parsing done (warnings : %d, errors : %d) ----------\r\n",
                      m_log->GetWarningCount(), m_log->GetErrorCount());

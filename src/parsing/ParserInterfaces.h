@@ -90,6 +90,10 @@ public:
                               const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records) = 0;
     virtual int32_t OnBoxEntry(const BoxEntry* entry) = 0;
     virtual int32_t OnParseEnd() = 0;
+    // A parse that failed, before its summary is logged: what the callback logs then is
+    // counted with the parse's warnings and errors. The reader is still open unless reading
+    // itself failed.
+    virtual void OnParseFailed(int32_t result) { (void)result; }
 };
 
 class IBoxParsingHandler {

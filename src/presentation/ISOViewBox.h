@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,13 @@ public:
     // layers: the owner adds its own.
     CISOViewBox(const ISOFileFormat::Box* box, int32_t depth, uint64_t fileOffset);
     virtual ~CISOViewBox();
+
+    // The file offset a click `y` pixels below the node's top leads to, for a node whose lines
+    // stand for places in the file; none for the others (a click then selects the node).
+    virtual std::optional<uint64_t> OffsetAtHeight(int64_t y) const {
+        (void)y;
+        return std::nullopt;
+    }
     CISOViewBox(const CISOViewBox&) = delete;
     CISOViewBox& operator=(const CISOViewBox&) = delete;
 

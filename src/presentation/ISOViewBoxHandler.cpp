@@ -10,6 +10,7 @@
 #include "model/NumberText.h"
 #include "model/SampleEntries.h"
 #include "model/TextConversion.h"
+#include "model/VideoBoxes.h"
 #include "parsing/ParserInterfaces.h"
 #include "presentation/ISOViewBox.h"
 #include "presentation/ISOViewBoxLayer.h"
@@ -660,6 +661,7 @@ constexpr CViewBoxTable kRows{
     Row<ChunkOffsetBox, Show>(BoxId::Stco),
     Row<ChunkLargeOffsetBox, Show>(BoxId::Co64),
     Row<SyncSampleBox, Show>(BoxId::Stss),
+    Row<SyncSampleBox, Show>(BoxId::Stps),
     Row<ShadowSyncSampleBox, Show>(BoxId::Stsh),
     Row<DegradationPriorityBox, Show>(BoxId::Stdp),
     Row<SampleDependencyTypeBox, Show>(BoxId::Sdtp),

@@ -564,7 +564,14 @@ void COrvexView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const CTreeGeometry::Hit hit = HitTestNode(event->position().toPoint());
         if (hit.part == CTreeGeometry::HitPart::Button) ToggleNode(hit.node);
-        if (hit.part == CTreeGeometry::HitPart::Body) SelectNode(hit.node);
+        if (hit.part == CTreeGeometry::HitPart::Body) {
+            // A line that stands for a place in the file leads to the box there.
+            const auto placement = GetGeometry().GetPlacement(hit.placement);
+            const int64_t y = ContentY(event->position().toPoint().y()) - placement.top;
+            const std::optional<uint64_t> offset =
+                m_document->GetNodes().Node(hit.node).OffsetAtHeight(y);
+            if (!offset || !SelectByteOffset(*offset)) SelectNode(hit.node);
+        }
     }
     setFocus(Qt::MouseFocusReason);
 }

@@ -61,13 +61,18 @@ TEST(HostilePaths, FailedParseIsReportedOnceOnStandardErrorAndInTheLog) {
     truncated.Open("ftyp").FourCC("isom").U32(0).Close();
     truncated.Open("moov").Leaf("free", {1, 2, 3, 4}).CloseWithSize(400);
     Check(truncated.WriteTempFile("truncated.mp4"), 3, message,
-          {"started parsing", "parsing done (warnings : 0, errors : 0)"});
+          {"started parsing",
+           "ERROR :\r\ntruncated-box : 'moov' at 0x10 declares 400 bytes; the file ends 20 bytes "
+           "into it",
+           "parsing done (warnings : 0, errors : 1)"});
     // A box read past its size ends the parse with an error block in the log as well.
     BoxBuilder overread;
     overread.OpenFull("mvhd", 0, 0).U32(0).CloseWithSize(16).Zeros(100);
     Check(overread.WriteTempFile("overread.mp4"), 3, message,
           {"ERROR :\r\nthe processed length of the box is greater",
-           "ERROR :\r\nerror occured in parsing", "parsing done (warnings : 0, errors : 2)"});
+           "ERROR :\r\nerror occured in parsing",
+           "ERROR :\r\nparse-failed : the parse stopped at 'mvhd' at 0x0: error occured in parsing",
+           "parsing done (warnings : 0, errors : 3)"});
 }
 
 TEST(HostilePaths, UnwritableOutputIsReported) {

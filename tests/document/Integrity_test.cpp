@@ -20,7 +20,12 @@ struct Tables {
     std::vector<uint32_t> offsets = {0, 0};  // filled with offsets into 'mdat' when all zero
     std::vector<std::pair<uint32_t, uint32_t>> ctts = {};
     std::vector<uint32_t> stss = {};
+    std::vector<uint32_t> stps = {};
+    std::vector<std::pair<uint32_t, int32_t>> elst = {};  // segment_duration, media_time
     uint32_t mdhdDuration = 2048;
+    uint32_t chunkStep = 20;  // bytes between the chunks the zero offsets are filled with
+    size_t mdatBytes = 40;
+    bool reversed = false;  // the filled offsets, last chunk first
     std::string omit = {};  // a box type the track leaves out
     bool secondTkhd = false;
 };
@@ -38,6 +43,12 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     f.Open("ftyp").FourCC("isom").U32(0x200).FourCC("isom").Close();
     f.Open("moov").Mvhd(1000, 2000).Open("trak").Tkhd(1, 2000);
     if (t.secondTkhd) f.Tkhd(1, 2000);
+    if (!t.elst.empty()) {
+        f.Open("edts").OpenFull("elst", 0, 0).U32(static_cast<uint32_t>(t.elst.size()));
+        for (auto [duration, time] : t.elst)
+            f.U32(duration).U32(static_cast<uint32_t>(time)).U32(0x10000);
+        f.Close().Close();
+    }
     f.Open("mdia").Mdhd(1024, t.mdhdDuration).Hdlr("soun").Open("minf").Open("stbl");
     Table(f, t, "stsd", [&] { f.U32(1).Open("zzzz").Zeros(28).Close(); });
     Table(f, t, "stts", [&] {
@@ -52,10 +63,11 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
                 f.U32(count).U32(offset);
         });
     }
-    if (!t.stss.empty()) {
-        Table(f, t, "stss", [&] {
-            f.U32(static_cast<uint32_t>(t.stss.size()));
-            for (uint32_t n : t.stss)
+    for (const auto& [type, numbers] : {std::pair("stss", t.stss), std::pair("stps", t.stps)}) {
+        if (numbers.empty()) continue;
+        Table(f, t, type, [&] {
+            f.U32(static_cast<uint32_t>(numbers.size()));
+            for (uint32_t n : numbers)
                 f.U32(n);
         });
     }
@@ -75,13 +87,16 @@ std::string Movie(const Tables& t, const std::string& name, size_t cut = 0) {
     const uint32_t mdatData = static_cast<uint32_t>(f.Size() + stcoSize + 8);
     Table(f, t, "stco", [&] {
         f.U32(static_cast<uint32_t>(t.offsets.size()));
+        const auto slot = [&](size_t i) { return t.reversed ? t.offsets.size() - 1 - i : i; };
         for (size_t i = 0; i < t.offsets.size(); ++i)
-            f.U32(t.offsets[i] != 0 ? t.offsets[i] : mdatData + static_cast<uint32_t>(20 * i));
+            f.U32(t.offsets[i] != 0 ? t.offsets[i]
+                                    : mdatData + static_cast<uint32_t>(t.chunkStep * slot(i)));
     });
     f.Close().Close().Close().Close().Close();
-    f.Open("mdat").Zeros(40).Close();
+    f.Open("mdat").Zeros(t.mdatBytes).Close();
     std::vector<uint8_t> bytes = f.Data();
-    if (cut != 0) bytes.resize(bytes.size() - cut);
+    bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(std::min(cut, bytes.size())),
+                bytes.end());
     return BoxBuilder().Bytes(bytes).WriteTempFile(name);
 }
 
@@ -123,6 +138,9 @@ TEST(Integrity, SampleTablesAndTrackStructure) {
          {"error ctts-count-mismatch 0x191: track 1: 'ctts' counts 3 samples, 'stsz' declares 4"}},
         {{.stss = {1, 5}},
          {"error stss-entry 0x191: track 1: entry 2 of 'stss' is sample 5, beyond the 4 samples"}},
+        {{.stps = {2, 1}},
+         {"error stps-entry 0x191: track 1: entry 2 of 'stps' is sample 1, not after 2"}},
+        {{.stss = {1, 3}, .stps = {2}}, {}},
         {{.stss = {3, 3}},
          {"error stss-entry 0x191: track 1: entry 2 of 'stss' is sample 3, not after 3"}},
         {{.stsc = {{2, 2, 1}}},
@@ -241,4 +259,190 @@ TEST(Integrity, NumbersAndTheSection) {
     EXPECT_EQ(t.Node(0).GetChildCount(), 3);
     EXPECT_NE(t.log.GetText().find("errors : 1)"), std::string::npos);
     EXPECT_NE(t.log.GetText().find("sample-count-mismatch : track 1"), std::string::npos);
+
+    // A failed parse logs its findings before the summary, which counts them.
+    TestDocument failed;
+    BoxBuilder child;
+    child.Open("moov").Mvhd(1000, 0).Open("trak").Zeros(8).CloseWithSize(400).Close();
+    failed.control.OpenFile(child.WriteTempFile("failed.mp4"));
+    const std::string log = failed.log.GetText();
+    const size_t finding = log.find("child-exceeds-parent : 'trak' at 0x74");
+    ASSERT_NE(finding, std::string::npos) << log;
+    EXPECT_LT(finding, log.find("parsing done (warnings : 0, errors : 2)")) << log;
+}
+
+TEST(Integrity, MediaDataAndEdits) {
+    const struct {
+        Tables tables;
+        Lines expected;
+    } cases[] = {
+        {{.chunkStep = 10},
+         {"error samples-share-bytes 0x1D1: track 1: chunks share 10 bytes in 1 place, the first "
+          "at 0x1FB (chunks 1 and 2)"}},
+        {{.chunkStep = 10, .reversed = true},
+         {"error samples-share-bytes 0x1D1: track 1: chunks share 10 bytes in 1 place, the first "
+          "at 0x1FB (chunks 1 and 2)"}},
+        {{.reversed = true}, {}},
+        {{.mdatBytes = 60},
+         {"note unreferenced-media-data 0x1E9: 'mdat' at 0x1E9: 20 of its 60 bytes, in 1 range, "
+          "belong to no sample; the largest range: 20 bytes at 0x219"}},
+        {{.offsets = {8, 0}},
+         {"error samples-outside-mdat 0x1D1: track 1: 2 samples in 1 chunk lie outside every "
+          "'mdat', the first in chunk 1 at 0x8"}},
+        {{.offsets = {100000, 0}},
+         {"error samples-beyond-file 0x1D1: track 1: 2 samples in 1 chunk lie beyond the end of "
+          "the file, the first in chunk 1 at 0x186A0"}},
+        {{.elst = {{2000, 0}}}, {}},
+        {{.elst = {{1000, -1}, {3000, 0}}},
+         {"warning edit-beyond-media 0xF4: track 1: edit 2 of 'elst' ends at media time 3,072; "
+          "the media lasts 2,048"}},
+    };
+    for (const auto& c : cases) {
+        const size_t row = static_cast<size_t>(&c - cases);
+        EXPECT_EQ(Findings(Movie(c.tables, "data" + std::to_string(row) + ".mp4")), c.expected)
+            << "row " << row;
+    }
+}
+
+namespace {
+
+// A fragmented movie: 'moov' (with 'trex' of track 1), an optional 'sidx', one 'moof' and 'mdat'
+// per decode time (two samples of 10 bytes lasting 1,000 each), an optional 'mfra'. Each field
+// can break one thing.
+struct Fragments {
+    std::vector<uint32_t> sequence = {1, 2};
+    std::vector<uint32_t> decodeTime = {0, 2000};
+    int32_t lastDataSkew = 0;  // added to the data_offset of the last run
+    bool sidx = false;
+    uint32_t sidxSkew = 0;  // added to the first referenced_size
+    bool mfra = false;
+    uint32_t tfraSkew = 0;  // added to the last moof_offset
+    uint32_t mfroSkew = 0;
+    uint32_t sencCount = 0;  // a 'senc' in each 'traf' when not 0
+    uint32_t saizCount = 0;  // a 'saiz' and a 'saio' when not 0
+    uint32_t saioSkew = 0;
+    bool sinf = false;
+};
+
+std::vector<uint8_t> Fragment(const Fragments& f, size_t i, int32_t dataOffset) {
+    BoxBuilder b;
+    b.Open("moof").OpenFull("mfhd", 0, 0).U32(f.sequence[i]).Close().Open("traf");
+    b.OpenFull("tfhd", 0, 0x020000).U32(1).Close();
+    b.OpenFull("tfdt", 1, 0).U64(f.decodeTime[i]).Close();
+    b.OpenFull("trun", 0, 0x301).U32(2).U32(static_cast<uint32_t>(dataOffset));
+    b.U32(1000).U32(10).U32(1000).U32(10).Close();
+    if (f.saizCount != 0) {
+        b.OpenFull("saiz", 0, 0).U8(8).U32(f.saizCount).Close();
+        // The offset, from the 'moof', of the first byte after sample_count in 'senc'.
+        b.OpenFull("saio", 0, 0).U32(1).U32(static_cast<uint32_t>(b.Size()) + 4 + 16 + f.saioSkew);
+        b.Close();
+    }
+    if (f.sencCount != 0) {
+        b.OpenFull("senc", 0, 0).U32(f.sencCount).Zeros(8 * f.sencCount).Close();
+    }
+    b.Close().Close();
+    return b.Data();
+}
+
+std::string FragmentedMovie(const Fragments& f, const std::string& name) {
+    BoxBuilder b;
+    b.Open("ftyp").FourCC("iso6").U32(0).FourCC("iso6").Close();
+    b.Open("moov").Mvhd(1000, 0).Open("mvex").OpenFull("trex", 0, 0).U32(1).U32(1).Zeros(12);
+    b.Close().Close();
+    if (f.sinf) b.Open("sinf").Close();
+    b.Close();
+    std::vector<std::vector<uint8_t>> fragments;
+    for (size_t i = 0; i < f.decodeTime.size(); ++i) {
+        const size_t moof = Fragment(f, i, 0).size();
+        const int32_t skew = i + 1 == f.decodeTime.size() ? f.lastDataSkew : 0;
+        BoxBuilder one;
+        one.Bytes(Fragment(f, i, static_cast<int32_t>(moof + 8) + skew)).Open("mdat").Zeros(20);
+        fragments.push_back(one.Close().Data());
+    }
+    uint64_t at = b.Size();
+    if (f.sidx) {
+        b.OpenFull("sidx", 0, 0).U32(1).U32(1000).U32(0).U32(0).U16(0);
+        b.U16(static_cast<uint16_t>(fragments.size()));
+        for (size_t i = 0; i < fragments.size(); ++i)
+            b.U32(static_cast<uint32_t>(fragments[i].size()) + (i == 0 ? f.sidxSkew : 0))
+                .U32(2000)
+                .U32(0x90000000);
+        b.Close();
+        at = b.Size();
+    }
+    std::vector<uint64_t> moofs;
+    for (const auto& fragment : fragments) {
+        moofs.push_back(at);
+        at += fragment.size();
+        b.Bytes(fragment);
+    }
+    if (f.mfra) {
+        b.Open("mfra")
+            .OpenFull("tfra", 0, 0)
+            .U32(1)
+            .U32(0)
+            .U32(static_cast<uint32_t>(moofs.size()));
+        for (size_t i = 0; i < moofs.size(); ++i)
+            b.U32(f.decodeTime[i])
+                .U32(static_cast<uint32_t>(moofs[i]) + (i + 1 == moofs.size() ? f.tfraSkew : 0))
+                .U8(1)
+                .U8(1)
+                .U8(1);
+        b.Close();
+        b.OpenFull("mfro", 0, 0).U32(0).Close();  // rewritten below with the 'mfra' size
+        b.Close();
+    }
+    std::vector<uint8_t> bytes = b.Data();
+    if (f.mfra) {
+        const uint32_t mfraSize = static_cast<uint32_t>(bytes.size() - at);
+        const uint32_t value = mfraSize + f.mfroSkew;
+        for (size_t k = 0; k < 4; ++k)
+            bytes[bytes.size() - 4 + k] = static_cast<uint8_t>(value >> (24 - 8 * k));
+    }
+    return BoxBuilder().Bytes(bytes).WriteTempFile(name);
+}
+
+}  // namespace
+
+TEST(Integrity, FragmentsAndEncryption) {
+    const struct {
+        Fragments fragments;
+        Lines expected;
+    } cases[] = {
+        {{.sidx = true, .mfra = true}, {}},
+        {{.sequence = {2, 2}},
+         {"warning fragment-sequence 0x13C: 'mfhd' at 0x13C numbers its fragment 2, not after the "
+          "previous fragment's 2"}},
+        {{.decodeTime = {0, 3000}},
+         {"warning tfdt-gap 0x164: track 1: the fragment's 'tfdt' at 0x164 gives the decode time "
+          "3,000; the fragments before end at 2,000 (a gap of 1,000)"}},
+        {{.lastDataSkew = 100},
+         {"error trun-data-outside-mdat 0x178: 1 run of the 'moof' holds data outside the 'mdat' "
+          "at 0x19C that follows (0x1A4 to 0x1B8); the first, 'trun' at 0x178, from 0x208 to "
+          "0x21C"}},
+        {{.sidx = true, .sidxSkew = 1},
+         {"warning sidx-size-mismatch 0xB0: 'sidx' at 0xB0: reference 1 of 2 (133 bytes) ends at "
+          "0x16D, where no box starts"}},
+        {{.mfra = true, .tfraSkew = 1},
+         {"error tfra-offset 0x1C0: 'tfra' of track 1: 1 of its 2 entries point where no 'moof' "
+          "starts, the first (entry 2) at 0x135"}},
+        {{.mfra = true, .mfroSkew = 1},
+         {"error mfro-size 0x1EE: 'mfro' at 0x1EE gives 'mfra' 71 bytes; the 'mfra' at 0x1B8 "
+          "declares 70"}},
+        {{.sequence = {1}, .decodeTime = {0}, .sencCount = 3, .saizCount = 3, .saioSkew = 1},
+         {"error senc-count-mismatch 0x13D: track 1: 'senc' at 0x13D holds 3 samples, the "
+          "fragment's runs 2",
+          "error saio-offset 0x129: track 1: 'saio' points at 0x14E; the samples' data in 'senc' "
+          "start at 0x14D"}},
+        {{.sequence = {1}, .decodeTime = {0}, .sencCount = 2, .saizCount = 3, .sinf = true},
+         {"error saiz-count-mismatch 0x120: track 1: 'saiz' sizes 3 samples, 'senc' holds 2",
+          "note no-pssh 0xB0: a track is protected ('sinf' at 0xB0) and the file holds no 'pssh': "
+          "the protection systems' data must come from elsewhere (a manifest)"}},
+    };
+    for (const auto& c : cases) {
+        const size_t row = static_cast<size_t>(&c - cases);
+        EXPECT_EQ(Findings(FragmentedMovie(c.fragments, "frag" + std::to_string(row) + ".mp4")),
+                  c.expected)
+            << "row " << row;
+    }
 }

@@ -191,6 +191,31 @@ private slots:
         QCOMPARE(Paint(view).pixelColor(30, 30), base);
     }
 
+    void aClickOnAFindingShowsItsBox() {
+        QVERIFY(m->frame.OpenMediaFile(TestDataFile("broken/stts-short.mp4")));
+        COrvexView& view = m->View();
+        CNodeList& nodes = view.GetDocument().GetNodes();
+        size_t integrity = 0;
+        while (integrity < nodes.size() && nodes.GetTitle(integrity) != "Integrity Information")
+            ++integrity;
+        QVERIFY(integrity < nodes.size());
+        if (!nodes.IsExpanded(0)) view.ToggleNode(0);
+        // The height of the first finding's line in the node.
+        int line = 0;
+        while (line < 400 && !nodes.Node(integrity).OffsetAtHeight(line))
+            ++line;
+        QVERIFY(line < 400);
+        QVERIFY(!nodes.IsExpanded(IndexOfType(view.GetDocument(), "moov")));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          ClientCorner(view, integrity) + QPoint(20, line + 2));
+        QCOMPARE(SelectedTitle(view), QStringLiteral("stts"));
+        QVERIFY(SelectionShown(view));
+        // The title line is no finding: it selects the node itself.
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          ClientCorner(view, integrity) + QPoint(20, 3));
+        QCOMPARE(view.GetSelectedNode(), integrity);
+    }
+
     void aLargeFileIsHitTestedAndScrolledByKeysAndWheel() {
         SetSwitchSetting(m->settings, SwitchAutoExpand, true);
         QVERIFY(m->frame.OpenMediaFile(WriteBoxes(ManyFreeBoxes(20000), "many.mp4")));
