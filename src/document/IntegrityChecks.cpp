@@ -887,6 +887,7 @@ private:
         } else if (box.record->id == BoxId::Moof) {
             CheckRuns(nullptr);  // a 'moof' whose data no 'mdat' followed
             m_moof = &box;
+            m_trafsOfMoof = 0;
         }
     }
 
@@ -911,12 +912,21 @@ private:
                 m_trafSamples = 0;
                 m_trafDuration = 0;
                 m_tfdt = nullptr;
-                m_cursor = m_moof ? m_moof->offset : 0;
+                m_firstTrafOfMoof = m_trafsOfMoof++ == 0;
                 break;
             case BoxId::Tfhd:
                 m_tfhd = Record<TrackFragmentHeaderBox>(box);
+                // ISO/IEC 14496-12, 8.8.7.1: an explicit base data offset; else the 'moof'
+                // start for the first track fragment or with default-base-is-moof; else where
+                // the data of the track fragment before ended.
                 if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent))
-                    m_cursor = m_tfhd->base_data_offset;
+                    m_base = m_tfhd->base_data_offset;
+                else if (m_firstTrafOfMoof ||
+                         (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultBaseIsMoof)))
+                    m_base = m_moof ? m_moof->offset : 0;
+                else
+                    m_base = m_cursor;
+                m_cursor = m_base;
                 break;
             case BoxId::Tfdt:
                 m_tfdt = &box;
@@ -1001,8 +1011,9 @@ private:
             bytes += trun.Has(TrackRunBox::kSampleSizePresent) ? e.sample_size : size;
         }
         m_trafSamples += trun.sample_count;
+        // The data offset counts from the base, not from the run before.
         if (trun.Has(TrackRunBox::kDataOffsetPresent))
-            m_cursor += static_cast<uint64_t>(static_cast<int64_t>(trun.data_offset));
+            m_cursor = m_base + static_cast<uint64_t>(static_cast<int64_t>(trun.data_offset));
         if (bytes != 0 && m_moof) m_runs.push_back(RunData{&box, m_cursor, m_cursor + bytes});
         m_cursor += bytes;
     }
@@ -1173,7 +1184,10 @@ private:
     uint32_t m_sequence = 0;
     uint64_t m_trafSamples = 0;
     uint64_t m_trafDuration = 0;
-    uint64_t m_cursor = 0;
+    uint64_t m_cursor = 0;  // where the next run's data starts without a data offset
+    uint64_t m_base = 0;    // the base data offset of the current track fragment
+    size_t m_trafsOfMoof = 0;
+    bool m_firstTrafOfMoof = true;
 };
 
 void CheckFragments(const IntegrityInput& in, std::vector<Finding>& findings) {

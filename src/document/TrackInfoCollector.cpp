@@ -80,9 +80,6 @@ std::string VendorText(const uint8_t vendor[4]) {
 constexpr uint32_t kNonSyncStored = 0x00010000;
 constexpr uint32_t kNonSyncWord = 0x00000100;
 
-// ISO/IEC 14496-12 8.8.7.1: tf_flags of 'tfhd'.
-constexpr uint32_t kDefaultBaseIsMoof = 0x020000;
-
 }  // namespace
 
 CTrackInfoCollector::CTrackInfoCollector() = default;
@@ -462,7 +459,9 @@ void CTrackInfoCollector::NoteFragmentBox(const Box& record) {
                 if (tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent)) {
                     facts.baseDataOffset = tfhd->base_data_offset;
                     facts.restsOnMoof = false;
-                } else if ((facts.tfhdFlags & kDefaultBaseIsMoof) || firstOfMoof) {
+                } else if ((facts.tfhdFlags &
+                            ISOFileFormat::TrackFragmentHeaderBox::kDefaultBaseIsMoof) ||
+                           firstOfMoof) {
                     facts.baseDataOffset = 0;
                     facts.restsOnMoof = true;
                 } else {

@@ -366,6 +366,7 @@ struct TrackFragmentHeaderBox : FullBox {
     static constexpr uint32_t kDefaultSampleDurationPresent = 0x000008;
     static constexpr uint32_t kDefaultSampleSizePresent = 0x000010;
     static constexpr uint32_t kDefaultSampleFlagsPresent = 0x000020;
+    static constexpr uint32_t kDefaultBaseIsMoof = 0x020000;
     explicit TrackFragmentHeaderBox(uint64_t size) : FullBox(kId, size) {}
     bool Has(uint32_t presentFlag) const { return (FlagsValue() & presentFlag) != 0; }
 

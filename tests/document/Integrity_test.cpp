@@ -322,6 +322,7 @@ struct Fragments {
     uint32_t saizCount = 0;  // a 'saiz' and a 'saio' when not 0
     uint32_t saioSkew = 0;
     bool sinf = false;
+    bool splitRuns = false;  // two runs of one sample, each with its data offset
 };
 
 std::vector<uint8_t> Fragment(const Fragments& f, size_t i, int32_t dataOffset) {
@@ -329,8 +330,16 @@ std::vector<uint8_t> Fragment(const Fragments& f, size_t i, int32_t dataOffset) 
     b.Open("moof").OpenFull("mfhd", 0, 0).U32(f.sequence[i]).Close().Open("traf");
     b.OpenFull("tfhd", 0, 0x020000).U32(1).Close();
     b.OpenFull("tfdt", 1, 0).U64(f.decodeTime[i]).Close();
-    b.OpenFull("trun", 0, 0x301).U32(2).U32(static_cast<uint32_t>(dataOffset));
-    b.U32(1000).U32(10).U32(1000).U32(10).Close();
+    if (f.splitRuns) {
+        // Each data offset counts from the base, not from the end of the run before.
+        for (int32_t run = 0; run < 2; ++run) {
+            b.OpenFull("trun", 0, 0x301).U32(1).U32(static_cast<uint32_t>(dataOffset + 10 * run));
+            b.U32(1000).U32(10).Close();
+        }
+    } else {
+        b.OpenFull("trun", 0, 0x301).U32(2).U32(static_cast<uint32_t>(dataOffset));
+        b.U32(1000).U32(10).U32(1000).U32(10).Close();
+    }
     if (f.saizCount != 0) {
         b.OpenFull("saiz", 0, 0).U8(8).U32(f.saizCount).Close();
         // The offset, from the 'moof', of the first byte after sample_count in 'senc'.
@@ -410,6 +419,7 @@ TEST(Integrity, FragmentsAndEncryption) {
         Lines expected;
     } cases[] = {
         {{.sidx = true, .mfra = true}, {}},
+        {{.splitRuns = true}, {}},
         {{.sequence = {2, 2}},
          {"warning fragment-sequence 0x13C: 'mfhd' at 0x13C numbers its fragment 2, not after the "
           "previous fragment's 2"}},
