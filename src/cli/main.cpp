@@ -75,6 +75,7 @@ void PrintUsage(std::FILE* to) {
 class CConsoleView : public IDocumentView {
 public:
     IDrawingSurface& GetMeasureSurface() override { return m_surface; }
+    bool ShowsGeometry() const override { return false; }
     void ScrollToOrigin() override {}
     void SetScrollSize(int32_t, int32_t) override {}
     void Invalidate() override {}

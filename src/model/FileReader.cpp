@@ -104,7 +104,8 @@ size_t CFileReader::Refill() {
     if (position < 0 || position >= m_fileSize) return 0;
     // Reading on from the end of the window is sequential: take the whole buffer from here on.
     const bool sequential = m_bufferEndsAt == position;
-    const size_t window = sequential ? m_buffer.size() : std::min(kWindowAfterJump, m_buffer.size());
+    const size_t window =
+        sequential ? m_buffer.size() : std::min(kWindowAfterJump, m_buffer.size());
     ssize_t got = ReadFully(m_fd, m_buffer.data(), window, position);
     if (got < 0) {
         m_lastReadFailed = true;
