@@ -99,6 +99,7 @@ private:
 class CCountingLogWriter : public CLogWriterBase {
 public:
     int PrintText(std::string_view) override { return 0; }
+    bool WantsText() const override { return false; }
     int Clear() override { return 0; }
     int SaveToFile(const std::string&) override { return 0; }
 };
