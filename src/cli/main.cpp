@@ -75,6 +75,7 @@ void PrintUsage(std::FILE* to) {
 class CConsoleView : public IDocumentView {
 public:
     IDrawingSurface& GetMeasureSurface() override { return m_surface; }
+    bool ShowsGeometry() const override { return false; }
     void ScrollToOrigin() override {}
     void SetScrollSize(int32_t, int32_t) override {}
     void Invalidate() override {}
@@ -98,6 +99,7 @@ private:
 class CCountingLogWriter : public CLogWriterBase {
 public:
     int PrintText(std::string_view) override { return 0; }
+    bool WantsText() const override { return false; }
     int Clear() override { return 0; }
     int SaveToFile(const std::string&) override { return 0; }
 };

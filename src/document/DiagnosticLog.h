@@ -23,6 +23,7 @@ public:
     explicit CDiagnosticLogWriter(ILogWriter* inner) : m_inner(inner) {}
 
     int PrintText(std::string_view text) override;
+    bool WantsText() const override { return m_inner && m_inner->WantsText(); }
     int Clear() override;
     int SaveToFile(const std::string& fileName) override;
     int SetCounters(int32_t* errorCounter, int32_t* warningCounter) override;

@@ -24,6 +24,9 @@ public:
     virtual ~IDocumentView() = default;
     // The surface nodes are measured on.
     virtual IDrawingSurface& GetMeasureSurface() = 0;
+    // Whether the window shows the nodes at all. Without it nothing is drawn or scrolled, so
+    // nodes are measured only when something asks for their size.
+    virtual bool ShowsGeometry() const { return true; }
     virtual void ScrollToOrigin() = 0;
     virtual void SetScrollSize(int32_t width, int32_t height) = 0;
     // Redraws the whole window, background included.

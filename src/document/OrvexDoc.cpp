@@ -181,7 +181,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         !FillViewBoxFromHandlers(record, *node, m_familyViewHandlers)) {
         FillViewBoxFromHandlers(record, *node, m_viewBoxHandlers);
     }
-    node->Measure(m_view.GetMeasureSurface());
+    if (m_view.ShowsGeometry()) node->Measure(m_view.GetMeasureSurface());
 
     m_lastDepth = entry->depth;
     m_lastBuilt = &m_nodes.PushBack(std::move(node));
@@ -312,6 +312,14 @@ int32_t COrvexDoc::OnParseEnd() {
 }
 
 void COrvexDoc::ComputeExtent() {
+    if (!m_view.ShowsGeometry()) {
+        // Only whether there is anything to show is asked of the extent then. Every displayed
+        // node adds a left offset and a vertical gap, and the first node is always displayed.
+        static_assert(ViewLayout::kLeftOffset > 0 && ViewLayout::kVerticalGap > 0);
+        m_extentWidth = m_nodes.empty() ? 0 : ViewLayout::kLeftOffset;
+        m_extentHeight = m_nodes.empty() ? 0 : ViewLayout::kVerticalGap;
+        return;
+    }
     // The view's scroll range takes what fits of 64 bits.
     int64_t width = 0;
     int64_t height = 0;

@@ -14,6 +14,9 @@
 
 namespace {
 constexpr size_t kBufferSize = 64 * 1024;
+// After a jump the reader is usually at a box header and will soon jump again (over a small
+// 'mdat', say): reading a whole window there would copy bytes that are never looked at.
+constexpr size_t kWindowAfterJump = 4 * 1024;
 
 // read() until count bytes arrived, the end of the file, or an error (-1).
 ssize_t ReadFully(int fd, uint8_t* destination, size_t count, int64_t offset) {
@@ -55,6 +58,7 @@ int CFileReader::Open(const char* fileName) {
     m_bufferLength = 0;
     m_bufferPos = 0;
     m_lastReadFailed = false;
+    m_bufferEndsAt = -1;
     return 1;
 }
 
@@ -80,6 +84,7 @@ void CFileReader::Rewind() {
     m_bufferLength = 0;
     m_bufferPos = 0;
     m_lastReadFailed = false;
+    m_bufferEndsAt = -1;
 }
 
 int64_t CFileReader::GetPosition() const {
@@ -97,13 +102,18 @@ size_t CFileReader::Refill() {
     m_bufferPos = 0;
     m_bufferLength = 0;
     if (position < 0 || position >= m_fileSize) return 0;
-    ssize_t got = ReadFully(m_fd, m_buffer.data(), m_buffer.size(), position);
+    // Reading on from the end of the window is sequential: take the whole buffer from here on.
+    const bool sequential = m_bufferEndsAt == position;
+    const size_t window =
+        sequential ? m_buffer.size() : std::min(kWindowAfterJump, m_buffer.size());
+    ssize_t got = ReadFully(m_fd, m_buffer.data(), window, position);
     if (got < 0) {
         m_lastReadFailed = true;
         return 0;
     }
     m_lastReadFailed = false;
     m_bufferLength = static_cast<size_t>(got);
+    m_bufferEndsAt = position + static_cast<int64_t>(m_bufferLength);
     return m_bufferLength;
 }
 

@@ -81,6 +81,8 @@ private:
     size_t m_bufferLength = 0;
     size_t m_bufferPos = 0;
     bool m_lastReadFailed = false;
+    // Where the last read from the file ended; -1 before the first and after a rewind.
+    int64_t m_bufferEndsAt = -1;
 };
 
 // Why `fileName` cannot be opened as a media file, for the user: the system's words for a

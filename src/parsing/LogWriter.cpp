@@ -6,6 +6,7 @@
 #include "model/TextConversion.h"
 
 int ILogWriter::Print(const char* format, ...) {
+    if (!WantsText()) return 0;
     va_list args;
     va_start(args, format);
     std::string text = StrFormatV(format, args);

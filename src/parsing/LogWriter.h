@@ -14,6 +14,9 @@ public:
 
     int Print(const char* format, ...) ORVEX_PRINTF(2, 3);
     virtual int PrintText(std::string_view text) = 0;
+    // False when the writer drops every text and PrintText returns 0: Print then skips the
+    // formatting, which a trace line per box makes a measurable part of a large parse.
+    virtual bool WantsText() const { return true; }
     int PrintError(const char* format, ...) ORVEX_PRINTF(2, 3);
     int PrintWarning(const char* format, ...) ORVEX_PRINTF(2, 3);
     virtual int Clear() = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "document/TreeExport.h"
 #include "support/BoxBuilder.h"
 #include "support/TestDocumentView.h"
 
@@ -20,7 +21,45 @@ std::string SmallMovie() {
     return f.WriteTempFile("small.mp4");
 }
 
+// A view that shows nothing, and a log that wants no text but keeps what it gets.
+class CHeadlessView : public CTestDocumentView {
+    bool ShowsGeometry() const override { return false; }
+};
+class CTextlessLog : public CStringLogWriter {
+    bool WantsText() const override { return false; }
+};
+
 }  // namespace
+
+// Without a window nodes are measured only when asked and the trace is never formatted; the
+// tree, the sizes and the errors are those of a document in a window.
+TEST(OrvexDoc, HeadlessDocumentMeasuresOnDemandAndSkipsTheTrace) {
+    BoxBuilder f;
+    f.Open("moov").Mvhd(1000, 5000).Close().Bytes({0, 0, 0, 9, 'f', 'r', 'e', 'e'});
+    const std::string file = f.WriteTempFile("headless.mp4");
+    TestDocument shown;
+    ASSERT_EQ(shown.control.OpenFile(file), 1);
+    CHeadlessView view;
+    CTextlessLog log;
+    CMemorySettingsStore settings;
+    COrvexDoc doc{view, &log, settings};
+    ASSERT_EQ(CParseControl(doc, view, settings).OpenFile(file), 1);
+
+    const auto text = [](const COrvexDoc& d) {
+        CTextSink sink;
+        WriteTreeText(d.GetNodes(), "x", true, sink);
+        return sink.TakeText();
+    };
+    EXPECT_EQ(text(doc), text(shown.doc));
+    const size_t moov = IndexOfType(doc, "moov");
+    EXPECT_TRUE(doc.GetNodes().Stored(moov)->NeedsMeasure());
+    EXPECT_EQ(doc.GetNodes().GetSize(moov, view.surface),
+              shown.doc.GetNodes().GetSize(moov, shown.view.surface));
+    EXPECT_EQ(view.scrollSizes.size(), 1u);
+    EXPECT_EQ(log.GetText().find("processing offset"), std::string::npos);
+    EXPECT_NE(log.GetText().find("truncated-box"), std::string::npos);
+    EXPECT_NE(shown.log.GetText().find("processing offset"), std::string::npos);
+}
 
 TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     TestDocument t;

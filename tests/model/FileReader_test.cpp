@@ -131,3 +131,19 @@ TEST(FileReader, CopyRange) {
     EXPECT_EQ(r.CopyRange(0, 8, link.c_str()), 0);
     EXPECT_EQ(std::filesystem::file_size(media), 256u);
 }
+
+// After a jump the window is small, reading on takes it whole: bytes read the same across both.
+TEST(FileReader, ReadsAcrossWindowEdgesAfterJumps) {
+    std::vector<uint8_t> bytes(200 * 1024);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
+    CFileReader r;
+    ASSERT_EQ(r.Open(WriteBytes("windows.bin", bytes).c_str()), 1);
+    // Within the first window, to the next, beyond it, within it again.
+    for (const int64_t jump : {int64_t{0}, int64_t{4095}, int64_t{70000}, int64_t{100}}) {
+        r.Skip(jump);
+        const int64_t at = r.GetPosition();
+        for (int64_t i = 0; i < 20 * 1024; ++i)
+            ASSERT_EQ(r.ReadUInt8(), bytes[static_cast<size_t>(at + i)]) << jump << " " << i;
+    }
+}
