@@ -46,17 +46,24 @@ bool CMemorySettingsStore::DeleteValue(std::string_view key, std::string_view na
 
 bool GetSwitchSetting(const ISettingsStore& store, int32_t index) {
     if (index < 0 || index >= kSwitchCount) return false;
-    const SwitchInfo& info = kSwitches[index];
-    std::optional<SettingValue> value = store.ReadValue(kSettingsKey, info.name);
-    if (!value || value->type != SettingValue::Type::Number32 || value->byteLength != 4) {
-        return info.defaultValue;
-    }
-    return value->number == 1;
+    return GetFlagSetting(store, kSwitches[index].name, kSwitches[index].defaultValue);
 }
 
 bool SetSwitchSetting(ISettingsStore& store, int32_t index, bool on) {
     if (index < 0 || index >= kSwitchCount) return false;
-    return store.WriteValue(kSettingsKey, kSwitches[index].name, SettingValue::Number(on ? 1 : 0));
+    return SetFlagSetting(store, kSwitches[index].name, on);
+}
+
+bool GetFlagSetting(const ISettingsStore& store, std::string_view name, bool defaultValue) {
+    std::optional<SettingValue> value = store.ReadValue(kSettingsKey, name);
+    if (!value || value->type != SettingValue::Type::Number32 || value->byteLength != 4) {
+        return defaultValue;
+    }
+    return value->number == 1;
+}
+
+bool SetFlagSetting(ISettingsStore& store, std::string_view name, bool on) {
+    return store.WriteValue(kSettingsKey, name, SettingValue::Number(on ? 1 : 0));
 }
 
 bool GetHexEditorPath(const ISettingsStore& store, std::string& path) {

@@ -62,6 +62,13 @@ enum SwitchSetting : int32_t {
 bool GetSwitchSetting(const ISettingsStore& store, int32_t index);
 bool SetSwitchSetting(ISettingsStore& store, int32_t index, bool on);
 
+// A flag of its own name kept as the switches are: on only when stored as a 4-byte 32-bit
+// number equal to 1, `defaultValue` when missing or of another type.
+bool GetFlagSetting(const ISettingsStore& store, std::string_view name, bool defaultValue);
+bool SetFlagSetting(ISettingsStore& store, std::string_view name, bool on);
+// Whether the viewer shows its hex pane, a flag.
+constexpr std::string_view kHexPaneSetting = "Hex Pane";
+
 // The hex editor's path: only a text of at most 260 characters with its terminator counts;
 // otherwise `path` is left as it was and the result is false.
 bool GetHexEditorPath(const ISettingsStore& store, std::string& path);

@@ -45,14 +45,6 @@ constexpr int kProgressSteps = 1000;
 constexpr int kMinimumRestoredWidth = 200;
 constexpr int kMinimumRestoredHeight = 150;
 
-// Whether the hex pane is shown: on only when stored as a 32-bit 1, as the other switches.
-constexpr std::string_view kHexPaneSetting = "Hex Pane";
-bool ReadHexPaneSetting(const ISettingsStore& settings) {
-    const std::optional<SettingValue> value = settings.ReadValue(kSettingsKey, kHexPaneSetting);
-    return value && value->type == SettingValue::Type::Number32 && value->byteLength == 4 &&
-           value->number == 1;
-}
-
 // An action with its object name (for tests and style sheets), its status-bar prompt and its
 // tooltip; either may be empty.
 QAction* MakeAction(QObject* owner, const char* objectName, const QString& text,
@@ -135,7 +127,7 @@ void CMainFrame::CreatePanes() {
     m_boxSplitter->addWidget(m_hexPane);
     m_boxSplitter->setStretchFactor(0, 1);
     m_boxSplitter->setStretchFactor(1, 1);
-    m_hexPane->setVisible(ReadHexPaneSetting(m_settings));
+    m_hexPane->setVisible(GetFlagSetting(m_settings, kHexPaneSetting, false));
     m_splitter->addWidget(m_boxSplitter);
     m_splitter->addWidget(m_logPane);
     m_splitter->setStretchFactor(0, 3);
@@ -533,7 +525,7 @@ void CMainFrame::OnViewHexPane(bool visible) {
         PlaceHexPane();
         m_hexPane->ShowNode(m_view->GetSelectedNode());
     }
-    m_settings.WriteValue(kSettingsKey, kHexPaneSetting, SettingValue::Number(visible ? 1 : 0));
+    SetFlagSetting(m_settings, kHexPaneSetting, visible);
 }
 
 void CMainFrame::PlaceHexPane() {

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     SetSwitchSetting(settings, SwitchAutoExpand, true);
     SetSwitchSetting(settings, SwitchNoExpandMDAT, true);
     SetSwitchSetting(settings, SwitchNoExpandQI, true);
-    settings.WriteValue(kSettingsKey, "Hex Pane", SettingValue::Number(1));
+    SetFlagSetting(settings, kHexPaneSetting, true);
 
     // The status bar names the file: a copy in a folder that says nothing of this machine.
     const QString folder = QDir::tempPath() + QStringLiteral("/Videos");
