@@ -4,6 +4,7 @@
 
 #include "document/DocumentView.h"
 #include "document/LineViewBox.h"
+#include "model/Box.h"
 #include "presentation/ViewPalette.h"
 
 CNodeList::CNodeList() : m_scratch(std::make_unique<CLineViewBox>(0, 0, 0)) {}
@@ -14,7 +15,13 @@ void CNodeList::clear() {
     // Lines first: they read the tables of a collector that may go next.
     m_blocks.clear();
     m_stored.clear();
+    m_made.reset();
+    m_madePosition = SIZE_MAX;
+    m_later.clear();
+    m_laterKept = 0;
+    m_records.clear();
     m_commandLine.reset();
+    m_commandNode.reset();
     m_size = 0;
     m_lastBlock = 0;
     ++m_generation;
@@ -22,9 +29,61 @@ void CNodeList::clear() {
 
 CISOViewBox& CNodeList::PushBack(std::unique_ptr<CISOViewBox> node) {
     CISOViewBox& stored = *node;
-    m_stored.push_back(std::move(node));
+    m_stored.push_back(Slot{std::move(node)});
     ++m_size;
     return stored;
+}
+
+void CNodeList::PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place,
+                              CNodeBuilder& builder) {
+    m_stored.push_back(Slot{nullptr, m_later.size()});
+    m_later.push_back(Later{&record, &builder, place});
+    ++m_size;
+}
+
+bool CNodeList::KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> records) {
+    // The records are in the order of their boxes, as the boxes kept as records are: one merge
+    // finds them all, and anything else in the list is freed.
+    size_t next = m_laterKept;
+    size_t kept = 0;
+    for (std::unique_ptr<ISOFileFormat::Box>& record : records) {
+        if (next < m_later.size() && record.get() == m_later[next].record) {
+            ++next;
+            records[kept++] = std::move(record);
+        }
+    }
+    if (next != m_later.size()) {
+        // A record owned elsewhere (by the record of its parent box), or out of order: each such
+        // box gets its node now, while every record lives.
+        for (Slot& slot : m_stored) {
+            if (slot.node || slot.later < m_laterKept) continue;
+            const Later& later = m_later[slot.later];
+            slot.node = later.builder->Build(*later.record, later.place);
+            for (int32_t i = 0; i < later.childCount; ++i)
+                slot.node->IncrementChildCount();
+        }
+        m_laterKept = m_later.size();
+        m_made.reset();
+        m_madePosition = SIZE_MAX;
+        return false;
+    }
+    records.resize(kept);
+    for (std::unique_ptr<ISOFileFormat::Box>& record : records)
+        m_records.push_back(std::move(record));
+    m_laterKept = m_later.size();
+    return true;
+}
+
+void CNodeList::AddChild(size_t index) {
+    const Place place = Locate(index);
+    if (place.block) return;
+    Slot& slot = m_stored[place.position];
+    if (slot.node) {
+        slot.node->IncrementChildCount();
+        return;
+    }
+    ++m_later[slot.later].childCount;
+    if (m_madePosition == place.position) m_made->IncrementChildCount();
 }
 
 void CNodeList::Append(CNodeList& other) {
@@ -34,8 +93,17 @@ void CNodeList::Append(CNodeList& other) {
         m_blocks.push_back(std::move(block));
     }
     m_size += other.m_size;
-    for (std::unique_ptr<CISOViewBox>& node : other.m_stored)
-        m_stored.push_back(std::move(node));
+    const size_t laterBefore = m_later.size();
+    for (Slot& slot : other.m_stored) {
+        if (!slot.node) slot.later += laterBefore;
+        m_stored.push_back(std::move(slot));
+    }
+    for (const Later& later : other.m_later)
+        m_later.push_back(later);
+    // Records still to be taken by KeepRecords stay in order only behind kept ones.
+    if (m_laterKept == laterBefore) m_laterKept += other.m_laterKept;
+    for (std::unique_ptr<ISOFileFormat::Box>& record : other.m_records)
+        m_records.push_back(std::move(record));
     other.clear();
 }
 
@@ -64,9 +132,24 @@ CNodeList::Place CNodeList::Locate(size_t index) const {
     return Place{nullptr, block->storedBefore + (index - end)};
 }
 
-CISOViewBox* CNodeList::Stored(size_t index) const {
+CISOViewBox& CNodeList::NodeOf(size_t position) const {
+    const Slot& slot = m_stored[position];
+    if (slot.node) return *slot.node;
+    if (m_madePosition != position) {
+        const Later& later = m_later[slot.later];
+        m_made.reset();
+        m_madePosition = SIZE_MAX;
+        m_made = later.builder->Build(*later.record, later.place);
+        for (int32_t i = 0; i < later.childCount; ++i)
+            m_made->IncrementChildCount();
+        m_madePosition = position;
+    }
+    return *m_made;
+}
+
+const CISOViewBox* CNodeList::Stored(size_t index) const {
     const Place place = Locate(index);
-    return place.block ? nullptr : m_stored[place.position].get();
+    return place.block ? nullptr : &NodeOf(place.position);
 }
 
 const MediaDataLine* CNodeList::GetLine(size_t index) const {
@@ -76,7 +159,16 @@ const MediaDataLine* CNodeList::GetLine(size_t index) const {
 
 const CISOViewBox& CNodeList::Node(size_t index) {
     const Place place = Locate(index);
-    if (!place.block) return *m_stored[place.position];
+    if (!place.block) {
+        const Slot& slot = m_stored[place.position];
+        if (slot.node) return *slot.node;
+        // Its own copy, so that walks in between leave it alone.
+        const Later& later = m_later[slot.later];
+        m_commandNode = later.builder->Build(*later.record, later.place);
+        for (int32_t i = 0; i < later.childCount; ++i)
+            m_commandNode->IncrementChildCount();
+        return *m_commandNode;
+    }
     const CMediaDataLines& lines = *place.block->lines;
     const MediaDataLine& line = lines.Line(place.position);
     m_commandLine = std::make_unique<CLineViewBox>(line.depth, line.fileOffset, line.size);
@@ -89,71 +181,88 @@ const CISOViewBox& CNodeList::Node(size_t index) {
     return *m_commandLine;
 }
 
+template <class OfLine, class OfNode, class OfLater>
+auto CNodeList::Read(size_t index, OfLine ofLine, OfNode ofNode, OfLater ofLater) const {
+    const Place place = Locate(index);
+    if (place.block) return ofLine(place.block->lines->Line(place.position));
+    const Slot& slot = m_stored[place.position];
+    return slot.node ? ofNode(*slot.node) : ofLater(m_later[slot.later]);
+}
+
 bool CNodeList::IsBox(size_t index) const {
-    const CISOViewBox* node = Stored(index);
-    return node && node->IsBox();
+    return Read(
+        index, [](const MediaDataLine&) { return false; },
+        [](const CISOViewBox& n) { return n.IsBox(); }, [](const Later&) { return true; });
 }
 
 bool CNodeList::IsContainer(size_t index) const {
-    const CISOViewBox* node = Stored(index);
-    return node && node->IsContainer();
-}
-
-template <class OfLine, class OfNode>
-auto CNodeList::Read(size_t index, OfLine ofLine, OfNode ofNode) const {
-    const Place place = Locate(index);
-    return place.block ? ofLine(place.block->lines->Line(place.position))
-                       : ofNode(*m_stored[place.position]);
+    return Read(
+        index, [](const MediaDataLine&) { return false; },
+        [](const CISOViewBox& n) { return n.IsContainer(); },
+        [](const Later& l) { return l.place.container; });
 }
 
 int32_t CNodeList::GetDepth(size_t index) const {
     return Read(
         index, [](const MediaDataLine& l) { return l.depth; },
-        [](const CISOViewBox& n) { return n.GetDepth(); });
+        [](const CISOViewBox& n) { return n.GetDepth(); },
+        [](const Later& l) { return l.place.depth; });
 }
 
 int32_t CNodeList::GetChildCount(size_t index) const {
     return Read(
         index, [](const MediaDataLine& l) { return l.childCount; },
-        [](const CISOViewBox& n) { return n.GetChildCount(); });
+        [](const CISOViewBox& n) { return n.GetChildCount(); },
+        [](const Later& l) { return l.childCount; });
 }
 
 bool CNodeList::IsExpanded(size_t index) const {
     const Place place = Locate(index);
-    return place.block ? place.block->lines->IsExpanded(place.position)
-                       : m_stored[place.position]->IsExpanded();
+    if (place.block) return place.block->lines->IsExpanded(place.position);
+    const Slot& slot = m_stored[place.position];
+    return slot.node ? slot.node->IsExpanded() : m_later[slot.later].place.expanded;
 }
 
 void CNodeList::SetExpanded(size_t index, bool expanded) {
     const Place place = Locate(index);
-    if (place.block)
+    if (place.block) {
         place.block->lines->SetExpanded(place.position, expanded);
-    else
-        m_stored[place.position]->SetExpanded(expanded);
+        return;
+    }
+    Slot& slot = m_stored[place.position];
+    if (slot.node) {
+        slot.node->SetExpanded(expanded);
+        return;
+    }
+    m_later[slot.later].place.expanded = expanded;
+    if (m_madePosition == place.position) m_made->SetExpanded(expanded);
 }
 
 uint64_t CNodeList::GetFileOffset(size_t index) const {
     return Read(
         index, [](const MediaDataLine& l) { return l.fileOffset; },
-        [](const CISOViewBox& n) { return n.GetFileOffset(); });
+        [](const CISOViewBox& n) { return n.GetFileOffset(); },
+        [](const Later& l) { return l.place.fileOffset; });
 }
 
 uint64_t CNodeList::GetBoxSize(size_t index) const {
     return Read(
         index, [](const MediaDataLine& l) { return l.size; },
-        [](const CISOViewBox& n) { return n.GetBoxSize(); });
+        [](const CISOViewBox& n) { return n.GetBoxSize(); },
+        [](const Later& l) { return l.record->size; });
 }
 
 std::string CNodeList::GetSummaryText(size_t index) const {
-    return Read(
-        index, [](const MediaDataLine& l) { return std::string(CMediaDataLines::SummaryText(l)); },
-        [](const CISOViewBox& n) { return n.GetSummaryText(); });
+    const Place place = Locate(index);
+    if (place.block)
+        return std::string(CMediaDataLines::SummaryText(place.block->lines->Line(place.position)));
+    return NodeOf(place.position).GetSummaryText();
 }
 
 std::string_view CNodeList::GetTitle(size_t index) const {
     const Place place = Locate(index);
     if (!place.block) {
-        const CISOViewBoxLayer* title = m_stored[place.position]->GetShortTypeNameLayer();
+        const CISOViewBoxLayer* title = NodeOf(place.position).GetShortTypeNameLayer();
         return title ? std::string_view(title->Text()) : std::string_view();
     }
     const CMediaDataLines& lines = *place.block->lines;
@@ -165,7 +274,7 @@ std::string_view CNodeList::GetTitle(size_t index) const {
 void CNodeList::AppendText(size_t index, CTextSink& out, bool indented) const {
     const Place place = Locate(index);
     if (!place.block) {
-        m_stored[place.position]->AppendText(out, indented);
+        NodeOf(place.position).AppendText(out, indented);
         return;
     }
     // As the node of a line writes its one layer, straight into the sink.
@@ -200,16 +309,28 @@ int32_t CNodeList::LineHeight(IDrawingSurface& surface) {
     return m_lineHeight;
 }
 
+Extent CNodeList::SizeOf(size_t position, IDrawingSurface& surface) {
+    Slot& slot = m_stored[position];
+    if (slot.node) return slot.node->GetSize(surface);
+    // Measured once per surface: a node kept as its record is made again for every measure.
+    Later& later = m_later[slot.later];
+    if (later.sizeSurface != &surface) {
+        later.size = NodeOf(position).GetSize(surface);
+        later.sizeSurface = &surface;
+    }
+    return later.size;
+}
+
 Extent CNodeList::GetSize(size_t index, IDrawingSurface& surface) {
     const Place place = Locate(index);
-    if (!place.block) return m_stored[place.position]->GetSize(surface);
+    if (!place.block) return SizeOf(place.position, surface);
     const CMediaDataLines& lines = *place.block->lines;
     return Extent{LineWidth(lines, lines.Line(place.position), surface), LineHeight(surface)};
 }
 
 int32_t CNodeList::GetHeight(size_t index, IDrawingSurface& surface) {
     const Place place = Locate(index);
-    if (!place.block) return m_stored[place.position]->GetSize(surface).height;
+    if (!place.block) return SizeOf(place.position, surface).height;
     return LineHeight(surface);
 }
 
@@ -217,7 +338,7 @@ void CNodeList::Draw(size_t index, IDrawingSurface& surface, int32_t x, int32_t 
                      const Rect& clip) {
     const Place place = Locate(index);
     if (!place.block) {
-        m_stored[place.position]->Draw(surface, x, y, clip);
+        NodeOf(place.position).Draw(surface, x, y, clip);
         return;
     }
     const CMediaDataLines& lines = *place.block->lines;
@@ -236,8 +357,8 @@ void CNodeList::MeasureDisplayed(IDrawingSurface& surface, int64_t& width, int64
     ForEachDisplayed([&](size_t index) {
         const Place place = Locate(index);
         if (!place.block) {
-            const Extent size = m_stored[place.position]->GetSize(surface);
-            add(m_stored[place.position]->GetDepth(), size.width, size.height, 1);
+            const Extent size = SizeOf(place.position, surface);
+            add(GetDepth(index), size.width, size.height, 1);
             return true;
         }
         const CMediaDataLines& lines = *place.block->lines;

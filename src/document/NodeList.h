@@ -9,16 +9,22 @@
 #include <vector>
 
 #include "document/MediaDataView.h"
+#include "document/NodeBuilder.h"
 #include "presentation/DrawingSurface.h"
 #include "presentation/ISOViewBox.h"
 #include "presentation/TextSink.h"
 
 class CLineViewBox;
+namespace ISOFileFormat {
+struct Box;
+}
 
 // Every node of the displayed tree in display order, each with its depth: a node's children are
 // the nodes after it with a greater depth. Boxes and our own sections are stored nodes; the
 // lines under an 'mdat' node are a block of lines right after it, computed from the collector's
-// tables whenever they are asked for (a file can have millions of them).
+// tables whenever they are asked for (a file can have millions of them). The boxes that
+// fragmented files repeat by the million are kept as their records and made into nodes only
+// when shown or written (CNodeBuilder::CanBuildLater): a node costs far more than its record.
 //
 // Nodes are addressed by index. Asking about the node after the one asked last costs one step;
 // any other index is found by binary search. A node's text, size and summary are the same
@@ -38,13 +44,25 @@ public:
 
     // Appends a stored node and returns it.
     CISOViewBox& PushBack(std::unique_ptr<CISOViewBox> node);
+    // Appends a box whose node `builder` makes from `record` when it is asked for. The record
+    // must live until KeepRecords takes it or the list is cleared; the builder as long as the
+    // list.
+    void PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place,
+                       CNodeBuilder& builder);
+    // Takes the records of the boxes appended with PushBackLater since the last call, and any
+    // other records, which are freed. False, with nothing taken, when a record of such a box is
+    // missing: then every such box has been made into its node already, while its record lived.
+    bool KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> records);
+    // Counts one more child of the node at `index`.
+    void AddChild(size_t index);
     // Moves every node of `other` to the end of this list, in order; `other` is left empty.
     void Append(CNodeList& other);
     // Appends the lines of the node appended last (an 'mdat'); a block without lines is dropped.
     void AppendLines(std::unique_ptr<CMediaDataLines> lines);
 
-    // The stored node at `index`; null for a line.
-    CISOViewBox* Stored(size_t index) const;
+    // The node of the box or section at `index`, made for it when it is kept as its record
+    // (then valid until the next call that makes one); null for a line.
+    const CISOViewBox* Stored(size_t index) const;
     // The node at `index`: the stored node, or for a line a node made for it, which stays valid
     // until the next call. For commands on one node, not for walks.
     const CISOViewBox& Node(size_t index);
@@ -85,22 +103,48 @@ private:
         size_t storedBefore;  // stored nodes before it
         std::unique_ptr<CMediaDataLines> lines;
     };
+    // A box kept as its record; its node is made when asked for.
+    struct Later {
+        const ISOFileFormat::Box* record;
+        CNodeBuilder* builder;
+        BoxNodePlace place;
+        int32_t childCount = 0;
+        // Its size on `sizeSurface`, once measured.
+        const IDrawingSurface* sizeSurface = nullptr;
+        Extent size{};
+    };
+    // A stored node, or a box kept as its record: then `node` is null and `later` says which.
+    struct Slot {
+        std::unique_ptr<CISOViewBox> node;
+        size_t later = 0;
+    };
     // Where an index lives: a line of a block, or a stored node.
     struct Place {
         const Block* block;  // null for a stored node
         size_t position;     // the line in the block, or the stored node's index
     };
     Place Locate(size_t index) const;
-    // ofLine(the line) or ofNode(the stored node) at `index`.
-    template <class OfLine, class OfNode>
-    auto Read(size_t index, OfLine ofLine, OfNode ofNode) const;
+    // ofLine(the line), ofNode(the stored node) or ofLater(the box kept as its record) at
+    // `index`.
+    template <class OfLine, class OfNode, class OfLater>
+    auto Read(size_t index, OfLine ofLine, OfNode ofNode, OfLater ofLater) const;
+    // The node of slot `position`: the stored one, or the one made last for it (one at a time).
+    CISOViewBox& NodeOf(size_t position) const;
+    Extent SizeOf(size_t position, IDrawingSurface& surface);
     // The line's node drawn or measured: the one scratch node, filled for it.
     CLineViewBox& Scratch(const CMediaDataLines& lines, const MediaDataLine& line);
     int32_t LineWidth(const CMediaDataLines& lines, const MediaDataLine& line,
                       IDrawingSurface& surface);
     int32_t LineHeight(IDrawingSurface& surface);
 
-    std::vector<std::unique_ptr<CISOViewBox>> m_stored;
+    std::vector<Slot> m_stored;
+    std::vector<Later> m_later;
+    // Where the records not yet taken by KeepRecords start in m_later.
+    size_t m_laterKept = 0;
+    std::vector<std::unique_ptr<ISOFileFormat::Box>> m_records;
+    // The node made last for a box kept as its record, and its slot.
+    mutable std::unique_ptr<CISOViewBox> m_made;
+    mutable size_t m_madePosition = SIZE_MAX;
     std::vector<Block> m_blocks;
     size_t m_size = 0;
     uint64_t m_generation = 0;
@@ -108,6 +152,7 @@ private:
     mutable std::string m_title;
     std::unique_ptr<CLineViewBox> m_scratch;
     std::unique_ptr<CLineViewBox> m_commandLine;
+    std::unique_ptr<CISOViewBox> m_commandNode;
     const IDrawingSurface* m_heightSurface = nullptr;
     int32_t m_lineHeight = 0;
 };
@@ -138,12 +183,15 @@ void CNodeList::ForEachDisplayed(Visit visit) {
             index = first + lines.size();
             continue;
         }
-        const CISOViewBox& node = *m_stored[place.position];
-        const int32_t depth = node.GetDepth();
+        const Slot& slot = m_stored[place.position];
+        const Later* later = slot.node ? nullptr : &m_later[slot.later];
+        const int32_t depth = later ? later->place.depth : slot.node->GetDepth();
         ++index;
         if (depth > hiddenDepth) continue;
         if (depth == hiddenDepth) hiddenDepth = kNothingHidden;
-        if (node.GetChildCount() > 0 && !node.IsExpanded()) hiddenDepth = depth;
+        const bool collapsed = later ? later->childCount > 0 && !later->place.expanded
+                                     : slot.node->GetChildCount() > 0 && !slot.node->IsExpanded();
+        if (collapsed) hiddenDepth = depth;
         visit(index - 1);
     }
 }

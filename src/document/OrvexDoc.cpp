@@ -13,11 +13,6 @@
 #include "parsing/3GPPBoxParsingHandler.h"
 #include "parsing/BoxFamilies.h"
 #include "parsing/MobileMP4BoxParsingHandler.h"
-#include "presentation/3GPPViewBoxHandler.h"
-#include "presentation/ISOViewBoxHandler.h"
-#include "presentation/MobileMP4ViewBoxHandler.h"
-#include "presentation/ViewBoxFamilies.h"
-#include "presentation/ViewBoxFilling.h"
 #include "presentation/ViewPalette.h"
 
 COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettingsStore& settings)
@@ -28,11 +23,7 @@ COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettings
       m_parser(this, &m_diagnosticLog) {
     m_parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     m_parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
-    m_viewBoxHandlers.push_back(std::make_unique<CISOViewBoxHandler>(m_formatContext));
-    m_viewBoxHandlers.push_back(std::make_unique<C3GPPViewBoxHandler>());
-    m_viewBoxHandlers.push_back(std::make_unique<CMobileMP4ViewBoxHandler>());
     AddBoxFamilyParsers(m_parser);
-    AddViewBoxFamilies(m_familyViewHandlers, m_formatContext);
 }
 
 COrvexDoc::~COrvexDoc() {
@@ -67,7 +58,7 @@ int32_t COrvexDoc::Parse() {
         // A failure inside the callbacks (memory) may have left part of a tree: keep none.
         m_nodes.clear();
         m_parsed = false;
-        m_lastBuilt = m_currentParent = nullptr;
+        m_lastBuilt = m_currentParent = kNoNode;
         m_parentStack.clear();
     }
     return result;
@@ -79,7 +70,7 @@ void COrvexDoc::CloseDocument() {
     m_parsed = false;
     m_parser.Close();
     m_parentStack.clear();
-    m_currentParent = m_lastBuilt = nullptr;
+    m_currentParent = m_lastBuilt = kNoNode;
     m_nodes.clear();
     m_diagnosticLog.ClearDiagnostics();
     m_parseResult = 0;
@@ -100,15 +91,15 @@ int32_t COrvexDoc::OnParseBegin() {
     m_collector = std::make_unique<CTrackInfoCollector>();
     // A few hostile bytes can declare billions of samples; no more sample lines than bytes.
     m_collector->LimitToFileSize(static_cast<uint64_t>(m_parser.GetFileSize()));
-    m_formatContext.Reset();
+    m_builder.Reset();
     m_autoExpand = GetSwitchSetting(m_settings, SwitchAutoExpand);
     m_boxSet = GetSwitchSetting(m_settings, SwitchClassicBoxSet) ? BoxSet::Classic : BoxSet::Full;
     m_parser.SetBoxSet(m_boxSet);
     m_collector->SetBoxSet(m_boxSet);
     if (const COrvexDoc* init = InitSegmentInUse())
         m_collector->StartFromInitSegment(*init->m_collector);
-    m_currentParent = nullptr;
-    m_lastBuilt = nullptr;
+    m_currentParent = kNoNode;
+    m_lastBuilt = kNoNode;
     m_lastDepth = 0;
     m_extentWidth = 0;
     m_extentHeight = ViewLayout::kTopMargin;
@@ -151,19 +142,6 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         m_integrityBoxes.push_back(
             IntegrityBox{&record, entry->depth, static_cast<uint64_t>(entry->offset)});
     }
-    auto node =
-        std::make_unique<CISOViewBox>(&record, entry->depth, static_cast<uint64_t>(entry->offset));
-    if (record.id == BoxId::Trak && m_collector) {
-        CISOViewBoxLayer* longName = node->GetLongTypeNameLayer();
-        if (longName) {
-            longName->SetText(std::string(m_collector->GetTrackTypeName(&record)) + " " +
-                              longName->Text());
-        }
-    }
-    node->SetHeaderSize(entry->headerSize);
-    node->SetExpanded(m_autoExpand);
-    node->SetContainer(entry->container == 1);
-
     if (entry->depth > m_lastDepth) {
         m_parentStack.push_back(m_currentParent);
         m_currentParent = m_lastBuilt;
@@ -173,18 +151,30 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
             m_parentStack.pop_back();
         }
     }
-    if (m_currentParent) m_currentParent->IncrementChildCount();
-
-    // The families show what they know better than the classic reading; with the classic set
-    // only the classic handlers are asked.
-    if (m_boxSet == BoxSet::Classic ||
-        !FillViewBoxFromHandlers(record, *node, m_familyViewHandlers)) {
-        FillViewBoxFromHandlers(record, *node, m_viewBoxHandlers);
-    }
-    if (m_view.ShowsGeometry()) node->Measure(m_view.GetMeasureSurface());
-
+    if (m_currentParent != kNoNode) m_nodes.AddChild(m_currentParent);
     m_lastDepth = entry->depth;
-    m_lastBuilt = &m_nodes.PushBack(std::move(node));
+    m_lastBuilt = m_nodes.size();
+
+    const BoxNodePlace place{static_cast<uint64_t>(entry->offset),
+                             entry->depth,
+                             entry->headerSize,
+                             entry->container == 1,
+                             m_autoExpand,
+                             m_boxSet};
+    if (CNodeBuilder::CanBuildLater(record.id)) {
+        m_nodes.PushBackLater(record, place, m_builder);
+    } else {
+        std::unique_ptr<CISOViewBox> node = m_builder.Build(record, place);
+        if (record.id == BoxId::Trak && m_collector) {
+            if (CISOViewBoxLayer* longName = node->GetLongTypeNameLayer()) {
+                longName->SetText(std::string(m_collector->GetTrackTypeName(&record)) + " " +
+                                  longName->Text());
+                node->InvalidateMeasure();
+            }
+        }
+        if (m_view.ShowsGeometry()) node->Measure(m_view.GetMeasureSurface());
+        m_nodes.PushBack(std::move(node));
+    }
 
     if (record.id == BoxId::Moof && m_collector)
         m_collector->PlaceFragment(&record, static_cast<uint64_t>(entry->offset));
@@ -192,7 +182,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         // The 'mdat' node and every line start expanded when AutoExpand is set and NoExpandMDAT
         // is not.
         const bool expanded = m_autoExpand && !GetSwitchSetting(m_settings, SwitchNoExpandMDAT);
-        m_lastBuilt->SetExpanded(expanded);
+        m_nodes.SetExpanded(m_lastBuilt, expanded);
         const uint64_t offset = static_cast<uint64_t>(entry->offset);
         const auto [first, end] = m_collector->TakePlacedFragments();
         std::unique_ptr<CMediaDataLines> lines;
@@ -208,7 +198,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
                                                       entry->depth, expanded);
         }
         for (int32_t track = 0; track < lines->GetTrackCount(); ++track)
-            m_lastBuilt->IncrementChildCount();
+            m_nodes.AddChild(m_lastBuilt);
         m_nodes.AppendLines(std::move(lines));
     }
     return 0;
@@ -300,6 +290,8 @@ void COrvexDoc::LogFindings() {
 
 int32_t COrvexDoc::OnParseEnd() {
     if (m_boxSet == BoxSet::Full) FindIntegrityProblems();
+    // The boxes whose nodes are made when shown keep their records; the rest go with the parse.
+    m_nodes.KeepRecords(m_parser.TakeRecords());
     m_parsed = true;
     ComputeExtent();
     m_view.ScrollToOrigin();

@@ -8,12 +8,11 @@
 #include "document/DiagnosticLog.h"
 #include "document/DocumentView.h"
 #include "document/Integrity.h"
+#include "document/NodeBuilder.h"
 #include "document/NodeList.h"
 #include "document/Settings.h"
 #include "parsing/ISOFileFormatParser.h"
 #include "presentation/ISOViewBox.h"
-#include "presentation/ValueFormatContext.h"
-#include "presentation/ViewBoxHandler.h"
 
 class CIntegrityViewBox;
 class CTrackInfoCollector;
@@ -103,15 +102,15 @@ private:
     CDiagnosticLogWriter m_diagnosticLog;
     int32_t m_parseResult = 0;
     bool m_autoExpand = false;
-    CValueFormatContext m_formatContext;
-    std::vector<std::unique_ptr<IViewBoxHandler>> m_viewBoxHandlers;
-    // The families beyond the classic set, asked first while the full set is shown.
-    std::vector<std::unique_ptr<IViewBoxHandler>> m_familyViewHandlers;
+    // Declared before the nodes, which it makes when they are shown.
+    CNodeBuilder m_builder;
     BoxSet m_boxSet = BoxSet::Full;
-    std::vector<CISOViewBox*> m_parentStack;
+    // Indices in m_nodes of the boxes the next box may be a child of.
+    static constexpr size_t kNoNode = SIZE_MAX;
+    std::vector<size_t> m_parentStack;
     int32_t m_lastDepth = 0;
-    CISOViewBox* m_currentParent = nullptr;
-    CISOViewBox* m_lastBuilt = nullptr;
+    size_t m_currentParent = kNoNode;
+    size_t m_lastBuilt = kNoNode;
     bool m_parsed = false;
     const COrvexDoc* m_initSegment = nullptr;
     std::unique_ptr<COrvexDoc> m_ownInitSegment;

@@ -58,6 +58,9 @@ public:
         m_carryTrackFacts = true;
     }
     const TrackFacts& GetTrackFacts() const { return m_trackFacts; }
+    // The records of the parse that is ending, in the order of their boxes (those held by the
+    // record of their parent box excepted): for OnParseEnd, which may keep them beyond the parse.
+    std::vector<std::unique_ptr<ISOFileFormat::Box>> TakeRecords() { return std::move(m_records); }
 
     // Where the parse reports its position and finds a cancel request; none (the default) for a
     // parse that always runs to its end.

@@ -70,7 +70,7 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     // The quick information section comes first (general, conformance and integrity), then the
     // boxes.
     ASSERT_EQ(nodes.size(), 4u + 6u);
-    std::vector<CISOViewBox*> all;
+    std::vector<const CISOViewBox*> all;
     for (size_t i = 0; i < nodes.size(); ++i)
         all.push_back(nodes.Stored(i));
     EXPECT_EQ(all[0]->GetChildCount(), 3);
@@ -93,7 +93,7 @@ TEST(OrvexDoc, AttachesNodesByDepthAndLaysOutTheDisplayedPart) {
     }
     EXPECT_EQ(t.view.scrollSizes, (std::vector<Extent>{{width, height}}));
     // Expanding 'moov' shows its children (but not 'tkhd', under the collapsed 'trak').
-    all[5]->SetExpanded(true);
+    t.doc.GetNodes().SetExpanded(5, true);
     t.doc.ComputeExtent();
     EXPECT_EQ(t.doc.GetExtentHeight(),
               height + 2 * ViewLayout::kVerticalGap + all[6]->GetHeight() + all[7]->GetHeight());
