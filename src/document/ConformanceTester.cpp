@@ -188,8 +188,10 @@ const BrandEntry& BrandEntryOf(int32_t brand) {
 CConformanceTester::CConformanceTester(
     const std::vector<std::unique_ptr<ISOFileFormat::Box>>& records,
     const CTrackInfoCollector& collector)
-    : m_records(records), m_collector(collector) {
+    : m_collector(collector) {
     m_ruleResults.fill(kNotRun);
+    m_ids.reserve(records.size());
+    for (const auto& record : records) m_ids.push_back(record ? record->id : -1);
     const ISOFileFormat::FileTypeBox* ftyp = nullptr;
     for (const auto& record : records) {
         if (record && record->id == BoxId::Ftyp) {
@@ -247,13 +249,12 @@ void CConformanceTester::AddPattern(PatternKind kind, std::span<const int32_t> i
 }
 
 int32_t CConformanceTester::IdAt(size_t index) const {
-    const auto& record = m_records[index];
-    return record ? record->id : -1;
+    return m_ids[index];
 }
 
 int64_t CConformanceTester::MatchAdjacent(const std::vector<int32_t>& ids) const {
     const size_t n = ids.size();
-    const size_t count = m_records.size();
+    const size_t count = m_ids.size();
     if (n == 0) return 0;
     int64_t runs = 0;
     size_t i = 0;
@@ -278,7 +279,7 @@ int64_t CConformanceTester::MatchOrdered(const std::vector<int32_t>& ids) const 
     if (n == 0) return 0;
     int64_t sequences = 0;
     size_t awaited = 0;
-    for (size_t i = 0; i < m_records.size(); ++i) {
+    for (size_t i = 0; i < m_ids.size(); ++i) {
         const int32_t id = IdAt(i);
         if (id == ids[awaited]) {
             if (++awaited == n) {
@@ -318,7 +319,7 @@ bool CConformanceTester::SampleTablesInOrder() const {
         }
     };
     int32_t last = -1;
-    for (size_t i = 0; i < m_records.size(); ++i) {
+    for (size_t i = 0; i < m_ids.size(); ++i) {
         const int32_t id = IdAt(i);
         if (id == BoxId::Stbl) last = -1;
         const int32_t r = rank(id);
@@ -342,7 +343,7 @@ void CConformanceTester::MatchPatterns() {
                 break;
             case PatternKind::FirstBox:
                 m_results[i] =
-                    (!pattern.ids.empty() && !m_records.empty() && IdAt(0) == pattern.ids.front())
+                    (!pattern.ids.empty() && !m_ids.empty() && IdAt(0) == pattern.ids.front())
                         ? 1
                         : 0;
                 break;

@@ -122,7 +122,9 @@ private:
     // One run of a single pattern.
     int64_t MatchOne(PatternKind kind, std::span<const int32_t> ids);
 
-    const std::vector<std::unique_ptr<ISOFileFormat::Box>>& m_records;
+    // The records' ids in record order (-1 for a missing record): the rules walk them again and
+    // again, and a fragmented file has millions of records scattered over the heap.
+    std::vector<int32_t> m_ids;
     const CTrackInfoCollector& m_collector;
     std::vector<Pattern> m_patterns;
     std::vector<int64_t> m_results;

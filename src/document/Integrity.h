@@ -35,6 +35,9 @@ std::string GroupedNumber(uint64_t value);
 struct IntegrityBox {
     const ISOFileFormat::Box* record = nullptr;
     int32_t depth = 0;
+    // The record's id, beside it: the checks walk the boxes many times, and the records of a
+    // fragmented file are millions of scattered allocations.
+    int32_t id = -1;
     uint64_t offset = 0;
 };
 

@@ -79,7 +79,7 @@ struct TrackBoxes {
 };
 
 void Place(TrackBoxes& t, const IntegrityBox& box, int32_t parentId) {
-    const int32_t id = box.record->id;
+    const int32_t id = box.id;
     const auto keep = [&](const IntegrityBox*& slot, int32_t parent) {
         if (parentId == parent && slot == nullptr) slot = &box;
     };
@@ -155,14 +155,14 @@ std::vector<TrackBoxes> CollectTracks(std::span<const IntegrityBox> boxes) {
             path.push_back(-1);
         const int32_t parentId = depth == 0 ? -1 : path.back();
         if (box.depth <= trakDepth) trakDepth = -1;
-        if (box.record->id == BoxId::Trak && parentId == BoxId::Moov) {
+        if (box.id == BoxId::Trak && parentId == BoxId::Moov) {
             tracks.push_back(TrackBoxes{});
             tracks.back().trak = &box;
             trakDepth = box.depth;
         } else if (trakDepth >= 0) {
             Place(tracks.back(), box, parentId);
         }
-        path.push_back(box.record->id);
+        path.push_back(box.id);
     }
     return tracks;
 }
@@ -218,14 +218,14 @@ void CheckFileExtent(const IntegrityInput& in, std::vector<Finding>& findings) {
         if (box.depth != 0) continue;
         last = &box;
         const auto type = TypeOf(*box.record);
-        const bool notABox = box.record->id < 0 && box.offset != 0 && !PrintableType(type);
+        const bool notABox = box.id < 0 && box.offset != 0 && !PrintableType(type);
         if (notABox) {
             findings.push_back(TrailingBytesFinding(box.offset, in.fileSize));
             return;
         }
         if (EndOf(box) > in.fileSize) {
             const std::string lost =
-                box.record->id == BoxId::Mdat ? LostSamples(in.collector, in.fileSize) : "";
+                box.id == BoxId::Mdat ? LostSamples(in.collector, in.fileSize) : "";
             findings.push_back(
                 TruncatedBoxFinding(box.offset, type, box.record->size, in.fileSize, lost));
         }
@@ -237,7 +237,7 @@ void CheckFileExtent(const IntegrityInput& in, std::vector<Finding>& findings) {
 // ISO/IEC 14496-12, 8.2.1: 'moov' is mandatory; 8.8.4: a fragmented file's 'moof'.
 void CheckMovie(const IntegrityInput& in, std::vector<Finding>& findings) {
     for (const IntegrityBox& box : in.boxes) {
-        const int32_t id = box.record->id;
+        const int32_t id = box.id;
         // Image files keep their items in a top-level 'meta' and need no movie.
         if (box.depth == 0 && (id == BoxId::Moov || id == BoxId::Moof || id == BoxId::Meta)) return;
     }
@@ -308,9 +308,9 @@ void CheckDuplicates(const IntegrityInput& in, std::vector<Finding>& findings) {
         if (box.depth < 0) continue;
         const size_t depth = static_cast<size_t>(box.depth);
         if (parents.size() > depth) parents.resize(depth);
-        if (depth != 0 && parents.size() == depth && UniqueInContainer(box.record->id)) {
+        if (depth != 0 && parents.size() == depth && UniqueInContainer(box.id)) {
             const size_t parent = parents.back();
-            const uint64_t key = (uint64_t{parent} << 16) ^ static_cast<uint32_t>(box.record->id);
+            const uint64_t key = (uint64_t{parent} << 16) ^ static_cast<uint32_t>(box.id);
             if (!seen.insert(key).second) {
                 const IntegrityBox& p = in.boxes[parent];
                 findings.push_back(At("duplicate-box", FindingSeverity::Error, box,
@@ -488,8 +488,8 @@ void CheckEditLists(const IntegrityInput& in, std::vector<Finding>& findings) {
     const ISOFileFormat::MovieHeaderBox* mvhd = nullptr;
     for (const IntegrityBox& box : in.boxes) {
         // The media of a fragmented movie lies in its fragments; 'mdhd' does not count them.
-        if (box.record->id == BoxId::Mvex) return;
-        if (mvhd == nullptr && box.record->id == BoxId::Mvhd)
+        if (box.id == BoxId::Mvex) return;
+        if (mvhd == nullptr && box.id == BoxId::Mvhd)
             mvhd = dynamic_cast<const ISOFileFormat::MovieHeaderBox*>(box.record);
     }
     if (mvhd == nullptr || mvhd->timescale == 0) return;
@@ -657,11 +657,11 @@ public:
             std::stable_sort(order.begin(), order.end(), before);
         }
         for (const IntegrityBox& box : m_in.boxes) {
-            if (box.record->id == BoxId::Moof) complete = false;  // fragments hold their own
+            if (box.id == BoxId::Moof) complete = false;  // fragments hold their own
             // Items of a 'meta' ('iloc', ISO/IEC 14496-12 8.11.3) hold bytes of 'mdat' too, and
             // are not mapped: an image's data would be told as belonging to nothing.
-            if (box.record->id == BoxId::Iloc) complete = false;
-            if (box.record->id != BoxId::Mdat) continue;
+            if (box.id == BoxId::Iloc) complete = false;
+            if (box.id != BoxId::Mdat) continue;
             const uint64_t header = box.record->size > UINT32_MAX ? 16 : 8;
             m_mdats.push_back(MdatRange{&box, box.offset + header, EndOf(box)});
         }
@@ -853,7 +853,7 @@ public:
         for (const IntegrityBox& box : m_in.boxes) {
             if (box.depth == 0) {
                 m_starts.push_back(box.offset);
-                if (box.record->id == BoxId::Moof) m_moofs.push_back(box.offset);
+                if (box.id == BoxId::Moof) m_moofs.push_back(box.offset);
             }
         }
         for (const IntegrityBox& box : m_in.boxes) {
@@ -882,9 +882,9 @@ private:
     };
 
     void Top(const IntegrityBox& box) {
-        if (box.record->id == BoxId::Mdat) {
+        if (box.id == BoxId::Mdat) {
             CheckRuns(&box);
-        } else if (box.record->id == BoxId::Moof) {
+        } else if (box.id == BoxId::Moof) {
             CheckRuns(nullptr);  // a 'moof' whose data no 'mdat' followed
             m_moof = &box;
             m_trafsOfMoof = 0;
@@ -898,7 +898,7 @@ private:
 
     void Visit(const IntegrityBox& box) {
         using namespace ISOFileFormat;
-        switch (box.record->id) {
+        switch (box.id) {
             case BoxId::Trex:
                 if (const auto* trex = Record<TrackExtendsBox>(box)) m_trex[trex->track_ID] = trex;
                 break;

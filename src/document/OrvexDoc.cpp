@@ -140,7 +140,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
     const ISOFileFormat::Box& record = *entry->record;
     if (m_boxSet == BoxSet::Full) {
         m_integrityBoxes.push_back(
-            IntegrityBox{&record, entry->depth, static_cast<uint64_t>(entry->offset)});
+            IntegrityBox{&record, entry->depth, record.id, static_cast<uint64_t>(entry->offset)});
     }
     if (entry->depth > m_lastDepth) {
         m_parentStack.push_back(m_currentParent);
