@@ -34,10 +34,9 @@ CISOViewBox& CNodeList::PushBack(std::unique_ptr<CISOViewBox> node) {
     return stored;
 }
 
-void CNodeList::PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place,
-                              CNodeBuilder& builder) {
+void CNodeList::PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place) {
     m_stored.push_back(Slot{nullptr, m_later.size()});
-    m_later.push_back(Later{&record, &builder, place});
+    m_later.push_back(Later{&record, place});
     ++m_size;
 }
 
@@ -58,7 +57,7 @@ bool CNodeList::KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> rec
         for (Slot& slot : m_stored) {
             if (slot.node || slot.later < m_laterKept) continue;
             const Later& later = m_later[slot.later];
-            slot.node = later.builder->Build(*later.record, later.place);
+            slot.node = m_builder->Build(*later.record, later.place);
             for (int32_t i = 0; i < later.childCount; ++i)
                 slot.node->IncrementChildCount();
         }
@@ -139,7 +138,7 @@ CISOViewBox& CNodeList::NodeOf(size_t position) const {
         const Later& later = m_later[slot.later];
         m_made.reset();
         m_madePosition = SIZE_MAX;
-        m_made = later.builder->Build(*later.record, later.place);
+        m_made = m_builder->Build(*later.record, later.place);
         for (int32_t i = 0; i < later.childCount; ++i)
             m_made->IncrementChildCount();
         m_madePosition = position;
@@ -164,7 +163,7 @@ const CISOViewBox& CNodeList::Node(size_t index) {
         if (slot.node) return *slot.node;
         // Its own copy, so that walks in between leave it alone.
         const Later& later = m_later[slot.later];
-        m_commandNode = later.builder->Build(*later.record, later.place);
+        m_commandNode = m_builder->Build(*later.record, later.place);
         for (int32_t i = 0; i < later.childCount; ++i)
             m_commandNode->IncrementChildCount();
         return *m_commandNode;

@@ -44,11 +44,13 @@ public:
 
     // Appends a stored node and returns it.
     CISOViewBox& PushBack(std::unique_ptr<CISOViewBox> node);
-    // Appends a box whose node `builder` makes from `record` when it is asked for. The record
-    // must live until KeepRecords takes it or the list is cleared; the builder as long as the
-    // list.
-    void PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place,
-                       CNodeBuilder& builder);
+    // The builder that makes the nodes of boxes kept as their records, those of lists appended
+    // to this one included (any builder makes the same node of such a box). It must outlive the
+    // list's nodes.
+    void SetBuilder(CNodeBuilder& builder) { m_builder = &builder; }
+    // Appends a box whose node the builder makes from `record` when it is asked for. The record
+    // must live until KeepRecords takes it or the list is cleared.
+    void PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place);
     // Takes the records of the boxes appended with PushBackLater since the last call, and any
     // other records, which are freed. False, with nothing taken, when a record of such a box is
     // missing: then every such box has been made into its node already, while its record lived.
@@ -106,7 +108,6 @@ private:
     // A box kept as its record; its node is made when asked for.
     struct Later {
         const ISOFileFormat::Box* record;
-        CNodeBuilder* builder;
         BoxNodePlace place;
         int32_t childCount = 0;
         // Its size on `sizeSurface`, once measured.
@@ -139,6 +140,7 @@ private:
 
     std::vector<Slot> m_stored;
     std::vector<Later> m_later;
+    CNodeBuilder* m_builder = nullptr;
     // Where the records not yet taken by KeepRecords start in m_later.
     size_t m_laterKept = 0;
     std::vector<std::unique_ptr<ISOFileFormat::Box>> m_records;

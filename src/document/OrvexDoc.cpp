@@ -24,6 +24,7 @@ COrvexDoc::COrvexDoc(IDocumentView& view, ILogWriter* logWriter, const ISettings
     m_parser.AddHandler(std::make_unique<C3GPPBoxParsingHandler>());
     m_parser.AddHandler(std::make_unique<CMobileMP4BoxParsingHandler>());
     AddBoxFamilyParsers(m_parser);
+    m_nodes.SetBuilder(m_builder);
 }
 
 COrvexDoc::~COrvexDoc() {
@@ -162,7 +163,7 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
                              m_autoExpand,
                              m_boxSet};
     if (CNodeBuilder::CanBuildLater(record.id)) {
-        m_nodes.PushBackLater(record, place, m_builder);
+        m_nodes.PushBackLater(record, place);
     } else {
         std::unique_ptr<CISOViewBox> node = m_builder.Build(record, place);
         if (record.id == BoxId::Trak && m_collector) {

@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kBufferSize = 64 * 1024;
 // After a jump the reader is usually at a box header and will soon jump again (over a small
 // 'mdat', say): reading a whole window there would copy bytes that are never looked at.
-constexpr size_t kWindowAfterJump = 4 * 1024;
+constexpr size_t kWindowAfterJump = 4096 * 1024;
 
 // read() until count bytes arrived, the end of the file, or an error (-1).
 ssize_t ReadFully(int fd, uint8_t* destination, size_t count, int64_t offset) {
