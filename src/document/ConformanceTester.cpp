@@ -191,7 +191,8 @@ CConformanceTester::CConformanceTester(
     : m_collector(collector) {
     m_ruleResults.fill(kNotRun);
     m_ids.reserve(records.size());
-    for (const auto& record : records) m_ids.push_back(record ? record->id : -1);
+    for (const auto& record : records)
+        m_ids.push_back(record ? record->id : -1);
     const ISOFileFormat::FileTypeBox* ftyp = nullptr;
     for (const auto& record : records) {
         if (record && record->id == BoxId::Ftyp) {
@@ -343,9 +344,8 @@ void CConformanceTester::MatchPatterns() {
                 break;
             case PatternKind::FirstBox:
                 m_results[i] =
-                    (!pattern.ids.empty() && !m_ids.empty() && IdAt(0) == pattern.ids.front())
-                        ? 1
-                        : 0;
+                    (!pattern.ids.empty() && !m_ids.empty() && IdAt(0) == pattern.ids.front()) ? 1
+                                                                                               : 0;
                 break;
         }
     }
