@@ -35,6 +35,7 @@ std::unique_ptr<CISOViewBox> CNodeBuilder::Build(const ISOFileFormat::Box& recor
 
 bool CNodeBuilder::CanBuildLater(int32_t id) {
     switch (id) {
+        case BoxId::Mdat:
         case BoxId::Moof:
         case BoxId::Mfhd:
         case BoxId::Traf:
