@@ -66,15 +66,20 @@ struct BoxParseRow {
 };
 
 // The dispatch every parsing handler shares. `Handler` lists its ids once, in
-// `static std::span<const BoxParseRow<Handler>> Rows()`; this walks them for every box, so the
-// lookup allocates nothing and reads nothing for an id that is not in the table.
+// `static std::span<const BoxParseRow<Handler>> Rows()`. Every box is offered to every handler,
+// and a fragmented file has millions of boxes: each handler finds the rows of an id through an
+// index by id, made once, instead of walking its whole table.
 template <typename Handler>
 class CTableBoxParsingHandler : public CBoxParsingHandlerImpl {
 public:
     int32_t ParseBox(const uint8_t type[4], int32_t id, uint64_t size, uint32_t& headerBytes,
                      BoxParseResult& result) final {
-        for (const BoxParseRow<Handler>& row : Handler::Rows()) {
-            if (row.id != id || (row.accepts != nullptr && !row.accepts(type))) continue;
+        const std::span<const BoxParseRow<Handler>> rows = Handler::Rows();
+        const std::vector<std::vector<uint16_t>>& byId = RowsById();
+        if (id < 0 || static_cast<size_t>(id) >= byId.size()) return 0;
+        for (const uint16_t index : byId[static_cast<size_t>(id)]) {
+            const BoxParseRow<Handler>& row = rows[index];
+            if (row.accepts != nullptr && !row.accepts(type)) continue;
             const BoxParseContext c{
                 type, id, size, headerBytes, result, BoxEndPosition(Reader(), size, headerBytes)};
             result.descend = 0;
@@ -82,5 +87,22 @@ public:
             return 1;
         }
         return 0;
+    }
+
+private:
+    // For each id, the positions of its rows in table order.
+    static const std::vector<std::vector<uint16_t>>& RowsById() {
+        static const std::vector<std::vector<uint16_t>> index = [] {
+            std::vector<std::vector<uint16_t>> byId;
+            const std::span<const BoxParseRow<Handler>> rows = Handler::Rows();
+            for (size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].id < 0) continue;
+                const auto id = static_cast<size_t>(rows[i].id);
+                if (byId.size() <= id) byId.resize(id + 1);
+                byId[id].push_back(static_cast<uint16_t>(i));
+            }
+            return byId;
+        }();
+        return index;
     }
 };
