@@ -1,6 +1,7 @@
 #include "document/NodeList.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "document/DocumentView.h"
 #include "document/LineViewBox.h"
@@ -35,6 +36,7 @@ CISOViewBox& CNodeList::PushBack(std::unique_ptr<CISOViewBox> node) {
 }
 
 void CNodeList::PushBackLater(const ISOFileFormat::Box& record, const BoxNodePlace& place) {
+    if (m_builder == nullptr) throw std::logic_error("a node list without a builder");
     m_stored.push_back(Slot{nullptr, m_later.size()});
     m_later.push_back(Later{&record, place});
     ++m_size;
@@ -261,7 +263,13 @@ std::string CNodeList::GetSummaryText(size_t index) const {
 std::string_view CNodeList::GetTitle(size_t index) const {
     const Place place = Locate(index);
     if (!place.block) {
-        const CISOViewBoxLayer* title = NodeOf(place.position).GetShortTypeNameLayer();
+        const Slot& slot = m_stored[place.position];
+        if (!slot.node) {
+            // A search reads every title: a box kept as its record is not made for it.
+            m_title = CISOViewBox::ShortTypeName(*m_later[slot.later].record);
+            return m_title;
+        }
+        const CISOViewBoxLayer* title = slot.node->GetShortTypeNameLayer();
         return title ? std::string_view(title->Text()) : std::string_view();
     }
     const CMediaDataLines& lines = *place.block->lines;

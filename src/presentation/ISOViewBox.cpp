@@ -41,20 +41,22 @@ std::array<uint8_t, 4> CISOViewBox::GetTypeBytes() const {
             static_cast<uint8_t>(m_type >> 8), static_cast<uint8_t>(m_type)};
 }
 
+std::string CISOViewBox::ShortTypeName(const ISOFileFormat::Box& box) {
+    const BoxCatalogueEntry* entry = GetBoxCatalogueEntry(box.id);
+    if (entry && entry->type && entry->type[0] != '\0') return entry->type;
+    // A type the catalogue cannot name (or names with an empty text, like the generic hint
+    // sample entry) is shown as its own bytes.
+    std::string quoted = "'";
+    quoted += Latin1CStringToUtf8(box.type, sizeof box.type);
+    quoted += '\'';
+    return quoted;
+}
+
 void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
     const BoxCatalogueEntry* entry = GetBoxCatalogueEntry(box.id);
 
     auto shortName = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
-    if (entry && entry->type && entry->type[0] != '\0') {
-        shortName->SetText(entry->type);
-    } else {
-        // A type the catalogue cannot name (or names with an empty text, like the generic hint
-        // sample entry) is shown as its own bytes.
-        std::string quoted = "'";
-        quoted += Latin1CStringToUtf8(box.type, sizeof box.type);
-        quoted += '\'';
-        shortName->SetText(std::move(quoted));
-    }
+    shortName->SetText(ShortTypeName(box));
     shortName->SetTextColour(kViewPalette.typeNameText);
     SetShortTypeNameLayer(AddLayer(std::move(shortName)));
 

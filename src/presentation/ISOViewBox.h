@@ -149,6 +149,10 @@ public:
     void AddItem(std::string_view label, std::string_view value);
     void AddNumber(std::string_view label, int64_t value);
 
+    // The text of the short type name layer of a box's node: the catalogue's type, or the type
+    // bytes quoted.
+    static std::string ShortTypeName(const ISOFileFormat::Box& box);
+
     static constexpr std::string_view kNotABoxSummary = "Not an Actual Box";
     static constexpr std::string_view kContainerSuffix = ", Container";
 
