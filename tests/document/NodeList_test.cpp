@@ -45,8 +45,9 @@ TEST(NodeList, BoxesKeptAsRecordsAnswerAsTheirNodes) {
             const CISOViewBox& node = *nodes.Stored(i);
             const std::string text = node.GetText(true);
             // A search reads titles without making nodes.
-            if (const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer())
+            if (const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer()) {
                 EXPECT_EQ(title, shortName->Text());
+            }
             // A walk after it leaves a command's node alone.
             const CISOViewBox& command = nodes.Node(i);
             const auto check = [&](const CISOViewBox* n) {
