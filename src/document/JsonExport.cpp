@@ -25,6 +25,12 @@
 
 namespace {
 
+// The nodes [first, end) of a list: one document's tree in a list that may hold two.
+struct NodeRange {
+    size_t first = 0;
+    size_t end = 0;
+};
+
 // Writes into a buffer that goes to the file whenever it holds a piece worth writing: the
 // document is streamed, never held whole, whatever the size of a table.
 class Writer : public rapidjson::Writer<rapidjson::StringBuffer> {
@@ -148,10 +154,10 @@ void WriteLog(Writer& w, const std::vector<LogDiagnostic>& diagnostics) {
 
 // The sections of the quick information: the general facts as fields, the conformance tests
 // as the lines they show.
-void WriteQuickInformation(Writer& w, const CNodeList& nodes) {
+void WriteQuickInformation(Writer& w, const CNodeList& nodes, NodeRange range) {
     const CGeneralViewBox* general = nullptr;
     const CConformanceViewBox* conformance = nullptr;
-    for (size_t i = 0; i < nodes.size() && !(general && conformance); ++i) {
+    for (size_t i = range.first; i < range.end && !(general && conformance); ++i) {
         const CISOViewBox* node = nodes.Stored(i);
         if (!node || node->IsBox()) continue;
         if (!general) general = dynamic_cast<const CGeneralViewBox*>(node);
@@ -237,7 +243,7 @@ void WriteBoxFacts(Writer& w, const CISOViewBox& node) {
 
 // The tree from the display list, where a node's children are the nodes after it with a
 // greater depth. The quick information (a section at depth 0, not a box) is written apart.
-void WriteTree(Writer& w, const CNodeList& nodes) {
+void WriteTree(Writer& w, const CNodeList& nodes, NodeRange range) {
     struct Open {
         int32_t depth;
         bool childrenOpen;
@@ -253,7 +259,7 @@ void WriteTree(Writer& w, const CNodeList& nodes) {
     Key<"boxes">(w);
     w.StartArray();
     int32_t skipBelow = -1;  // depth of a skipped section, -1 when none
-    for (size_t i = 0; i < nodes.size(); ++i) {
+    for (size_t i = range.first; i < range.end; ++i) {
         // A line is copied: the title below is read through the same list.
         const MediaDataLine* found = nodes.GetLine(i);
         const std::optional<MediaDataLine> line =
@@ -304,7 +310,8 @@ void WriteFindings(Writer& w, const std::vector<Finding>& findings) {
 
 namespace {
 // One document's export, the object the schema's "export" describes.
-void WriteDocument(Writer& w, const COrvexDoc& document, std::string_view parsedFileName) {
+void WriteDocument(Writer& w, const COrvexDoc& document, std::string_view parsedFileName,
+                   const CNodeList& nodes, NodeRange range) {
     w.StartObject();
     Key<"file">(w);
     w.StartObject();
@@ -318,9 +325,9 @@ void WriteDocument(Writer& w, const COrvexDoc& document, std::string_view parsed
     w.EndObject();
     Key<"log">(w);
     WriteLog(w, document.GetDiagnostics());
-    WriteQuickInformation(w, document.GetNodes());
+    WriteQuickInformation(w, nodes, range);
     if (document.GetBoxSet() == BoxSet::Full) WriteFindings(w, document.GetFindings());
-    WriteTree(w, document.GetNodes());
+    WriteTree(w, nodes, range);
     w.EndObject();
 }
 
@@ -330,11 +337,30 @@ bool Finish(Writer& w, std::FILE* file) {
     return complete && w.Ok() && std::fputc('\n', file) != EOF && std::ferror(file) == 0 &&
            std::fflush(file) == 0;
 }
+
+void WriteDocument(Writer& w, const COrvexDoc& document, std::string_view parsedFileName) {
+    const CNodeList& nodes = document.GetNodes();
+    WriteDocument(w, document, parsedFileName, nodes, NodeRange{0, nodes.size()});
+}
 }  // namespace
 
 bool WriteTreeJson(const COrvexDoc& document, std::string_view parsedFileName, std::FILE* file) {
     Writer w(file);
-    WriteDocument(w, document, parsedFileName);
+    const COrvexDoc* init = document.HasOwnInitSegment() ? document.GetInitSegment() : nullptr;
+    if (init == nullptr || !document.IsParsed()) {
+        WriteDocument(w, document, parsedFileName);
+        return Finish(w, file);
+    }
+    // The viewer shows both trees in one list, each under its heading; the export keeps them
+    // apart, as orvex-dump --init writes them.
+    const CNodeList& nodes = document.GetNodes();
+    const COrvexDoc::InitSegmentNodes parts = document.GetInitSegmentNodes();
+    w.StartObject();
+    Key<"initSegment">(w);
+    WriteDocument(w, *init, init->GetFilePath(), nodes, NodeRange{parts.first, parts.end});
+    Key<"segment">(w);
+    WriteDocument(w, document, parsedFileName, nodes, NodeRange{parts.segmentFirst, nodes.size()});
+    w.EndObject();
     return Finish(w, file);
 }
 

@@ -218,8 +218,11 @@ void COrvexDoc::TakeInitSegmentTree() {
     if (init.GetParseResult() != ParseOk)
         initHeading.append(" (").append(GetParseResultMessage(init.GetParseResult())).append(")");
     heading(std::move(initHeading));
+    m_initSegmentNodes.first = m_nodes.size();
     m_nodes.Append(m_ownInitSegment->m_nodes);
+    m_initSegmentNodes.end = m_nodes.size();
     heading("Media Segment : " + GetFilePath());
+    m_initSegmentNodes.segmentFirst = m_nodes.size();
 }
 
 const COrvexDoc* COrvexDoc::InitSegmentInUse() const {

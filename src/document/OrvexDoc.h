@@ -61,6 +61,15 @@ public:
     // False when the file cannot be opened.
     bool OpenInitSegment(const std::string& path);
     bool HasOwnInitSegment() const { return m_ownInitSegment != nullptr; }
+    // Where the own init segment's tree lies in this document's nodes after a parse: its nodes
+    // [first, end) under its heading, then the segment's heading and the segment's nodes from
+    // segmentFirst on.
+    struct InitSegmentNodes {
+        size_t first = 0;
+        size_t end = 0;
+        size_t segmentFirst = 0;
+    };
+    InitSegmentNodes GetInitSegmentNodes() const { return m_initSegmentNodes; }
     // Drops the track facts of a previous parse, so that the next one starts afresh, and with
     // them the nodes that read them.
     void DiscardCollector();
@@ -114,6 +123,7 @@ private:
     bool m_parsed = false;
     const COrvexDoc* m_initSegment = nullptr;
     std::unique_ptr<COrvexDoc> m_ownInitSegment;
+    InitSegmentNodes m_initSegmentNodes;
     std::unique_ptr<CTrackInfoCollector> m_collector;
     // The boxes of the parse while their records live, and what the checks found in them.
     std::vector<IntegrityBox> m_integrityBoxes;

@@ -94,3 +94,41 @@ TEST(JsonExport, TableRowsAndHeadersKeepTheirNumbers) {
 }
 
 }  // namespace
+
+namespace {
+template <class Write>
+std::string JsonText(Write write) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    EXPECT_TRUE(write(file));
+    std::fclose(file);
+    std::string json(text, size);
+    std::free(text);
+    return json;
+}
+}  // namespace
+
+// A segment opened in the viewer with its init segment shows both trees in one list; its export
+// is still the two documents apart, the same as orvex-dump --init writes.
+TEST(JsonExport, SegmentWithItsInitSegmentIsTwoDocuments) {
+    const std::string data = ORVEX_TEST_DATA_DIR;
+    const std::string initPath = data + "/dash_init.m4s";
+    const std::string segmentPath = data + "/dash_segment.m4s";
+    TestDocument viewer;
+    ASSERT_TRUE(viewer.doc.OpenInitSegment(initPath));
+    ASSERT_EQ(viewer.control.OpenFile(segmentPath), 1);
+    TestDocument init;
+    ASSERT_EQ(init.control.OpenFile(initPath), 1);
+    TestDocument segment;
+    segment.doc.UseInitSegment(&init.doc);
+    ASSERT_EQ(segment.control.OpenFile(segmentPath), 1);
+
+    const std::string apart = JsonText([&](std::FILE* file) {
+        return WriteSegmentWithInitJson(init.doc, initPath, segment.doc, segmentPath, file);
+    });
+    EXPECT_EQ(
+        JsonText([&](std::FILE* file) { return WriteTreeJson(viewer.doc, segmentPath, file); }),
+        apart);
+    EXPECT_NE(apart.find("\"initSegment\""), std::string::npos);
+}
