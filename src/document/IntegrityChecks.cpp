@@ -843,11 +843,15 @@ bool StartsBox(const std::vector<uint64_t>& starts, uint64_t offset) {
 }
 
 // The movie fragments, walked once in file order: ISO/IEC 14496-12, 8.8 and 8.16.3 'sidx', with
-// the sample encryption of ISO/IEC 23001-7, 7.2 'senc', and 8.7.8/8.7.9 'saiz'/'saio'.
+// the sample encryption of ISO/IEC 23001-7, 7.2 'senc', and 8.7.8/8.7.9 'saiz'/'saio'. Where the
+// runs' data lies and how long a fragment lasts come from the collector's fragment tables: one
+// per 'traf' in file order, one chunk per 'trun'.
 class FragmentWalk {
 public:
     FragmentWalk(const IntegrityInput& in, std::vector<Finding>& findings)
-        : m_in(in), m_findings(findings) {}
+        : m_in(in), m_findings(findings) {
+        if (in.collector) m_tables = in.collector->GetFragmentTables();
+    }
 
     void Run() {
         for (const IntegrityBox& box : m_in.boxes) {
@@ -887,7 +891,6 @@ private:
         } else if (box.id == BoxId::Moof) {
             CheckRuns(nullptr);  // a 'moof' whose data no 'mdat' followed
             m_moof = &box;
-            m_trafsOfMoof = 0;
         }
     }
 
@@ -899,8 +902,10 @@ private:
     void Visit(const IntegrityBox& box) {
         using namespace ISOFileFormat;
         switch (box.id) {
-            case BoxId::Trex:
-                if (const auto* trex = Record<TrackExtendsBox>(box)) m_trex[trex->track_ID] = trex;
+            case BoxId::Moof:
+                // The collector's runs of a 'moof' belong to its track fragments only.
+                m_seenMoof = true;
+                m_table = nullptr;
                 break;
             case BoxId::Mfhd:
                 if (const auto* mfhd = Record<MovieFragmentHeaderBox>(box)) Sequence(box, *mfhd);
@@ -910,23 +915,15 @@ private:
                 m_tfhd = nullptr;
                 m_senc = m_saiz = m_saio = nullptr;
                 m_trafSamples = 0;
-                m_trafDuration = 0;
                 m_tfdt = nullptr;
-                m_firstTrafOfMoof = m_trafsOfMoof++ == 0;
+                m_table = TableOfTraf();
+                m_nextRun = 0;
                 break;
             case BoxId::Tfhd:
                 m_tfhd = Record<TrackFragmentHeaderBox>(box);
-                // ISO/IEC 14496-12, 8.8.7.1: an explicit base data offset; else the 'moof'
-                // start for the first track fragment or with default-base-is-moof; else where
-                // the data of the track fragment before ended.
-                if (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kBaseDataOffsetPresent))
-                    m_base = m_tfhd->base_data_offset;
-                else if (m_firstTrafOfMoof ||
-                         (m_tfhd && m_tfhd->Has(TrackFragmentHeaderBox::kDefaultBaseIsMoof)))
-                    m_base = m_moof ? m_moof->offset : 0;
-                else
-                    m_base = m_cursor;
-                m_cursor = m_base;
+                // A table that is not this fragment's would misplace every run after it.
+                if (m_table && m_tfhd && m_table->fragment.track_ID != m_tfhd->track_ID)
+                    LoseTables();
                 break;
             case BoxId::Tfdt:
                 m_tfdt = &box;
@@ -983,39 +980,35 @@ private:
 
     uint32_t TrackId() const { return m_tfhd ? m_tfhd->track_ID : 0; }
 
-    // ISO/IEC 14496-12, 8.8.7 'tfhd' and 8.8.3 'trex': the default a run falls back on, that
-    // of 'tfhd' when its flag `present` is set.
-    uint32_t Default(uint32_t present, uint32_t ISOFileFormat::TrackFragmentHeaderBox::*own,
-                     uint32_t ISOFileFormat::TrackExtendsBox::*extends) const {
-        if (m_tfhd && m_tfhd->Has(present)) return m_tfhd->*own;
-        const auto trex = m_trex.find(TrackId());
-        return trex == m_trex.end() ? 0 : trex->second->*extends;
+    // The collector's table of the 'traf' the walk has reached. It makes one for every 'traf'
+    // after the first 'moof' of the file, at any depth, as the walk meets them.
+    const TrackChunkTable* TableOfTraf() {
+        if (!m_seenMoof || m_nextTable >= m_tables.size()) return nullptr;
+        return &m_tables[m_nextTable++];
     }
 
-    // ISO/IEC 14496-12, 8.8.8 'trun': data_offset from the base of 8.8.7, or on from the run
-    // before; the durations carry the decode time to the next fragment.
+    // The tables no longer match the boxes: the runs after are not checked, rather than
+    // checked against another fragment's data.
+    void LoseTables() {
+        m_tables = {};
+        m_table = nullptr;
+    }
+
+    // The chunk of the collector for this 'trun' (ISO/IEC 14496-12, 8.8.8): its byte range and
+    // sample count, with the base of 8.8.7 resolved and every sample's defaults applied.
     void TrackRun(const IntegrityBox& box, const ISOFileFormat::TrackRunBox& trun) {
-        using ISOFileFormat::TrackExtendsBox;
-        using ISOFileFormat::TrackFragmentHeaderBox;
-        using ISOFileFormat::TrackRunBox;
-        const uint32_t duration = Default(TrackFragmentHeaderBox::kDefaultSampleDurationPresent,
-                                          &TrackFragmentHeaderBox::default_sample_duration,
-                                          &TrackExtendsBox::default_sample_duration);
-        const uint32_t size = Default(TrackFragmentHeaderBox::kDefaultSampleSizePresent,
-                                      &TrackFragmentHeaderBox::default_sample_size,
-                                      &TrackExtendsBox::default_sample_size);
-        uint64_t bytes = 0;
-        for (const auto& e : trun.entries) {
-            m_trafDuration +=
-                trun.Has(TrackRunBox::kSampleDurationPresent) ? e.sample_duration : duration;
-            bytes += trun.Has(TrackRunBox::kSampleSizePresent) ? e.sample_size : size;
-        }
         m_trafSamples += trun.sample_count;
-        // The data offset counts from the base, not from the run before.
-        if (trun.Has(TrackRunBox::kDataOffsetPresent))
-            m_cursor = m_base + static_cast<uint64_t>(static_cast<int64_t>(trun.data_offset));
-        if (bytes != 0 && m_moof) m_runs.push_back(RunData{&box, m_cursor, m_cursor + bytes});
-        m_cursor += bytes;
+        if (m_table == nullptr) return;
+        if (m_nextRun >= m_table->chunks.size() ||
+            m_table->chunks[m_nextRun].sampleCount != trun.sample_count) {
+            LoseTables();
+            return;
+        }
+        const ChunkInfo& run = m_table->chunks[m_nextRun++];
+        // Offsets that rest on the 'moof' count from it until the document has placed it.
+        const uint64_t begin =
+            run.offset + (m_table->fragment.restsOnMoof && m_moof ? m_moof->offset : 0);
+        if (run.size != 0 && m_moof) m_runs.push_back(RunData{&box, begin, begin + run.size});
     }
 
     // ISO/IEC 14496-12, 8.8.12 'tfdt': the decode time of the fragment's first sample, the sum
@@ -1025,6 +1018,7 @@ private:
         const uint32_t track = TrackId();
         const auto* tfdt =
             m_tfdt ? Record<ISOFileFormat::TrackFragmentBaseMediaDecodeTimeBox>(*m_tfdt) : nullptr;
+        const uint64_t duration = m_table ? m_table->fragment.duration : 0;
         const auto next = m_nextTime.find(track);
         if (tfdt && next != m_nextTime.end() && tfdt->baseMediaDecodeTime != next->second) {
             const uint64_t expected = next->second;
@@ -1039,9 +1033,9 @@ private:
                     ")"));
         }
         if (tfdt) {
-            m_nextTime[track] = tfdt->baseMediaDecodeTime + m_trafDuration;
+            m_nextTime[track] = tfdt->baseMediaDecodeTime + duration;
         } else if (next != m_nextTime.end()) {
-            next->second += m_trafDuration;
+            next->second += duration;
         }
         CheckEncryption(track);
         m_traf = nullptr;
@@ -1167,7 +1161,6 @@ private:
     std::vector<Finding>& m_findings;
     std::vector<uint64_t> m_starts;  // of the top-level boxes
     std::vector<uint64_t> m_moofs;
-    std::unordered_map<uint32_t, const ISOFileFormat::TrackExtendsBox*> m_trex;
     std::unordered_map<uint32_t, uint64_t> m_nextTime;  // per track_ID
     std::vector<RunData> m_runs;                        // of the current 'moof'
     const IntegrityBox* m_moof = nullptr;
@@ -1183,11 +1176,11 @@ private:
     bool m_haveSequence = false;
     uint32_t m_sequence = 0;
     uint64_t m_trafSamples = 0;
-    uint64_t m_trafDuration = 0;
-    uint64_t m_cursor = 0;  // where the next run's data starts without a data offset
-    uint64_t m_base = 0;    // the base data offset of the current track fragment
-    size_t m_trafsOfMoof = 0;
-    bool m_firstTrafOfMoof = true;
+    std::span<const TrackChunkTable> m_tables;  // the collector's, one per 'traf'
+    size_t m_nextTable = 0;
+    const TrackChunkTable* m_table = nullptr;  // of the current 'traf'; none when unknown
+    size_t m_nextRun = 0;                      // its chunk for the next 'trun'
+    bool m_seenMoof = false;
 };
 
 void CheckFragments(const IntegrityInput& in, std::vector<Finding>& findings) {

@@ -498,7 +498,8 @@ void CTrackInfoCollector::NoteFragmentBox(const Box& record) {
 // A run's data starts at the fragment's base plus its data_offset, or right after the previous
 // run without one (8.8.8.3). Each sample takes its duration, size and flags from the run, else
 // from 'tfhd', else from 'trex'. Samples with no field of their own are listed up to the sample
-// limit only: their count alone costs no bytes of the box.
+// limit only: their count alone costs no bytes of the box. The run's size and the fragment's
+// duration still count every one of them.
 void CTrackInfoCollector::AddTrackRun(const Box& record) {
     const auto* trun = dynamic_cast<const TrackRunBox*>(&record);
     if (!trun || m_currentFragmentTable == SIZE_MAX) return;
@@ -524,10 +525,10 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
     const uint64_t budget =
         std::min<uint64_t>(m_maxListedSamples - m_listedSamples, UINT32_MAX - table.samples.size());
     // Entries exist only as far as the box holds them; a run without per-sample fields has
-    // only its count, bounded here by the sample limit.
-    const uint64_t count =
-        hasEntries ? trun->entries.size() : std::min<uint64_t>(trun->sample_count, budget);
+    // only its count, walked here as far as the sample limit.
+    const uint64_t count = hasEntries ? trun->entries.size() : trun->sample_count;
     const uint64_t listed = std::min<uint64_t>(count, budget);
+    const uint64_t walked = hasEntries ? count : listed;
 
     ChunkInfo& run = table.chunks.emplace_back();
     run.offset = trun->Has(R::kDataOffsetPresent)
@@ -550,7 +551,7 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
     uint64_t decodeTime = runStart;
     table.samples.reserve(table.samples.size() + listed);
     table.decodeTimes.reserve(table.decodeTimes.size() + listed);
-    for (uint64_t i = 0; i < count; ++i) {
+    for (uint64_t i = 0; i < walked; ++i) {
         const R::Entry* entry = hasEntries ? &trun->entries[i] : nullptr;
         const uint32_t size = sizes ? entry->sample_size : defaultSize;
         const uint32_t duration = durations ? entry->sample_duration : defaultDuration;
@@ -567,6 +568,14 @@ void CTrackInfoCollector::AddTrackRun(const Box& record) {
         decodeTime += duration;
         run.size += size;
         run.biggestSampleSize = std::max(run.biggestSampleSize, size);
+    }
+    // The samples past the limit are alike: each takes the defaults. Below 2^64 as products of
+    // two 32-bit numbers.
+    if (const uint64_t rest = count - walked; rest != 0) {
+        position += rest * defaultSize;
+        decodeTime += rest * defaultDuration;
+        run.size += rest * defaultSize;
+        run.biggestSampleSize = std::max(run.biggestSampleSize, defaultSize);
     }
     m_listedSamples += listed;
     facts.duration += decodeTime - runStart;

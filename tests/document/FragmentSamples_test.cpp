@@ -170,6 +170,10 @@ TEST(FragmentSamples, CountAloneIsBoundedByTheFile) {
     const std::vector<std::string> lines = FragmentLines(path);
     const uint64_t fileSize = ReadFileBytes(path).size();
     EXPECT_EQ(lines.size(), 2u + fileSize);
+    // The run still counts every sample's bytes, not only those listed.
+    EXPECT_EQ(lines.at(1),
+              "512 12884901885 run #1 size 12884901885 bytes, sample count "
+              "4294967295, biggest sample size 3 bytes, at 512 outside the file");
 }
 
 // A media segment takes the kind, the 'trex' defaults and the 'tenc' of its tracks from its init

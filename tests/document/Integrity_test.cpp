@@ -306,9 +306,9 @@ TEST(Integrity, MediaDataAndEdits) {
 
 namespace {
 
-// A fragmented movie: 'moov' (with 'trex' of track 1), an optional 'sidx', one 'moof' and 'mdat'
-// per decode time (two samples of 10 bytes lasting 1,000 each), an optional 'mfra'. Each field
-// can break one thing.
+// A fragmented movie: 'moov' (with 'trex' of track 1: samples of 10 bytes lasting 1,000), an
+// optional 'sidx', one 'moof' and 'mdat' per decode time (two samples of 10 bytes lasting 1,000
+// each), an optional 'mfra'. Each field can break one thing.
 struct Fragments {
     std::vector<uint32_t> sequence = {1, 2};
     std::vector<uint32_t> decodeTime = {0, 2000};
@@ -323,14 +323,23 @@ struct Fragments {
     uint32_t saioSkew = 0;
     bool sinf = false;
     bool splitRuns = false;  // two runs of one sample, each with its data offset
+    // One run of `countOnly` samples without fields of their own, taking the defaults.
+    uint32_t countOnly = 0;
+    uint32_t tfhdDuration = 0;  // a default_sample_duration in 'tfhd' when not 0
 };
 
 std::vector<uint8_t> Fragment(const Fragments& f, size_t i, int32_t dataOffset) {
     BoxBuilder b;
     b.Open("moof").OpenFull("mfhd", 0, 0).U32(f.sequence[i]).Close().Open("traf");
-    b.OpenFull("tfhd", 0, 0x020000).U32(1).Close();
+    if (f.tfhdDuration != 0)
+        b.OpenFull("tfhd", 0, 0x020008).U32(1).U32(f.tfhdDuration).Close();
+    else
+        b.OpenFull("tfhd", 0, 0x020000).U32(1).Close();
     b.OpenFull("tfdt", 1, 0).U64(f.decodeTime[i]).Close();
-    if (f.splitRuns) {
+    if (f.countOnly != 0) {
+        b.OpenFull("trun", 0, 0x001).U32(f.countOnly).U32(static_cast<uint32_t>(dataOffset));
+        b.Close();
+    } else if (f.splitRuns) {
         // Each data offset counts from the base, not from the end of the run before.
         for (int32_t run = 0; run < 2; ++run) {
             b.OpenFull("trun", 0, 0x301).U32(1).U32(static_cast<uint32_t>(dataOffset + 10 * run));
@@ -356,8 +365,15 @@ std::vector<uint8_t> Fragment(const Fragments& f, size_t i, int32_t dataOffset) 
 std::string FragmentedMovie(const Fragments& f, const std::string& name) {
     BoxBuilder b;
     b.Open("ftyp").FourCC("iso6").U32(0).FourCC("iso6").Close();
-    b.Open("moov").Mvhd(1000, 0).Open("mvex").OpenFull("trex", 0, 0).U32(1).U32(1).Zeros(12);
-    b.Close().Close();
+    b.Open("moov")
+        .Mvhd(1000, 0)
+        .Open("mvex")
+        .OpenFull("trex", 0, 0)
+        .U32(1)
+        .U32(1)
+        .U32(1000)
+        .U32(10);
+    b.U32(0).Close().Close();
     if (f.sinf) b.Open("sinf").Close();
     b.Close();
     std::vector<std::vector<uint8_t>> fragments;
@@ -448,6 +464,17 @@ TEST(Integrity, FragmentsAndEncryption) {
          {"error saiz-count-mismatch 0x120: track 1: 'saiz' sizes 3 samples, 'senc' holds 2",
           "note no-pssh 0xB0: a track is protected ('sinf' at 0xB0) and the file holds no 'pssh': "
           "the protection systems' data must come from elsewhere (a manifest)"}},
+        // Runs that give only their count: each sample takes the defaults of 'tfhd', else of
+        // 'trex', for its bytes and its duration, also past the samples the file can list.
+        {{.countOnly = 2}, {}},
+        {{.decodeTime = {0, 3000}, .countOnly = 2, .tfhdDuration = 1500}, {}},
+        {{.decodeTime = {0, 5000000}, .countOnly = 5000},
+         {"error trun-data-outside-mdat 0xF4: 1 run of the 'moof' holds data outside the 'mdat' "
+          "at 0x108 that follows (0x110 to 0x124); the first, 'trun' at 0xF4, from 0x110 to "
+          "0xC460",
+          "error trun-data-outside-mdat 0x168: 1 run of the 'moof' holds data outside the 'mdat' "
+          "at 0x17C that follows (0x184 to 0x198); the first, 'trun' at 0x168, from 0x184 to "
+          "0xC4D4"}},
     };
     for (const auto& c : cases) {
         const size_t row = static_cast<size_t>(&c - cases);
