@@ -150,6 +150,7 @@ void CItemTextWriter::Finish() {
 CISOViewBoxItemLayer::ItemWriter::ItemWriter(CISOViewBoxItemLayer& layer)
     : CItemTextWriter(layer.m_chars), m_layer(layer), m_start(layer.m_chars.size()) {
     assert(!layer.m_writerOpen);
+    layer.ReserveForItems();
     layer.m_writerOpen = true;
 }
 
@@ -266,8 +267,18 @@ void CISOViewBoxItemLayer::CommitItem(size_t start, size_t valueStart) {
                            static_cast<uint32_t>(valueLength)});
 }
 
+void CISOViewBoxItemLayer::ReserveForItems() {
+    // A node's items come a few at a time: growing three buffers from nothing would allocate
+    // each of them several times for every node made.
+    if (m_items.capacity() != 0) return;
+    m_items.reserve(8);
+    m_values.reserve(8);
+    m_chars.reserve(160);
+}
+
 void CISOViewBoxItemLayer::AddItem(std::string_view label, std::string_view value) {
     assert(!m_writerOpen);
+    ReserveForItems();
     const size_t start = m_chars.size();
     m_chars.append(label);
     const size_t valueStart = m_chars.size();
@@ -278,6 +289,7 @@ void CISOViewBoxItemLayer::AddItem(std::string_view label, std::string_view valu
 
 void CISOViewBoxItemLayer::AddHeading(std::string_view text) {
     assert(!m_writerOpen);
+    ReserveForItems();
     const size_t start = m_chars.size();
     m_chars.append(text);
     // A heading keeps an empty text: it is a blank band, not an empty field.

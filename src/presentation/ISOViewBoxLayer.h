@@ -278,6 +278,7 @@ private:
         uint32_t valueLength;
     };
     void CommitItem(size_t start, size_t valueStart);
+    void ReserveForItems();
 
     // Rows added together, at item index `first`, after `storedBefore` stored items.
     struct RowBlock {
