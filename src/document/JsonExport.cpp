@@ -216,8 +216,8 @@ void WriteBoxFacts(Writer& w, const CISOViewBox& node) {
     Key<"type">(w), TypeText(w, node.GetTypeBytes());
     const CISOViewBoxLayer* shortName = node.GetShortTypeNameLayer();
     const CISOViewBoxLayer* longName = node.GetLongTypeNameLayer();
-    Key<"name">(w), String(w, shortName ? shortName->Text() : std::string());
-    Key<"longName">(w), String(w, longName ? longName->Text() : std::string());
+    Key<"name">(w), String(w, shortName ? shortName->Text() : std::string_view());
+    Key<"longName">(w), String(w, longName ? longName->Text() : std::string_view());
     for (const auto& layer : node.GetLayers()) {
         if (layer->GetKind() == LayerKind::Title && layer.get() != shortName) {
             Key<"description">(w), String(w, layer->Text());

@@ -270,7 +270,7 @@ std::string_view CNodeList::GetTitle(size_t index) const {
             return m_title;
         }
         const CISOViewBoxLayer* title = slot.node->GetShortTypeNameLayer();
-        return title ? std::string_view(title->Text()) : std::string_view();
+        return title ? title->Text() : std::string_view();
     }
     const CMediaDataLines& lines = *place.block->lines;
     m_title.clear();

@@ -168,8 +168,9 @@ int32_t COrvexDoc::OnBoxEntry(const BoxEntry* entry) {
         std::unique_ptr<CISOViewBox> node = m_builder.Build(record, place);
         if (record.id == BoxId::Trak && m_collector) {
             if (CISOViewBoxLayer* longName = node->GetLongTypeNameLayer()) {
-                longName->SetText(std::string(m_collector->GetTrackTypeName(&record)) + " " +
-                                  longName->Text());
+                longName->SetText(std::string(m_collector->GetTrackTypeName(&record))
+                                      .append(" ")
+                                      .append(longName->Text()));
                 node->InvalidateMeasure();
             }
         }

@@ -62,14 +62,14 @@ void CISOViewBox::BuildStandardLayers(const ISOFileFormat::Box& box) {
 
     auto longName = std::make_unique<CISOViewBoxLayer>(LayerKind::LongName);
     const char* longText = entry ? entry->longName : GetBoxLongName(BoxId::Unknown);
-    longName->SetText(longText ? longText : "");
+    longName->SetStaticText(longText ? longText : "");
     longName->SetBackColour(kViewPalette.longNameBack);
     longName->SetTextColour(kViewPalette.longNameText);
     SetLongTypeNameLayer(AddLayer(std::move(longName)));
 
     if (entry && entry->description && entry->description[0] != '\0') {
         auto description = std::make_unique<CISOViewBoxLayer>(LayerKind::Title);
-        description->SetText(entry->description);
+        description->SetStaticText(entry->description);
         AddLayer(std::move(description));
     }
 

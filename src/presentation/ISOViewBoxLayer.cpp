@@ -37,7 +37,7 @@ CISOViewBoxLayer::~CISOViewBoxLayer() = default;
 void CISOViewBoxLayer::AppendText(CTextSink& out, int32_t indent) const {
     out.AppendTabs(indent);
     out.Append("| + ");
-    out.Append(m_text);
+    out.Append(Text());
     out.LineDone();
 }
 
@@ -48,14 +48,14 @@ std::string CISOViewBoxLayer::GetText(int32_t indent) const {
 }
 
 void CISOViewBoxLayer::Measure(IDrawingSurface& surface) {
-    const Extent extent = surface.MeasureText(GetFont(), m_text, false);
+    const Extent extent = surface.MeasureText(GetFont(), Text(), false);
     SetSizeFromContent(extent.width, extent.height);
 }
 
 void CISOViewBoxLayer::Draw(IDrawingSurface& surface, int32_t x, int32_t y, const Rect& clip) {
     (void)clip;
     DrawFrame(surface, x, y);
-    surface.DrawText(GetFont(), m_text, Rect{x, y, x + m_width, y + m_height}, m_textColour,
+    surface.DrawText(GetFont(), Text(), Rect{x, y, x + m_width, y + m_height}, m_textColour,
                      TextAlign::Centre, false);
 }
 

@@ -54,10 +54,20 @@ public:
     std::string GetText(int32_t indent) const;
 
     // The layer's own line of text (the base layer shows it; the others do not use it).
-    const std::string& Text() const { return m_text; }
-    void SetText(std::string text) { m_text = std::move(text); }
+    std::string_view Text() const { return m_staticText ? std::string_view(m_staticText) : m_text; }
+    void SetText(std::string text) {
+        m_text = std::move(text);
+        m_staticText = nullptr;
+    }
     // The same, keeping the layer's buffer: a layer redrawn with many texts allocates once.
-    void AssignText(std::string_view text) { m_text.assign(text); }
+    void AssignText(std::string_view text) {
+        m_text.assign(text);
+        m_staticText = nullptr;
+    }
+    // The same with a text of the program's own that lives as long as the program (a box's
+    // names from the catalogue): nothing is copied, and a node made for every box it writes
+    // allocates nothing for them.
+    void SetStaticText(const char* text) { m_staticText = text; }
 
     void SetVisible(bool visible) { m_visible = visible; }
     bool IsVisible() const { return m_visible; }
@@ -105,6 +115,7 @@ private:
     Style& EditStyle();
 
     std::string m_text;
+    const char* m_staticText = nullptr;
     std::unique_ptr<Style> m_style;
     int32_t m_width = 0;
     int32_t m_height = 0;

@@ -26,7 +26,9 @@ std::string LocalPath(const QString& path) {
 // The node's short type name, the name proposed for the files made from it.
 QString DefaultFileName(const CISOViewBox& node) {
     const CISOViewBoxLayer* layer = node.GetShortTypeNameLayer();
-    return layer ? QString::fromStdString(layer->Text()) : QString();
+    return layer ? QString::fromUtf8(layer->Text().data(),
+                                     static_cast<qsizetype>(layer->Text().size()))
+                 : QString();
 }
 
 CShellPrompts::FileDialog SaveDialog(const QString& filter, const QString& suffix,

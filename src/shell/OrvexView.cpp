@@ -325,7 +325,9 @@ QString COrvexView::GetSelectedName() {
     QString name = QString::fromUtf8(nodes.GetTitle(*m_selected));
     for (const auto& layer : nodes.Node(*m_selected).GetLayers()) {
         if (layer->GetKind() == LayerKind::LongName)
-            name += QLatin1Char(' ') + QString::fromStdString(layer->Text());
+            name +=
+                QLatin1Char(' ') + QString::fromUtf8(layer->Text().data(),
+                                                     static_cast<qsizetype>(layer->Text().size()));
     }
     return name;
 }
