@@ -43,6 +43,13 @@ QMenu* FileMenu(CMainFrame& frame) {
     return frame.menuBar()->actions().front()->menu();
 }
 
+// Chooses the recent file numbered `number` in the "File" menu.
+void ChooseRecent(CMainFrame& frame, int number) {
+    for (QAction* action : FileMenu(frame)->actions()) {
+        if (action->text().startsWith(QStringLiteral("&%1 ").arg(number))) action->trigger();
+    }
+}
+
 // The orvex program run as its own process, without a display to show a window on.
 ProcessRun RunOrvex(const std::vector<std::string>& args, unsigned timeoutSeconds = 20) {
     return RunProgram(ORVEX_GUI_PATH, args, timeoutSeconds, {},
@@ -204,7 +211,7 @@ private slots:
                 const QString title = h.frame.windowTitle(), status = h.frame.GetStatusText();
                 bool listedWhenTold = false;
                 h.prompts.onMessage = [&] {
-                    listedWhenTold = h.frame.GetRecentFiles().GetEntries().contains(path);
+                    listedWhenTold = h.frame.GetRecentFiles().GetEntries().contains({path});
                 };
                 switch (way) {
                     case Menu:
@@ -235,7 +242,7 @@ private slots:
                 QVERIFY(h.View().GetDocument().IsParsed());
                 // A recent entry goes only once the user was told.
                 QVERIFY2(listedWhenTold, qPrintable(context));
-                QCOMPARE(h.frame.GetRecentFiles().GetEntries().contains(path), way != Recent);
+                QCOMPARE(h.frame.GetRecentFiles().GetEntries().contains({path}), way != Recent);
                 QDir().rmdir(path);
                 QFile::remove(path);
             }
@@ -247,17 +254,42 @@ private slots:
         QVERIFY(m->prompts.messages.at(0).text.endsWith(QStringLiteral(": is a directory")));
     }
 
-    // Segment, then init segment: one view, the init's tree first; the pair is not a recent file.
-    void aSegmentOpensWithItsInitSegment() {
-        FrameHarness h;
-        const QString init = TestDataFile("dash_init.m4s");
-        h.prompts.openAnswers << TestDataFile("dash_segment.m4s") << init;
-        h.Action("actionOpenSegmentWithInit")->trigger();
-        QCOMPARE(h.frame.windowTitle(),
-                 QStringLiteral("Orvex - dash_segment.m4s with dash_init.m4s"));
-        QCOMPARE(QString::fromUtf8(h.View().GetDocument().GetNodes().GetTitle(0)),
-                 QStringLiteral("Init Segment : ") + init);
-        QVERIFY(h.frame.GetRecentFiles().GetEntries().isEmpty());
+    // Segment, then init segment: one view, the init's tree first; the recent files keep the
+    // pair apart from the segment alone, and reopen it as a pair.
+    void aSegmentOpensWithItsInitSegmentAlsoFromTheRecentFiles() {
+        const QString segment = TempFile("seg.m4s"), init = TempFile("init.m4s");
+        const QString pairTitle = QStringLiteral("Orvex - seg.m4s with init.m4s");
+        using Entries = QList<CRecentFileList::Entry>;
+        for (const QString& gone : {QString(), init, segment}) {
+            FrameHarness h;
+            QVERIFY(QFile::copy(TestDataFile("dash_segment.m4s"), segment) &&
+                    QFile::copy(TestDataFile("dash_init.m4s"), init));
+            h.prompts.openAnswers << segment << init;
+            h.Action("actionOpenSegmentWithInit")->trigger();
+            QCOMPARE(h.frame.windowTitle(), pairTitle);
+            QCOMPARE(QString::fromUtf8(h.View().GetDocument().GetNodes().GetTitle(0)),
+                     QStringLiteral("Init Segment : ") + init);
+            QVERIFY(h.frame.OpenUserFile(segment));
+            QCOMPARE(h.frame.windowTitle(), QStringLiteral("Orvex - seg.m4s"));
+            QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}, {segment, init}}));
+            if (!gone.isEmpty()) QVERIFY(QFile::remove(gone));
+            ChooseRecent(h.frame, 2);
+            if (gone.isEmpty()) {
+                QCOMPARE(h.frame.windowTitle(), pairTitle);
+                QCOMPARE(h.frame.GetRecentFiles().GetEntries(),
+                         (Entries{{segment, init}, {segment}}));
+                QVERIFY(h.prompts.messages.empty());
+            } else {
+                QCOMPARE(h.frame.windowTitle(), QStringLiteral("Orvex - seg.m4s"));
+                QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}}));
+                QCOMPARE(h.prompts.messages.at(0).text,
+                         QStringLiteral("Cannot open the file.\n\n") + gone +
+                             QStringLiteral(": No such file or directory\n\nIt is removed from "
+                                            "the list of recent files."));
+            }
+            QFile::remove(segment);
+            QFile::remove(init);
+        }
     }
 
     void filesAreTakenWhereverTheyAreDropped() {
@@ -561,16 +593,30 @@ private slots:
     void keepsNineMostRecentFirstComparingCase() {
         CRecentFileList list;
         for (int i = 1; i <= 10; ++i)
-            list.Add(Media(i));
-        list.Add(Media(5));
-        list.Add(QStringLiteral("/media/clips/FILE5.mp4"));
-        QCOMPARE(list.GetEntries(),
-                 (QStringList{"/media/clips/FILE5.mp4", Media(5), Media(10), Media(9), Media(8),
-                              Media(7), Media(6), Media(4), Media(3)}));
+            list.Add({Media(i)});
+        list.Add({Media(5)});
+        list.Add({QStringLiteral("/media/clips/FILE5.mp4")});
+        const auto paths = [&list] {
+            QStringList shown;
+            for (int i = 0; i < list.GetCount(); ++i)
+                shown << CRecentFileList::MenuText(i, list.GetEntries()[i]).mid(3);
+            return shown;
+        };
+        QCOMPARE(paths(), (QStringList{"/media/clips/FILE5.mp4", Media(5), Media(10), Media(9),
+                                       Media(8), Media(7), Media(6), Media(4), Media(3)}));
         // An opened entry moves up; a failed one is removed (through the menu, below).
-        QVERIFY(list.OpenEntry(7, [](const QString& path) { return path == Media(4); }));
-        QCOMPARE(list.GetEntries().mid(0, 3),
-                 (QStringList{Media(4), "/media/clips/FILE5.mp4", Media(5)}));
+        QVERIFY(list.OpenEntry(
+            7, [](const CRecentFileList::Entry& entry) { return entry.path == Media(4); }));
+        QCOMPARE(paths().mid(0, 3), (QStringList{Media(4), "/media/clips/FILE5.mp4", Media(5)}));
+        // A pair is another entry than its segment, and than the segment with another init.
+        const QString init = QStringLiteral("/media/init/R&D.mp4");
+        list.Add({Media(4), init});
+        list.Add({Media(5), init});
+        list.Add({Media(4), Media(1)});
+        list.Add({Media(4), init});
+        QCOMPARE(paths().mid(0, 5),
+                 (QStringList{Media(4) + " (with R&&D.mp4)", Media(4) + " (with file1.mp4)",
+                              Media(5) + " (with R&&D.mp4)", Media(4), "/media/clips/FILE5.mp4"}));
     }
 
     void readsTheStoredCountOrNine() {
@@ -588,7 +634,7 @@ private slots:
             QCOMPARE(list.GetCount(), entries);
             if (entries == 0) continue;
             QCOMPARE(list.GetMaxEntries(), entries);
-            QCOMPARE(list.GetEntries().front() + list.GetEntries().back(),
+            QCOMPARE(list.GetEntries().front().path + list.GetEntries().back().path,
                      Media(1) + Media(entries));
         }
     }
@@ -601,7 +647,7 @@ private slots:
         list.ReadFromSettings(store);
         QCOMPARE(list.GetCount(), 15);
         // The oldest entry fails to open: it must not come back from "Document16".
-        QVERIFY(!list.OpenEntry(14, [](const QString&) { return false; }));
+        QVERIFY(!list.OpenEntry(14, [](const CRecentFileList::Entry&) { return false; }));
         list.WriteToSettings(store);
         CRecentFileList again;
         again.ReadFromSettings(store);
@@ -612,6 +658,45 @@ private slots:
         small.WriteToSettings(store);
         QCOMPARE(store.ReadValue(kRecentFilesKey, "DocumentCount")->number, 9u);
         QVERIFY(!store.ReadValue(kRecentFilesKey, "Document2"));
+    }
+
+    void pairsKeepTheirInitSegmentInTheSettings() {
+        CSettingsFileStore store(TempFile("pairs.json"));
+        const QString init = QStringLiteral("/media/init.mp4");
+        // The steps, and after each the paths written as "DocumentInit1" to "DocumentInit4".
+        const struct {
+            std::function<void(CRecentFileList&)> step;
+            QStringList inits;
+        } steps[] = {
+            {[&](CRecentFileList& l) {
+                 l.Add({Media(1)});
+                 l.Add({Media(2), init});
+             },
+             {init, {}, {}, {}}},
+            {[&](CRecentFileList& l) {
+                 l.Add({Media(1), Media(3)});
+             },
+             {Media(3), init, {}, {}}},
+            {[&](CRecentFileList& l) { l.RemoveEntry(1); }, {Media(3), {}, {}, {}}},
+            {[&](CRecentFileList& l) { l.Add({Media(3)}); }, {{}, Media(3), {}, {}}},
+        };
+        CRecentFileList list;
+        for (const auto& [step, inits] : steps) {
+            step(list);
+            list.WriteToSettings(store);
+            QStringList written;
+            for (const char* name :
+                 {"DocumentInit1", "DocumentInit2", "DocumentInit3", "DocumentInit4"}) {
+                const auto value = store.ReadValue(kRecentFilesKey, name);
+                written << (value ? QString::fromStdString(value->text) : QString());
+            }
+            QCOMPARE(written, inits);
+            CRecentFileList again;
+            again.ReadFromSettings(store);
+            QCOMPARE(again.GetEntries(), list.GetEntries());
+        }
+        // The segment of a pair is stored as a plain entry is.
+        QCOMPARE(store.ReadValue(kRecentFilesKey, "Document2")->text, Media(1).toStdString());
     }
 
     void theProgramAnswersItsCommandLine() {
