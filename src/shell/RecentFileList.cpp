@@ -26,6 +26,14 @@ QString ReadText(const ISettingsStore& store, const std::string& name) {
     if (!value || value->type != SettingValue::Type::Text) return {};
     return QString::fromStdString(value->text);
 }
+
+void WriteOrDeleteText(ISettingsStore& store, const std::string& name, const QString& text) {
+    if (text.isEmpty()) {
+        store.DeleteValue(kRecentFilesKey, name);
+    } else {
+        store.WriteValue(kRecentFilesKey, name, SettingValue::Text(text.toStdString()));
+    }
+}
 }  // namespace
 
 const char* const CRecentFileList::kEmptyMenuText = "(MRU list is empty)";
@@ -91,21 +99,11 @@ void CRecentFileList::WriteToSettings(ISettingsStore& store) const {
     store.WriteValue(kRecentFilesKey, kCountValue,
                      SettingValue::Number(static_cast<uint32_t>(m_maxEntries)));
     // Up to the largest maximum: a value left behind would bring a removed entry (or the init
-    // segment of a pair no longer at that place) back the next time the list is read.
+    // segment of a pair no longer at that number) back the next time the list is read.
     for (int number = 1; number <= kMaxMaxEntries; ++number) {
         const Entry* entry = number <= m_entries.size() ? &m_entries[number - 1] : nullptr;
-        if (entry) {
-            store.WriteValue(kRecentFilesKey, EntryValueName(number),
-                             SettingValue::Text(entry->path.toStdString()));
-        } else {
-            store.DeleteValue(kRecentFilesKey, EntryValueName(number));
-        }
-        if (entry && !entry->initPath.isEmpty()) {
-            store.WriteValue(kRecentFilesKey, InitValueName(number),
-                             SettingValue::Text(entry->initPath.toStdString()));
-        } else {
-            store.DeleteValue(kRecentFilesKey, InitValueName(number));
-        }
+        WriteOrDeleteText(store, EntryValueName(number), entry ? entry->path : QString());
+        WriteOrDeleteText(store, InitValueName(number), entry ? entry->initPath : QString());
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -55,6 +56,9 @@ ProcessRun RunOrvex(const std::vector<std::string>& args, unsigned timeoutSecond
     return RunProgram(ORVEX_GUI_PATH, args, timeoutSeconds, {},
                       {"QT_QPA_PLATFORM=offscreen", "ORVEX_CONFIG_DIR=" + TempPath("config")});
 }
+
+using Entry = CRecentFileList::Entry;
+using Entries = QList<Entry>;
 
 QString Media(int n) {
     return QStringLiteral("/media/clips/file%1.mp4").arg(n);
@@ -259,7 +263,6 @@ private slots:
     void aSegmentOpensWithItsInitSegmentAlsoFromTheRecentFiles() {
         const QString segment = TempFile("seg.m4s"), init = TempFile("init.m4s");
         const QString pairTitle = QStringLiteral("Orvex - seg.m4s with init.m4s");
-        using Entries = QList<CRecentFileList::Entry>;
         for (const QString& gone : {QString(), init, segment}) {
             FrameHarness h;
             QVERIFY(QFile::copy(TestDataFile("dash_segment.m4s"), segment) &&
@@ -274,14 +277,12 @@ private slots:
             QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}, {segment, init}}));
             if (!gone.isEmpty()) QVERIFY(QFile::remove(gone));
             ChooseRecent(h.frame, 2);
-            if (gone.isEmpty()) {
-                QCOMPARE(h.frame.windowTitle(), pairTitle);
-                QCOMPARE(h.frame.GetRecentFiles().GetEntries(),
-                         (Entries{{segment, init}, {segment}}));
-                QVERIFY(h.prompts.messages.empty());
-            } else {
-                QCOMPARE(h.frame.windowTitle(), QStringLiteral("Orvex - seg.m4s"));
-                QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}}));
+            const bool reopened = gone.isEmpty();
+            QCOMPARE(h.frame.windowTitle(),
+                     reopened ? pairTitle : QStringLiteral("Orvex - seg.m4s"));
+            QCOMPARE(h.frame.GetRecentFiles().GetEntries(),
+                     (reopened ? Entries{{segment, init}, {segment}} : Entries{segment}));
+            if (!reopened) {
                 QCOMPARE(h.prompts.messages.at(0).text,
                          QStringLiteral("Cannot open the file.\n\n") + gone +
                              QStringLiteral(": No such file or directory\n\nIt is removed from "
@@ -593,30 +594,25 @@ private slots:
     void keepsNineMostRecentFirstComparingCase() {
         CRecentFileList list;
         for (int i = 1; i <= 10; ++i)
-            list.Add({Media(i)});
-        list.Add({Media(5)});
-        list.Add({QStringLiteral("/media/clips/FILE5.mp4")});
-        const auto paths = [&list] {
-            QStringList shown;
-            for (int i = 0; i < list.GetCount(); ++i)
-                shown << CRecentFileList::MenuText(i, list.GetEntries()[i]).mid(3);
-            return shown;
-        };
-        QCOMPARE(paths(), (QStringList{"/media/clips/FILE5.mp4", Media(5), Media(10), Media(9),
-                                       Media(8), Media(7), Media(6), Media(4), Media(3)}));
+            list.Add(Media(i));
+        list.Add(Media(5));
+        list.Add(QStringLiteral("/media/clips/FILE5.mp4"));
+        QCOMPARE(list.GetEntries(),
+                 (Entries{QStringLiteral("/media/clips/FILE5.mp4"), Media(5), Media(10), Media(9),
+                          Media(8), Media(7), Media(6), Media(4), Media(3)}));
         // An opened entry moves up; a failed one is removed (through the menu, below).
-        QVERIFY(list.OpenEntry(
-            7, [](const CRecentFileList::Entry& entry) { return entry.path == Media(4); }));
-        QCOMPARE(paths().mid(0, 3), (QStringList{Media(4), "/media/clips/FILE5.mp4", Media(5)}));
+        QVERIFY(list.OpenEntry(7, [](const Entry& entry) { return entry.path == Media(4); }));
+        QCOMPARE(list.GetEntries().mid(0, 3),
+                 (Entries{Media(4), QStringLiteral("/media/clips/FILE5.mp4"), Media(5)}));
         // A pair is another entry than its segment, and than the segment with another init.
         const QString init = QStringLiteral("/media/init/R&D.mp4");
-        list.Add({Media(4), init});
-        list.Add({Media(5), init});
-        list.Add({Media(4), Media(1)});
-        list.Add({Media(4), init});
-        QCOMPARE(paths().mid(0, 5),
-                 (QStringList{Media(4) + " (with R&&D.mp4)", Media(4) + " (with file1.mp4)",
-                              Media(5) + " (with R&&D.mp4)", Media(4), "/media/clips/FILE5.mp4"}));
+        for (const Entry& pair :
+             {Entry{Media(4), init}, {Media(5), init}, {Media(4), Media(1)}, {Media(4), init}})
+            list.Add(pair);
+        QCOMPARE(list.GetEntries().mid(0, 4),
+                 (Entries{{Media(4), init}, {Media(4), Media(1)}, {Media(5), init}, Media(4)}));
+        QCOMPARE(CRecentFileList::MenuText(0, list.GetEntries()[0]),
+                 QStringLiteral("&1 ") + Media(4) + QStringLiteral(" (with R&&D.mp4)"));
     }
 
     void readsTheStoredCountOrNine() {
@@ -647,7 +643,7 @@ private slots:
         list.ReadFromSettings(store);
         QCOMPARE(list.GetCount(), 15);
         // The oldest entry fails to open: it must not come back from "Document16".
-        QVERIFY(!list.OpenEntry(14, [](const CRecentFileList::Entry&) { return false; }));
+        QVERIFY(!list.OpenEntry(14, [](const Entry&) { return false; }));
         list.WriteToSettings(store);
         CRecentFileList again;
         again.ReadFromSettings(store);
@@ -662,40 +658,28 @@ private slots:
 
     void pairsKeepTheirInitSegmentInTheSettings() {
         CSettingsFileStore store(TempFile("pairs.json"));
-        const QString init = QStringLiteral("/media/init.mp4");
-        // The steps, and after each the paths written as "DocumentInit1" to "DocumentInit4".
-        const struct {
-            std::function<void(CRecentFileList&)> step;
-            QStringList inits;
-        } steps[] = {
-            {[&](CRecentFileList& l) {
-                 l.Add({Media(1)});
-                 l.Add({Media(2), init});
-             },
-             {init, {}, {}, {}}},
-            {[&](CRecentFileList& l) {
-                 l.Add({Media(1), Media(3)});
-             },
-             {Media(3), init, {}, {}}},
-            {[&](CRecentFileList& l) { l.RemoveEntry(1); }, {Media(3), {}, {}, {}}},
-            {[&](CRecentFileList& l) { l.Add({Media(3)}); }, {{}, Media(3), {}, {}}},
-        };
-        CRecentFileList list;
-        for (const auto& [step, inits] : steps) {
-            step(list);
+        // Each list written over the one before, and "DocumentInit1" to "DocumentInit3" then:
+        // no init is left at a number now held by a file alone or by no entry.
+        const std::pair<Entries, QStringList> rows[] = {
+            {{{Media(2), Media(9)}, Media(1)}, {Media(9), {}, {}}},
+            {{{Media(1), Media(3)}, {Media(2), Media(9)}, {Media(4), Media(9)}},
+             {Media(3), Media(9), Media(9)}},
+            {{Media(3), {Media(1), Media(3)}}, {{}, Media(3), {}}}};
+        for (const auto& [entries, inits] : rows) {
+            CRecentFileList list;
+            std::for_each(entries.rbegin(), entries.rend(), [&](const Entry& e) { list.Add(e); });
             list.WriteToSettings(store);
             QStringList written;
-            for (const char* name :
-                 {"DocumentInit1", "DocumentInit2", "DocumentInit3", "DocumentInit4"}) {
-                const auto value = store.ReadValue(kRecentFilesKey, name);
+            for (const std::string number : {"1", "2", "3"}) {
+                const auto value = store.ReadValue(kRecentFilesKey, "DocumentInit" + number);
                 written << (value ? QString::fromStdString(value->text) : QString());
             }
             QCOMPARE(written, inits);
             CRecentFileList again;
             again.ReadFromSettings(store);
-            QCOMPARE(again.GetEntries(), list.GetEntries());
+            QCOMPARE(again.GetEntries(), entries);
         }
-        // The segment of a pair is stored as a plain entry is.
+        // The segment of a pair is stored as a file alone is.
         QCOMPARE(store.ReadValue(kRecentFilesKey, "Document2")->text, Media(1).toStdString());
     }
 
