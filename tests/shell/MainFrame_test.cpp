@@ -44,13 +44,6 @@ QMenu* FileMenu(CMainFrame& frame) {
     return frame.menuBar()->actions().front()->menu();
 }
 
-// Chooses the recent file numbered `number` in the "File" menu.
-void ChooseRecent(CMainFrame& frame, int number) {
-    for (QAction* action : FileMenu(frame)->actions()) {
-        if (action->text().startsWith(QStringLiteral("&%1 ").arg(number))) action->trigger();
-    }
-}
-
 // The orvex program run as its own process, without a display to show a window on.
 ProcessRun RunOrvex(const std::vector<std::string>& args, unsigned timeoutSeconds = 20) {
     return RunProgram(ORVEX_GUI_PATH, args, timeoutSeconds, {},
@@ -276,7 +269,9 @@ private slots:
             QCOMPARE(h.frame.windowTitle(), QStringLiteral("Orvex - seg.m4s"));
             QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}, {segment, init}}));
             if (!gone.isEmpty()) QVERIFY(QFile::remove(gone));
-            ChooseRecent(h.frame, 2);
+            for (QAction* action : FileMenu(h.frame)->actions()) {
+                if (action->text().startsWith(QStringLiteral("&2 "))) action->trigger();
+            }
             const bool reopened = gone.isEmpty();
             QCOMPARE(h.frame.windowTitle(),
                      reopened ? pairTitle : QStringLiteral("Orvex - seg.m4s"));
