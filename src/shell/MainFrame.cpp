@@ -299,11 +299,36 @@ bool CMainFrame::OpenMediaFile(const QString& path, const QString& aftermath) {
     const std::string localPath = QFile::encodeName(path).toStdString();
     // The title and status follow when the view shows the file (documentShown).
     if (CFileReader().Open(localPath.c_str()) != 0 && m_view->OpenFile(path) != 0) return true;
+    ReportOpenFailure(path, aftermath);
+    return false;
+}
+
+void CMainFrame::ReportOpenFailure(const QString& path, const QString& aftermath) {
+    const std::string localPath = QFile::encodeName(path).toStdString();
     QString text = MessageWithReason(QString::fromLatin1(kOpenFailedText), path,
                                      QString::fromLocal8Bit(DescribeOpenFailure(localPath)));
     if (!aftermath.isEmpty()) text += QStringLiteral("\n\n") + aftermath;
     m_prompts.ShowMessage(this, CShellPrompts::Icon::Warning, QStringLiteral("Error"), text);
-    return false;
+}
+
+bool CMainFrame::OpenSegmentWithInit(const QString& segment, const QString& init,
+                                     const QString& aftermath) {
+    // The init segment is tried first, then the segment as by "Open"; the file shown stays
+    // when either fails.
+    if (CFileReader().Open(QFile::encodeName(init).toStdString().c_str()) == 0) {
+        ReportOpenFailure(init, aftermath);
+        return false;
+    }
+    if (CFileReader().Open(QFile::encodeName(segment).toStdString().c_str()) == 0) {
+        ReportOpenFailure(segment, aftermath);
+        return false;
+    }
+    // The title and status follow when the view shows the pair (documentShown).
+    if (m_view->OpenFile(segment, init) == 0) {
+        ReportOpenFailure(init, aftermath);
+        return false;
+    }
+    return true;
 }
 
 bool CMainFrame::OpenUserFile(const QString& path) {
@@ -334,9 +359,10 @@ QString CMainFrame::CurrentFile() const {
     return QFile::decodeName(m_view->GetDocument().GetFilePath().c_str());
 }
 
-void CMainFrame::AddToRecentFiles(const QString& path) {
+void CMainFrame::AddToRecentFiles(const QString& path, const QString& initPath) {
     // Full paths: a file named on the command line may be relative.
-    m_recentFiles.Add(QFileInfo(path).absoluteFilePath());
+    m_recentFiles.Add({QFileInfo(path).absoluteFilePath(),
+                       initPath.isEmpty() ? QString() : QFileInfo(initPath).absoluteFilePath()});
     RebuildRecentMenu();
 }
 
@@ -348,8 +374,11 @@ void CMainFrame::RebuildRecentMenu() {
 void CMainFrame::OnRecentFile(int index) {
     // A recent file that opens moves to the top; one that does not is dropped from the list,
     // once the user has been told.
-    m_recentFiles.OpenEntry(index, [this](const QString& path) {
-        return OpenMediaFile(path, QStringLiteral("It is removed from the list of recent files."));
+    m_recentFiles.OpenEntry(index, [this](const CRecentFileList::Entry& entry) {
+        const QString aftermath = QStringLiteral("It is removed from the list of recent files.");
+        return entry.initPath.isEmpty()
+                   ? OpenMediaFile(entry.path, aftermath)
+                   : OpenSegmentWithInit(entry.path, entry.initPath, aftermath);
     });
     RebuildRecentMenu();
 }
@@ -447,29 +476,7 @@ void CMainFrame::OnFileOpenSegmentWithInit() {
     dialog.caption = QStringLiteral("Open Its Init Segment");
     const QString init =
         m_folders.GetOpenFileName(this, CDialogFolders::Purpose::Open, dialog, segment);
-    if (init.isEmpty()) return;
-    const std::string localInit = QFile::encodeName(init).toStdString();
-    if (CFileReader().Open(localInit.c_str()) == 0) {
-        m_prompts.ShowMessage(
-            this, CShellPrompts::Icon::Warning, QStringLiteral("Error"),
-            MessageWithReason(QString::fromLatin1(kOpenFailedText), init,
-                              QString::fromLocal8Bit(DescribeOpenFailure(localInit))));
-        return;
-    }
-    // A segment that cannot be opened is reported as by "Open", and the file shown stays.
-    const std::string localSegment = QFile::encodeName(segment).toStdString();
-    if (CFileReader().Open(localSegment.c_str()) == 0) {
-        OpenMediaFile(segment);
-        return;
-    }
-    // The pair is not kept in the recent files, which hold single files. The title and status
-    // follow when the view shows the pair (documentShown).
-    if (m_view->OpenFile(segment, init) == 0) {
-        m_prompts.ShowMessage(
-            this, CShellPrompts::Icon::Warning, QStringLiteral("Error"),
-            MessageWithReason(QString::fromLatin1(kOpenFailedText), init,
-                              QString::fromLocal8Bit(DescribeOpenFailure(localInit))));
-    }
+    if (!init.isEmpty() && OpenSegmentWithInit(segment, init)) AddToRecentFiles(segment, init);
 }
 
 void CMainFrame::OnFilesDropped(const QStringList& paths) {

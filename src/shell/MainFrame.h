@@ -51,6 +51,10 @@ public:
     // A file the user chose (open dialog, drop, command line): the open sequence, and on
     // success the file joins the recent-file list.
     bool OpenUserFile(const QString& path);
+    // The open sequence for a media segment read with its init segment; a failure to open
+    // either is reported as by OpenMediaFile.
+    bool OpenSegmentWithInit(const QString& segment, const QString& init,
+                             const QString& aftermath = {});
 
     COrvexView& GetView() { return *m_view; }
     COrvexLogView& GetLogView() { return *m_logView; }
@@ -107,8 +111,10 @@ private:
     QString CurrentFile() const;
     void OnBusyChanged(bool busy, const QString& filePath);
     void OnParseProgress(qint64 bytesDone, qint64 fileSize);
-    // The recent-file list takes every file opened by the user.
-    void AddToRecentFiles(const QString& path);
+    // The recent-file list takes every file (or segment with its init) opened by the user.
+    void AddToRecentFiles(const QString& path, const QString& initPath = {});
+    // The message for a file that cannot be opened, with the system's reason.
+    void ReportOpenFailure(const QString& path, const QString& aftermath);
     void RebuildRecentMenu();
     // Once the window system has put a frame around the window, the restored outer size is
     // made exact.

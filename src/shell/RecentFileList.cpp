@@ -1,6 +1,7 @@
 #include "shell/RecentFileList.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <optional>
 #include <string>
@@ -15,6 +16,24 @@ constexpr char kEntryProperty[] = "orvexRecentFileEntry";
 std::string EntryValueName(int number) {
     return "Document" + std::to_string(number);
 }
+
+std::string InitValueName(int number) {
+    return "DocumentInit" + std::to_string(number);
+}
+
+QString ReadText(const ISettingsStore& store, const std::string& name) {
+    const std::optional<SettingValue> value = store.ReadValue(kRecentFilesKey, name);
+    if (!value || value->type != SettingValue::Type::Text) return {};
+    return QString::fromStdString(value->text);
+}
+
+void WriteOrDeleteText(ISettingsStore& store, const std::string& name, const QString& text) {
+    if (text.isEmpty()) {
+        store.DeleteValue(kRecentFilesKey, name);
+    } else {
+        store.WriteValue(kRecentFilesKey, name, SettingValue::Text(text.toStdString()));
+    }
+}
 }  // namespace
 
 const char* const CRecentFileList::kEmptyMenuText = "(MRU list is empty)";
@@ -27,10 +46,10 @@ bool CRecentFileList::SetMaxEntries(int count) {
     return true;
 }
 
-void CRecentFileList::Add(const QString& path) {
-    if (path.isEmpty()) return;
-    m_entries.removeAll(path);
-    m_entries.prepend(path);
+void CRecentFileList::Add(const Entry& entry) {
+    if (entry.path.isEmpty()) return;
+    m_entries.removeAll(entry);
+    m_entries.prepend(entry);
     while (m_entries.size() > m_maxEntries)
         m_entries.removeLast();
 }
@@ -43,12 +62,12 @@ void CRecentFileList::MoveToTop(int index) {
     if (index > 0 && index < m_entries.size()) m_entries.move(index, 0);
 }
 
-bool CRecentFileList::OpenEntry(int index, const std::function<bool(const QString&)>& openFile) {
+bool CRecentFileList::OpenEntry(int index, const std::function<bool(const Entry&)>& openFile) {
     if (index < 0 || index >= m_entries.size()) return false;
-    const QString path = m_entries[index];
-    const bool opened = openFile(path);
-    // The open may have changed the list meanwhile: find the entry again by its path.
-    const int now = static_cast<int>(m_entries.indexOf(path));
+    const Entry entry = m_entries[index];
+    const bool opened = openFile(entry);
+    // The open may have changed the list meanwhile: find the entry again by its paths.
+    const int now = static_cast<int>(m_entries.indexOf(entry));
     if (opened) {
         MoveToTop(now);
     } else {
@@ -57,8 +76,10 @@ bool CRecentFileList::OpenEntry(int index, const std::function<bool(const QStrin
     return opened;
 }
 
-QString CRecentFileList::MenuText(int index, const QString& path) {
-    QString shown = path;
+QString CRecentFileList::MenuText(int index, const Entry& entry) {
+    QString shown = entry.path;
+    if (!entry.initPath.isEmpty())
+        shown += QStringLiteral(" (with %1)").arg(QFileInfo(entry.initPath).fileName());
     shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
 }
@@ -69,26 +90,21 @@ void CRecentFileList::ReadFromSettings(const ISettingsStore& store) {
     if (*count >= kMinMaxEntries && *count <= kMaxMaxEntries)
         SetMaxEntries(static_cast<int>(*count));
     // Oldest first, so that "Document1" ends up at the top.
-    for (int number = m_maxEntries; number >= 1; --number) {
-        const std::optional<SettingValue> value =
-            store.ReadValue(kRecentFilesKey, EntryValueName(number));
-        if (value && value->type == SettingValue::Type::Text)
-            Add(QString::fromStdString(value->text));
-    }
+    for (int number = m_maxEntries; number >= 1; --number)
+        Add({ReadText(store, EntryValueName(number)), ReadText(store, InitValueName(number))});
 }
 
 void CRecentFileList::WriteToSettings(ISettingsStore& store) const {
     // Failures are silent: a list that cannot be written at close is lost.
     store.WriteValue(kRecentFilesKey, kCountValue,
                      SettingValue::Number(static_cast<uint32_t>(m_maxEntries)));
-    int number = 1;
-    for (const QString& path : m_entries)
-        store.WriteValue(kRecentFilesKey, EntryValueName(number++),
-                         SettingValue::Text(path.toStdString()));
-    // Up to the largest maximum: a value left behind would bring a removed entry back the next
-    // time the list is read with that maximum.
-    for (; number <= kMaxMaxEntries; ++number)
-        store.DeleteValue(kRecentFilesKey, EntryValueName(number));
+    // Up to the largest maximum: a value left behind would bring a removed entry (or the init
+    // segment of a pair no longer at that number) back the next time the list is read.
+    for (int number = 1; number <= kMaxMaxEntries; ++number) {
+        const Entry* entry = number <= m_entries.size() ? &m_entries[number - 1] : nullptr;
+        WriteOrDeleteText(store, EntryValueName(number), entry ? entry->path : QString());
+        WriteOrDeleteText(store, InitValueName(number), entry ? entry->initPath : QString());
+    }
 }
 
 void RebuildRecentFileMenu(QMenu& menu, QAction& placeholder, const CRecentFileList& list,
@@ -99,7 +115,7 @@ void RebuildRecentFileMenu(QMenu& menu, QAction& placeholder, const CRecentFileL
         // Later: the action may be the one whose choice led to this rebuild.
         action->deleteLater();
     }
-    const QStringList& entries = list.GetEntries();
+    const QList<CRecentFileList::Entry>& entries = list.GetEntries();
     for (int i = 0; i < entries.size(); ++i) {
         auto* action = new QAction(CRecentFileList::MenuText(i, entries[i]), &menu);
         action->setProperty(kEntryProperty, true);

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -48,6 +49,9 @@ ProcessRun RunOrvex(const std::vector<std::string>& args, unsigned timeoutSecond
     return RunProgram(ORVEX_GUI_PATH, args, timeoutSeconds, {},
                       {"QT_QPA_PLATFORM=offscreen", "ORVEX_CONFIG_DIR=" + TempPath("config")});
 }
+
+using Entry = CRecentFileList::Entry;
+using Entries = QList<Entry>;
 
 QString Media(int n) {
     return QStringLiteral("/media/clips/file%1.mp4").arg(n);
@@ -204,7 +208,7 @@ private slots:
                 const QString title = h.frame.windowTitle(), status = h.frame.GetStatusText();
                 bool listedWhenTold = false;
                 h.prompts.onMessage = [&] {
-                    listedWhenTold = h.frame.GetRecentFiles().GetEntries().contains(path);
+                    listedWhenTold = h.frame.GetRecentFiles().GetEntries().contains({path});
                 };
                 switch (way) {
                     case Menu:
@@ -235,7 +239,7 @@ private slots:
                 QVERIFY(h.View().GetDocument().IsParsed());
                 // A recent entry goes only once the user was told.
                 QVERIFY2(listedWhenTold, qPrintable(context));
-                QCOMPARE(h.frame.GetRecentFiles().GetEntries().contains(path), way != Recent);
+                QCOMPARE(h.frame.GetRecentFiles().GetEntries().contains({path}), way != Recent);
                 QDir().rmdir(path);
                 QFile::remove(path);
             }
@@ -247,17 +251,41 @@ private slots:
         QVERIFY(m->prompts.messages.at(0).text.endsWith(QStringLiteral(": is a directory")));
     }
 
-    // Segment, then init segment: one view, the init's tree first; the pair is not a recent file.
-    void aSegmentOpensWithItsInitSegment() {
-        FrameHarness h;
-        const QString init = TestDataFile("dash_init.m4s");
-        h.prompts.openAnswers << TestDataFile("dash_segment.m4s") << init;
-        h.Action("actionOpenSegmentWithInit")->trigger();
-        QCOMPARE(h.frame.windowTitle(),
-                 QStringLiteral("Orvex - dash_segment.m4s with dash_init.m4s"));
-        QCOMPARE(QString::fromUtf8(h.View().GetDocument().GetNodes().GetTitle(0)),
-                 QStringLiteral("Init Segment : ") + init);
-        QVERIFY(h.frame.GetRecentFiles().GetEntries().isEmpty());
+    // Segment, then init segment: one view, the init's tree first; the recent files keep the
+    // pair apart from the segment alone, and reopen it as a pair.
+    void aSegmentOpensWithItsInitSegmentAlsoFromTheRecentFiles() {
+        const QString segment = TempFile("seg.m4s"), init = TempFile("init.m4s");
+        const QString pairTitle = QStringLiteral("Orvex - seg.m4s with init.m4s");
+        for (const QString& gone : {QString(), init, segment}) {
+            FrameHarness h;
+            QVERIFY(QFile::copy(TestDataFile("dash_segment.m4s"), segment) &&
+                    QFile::copy(TestDataFile("dash_init.m4s"), init));
+            h.prompts.openAnswers << segment << init;
+            h.Action("actionOpenSegmentWithInit")->trigger();
+            QCOMPARE(h.frame.windowTitle(), pairTitle);
+            QCOMPARE(QString::fromUtf8(h.View().GetDocument().GetNodes().GetTitle(0)),
+                     QStringLiteral("Init Segment : ") + init);
+            QVERIFY(h.frame.OpenUserFile(segment));
+            QCOMPARE(h.frame.windowTitle(), QStringLiteral("Orvex - seg.m4s"));
+            QCOMPARE(h.frame.GetRecentFiles().GetEntries(), (Entries{{segment}, {segment, init}}));
+            if (!gone.isEmpty()) QVERIFY(QFile::remove(gone));
+            for (QAction* action : FileMenu(h.frame)->actions()) {
+                if (action->text().startsWith(QStringLiteral("&2 "))) action->trigger();
+            }
+            const bool reopened = gone.isEmpty();
+            QCOMPARE(h.frame.windowTitle(),
+                     reopened ? pairTitle : QStringLiteral("Orvex - seg.m4s"));
+            QCOMPARE(h.frame.GetRecentFiles().GetEntries(),
+                     (reopened ? Entries{{segment, init}, {segment}} : Entries{segment}));
+            if (!reopened) {
+                QCOMPARE(h.prompts.messages.at(0).text,
+                         QStringLiteral("Cannot open the file.\n\n") + gone +
+                             QStringLiteral(": No such file or directory\n\nIt is removed from "
+                                            "the list of recent files."));
+            }
+            QFile::remove(segment);
+            QFile::remove(init);
+        }
     }
 
     void filesAreTakenWhereverTheyAreDropped() {
@@ -565,12 +593,21 @@ private slots:
         list.Add(Media(5));
         list.Add(QStringLiteral("/media/clips/FILE5.mp4"));
         QCOMPARE(list.GetEntries(),
-                 (QStringList{"/media/clips/FILE5.mp4", Media(5), Media(10), Media(9), Media(8),
-                              Media(7), Media(6), Media(4), Media(3)}));
+                 (Entries{QStringLiteral("/media/clips/FILE5.mp4"), Media(5), Media(10), Media(9),
+                          Media(8), Media(7), Media(6), Media(4), Media(3)}));
         // An opened entry moves up; a failed one is removed (through the menu, below).
-        QVERIFY(list.OpenEntry(7, [](const QString& path) { return path == Media(4); }));
+        QVERIFY(list.OpenEntry(7, [](const Entry& entry) { return entry.path == Media(4); }));
         QCOMPARE(list.GetEntries().mid(0, 3),
-                 (QStringList{Media(4), "/media/clips/FILE5.mp4", Media(5)}));
+                 (Entries{Media(4), QStringLiteral("/media/clips/FILE5.mp4"), Media(5)}));
+        // A pair is another entry than its segment, and than the segment with another init.
+        const QString init = QStringLiteral("/media/init/R&D.mp4");
+        for (const Entry& pair :
+             {Entry{Media(4), init}, {Media(5), init}, {Media(4), Media(1)}, {Media(4), init}})
+            list.Add(pair);
+        QCOMPARE(list.GetEntries().mid(0, 4),
+                 (Entries{{Media(4), init}, {Media(4), Media(1)}, {Media(5), init}, Media(4)}));
+        QCOMPARE(CRecentFileList::MenuText(0, list.GetEntries()[0]),
+                 QStringLiteral("&1 ") + Media(4) + QStringLiteral(" (with R&&D.mp4)"));
     }
 
     void readsTheStoredCountOrNine() {
@@ -588,7 +625,7 @@ private slots:
             QCOMPARE(list.GetCount(), entries);
             if (entries == 0) continue;
             QCOMPARE(list.GetMaxEntries(), entries);
-            QCOMPARE(list.GetEntries().front() + list.GetEntries().back(),
+            QCOMPARE(list.GetEntries().front().path + list.GetEntries().back().path,
                      Media(1) + Media(entries));
         }
     }
@@ -601,7 +638,7 @@ private slots:
         list.ReadFromSettings(store);
         QCOMPARE(list.GetCount(), 15);
         // The oldest entry fails to open: it must not come back from "Document16".
-        QVERIFY(!list.OpenEntry(14, [](const QString&) { return false; }));
+        QVERIFY(!list.OpenEntry(14, [](const Entry&) { return false; }));
         list.WriteToSettings(store);
         CRecentFileList again;
         again.ReadFromSettings(store);
@@ -612,6 +649,33 @@ private slots:
         small.WriteToSettings(store);
         QCOMPARE(store.ReadValue(kRecentFilesKey, "DocumentCount")->number, 9u);
         QVERIFY(!store.ReadValue(kRecentFilesKey, "Document2"));
+    }
+
+    void pairsKeepTheirInitSegmentInTheSettings() {
+        CSettingsFileStore store(TempFile("pairs.json"));
+        // Each list written over the one before, and "DocumentInit1" to "DocumentInit3" then:
+        // no init is left at a number now held by a file alone or by no entry.
+        const std::pair<Entries, QStringList> rows[] = {
+            {{{Media(2), Media(9)}, Media(1)}, {Media(9), {}, {}}},
+            {{{Media(1), Media(3)}, {Media(2), Media(9)}, {Media(4), Media(9)}},
+             {Media(3), Media(9), Media(9)}},
+            {{Media(3), {Media(1), Media(3)}}, {{}, Media(3), {}}}};
+        for (const auto& [entries, inits] : rows) {
+            CRecentFileList list;
+            std::for_each(entries.rbegin(), entries.rend(), [&](const Entry& e) { list.Add(e); });
+            list.WriteToSettings(store);
+            QStringList written;
+            for (const std::string number : {"1", "2", "3"}) {
+                const auto value = store.ReadValue(kRecentFilesKey, "DocumentInit" + number);
+                written << (value ? QString::fromStdString(value->text) : QString());
+            }
+            QCOMPARE(written, inits);
+            CRecentFileList again;
+            again.ReadFromSettings(store);
+            QCOMPARE(again.GetEntries(), entries);
+        }
+        // The segment of a pair is stored as a file alone is.
+        QCOMPARE(store.ReadValue(kRecentFilesKey, "Document2")->text, Media(1).toStdString());
     }
 
     void theProgramAnswersItsCommandLine() {
