@@ -44,18 +44,21 @@ void CNodeList::PushBackLater(const ISOFileFormat::Box& record, const BoxNodePla
 
 bool CNodeList::KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> records) {
     // The records are in the order of their boxes, as the boxes kept as records are: one merge
-    // finds them all, and anything else in the list is freed.
-    size_t next = m_laterKept;
-    size_t kept = 0;
-    for (std::unique_ptr<ISOFileFormat::Box>& record : records) {
-        if (next < m_later.size() && record.get() == m_later[next].record) {
-            ++next;
-            records[kept++] = std::move(record);
+    // finds them all. Nothing is freed before every one is found: a record missing from the
+    // list may be owned by another record in it.
+    const auto merge = [&](auto found) {
+        size_t next = m_laterKept;
+        for (std::unique_ptr<ISOFileFormat::Box>& record : records) {
+            if (next < m_later.size() && record.get() == m_later[next].record) {
+                ++next;
+                found(record);
+            }
         }
-    }
-    if (next != m_later.size()) {
-        // A record owned elsewhere (by the record of its parent box), or out of order: each such
-        // box gets its node now, while every record lives.
+        return next;
+    };
+    if (merge([](std::unique_ptr<ISOFileFormat::Box>&) {}) != m_later.size()) {
+        // Held by the record of its parent box, or out of order: each such box gets its node
+        // now, while every record lives.
         for (Slot& slot : m_stored) {
             if (slot.node || slot.later < m_laterKept) continue;
             const Later& later = m_later[slot.later];
@@ -68,9 +71,9 @@ bool CNodeList::KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> rec
         m_madePosition = SIZE_MAX;
         return false;
     }
-    records.resize(kept);
-    for (std::unique_ptr<ISOFileFormat::Box>& record : records)
+    merge([&](std::unique_ptr<ISOFileFormat::Box>& record) {
         m_records.push_back(std::move(record));
+    });
     m_laterKept = m_later.size();
     return true;
 }

@@ -98,25 +98,34 @@ TEST(NodeList, ExpandingABoxKeptAsItsRecord) {
     EXPECT_EQ(displayed(), collapsed);
 }
 
-// Records that cannot all be found among those handed over (one is held by another record)
-// turn every waiting box into its node at once, while the records still live; the text stays.
-TEST(NodeList, KeepRecordsFallsBackToNodesWhenARecordIsMissing) {
+// A box whose record is held by another record, here one that precedes the records found:
+// every waiting box becomes its node at once, while all records still live, and the text stays.
+TEST(NodeList, KeepRecordsFallsBackToNodesWhenARecordIsHeldElsewhere) {
+    struct Holder : ISOFileFormat::Box {
+        Holder() : Box(-1, 8) {}
+        std::unique_ptr<ISOFileFormat::Box> held;
+    };
     CNodeBuilder builder;
     for (const bool complete : {true, false}) {
         SCOPED_TRACE(complete);
         CNodeList nodes;
         nodes.SetBuilder(builder);
         std::vector<std::unique_ptr<ISOFileFormat::Box>> records;
-        records.push_back(Mfhd(7));
-        records.push_back(Mfhd(8));
-        nodes.PushBackLater(*records[0], BoxNodePlace{0, 0, 8, false, true, BoxSet::Full});
-        nodes.PushBackLater(*records[1], BoxNodePlace{16, 0, 8, false, true, BoxSet::Full});
+        auto holder = std::make_unique<Holder>();
+        std::unique_ptr<ISOFileFormat::Box> first = Mfhd(7);
+        std::unique_ptr<ISOFileFormat::Box> second = Mfhd(8);
+        nodes.PushBackLater(*first, BoxNodePlace{0, 0, 8, false, true, BoxSet::Full});
+        nodes.PushBackLater(*second, BoxNodePlace{16, 0, 8, false, true, BoxSet::Full});
+        if (complete) {
+            records.push_back(std::move(first));
+        } else {
+            holder->held = std::move(second);
+        }
+        records.push_back(std::move(holder));
+        records.push_back(complete ? std::move(second) : std::move(first));
         const std::string before = TreeText(nodes);
         EXPECT_NE(before.find("sequence_number : 8 (0x8)"), std::string::npos);
-        std::unique_ptr<ISOFileFormat::Box> heldElsewhere;
-        if (!complete) heldElsewhere = std::move(records[0]);
         EXPECT_EQ(nodes.KeepRecords(std::move(records)), complete);
-        heldElsewhere.reset();
         EXPECT_EQ(TreeText(nodes), before);
     }
 }
