@@ -24,6 +24,7 @@ std::unique_ptr<CISOViewBox> CNodeBuilder::Build(const ISOFileFormat::Box& recor
     node->SetHeaderSize(place.headerSize);
     node->SetExpanded(place.expanded);
     node->SetContainer(place.container);
+    node->SetChildCount(place.childCount);
     // The families show what they know better than the classic reading; with the classic set
     // only the classic handlers are asked.
     if (place.boxSet == BoxSet::Classic ||

@@ -21,6 +21,7 @@ struct BoxNodePlace {
     bool container = false;
     bool expanded = false;
     BoxSet boxSet = BoxSet::Full;
+    int32_t childCount = 0;
 };
 
 // Makes the node of a box from its record: the standard layers, then the contents by the view

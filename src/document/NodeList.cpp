@@ -63,8 +63,6 @@ bool CNodeList::KeepRecords(std::vector<std::unique_ptr<ISOFileFormat::Box>> rec
             if (slot.node || slot.later < m_laterKept) continue;
             const Later& later = m_later[slot.later];
             slot.node = m_builder->Build(*later.record, later.place);
-            for (int32_t i = 0; i < later.childCount; ++i)
-                slot.node->IncrementChildCount();
         }
         m_laterKept = m_later.size();
         m_made.reset();
@@ -86,7 +84,7 @@ void CNodeList::AddChild(size_t index) {
         slot.node->IncrementChildCount();
         return;
     }
-    ++m_later[slot.later].childCount;
+    ++m_later[slot.later].place.childCount;
     if (m_madePosition == place.position) m_made->IncrementChildCount();
 }
 
@@ -144,8 +142,6 @@ CISOViewBox& CNodeList::NodeOf(size_t position) const {
         m_made.reset();
         m_madePosition = SIZE_MAX;
         m_made = m_builder->Build(*later.record, later.place);
-        for (int32_t i = 0; i < later.childCount; ++i)
-            m_made->IncrementChildCount();
         m_madePosition = position;
     }
     return *m_made;
@@ -169,8 +165,6 @@ const CISOViewBox& CNodeList::Node(size_t index) {
         // Its own copy, so that walks in between leave it alone.
         const Later& later = m_later[slot.later];
         m_commandNode = m_builder->Build(*later.record, later.place);
-        for (int32_t i = 0; i < later.childCount; ++i)
-            m_commandNode->IncrementChildCount();
         return *m_commandNode;
     }
     const CMediaDataLines& lines = *place.block->lines;
@@ -217,7 +211,7 @@ int32_t CNodeList::GetChildCount(size_t index) const {
     return Read(
         index, [](const MediaDataLine& l) { return l.childCount; },
         [](const CISOViewBox& n) { return n.GetChildCount(); },
-        [](const Later& l) { return l.childCount; });
+        [](const Later& l) { return l.place.childCount; });
 }
 
 bool CNodeList::IsExpanded(size_t index) const {

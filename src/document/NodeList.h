@@ -109,7 +109,6 @@ private:
     struct Later {
         const ISOFileFormat::Box* record;
         BoxNodePlace place;
-        int32_t childCount = 0;
         // Its size on `sizeSurface`, once measured.
         const IDrawingSurface* sizeSurface = nullptr;
         Extent size{};
@@ -191,7 +190,7 @@ void CNodeList::ForEachDisplayed(Visit visit) {
         ++index;
         if (depth > hiddenDepth) continue;
         if (depth == hiddenDepth) hiddenDepth = kNothingHidden;
-        const bool collapsed = later ? later->childCount > 0 && !later->place.expanded
+        const bool collapsed = later ? later->place.childCount > 0 && !later->place.expanded
                                      : slot.node->GetChildCount() > 0 && !slot.node->IsExpanded();
         if (collapsed) hiddenDepth = depth;
         visit(index - 1);

@@ -112,8 +112,7 @@ void CAudioBoxParsingHandler::ParseOpusSpecific(const BoxParseContext& c) {
 // flagged last.
 void CAudioBoxParsingHandler::ParseFLACSpecific(const BoxParseContext& c) {
     auto record = std::make_unique<FLACSpecificBox>(c.size);
-    ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
     std::vector<uint8_t> data;
     while (bits.BytesLeft() > 0) {
@@ -179,8 +178,7 @@ void CAudioBoxParsingHandler::ParseEC3Specific(const BoxParseContext& c) {
 // The Apple Lossless magic cookie: ALACSpecificConfig in a full box.
 void CAudioBoxParsingHandler::ParseALACSpecific(const BoxParseContext& c) {
     auto record = std::make_unique<ALACSpecificConfig>(c.size);
-    ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
     record->frameLength = bits.U32();
     record->compatibleVersion = bits.U8();
@@ -200,8 +198,7 @@ void CAudioBoxParsingHandler::ParseALACSpecific(const BoxParseContext& c) {
 // ISO/IEC 23003-5:2020, 5.2
 void CAudioBoxParsingHandler::ParsePCMConfiguration(const BoxParseContext& c) {
     auto record = std::make_unique<PCMConfigurationBox>(c.size);
-    ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     CBitReader bits(bytes);
     record->format_flags = bits.U8();
     record->PCM_sample_size = bits.U8();
@@ -262,8 +259,7 @@ void CAudioBoxParsingHandler::ParseChannelLayout(const BoxParseContext& c) {
 // 7.2.6.8, and their sizes of 1 to 4 bytes (7.2.2.3).
 void CAudioBoxParsingHandler::ParseESDescriptor(const BoxParseContext& c) {
     auto record = std::make_unique<ESDescriptorFullBox>(c.size);
-    ReadVersionAndFlags(record->version, record->flags);
-    const std::vector<uint8_t> bytes = ReadBoxPayload(Reader(), c, 4);
+    const std::vector<uint8_t> bytes = ReadFullPayload(c, *record);
     const bool whole = ReadESDescriptors(bytes, *record);
     c.result.record = std::move(record);
     if (!whole) PassMissingBytes(Reader(), 1);

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "model/Box.h"
 #include "model/FileReader.h"
 #include "parsing/BitReader.h"
 #include "parsing/ParserInterfaces.h"
@@ -87,6 +88,13 @@ public:
             return 1;
         }
         return 0;
+    }
+
+protected:
+    // A full box's version and flags into `record`, then the rest of its payload in memory.
+    std::vector<uint8_t> ReadFullPayload(const BoxParseContext& c, ISOFileFormat::FullBox& record) {
+        ReadVersionAndFlags(record.version, record.flags);
+        return ReadBoxPayload(Reader(), c, 4);
     }
 
 private:

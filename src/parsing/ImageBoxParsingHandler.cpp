@@ -48,11 +48,6 @@ std::span<const BoxParseRow<CImageBoxParsingHandler>> CImageBoxParsingHandler::R
     return kRows;
 }
 
-std::vector<uint8_t> CImageBoxParsingHandler::ReadFullPayload(const Context& c, FullBox& record) {
-    ReadVersionAndFlags(record.version, record.flags);
-    return ReadBoxPayload(Reader(), c, 4);
-}
-
 void CImageBoxParsingHandler::ForceChildIds(const Context& c, int32_t forcedId) {
     c.result.parent = c.result.record.get();
     c.result.expectedEntries = static_cast<uint32_t>(std::min<uint64_t>(

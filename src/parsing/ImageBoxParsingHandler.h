@@ -43,8 +43,6 @@ private:
     void ParseGroupsList(const Context& c);
     void ParseEntityGroup(const Context& c);
 
-    // Version and flags, then the rest of the box: the fields are decoded from these bytes.
-    std::vector<uint8_t> ReadFullPayload(const Context& c, ISOFileFormat::FullBox& record);
     // Parent-entry mode for a box whose children all take `forcedId`.
     static void ForceChildIds(const Context& c, int32_t forcedId);
 

@@ -112,12 +112,6 @@ std::span<const BoxParseRow<CStreamingBoxParsingHandler>> CStreamingBoxParsingHa
     return kRows;
 }
 
-std::vector<uint8_t> CStreamingBoxParsingHandler::ReadFullPayload(const BoxParseContext& c,
-                                                                  FullBox& record) {
-    ReadVersionAndFlags(record.version, record.flags);
-    return ReadBoxPayload(Reader(), c, 4);
-}
-
 // ISO/IEC 14496-12:2022, 8.16.2: the layout of 'ftyp'.
 void CStreamingBoxParsingHandler::ParseSegmentType(const BoxParseContext& c) {
     std::unique_ptr<FileTypeBox> record = ReadFileType(Reader(), c);

@@ -46,8 +46,6 @@ private:
     void ReadProtectionSystemHeader(const std::vector<uint8_t>& bytes,
                                     ISOFileFormat::ProtectionSystemSpecificHeaderBox& record);
 
-    // Version and flags, then the rest of the box: the fields are decoded from these bytes.
-    std::vector<uint8_t> ReadFullPayload(const BoxParseContext& c, ISOFileFormat::FullBox& record);
-    // The same after a 'uuid' box's extended type.
+    // ReadFullPayload after a 'uuid' box's extended type.
     std::vector<uint8_t> ReadPiffPayload(const BoxParseContext& c, ISOFileFormat::FullBox& record);
 };

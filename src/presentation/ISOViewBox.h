@@ -99,6 +99,7 @@ public:
     int32_t GetDepth() const { return m_depth; }
     int32_t GetChildCount() const { return m_childCount; }
     void IncrementChildCount() { ++m_childCount; }
+    void SetChildCount(int32_t count) { m_childCount = count; }
     bool IsExpanded() const { return m_expanded; }
     void SetExpanded(bool expanded) { m_expanded = expanded; }
 
